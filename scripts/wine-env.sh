@@ -1,0 +1,19 @@
+# Sourced: sets up the Wine environment for one prefix and creates the prefix
+# when it is missing. Usage: source wine-env.sh PREFIX
+export WINEPREFIX=$1
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Code page 936, as on the users' Chinese Windows.
+export LANG=zh_CN.UTF-8
+unset LC_ALL LC_CTYPE LC_MESSAGES
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  # Several tests may start at once: one of them creates the prefix.
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi

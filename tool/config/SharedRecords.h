@@ -1,0 +1,59 @@
+// Records whose layout crosses a library boundary: the report record, the
+// MediaTek library's parameter block and the image table that the QMSL upload
+// takes whole. The stand-in libraries include this header too, so the tool and
+// the libraries agree on one layout. Layouts are fixed for the shipped 32-bit
+// build; the 64-bit test build only widens the pointers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "DownloadMessage.h"
+
+constexpr int kImageTableMaxPaths = 512;
+constexpr int kImageTablePathBytes = 256;
+
+// Parameter block handed to the maker's MediaTek library.
+struct MtkInitParams {
+    int32_t attributesRead;           // 1 once the MediaTek attributes were read
+    uint32_t attributesReadByte;      // low byte as above, other bytes 0
+    int32_t reserved8;                // 0
+    uint32_t connectTimeout;          // the row's ConnetTimeOut
+    const char* daPath;               // download agent, ANSI
+    const char* scatterPath;          // scatter file, ANSI
+    ReportCallback reportCallback;    // the MediaTek library reports through this
+    uint8_t reserved28;               // 0
+    uint8_t fullPackage;              // 1 = full package, 0 = keep the user's data
+    uint16_t reserved30;              // 0
+};
+
+// The one image table of the system; QMSL's meta-build upload takes it whole.
+struct ImageTable {
+    char imagePaths[kImageTableMaxPaths][kImageTablePathBytes];  // ANSI, list order
+    int32_t count;                    // images found; counts on past 512
+    char rawprogramPath[kImageTablePathBytes];
+    char patchPath[kImageTablePathBytes];
+    char cdtRawprogramPath[kImageTablePathBytes];
+    char cdtPatchPath[kImageTablePathBytes];
+    uint8_t reserved[4096];
+    int32_t listMode;                 // 1 once the patch list was found
+};
+
+static_assert(sizeof(ImageTable) == 136200, "image table layout");
+static_assert(offsetof(ImageTable, count) == 131072, "image table layout");
+static_assert(offsetof(ImageTable, rawprogramPath) == 131076, "image table layout");
+static_assert(offsetof(ImageTable, patchPath) == 131332, "image table layout");
+static_assert(offsetof(ImageTable, reserved) == 132100, "image table layout");
+static_assert(offsetof(ImageTable, listMode) == 136196, "image table layout");
+
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(DownloadMessage) == 16, "report record layout");
+static_assert(offsetof(DownloadMessage, length) == 8, "report record layout");
+static_assert(offsetof(DownloadMessage, text) == 12, "report record layout");
+static_assert(sizeof(MtkInitParams) == 32, "MediaTek parameter block layout");
+static_assert(offsetof(MtkInitParams, connectTimeout) == 12, "MediaTek parameter block layout");
+static_assert(offsetof(MtkInitParams, daPath) == 16, "MediaTek parameter block layout");
+static_assert(offsetof(MtkInitParams, scatterPath) == 20, "MediaTek parameter block layout");
+static_assert(offsetof(MtkInitParams, reportCallback) == 24, "MediaTek parameter block layout");
+static_assert(offsetof(MtkInitParams, fullPackage) == 29, "MediaTek parameter block layout");
+#endif
