@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Sets up this machine when needed, builds both architectures and runs every
+# test (the 64-bit build, under Wine). Exits non-zero when anything fails.
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+cd "$src"
+scripts/setup.sh
+scripts/build.sh x86_64
+scripts/build.sh i686      # the shipped build: compiled and linked only
+source scripts/xvfb.sh
+build=$src/build/x86_64
+source scripts/wine-env.sh "$build/wineprefix"
+status=0
+(cd "$build" && ctest --output-on-failure -j "$(nproc)" --timeout 900) || status=1
+# Benchmarks print their figures; they are not timed tests, but must run.
+for bench in "$build"/tests/bench/*_bench.exe; do
+  [ -e "$bench" ] || continue
+  echo "== $(basename "$bench")"
+  timeout 300 wine "$bench" || { echo "benchmark failed: $bench"; status=1; }
+done
+wineserver -k 2>/dev/null || true
+exit $status
