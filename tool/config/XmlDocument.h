@@ -5,11 +5,33 @@
 // moves the offsets of every later record. Files are read and written as UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 class CXmlDocument {
 public:
+    // One element of the document. Record 0 is the document node; its first
+    // child is the root element.
+    struct ElementRecord {
+        int32_t start;           // offset of the element's '<'
+        int32_t length;          // start tag to end tag; start tag alone when it has none
+        uint32_t tagLengths;     // low 22 bits: start tag, high 10 bits: end tag
+        uint32_t flags;          // low 16 bits: nesting level, plus the flags below
+        int32_t parent;
+        int32_t firstChild;      // 0 = none
+        int32_t nextSibling;     // 0 = last
+        int32_t previousSibling; // the first child's previous is the last child
+    };
+
+    static constexpr uint32_t kLevelMask = 0xFFFF;
+    static constexpr uint32_t kFirstChild = 0x80000;
+    static constexpr uint32_t kClosedImplicitly = 0x100000;
+    static constexpr uint32_t kChildNotEnded = 0x200000;
+    static constexpr uint32_t kNotWellFormed = 0x800000; // record 0 only
+
     CXmlDocument();
     ~CXmlDocument();
     CXmlDocument(const CXmlDocument&) = delete;
@@ -19,6 +41,7 @@ public:
     bool Load(const std::wstring& path);
     // Parses the text set with SetText (or loaded before).
     bool Parse();
+    // Replaces the text; the records are dropped until the next Parse.
     void SetText(const std::wstring& text);
     const std::wstring& Text() const;
     // The text of the last file read or write and of the first parse error.
@@ -36,5 +59,47 @@ public:
     std::wstring GetRecordAttribute(int32_t record, const wchar_t* name) const;
     bool SetAttributeValue(const wchar_t* name, const std::wstring& value);
 
-    // ... (the helper that builds this class completes the private part)
+    // Read access to the records, for callers that keep record indexes.
+    int32_t CurrentRecord() const { return m_current; }
+    int32_t RecordCount() const { return m_recordsUsed; }
+    bool GetRecord(int32_t record, ElementRecord& out) const;
+
+private:
+    class TreeBuilder;
+    struct SavedPosition {
+        std::wstring name;
+        int32_t parent;
+        int32_t current;
+        int32_t child;
+    };
+    static constexpr int32_t kPageShift = 16;
+    static constexpr int32_t kPageSize = 1 << kPageShift;
+    static constexpr uint32_t kCompareNoCase = 8;
+
+    ElementRecord& Record(int32_t index);
+    const ElementRecord& Record(int32_t index) const;
+    void ReserveRecords(int32_t wanted);
+    void GrowRecordsOneStep(int32_t wanted);
+    int32_t NewRecord();
+    void ClearNavigation();
+    bool IgnoresCase() const { return (m_documentFlags & kCompareNoCase) != 0; }
+    bool IsElementRecord(int32_t record) const;
+    bool RecordNameMatches(int32_t record, const wchar_t* wanted) const;
+    void MoveOffsetsAfterEdit(int32_t record, int32_t delta);
+
+    std::wstring m_text;
+    std::wstring m_result;
+    int32_t m_parent = 0;
+    int32_t m_current = 0;
+    int32_t m_child = 0;
+    int32_t m_recordsUsed = 0;
+    int32_t m_nodeKind = 0;
+    int32_t m_nodeOffset = 0;
+    int32_t m_nodeLength = 0;
+    uint32_t m_documentFlags = 0;
+    // Seven named positions; no operation creates the table yet, Parse drops it.
+    std::unique_ptr<SavedPosition[]> m_savedPositions;
+    // Pages of kPageSize records; only the last page may be smaller.
+    std::vector<std::unique_ptr<ElementRecord[]>> m_pages;
+    int32_t m_recordsAllocated = 0;
 };
