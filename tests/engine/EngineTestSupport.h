@@ -1,0 +1,106 @@
+// Shared pieces of the engine tests: a recorder for the engine's reports, a
+// fixture that puts a simulated phone on the bus (and takes everything off
+// again), and small file helpers.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DownloadMessage.h"
+#include "QcomDownloader.h"
+#include "SimPhone.h"
+
+struct RecordedReport {
+    int32_t code;
+    int32_t value;
+    std::wstring text;
+};
+
+// Receives the reports of the engines under test; one recorder is active at a
+// time and the engine's callback is the static Callback.
+class ReportRecorder {
+public:
+    ReportRecorder();
+    ~ReportRecorder();
+    ReportRecorder(const ReportRecorder&) = delete;
+    ReportRecorder& operator=(const ReportRecorder&) = delete;
+
+    static void Callback(const DownloadMessage* message);
+
+    std::vector<RecordedReport> Reports() const;
+    std::vector<std::wstring> Texts(int32_t code) const;
+    std::vector<int32_t> Percents() const;
+    size_t Count() const;
+    void Clear();
+    // Runs on the reporting thread after each report is recorded.
+    void SetHook(std::function<void(const RecordedReport&)> hook);
+    // Polls until the reports satisfy `done`; false after timeoutMs.
+    bool WaitUntil(const std::function<bool(const std::vector<RecordedReport>&)>& done,
+                   DWORD timeoutMs) const;
+
+private:
+    void Record(const DownloadMessage& message);
+
+    mutable std::mutex mutex_;
+    std::vector<RecordedReport> reports_;
+    std::function<void(const RecordedReport&)> hook_;
+};
+
+// An engine reporting to the recorder. Kept on the heap: it holds the
+// 136 KB image table.
+std::unique_ptr<CQcomDownloader> MakeEngine();
+
+// Routes QMSL texts to one engine, as the owner's callback does.
+void RouteQmslTextsTo(CQcomDownloader* engine);
+void ForwardQmslText(void* handle, const char* text, uint16_t length);
+
+// A fresh folder under the temporary folder, removed with its files.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string NarrowPath(const std::wstring& path);
+
+// A test with phone 1 on the bus (switched off), its folder named by the
+// environment so the QMSL stand-in acts on it. Everything it plugs is
+// unplugged at the end.
+class SimPhoneTest : public ::testing::Test {
+protected:
+    static constexpr uint64_t kStorageBytes = 4 * 1024 * 1024;
+    static constexpr char kVersion[] = "AP:QX_V1.0_T01 build";
+
+    void SetUp() override;
+    void TearDown() override;
+
+    SimPhone& Phone() { return *phone_; }
+    // Phone 2, on the bus but not named by the environment.
+    SimPhone& SecondPhone();
+    // A Ports node of our own (for odd names); removed at the end.
+    void PlugExtraPort(const std::wstring& instanceId, const std::wstring& friendlyName,
+                       const std::wstring& description);
+
+    std::unique_ptr<TempFolder> folders_;
+    std::optional<SimPhone> phone_;
+    std::optional<SimPhone> secondPhone_;
+    std::vector<std::wstring> extraPorts_;
+};
+
+std::wstring ToWide(const std::string& text);

@@ -1,0 +1,128 @@
+// The Qualcomm download engine: one object, owned by the main window, that
+// holds the QMSL connection handles, the phone found on the USB bus, a private
+// copy of the package's Qualcomm settings and image table, and the channel
+// through which every step reports. All operations run on the owner's job
+// thread; the engine adds one thread of its own, the progress estimator.
+#pragma once
+
+// PhoneConfig.h brings <windows.h> first so SendMessage is spelled alike
+// everywhere.
+#include "PhoneConfig.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "DownloadMessage.h"
+#include "ScopedHandle.h"
+#include "SharedRecords.h"
+
+enum PhoneMode : int32_t {
+    PHONE_NONE = 0,
+    PHONE_NORMAL = 1,    // diagnostics port, no Qualcomm disk
+    PHONE_DOWNLOAD = 2,  // diagnostics port and the eMMC as a USB disk
+    PHONE_EMPTY = 3,     // "QDLOADER" port: emergency download mode
+};
+
+// Capacity of the engine's fixed text fields, terminator included.
+constexpr size_t kEngineTextChars = 260;
+// QMSL texts are shown up to this many characters.
+constexpr size_t kQmslTextShownChars = 512;
+constexpr int32_t kDefaultSearchTimeOutSeconds = 60;
+
+class CQcomDownloader {
+public:
+    CQcomDownloader();
+    ~CQcomDownloader();
+    CQcomDownloader(const CQcomDownloader&) = delete;
+    CQcomDownloader& operator=(const CQcomDownloader&) = delete;
+
+    // Ends the progress thread (waiting for it) and closes every QMSL
+    // connection. The destructor runs it; running it again does nothing more.
+    void Stop();
+
+    // Takes a copy of the package's Qualcomm block and of the image table it
+    // points at; before each download.
+    void Init_QcomDownLoad(const QcomConfigBlock& block);
+
+    void SendPercent(int32_t percent);
+    void SendText(const std::wstring& text, int32_t code);
+
+    // Body of the QMSL text callback: texts of the engine's own connections
+    // become reports, upload sizes become percentages.
+    void OnQmslText(void* handle, const char* text, uint16_t length);
+
+    // Closes each set handle and clears it: normal, Sahara, FireHose,
+    // download-mode.
+    void DisconnectAll();
+
+    // Phone discovery. ClassifyDevice answers a PhoneMode (PHONE_NONE when no
+    // phone) and the port's COM number; it stores the port's instance id and
+    // tail for the disk and ADB look-ups.
+    int32_t ClassifyDevice(int32_t& comPortOut);
+    bool GetParentIdPrefix(std::wstring& prefix) const;
+    bool FindQcomDisk(std::wstring& devicePath) const;
+    // Polls ClassifyDevice until a phone shows, the user stops or the search
+    // time-out passes; 1 found (mode and COM port stored), else 0.
+    int32_t SearchDevices();
+
+    // Installed by the owner; texts QMSL sends through it reach OnQmslText.
+    QmslTextCallback textCallback = nullptr;
+    int32_t normalHandle = 0;     // diagnostics connection (and after the Sahara programmer)
+    int32_t downloadHandle = 0;   // diagnostics port while the phone is in PHONE_DOWNLOAD
+    int32_t saharaHandle = 0;
+    int32_t fireHoseHandle = 0;
+    std::atomic<int32_t> quitFlag{0};        // 1 ends the progress thread
+    CScopedHandle progressEvent;             // auto-reset; wakes the progress thread
+    // The owner's run flag: 0 there means the user stopped; null: never stopped.
+    const int32_t* runFlag = nullptr;
+    std::atomic<int32_t> progressActive{0};  // 1 while a QMSL image upload runs
+    std::wstring totalTimeText;              // last "Total Time: ..." from QMSL
+    std::wstring throughputText;             // last "Throughput: ..." from QMSL
+    double diskMbWritten = 0;                // verified on the disk by the direct writer
+    int32_t crcSampleStep = 0;               // stride of the sampled CRC-32
+    int32_t comPort = 0;
+    int32_t phoneMode = PHONE_NONE;
+    std::wstring portInstanceTail;           // diagnostics port's id, last part, cut at its last "&"
+    std::wstring portInstanceId;
+    QcomConfigBlock settings{};
+    ImageTable images{};
+    double qmslMbUploaded = 0;               // "Program Size:" values of the current upload
+    ReportCallback reportCallback = nullptr;
+    std::atomic<int32_t> progressPercent{0};
+
+private:
+    static DWORD WINAPI ProgressThreadProc(void* engine);
+    void RunProgressEstimator();
+    // The owner's run flag is set and reads 0: the user stopped.
+    bool RunFlagCleared() const;
+    // Steps the percentage once per period while the upload runs.
+    void StepProgress(DWORD periodMs);
+
+    CScopedHandle stopEvent_;        // set by Stop: cuts the estimator's pause short
+    CScopedHandle progressThread_;
+};
+
+// Percentage of an upload: MB done over total MB times 96 plus 4, kept in
+// 4..100 (a total of 0 MB counts as done).
+int32_t UploadPercent(double doneMb, double totalMb);
+
+// Step period of the progress estimator: one point per 1/96 of the time the
+// images take at 5 MB/s.
+DWORD ProgressStepMs(double totalMb);
+
+// What of a text fits one of the engine's 260-character fields.
+std::wstring FitEngineText(std::wstring text);
+
+// Last back-slash component of a device instance id, cut at its last "&".
+std::wstring InstanceIdTail(const std::wstring& instanceId);
+
+// The Android USB interface of the phone's own USB device (same instance tail
+// as its diagnostics port).
+bool FindAdbInterfacePath(std::wstring& devicePath, const CQcomDownloader& engine);
+// The first Android USB interface present, whatever device it belongs to.
+bool FindFirstAdbInterfacePath(std::wstring& devicePath);
+
+// True when the file-status query of the path succeeds.
+bool FileExists(const std::wstring& path);
+bool FileExistsA(const std::string& path);
