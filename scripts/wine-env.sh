@@ -19,6 +19,10 @@ if [ ! -f "$WINEPREFIX/.tavik-ready" ]; then
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
           /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 || true
       done
+      # A crashing test prints its backtrace and ends; no crash dialog
+      # waits for a click that never comes.
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
+        /d 0 /f >/dev/null 2>&1 || true
       wineserver -w
       touch "$WINEPREFIX/.tavik-ready"
     fi
