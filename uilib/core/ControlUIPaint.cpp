@@ -1,6 +1,7 @@
 // The base control's paint order and its background and border painting.
 #include "ControlUI.h"
-#include "RenderEngine.h"
+#include "ClipRegion.h"
+#include "GdiRenderer.h"
 #include "WindowManager.h"
 
 namespace TavikUI {

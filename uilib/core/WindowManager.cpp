@@ -4,7 +4,7 @@
 #include "WindowManager.h"
 
 #include "ControlUI.h"
-#include "RenderEngine.h"
+#include "GdiRenderer.h"
 
 namespace TavikUI {
 namespace {

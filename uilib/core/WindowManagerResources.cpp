@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "ControlUI.h"
-#include "RenderEngine.h"
+#include "GdiRenderer.h"
 #include "WindowManager.h"
 
 namespace TavikUI {

@@ -7,7 +7,7 @@
 
 #include "ControlTestSupport.h"
 #include "ControlUI.h"
-#include "RenderEngine.h"
+#include "GdiRenderer.h"
 #include "UIEvent.h"
 
 using ControlTests::PixelCanvas;

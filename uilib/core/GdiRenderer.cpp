@@ -1,4 +1,4 @@
-#include "RenderEngine.h"
+#include "GdiRenderer.h"
 
 namespace TavikUI {
 
