@@ -44,6 +44,9 @@ constexpr FaultName kFaultNames[] = {
     {SimPhoneFault::FailWrite, "fail-write"},
     {SimPhoneFault::CorruptReadBack, "corrupt-readback"},
     {SimPhoneFault::Timeout, "timeout"},
+    {SimPhoneFault::AdbReadTimeout, "adb-read-timeout"},
+    {SimPhoneFault::AdbNoConnect, "adb-no-cnxn"},
+    {SimPhoneFault::FastbootFail, "fastboot-fail"},
 };
 
 constexpr uint64_t kSectorBytes = 512;
@@ -104,7 +107,7 @@ bool Seek(HANDLE file, uint64_t offset) {
 }
 
 const wchar_t* const kStateFiles[] = {L"number", L"mode", L"version", L"faults", L"programmer",
-                                      L"journal.log"};
+                                      L"journal.log", L"sbl1"};
 
 }  // namespace
 

@@ -12,7 +12,17 @@
 
 enum class SimPhoneMode { Off, Normal, Download, EmergencyDownload, Fastboot };
 
-enum class SimPhoneFault { RefuseProgrammer, UnplugMidWrite, FailWrite, CorruptReadBack, Timeout };
+enum class SimPhoneFault {
+    RefuseProgrammer,
+    UnplugMidWrite,
+    FailWrite,
+    CorruptReadBack,
+    Timeout,
+    // The Android USB interface (ADB and fastboot).
+    AdbReadTimeout,
+    AdbNoConnect,
+    FastbootFail,
+};
 
 // Names used in the state files and by the driver program.
 const char* SimPhoneModeName(SimPhoneMode mode);

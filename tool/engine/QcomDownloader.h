@@ -11,8 +11,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "DiskControl.h"
 #include "DownloadMessage.h"
 #include "ScopedHandle.h"
 #include "SharedRecords.h"
@@ -56,6 +59,11 @@ public:
     // download-mode.
     void DisconnectAll();
 
+    // The serial part of the phone reset, for when QMSL cannot reset it: the
+    // Sahara reset packet over the engine's COM port. 1 sent; 0 when the port
+    // cannot be opened or every write failed. Sends no report of its own.
+    int32_t SendSaharaReset();
+
     // Phone discovery. ClassifyDevice answers a PhoneMode (PHONE_NONE when no
     // phone) and the port's COM number; it stores the port's instance id and
     // tail for the disk and ADB look-ups.
@@ -65,6 +73,37 @@ public:
     // Polls ClassifyDevice until a phone shows, the user stops or the search
     // time-out passes; 1 found (mode and COM port stored), else 0.
     int32_t SearchDevices();
+
+    // Over the phone's Android USB interface (QcomDownloaderAdb.cpp). The AP
+    // version property read over ADB (at most 127 characters); 1 only when
+    // it holds "_T".
+    int32_t GetAPSWVersion(std::string& version);
+    // ADB reboot into the boot loader, then fastboot erase of sbl1 and
+    // reboot, after which the phone can start only in emergency download
+    // mode; 1 when that was reached.
+    int32_t RebootToEdlByFastBoot();
+
+    // The eMMC writer (QcomDownloaderDisk.cpp): the package written straight
+    // onto the phone's USB disk in download mode, then the patch list applied.
+    bool DownloadDisk();
+    // Deletes the drive layout, then updates the disk's properties.
+    bool WipeDiskLayout(HANDLE disk);
+    // NUM_DISK_SECTORS (disk bytes / 512), 0 on failure.
+    uint32_t GetDriveGeometry(HANDLE disk);
+    bool DownloadRawProgram(HANDLE disk);
+    // A sector count of 0 means no limit on the image's size.
+    bool WriteFileToDisk(const std::wstring& imagePath, HANDLE disk, uint64_t startSector,
+                         uint64_t sectorCount);
+    // The CRC the expression asks for; none when it is malformed or its bytes
+    // cannot be read (a CRC of 0 is a value like any other).
+    std::optional<uint64_t> EvalCrc32Expression(HANDLE disk, const std::wstring& expression,
+                                                uint32_t numDiskSectors);
+    // CRC-32 over every crcSampleStep-th byte.
+    uint32_t Crc32(uint32_t length, const uint8_t* bytes) const;
+    bool WriteDisk(HANDLE disk, uint64_t sector, uint64_t offset, const void* buffer,
+                   uint32_t length);
+    bool ReadDisk(void* buffer, HANDLE disk, uint64_t sector, uint64_t offset, uint32_t length);
+    bool SetFileSeek(HANDLE disk, uint64_t offset);
 
     // Installed by the owner; texts QMSL sends through it reach OnQmslText.
     QmslTextCallback textCallback = nullptr;
@@ -90,6 +129,9 @@ public:
     double qmslMbUploaded = 0;               // "Program Size:" values of the current upload
     ReportCallback reportCallback = nullptr;
     std::atomic<int32_t> progressPercent{0};
+    // The disk's device requests: the real ones unless a test puts in the
+    // simulated phone's.
+    std::unique_ptr<IDiskControl> diskControl = MakeSystemDiskControl();
 
 private:
     static DWORD WINAPI ProgressThreadProc(void* engine);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "SimPhone.h"
+#include "SimSerialLine.h"
 
 namespace {
 
@@ -18,8 +19,10 @@ int Usage() {
         "  boot                                 restart as the storage allows\n"
         "  version TEXT\n"
         "  fault NAME | fault clear             refuse-programmer, unplug-mid-write,\n"
-        "                                       fail-write, corrupt-readback, timeout\n"
+        "                                       fail-write, corrupt-readback, timeout,\n"
+        "                                       adb-read-timeout, adb-no-cnxn, fastboot-fail\n"
         "  show                                 print the state\n"
+        "  serial-reset PORT TIMEOUT_MS         wait on COM<PORT> for the reset packet\n"
         "  remove                               unplug and delete the phone\n",
         stderr);
     return 2;
@@ -49,7 +52,8 @@ int Show(const SimPhone& phone) {
     std::printf("programmer=%d\n", phone.ProgrammerLoaded() ? 1 : 0);
     for (SimPhoneFault fault : {SimPhoneFault::RefuseProgrammer, SimPhoneFault::UnplugMidWrite,
                                 SimPhoneFault::FailWrite, SimPhoneFault::CorruptReadBack,
-                                SimPhoneFault::Timeout}) {
+                                SimPhoneFault::Timeout, SimPhoneFault::AdbReadTimeout,
+                                SimPhoneFault::AdbNoConnect, SimPhoneFault::FastbootFail}) {
         if (phone.HasFault(fault)) {
             std::printf("fault=%s\n", SimPhoneFaultName(fault));
         }
@@ -100,6 +104,13 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == "show" && argc == 2) {
         return Show(phone);
+    }
+    if (command == "serial-reset" && argc == 4) {
+        const SimSerialOutcome outcome =
+            ServeSaharaReset(phone, std::atoi(Narrow(argv[2]).c_str()),
+                             static_cast<DWORD>(std::strtoul(Narrow(argv[3]).c_str(), nullptr, 10)));
+        std::printf("serial=%s\n", SimSerialOutcomeName(outcome));
+        return Result(outcome == SimSerialOutcome::Reset);
     }
     if (command == "remove" && argc == 2) {
         return Result(phone.Remove());

@@ -1,0 +1,36 @@
+// Pieces the two files of the eMMC writer share: the disk writer
+// (QcomDownloaderDisk.cpp) and the patch list (QcomDownloaderPatch.cpp).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CQcomDownloader;
+
+namespace DiskWriter {
+
+constexpr uint64_t kSectorBytes = 512;
+
+using ByteBuffer = std::unique_ptr<uint8_t[]>;
+
+inline uint64_t RoundUpToSector(uint64_t bytes) {
+    return (bytes + kSectorBytes - 1) / kSectorBytes * kSectorBytes;
+}
+
+inline bool IsOpenHandle(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+// A package file lies in the package folder or in its "bp_image" folder.
+// Not found: false, with the last path tried in `path`.
+bool FindPackageFile(const std::wstring& folder, const std::wstring& name, std::wstring& path);
+
+// The package's patch list applied to the disk: its `patch` elements for
+// "DISK", in document order. False after reporting why.
+bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors,
+                    const std::wstring& folder);
+
+}  // namespace DiskWriter
