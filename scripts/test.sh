@@ -10,6 +10,12 @@ scripts/build.sh i686      # the shipped build: compiled and linked only
 source scripts/xvfb.sh
 build=$src/build/x86_64
 source scripts/wine-env.sh "$build/wineprefix"
+# Keep one wineserver and Wine's own services up for the whole run, started
+# here with their output going nowhere: a service started by a test would
+# inherit that test's output pipe and CTest would wait for it to close.
+wineserver -p
+wine wineboot </dev/null >/dev/null 2>&1 || true
+trap 'wineserver -k 2>/dev/null || true; [ -n "${TAVIK_XVFB_PID:-}" ] && kill $TAVIK_XVFB_PID 2>/dev/null || true' EXIT
 status=0
 (cd "$build" && ctest --output-on-failure -j "$(nproc)" --timeout 900) || status=1
 # Benchmarks print their figures; they are not timed tests, but must run.
@@ -18,5 +24,4 @@ for bench in "$build"/tests/bench/*_bench.exe; do
   echo "== $(basename "$bench")"
   timeout 300 wine "$bench" || { echo "benchmark failed: $bench"; status=1; }
 done
-wineserver -k 2>/dev/null || true
 exit $status

@@ -219,6 +219,15 @@ public:
     CDelegateList& NotifyDelegates() { return notifyDelegates_; }
 
 protected:
+    // The own visibility flag alone, for subclasses whose show and hide work
+    // differently (containers pass it on, scroll bars skip the relayout).
+    bool OwnVisibility() const { return visible_; }
+    void StoreOwnVisibility(bool visible) { visible_ = visible; }
+    // The declared size alone, without the relayout the setters ask for (a
+    // separator drag resizes its layout only when the drag ends).
+    void StoreDeclaredWidth(int width) { declaredWidth_ = width; }
+    void StoreDeclaredHeight(int height) { declaredHeight_ = height; }
+
     CWindowManager* manager_;
     CControlUI* parent_;
     bool needsLayout_;

@@ -1,16 +1,13 @@
-// Colour fills, gradients, lines, outlines and the HSL colour shift. Image
-// descriptions are not drawn yet: DrawImageDescription answers that it drew
-// nothing.
+// Colour fills, gradients, lines, outlines and the HSL colour shift.
 #include <algorithm>
 #include <cmath>
 
+#include "ColorChannels.h"
 #include "GdiRenderer.h"
+#include "GradientPainter.h"
 
 namespace TavikUI {
 namespace {
-
-using AlphaBlendFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
-using GradientFillFunction = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
 
 HMODULE BlendLibrary() {
     static const HMODULE library = [] {
@@ -20,79 +17,88 @@ HMODULE BlendLibrary() {
     return library;
 }
 
-AlphaBlendFunction AlphaBlendEntry() {
-    static const auto entry =
-        BlendLibrary() ? reinterpret_cast<AlphaBlendFunction>(
-                             reinterpret_cast<void*>(GetProcAddress(BlendLibrary(), "AlphaBlend")))
-                       : nullptr;
-    return entry;
-}
-
-GradientFillFunction GradientFillEntry() {
-    static const auto entry =
-        BlendLibrary() ? reinterpret_cast<GradientFillFunction>(
-                             reinterpret_cast<void*>(GetProcAddress(BlendLibrary(), "GradientFill")))
-                       : nullptr;
-    return entry;
-}
-
-BYTE AlphaOf(DWORD color) { return static_cast<BYTE>(color >> 24); }
-BYTE RedOf(DWORD color) { return static_cast<BYTE>(color >> 16); }
-BYTE GreenOf(DWORD color) { return static_cast<BYTE>(color >> 8); }
-BYTE BlueOf(DWORD color) { return static_cast<BYTE>(color); }
-
-// GDI takes red in the low byte.
-COLORREF ToColorRef(DWORD color) { return RGB(RedOf(color), GreenOf(color), BlueOf(color)); }
-
-// A 32-bit top-down DIB section; `bits` receives its pixels.
-HBITMAP CreateDib(int width, int height, void** bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
-// Blends `source` (premultiplied when perPixel) over the destination.
-void BlendBitmap(HDC dc, const RECT& destination, HBITMAP source, int sourceWidth, int sourceHeight,
-                 BYTE constantAlpha, bool perPixel) {
-    const AlphaBlendFunction alphaBlend = AlphaBlendEntry();
-    if (!alphaBlend) {
-        return;
+// A 32-bit top-down DIB section selected into its own memory DC while it is
+// drawn into; the pixels stay reachable for the alpha bytes GDI does not
+// write. A bitmap is selected into one DC at a time: EndDrawing frees it for
+// blending from another.
+class WorkBitmap {
+public:
+    WorkBitmap(HDC compatible, int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        pixels_ = static_cast<DWORD*>(bits);
+        dc_ = bitmap_ ? CreateCompatibleDC(compatible) : nullptr;
+        if (dc_) {
+            old_ = SelectObject(dc_, bitmap_);
+        }
     }
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, source);
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, constantAlpha, static_cast<BYTE>(perPixel ? AC_SRC_ALPHA : 0)};
-    alphaBlend(dc, destination.left, destination.top, destination.right - destination.left,
-               destination.bottom - destination.top, memory, 0, 0, sourceWidth, sourceHeight, blend);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-}
+    ~WorkBitmap() {
+        EndDrawing();
+        if (bitmap_) {
+            DeleteObject(bitmap_);
+        }
+    }
+    WorkBitmap(const WorkBitmap&) = delete;
+    WorkBitmap& operator=(const WorkBitmap&) = delete;
 
-void FillOpaque(HDC dc, const RECT& rect, COLORREF color) {
-    const COLORREF old = SetBkColor(dc, color);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-    SetBkColor(dc, old);
-}
+    bool IsValid() const { return dc_ != nullptr && pixels_ != nullptr; }
+    HDC DC() const { return dc_; }
+    HBITMAP Bitmap() const { return bitmap_; }
+    DWORD* Pixels() const { return pixels_; }
+    RECT Bounds() const { return {0, 0, width_, height_}; }
+    void EndDrawing() {
+        if (dc_) {
+            SelectObject(dc_, old_);
+            DeleteDC(dc_);
+            dc_ = nullptr;
+        }
+    }
+    void MakeOpaque() {
+        GdiFlush();
+        const size_t count = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+        for (size_t i = 0; i < count; ++i) {
+            pixels_[i] |= 0xFF000000u;
+        }
+    }
 
-// Bands from the far edge inwards when GradientFill is missing.
-void FillGradientBands(HDC dc, const RECT& rect, DWORD from, DWORD to, bool vertical, int steps) {
-    int shift = 1;
+private:
+    int width_;
+    int height_;
+    HBITMAP bitmap_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    DWORD* pixels_ = nullptr;
+};
+
+int BandShift(int steps) {
     if (steps >= 64) {
-        shift = 6;
-    } else if (steps >= 32) {
-        shift = 5;
-    } else if (steps >= 16) {
-        shift = 4;
-    } else if (steps >= 8) {
-        shift = 3;
-    } else if (steps >= 4) {
-        shift = 2;
+        return 6;
     }
-    const int bands = 1 << shift;
+    if (steps >= 32) {
+        return 5;
+    }
+    if (steps >= 16) {
+        return 4;
+    }
+    if (steps >= 8) {
+        return 3;
+    }
+    if (steps >= 4) {
+        return 2;
+    }
+    return 1;
+}
+
+// Band i (0 at the far edge: bottom, or right) takes (to x (N - i) + from x i) / N.
+void FillGradientBands(HDC dc, const RECT& rect, DWORD from, DWORD to, bool vertical, int steps) {
+    const int bands = 1 << BandShift(steps);
     const int extent = vertical ? rect.bottom - rect.top : rect.right - rect.left;
     for (int i = 0; i < bands; ++i) {
         RECT band = rect;
@@ -116,12 +122,8 @@ void FillGradientBands(HDC dc, const RECT& rect, DWORD from, DWORD to, bool vert
     }
 }
 
-void FillGradientOpaque(HDC dc, const RECT& rect, DWORD from, DWORD to, bool vertical, int steps) {
-    const GradientFillFunction gradientFill = GradientFillEntry();
-    if (!gradientFill) {
-        FillGradientBands(dc, rect, from, to, vertical, steps);
-        return;
-    }
+void CallGradientFill(GradientFillFunction gradientFill, HDC dc, const RECT& rect, DWORD from, DWORD to,
+                      bool vertical) {
     TRIVERTEX vertices[2] = {};
     vertices[0].x = rect.left;
     vertices[0].y = rect.top;
@@ -139,66 +141,79 @@ void FillGradientOpaque(HDC dc, const RECT& rect, DWORD from, DWORD to, bool ver
     gradientFill(dc, vertices, 2, &gradient, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
 }
 
+const RECT kNoCorners = {0, 0, 0, 0};
+
 }  // namespace
 
-bool CGdiRenderer::DrawImageDescription(HDC /*dc*/, CWindowManager* /*manager*/, const RECT& /*destination*/,
-                                        const RECT& /*paint*/, const wchar_t* /*description*/,
-                                        const wchar_t* /*modifier*/) {
-    // Image drawing is not built yet: nothing was drawn.
-    return false;
+GradientFillFunction SystemGradientFill() {
+    static const auto entry =
+        BlendLibrary() ? reinterpret_cast<GradientFillFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(BlendLibrary(), "GradientFill")))
+                       : nullptr;
+    return entry;
+}
+
+void FillGradientWith(HDC dc, const RECT& rect, DWORD from, DWORD to, bool vertical, int steps,
+                      GradientFillFunction gradientFill) {
+    const int alpha = (AlphaOf(from) + AlphaOf(to)) / 2;
+    if (!dc || alpha == 0 || IsRectEmpty(&rect)) {
+        return;
+    }
+    if (alpha == 0xFF && gradientFill) {
+        CallGradientFill(gradientFill, dc, rect, from, to, vertical);
+        return;
+    }
+    // Drawn at the origin of a working bitmap, then copied or blended on.
+    // The bands leave alpha 0 in the pixels as every GDI fill does: the
+    // bitmap is made opaque before it is used.
+    WorkBitmap work(dc, rect.right - rect.left, rect.bottom - rect.top);
+    if (!work.IsValid()) {
+        return;
+    }
+    const RECT local = work.Bounds();
+    if (gradientFill) {
+        CallGradientFill(gradientFill, work.DC(), local, from, to, vertical);
+    } else {
+        FillGradientBands(work.DC(), local, from, to, vertical, steps);
+    }
+    work.MakeOpaque();
+    if (alpha == 0xFF) {
+        BitBlt(dc, rect.left, rect.top, local.right, local.bottom, work.DC(), 0, 0, SRCCOPY);
+        return;
+    }
+    work.EndDrawing();
+    CGdiRenderer::DrawImageRect(dc, work.Bitmap(), rect, rect, local, kNoCorners, true, static_cast<BYTE>(alpha),
+                                false, false, false);
 }
 
 void CGdiRenderer::FillColor(HDC dc, const RECT& rect, DWORD color) {
     const BYTE alpha = AlphaOf(color);
-    if (alpha == 0 || IsRectEmpty(&rect)) {
+    if (!dc || alpha == 0 || IsRectEmpty(&rect)) {
         return;
     }
     if (alpha == 0xFF) {
-        FillOpaque(dc, rect, ToColorRef(color));
+        const COLORREF old = SetBkColor(dc, ToColorRef(color));
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+        SetBkColor(dc, old);
         return;
     }
-    void* bits = nullptr;
-    HBITMAP pixel = CreateDib(1, 1, &bits);
-    if (!pixel) {
+    WorkBitmap pixel(dc, 1, 1);
+    if (!pixel.IsValid()) {
         return;
     }
-    // Premultiplied, as per-pixel blending expects.
-    *static_cast<DWORD*>(bits) = static_cast<DWORD>(alpha) << 24 | (RedOf(color) * alpha / 255) << 16 |
-                                 (GreenOf(color) * alpha / 255) << 8 | (BlueOf(color) * alpha / 255);
-    BlendBitmap(dc, rect, pixel, 1, 1, 0xFF, true);
-    DeleteObject(pixel);
+    pixel.EndDrawing();
+    // Per-pixel blending takes premultiplied colours: the plain colour value
+    // would add its full strength over what lies below.
+    GdiFlush();
+    pixel.Pixels()[0] = static_cast<DWORD>(alpha) << 24 | static_cast<DWORD>(RedOf(color) * alpha / 255) << 16 |
+                        static_cast<DWORD>(GreenOf(color) * alpha / 255) << 8 |
+                        static_cast<DWORD>(BlueOf(color) * alpha / 255);
+    CGdiRenderer::DrawImageRect(dc, pixel.Bitmap(), rect, rect, pixel.Bounds(), kNoCorners, true, 255, false, false,
+                                false);
 }
 
 void CGdiRenderer::FillGradient(HDC dc, const RECT& rect, DWORD from, DWORD to, bool vertical, int steps) {
-    const int alpha = (AlphaOf(from) + AlphaOf(to)) / 2;
-    if (alpha == 0 || IsRectEmpty(&rect)) {
-        return;
-    }
-    if (alpha == 0xFF) {
-        FillGradientOpaque(dc, rect, from, to, vertical, steps);
-        return;
-    }
-    // Translucent: draw at the origin of a working bitmap, then blend it on.
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP work = CreateCompatibleBitmap(dc, width, height);
-    if (!memory || !work) {
-        if (work) {
-            DeleteObject(work);
-        }
-        if (memory) {
-            DeleteDC(memory);
-        }
-        return;
-    }
-    HGDIOBJ old = SelectObject(memory, work);
-    const RECT local = {0, 0, width, height};
-    FillGradientOpaque(memory, local, from, to, vertical, steps);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    BlendBitmap(dc, rect, work, width, height, static_cast<BYTE>(alpha), false);
-    DeleteObject(work);
+    FillGradientWith(dc, rect, from, to, vertical, steps, SystemGradientFill());
 }
 
 void CGdiRenderer::StrokeLine(HDC dc, const RECT& line, int width, DWORD color, int penStyle) {
@@ -234,32 +249,6 @@ void CGdiRenderer::DrawRoundRectOutline(HDC dc, const RECT& rect, int width, int
 
 namespace {
 
-struct Hsl {
-    double hue;  // degrees
-    double saturation;
-    double lightness;
-};
-
-Hsl ToHsl(double red, double green, double blue) {
-    const double high = std::max({red, green, blue});
-    const double low = std::min({red, green, blue});
-    Hsl hsl = {0.0, 0.0, (high + low) / 2.0};
-    const double spread = high - low;
-    if (spread <= 0.0) {
-        return hsl;
-    }
-    hsl.saturation = hsl.lightness > 0.5 ? spread / (2.0 - high - low) : spread / (high + low);
-    if (high == red) {
-        hsl.hue = (green - blue) / spread + (green < blue ? 6.0 : 0.0);
-    } else if (high == green) {
-        hsl.hue = (blue - red) / spread + 2.0;
-    } else {
-        hsl.hue = (red - green) / spread + 4.0;
-    }
-    hsl.hue *= 60.0;
-    return hsl;
-}
-
 double HueChannel(double p, double q, double t) {
     if (t < 0.0) {
         t += 1.0;
@@ -284,34 +273,79 @@ BYTE ClampChannel(double value) {
     return static_cast<BYTE>(std::min(255L, std::max(0L, scaled)));
 }
 
+BYTE ClampWeighted(double value) {
+    // Truncated, as the mix is defined; kept inside the channel.
+    return static_cast<BYTE>(std::min(255.0, std::max(0.0, std::trunc(value))));
+}
+
 }  // namespace
+
+void CGdiRenderer::RgbToHsl(DWORD color, double& hue, double& saturation, double& lightness) {
+    const double red = RedOf(color) / 255.0;
+    const double green = GreenOf(color) / 255.0;
+    const double blue = BlueOf(color) / 255.0;
+    const double high = std::max({red, green, blue});
+    const double low = std::min({red, green, blue});
+    lightness = (high + low) / 2.0;
+    hue = 0.0;
+    saturation = 0.0;
+    const double spread = high - low;
+    if (spread <= 0.0) {
+        return;
+    }
+    saturation = lightness > 0.5 ? spread / (2.0 - high - low) : spread / (high + low);
+    if (high == red) {
+        hue = (green - blue) / spread + (green < blue ? 6.0 : 0.0);
+    } else if (high == green) {
+        hue = (blue - red) / spread + 2.0;
+    } else {
+        hue = (red - green) / spread + 4.0;
+    }
+    hue *= 60.0;
+}
+
+DWORD CGdiRenderer::HslToRgb(double hue, double saturation, double lightness) {
+    double red = lightness;
+    double green = lightness;
+    double blue = lightness;
+    if (saturation > 0.0) {
+        const double q =
+            lightness < 0.5 ? lightness * (1.0 + saturation) : lightness + saturation - lightness * saturation;
+        const double p = 2.0 * lightness - q;
+        double degrees = std::fmod(hue, 360.0);
+        if (degrees < 0.0) {
+            degrees += 360.0;
+        }
+        const double h = degrees / 360.0;
+        red = HueChannel(p, q, h + 1.0 / 3.0);
+        green = HueChannel(p, q, h);
+        blue = HueChannel(p, q, h - 1.0 / 3.0);
+    }
+    return static_cast<DWORD>(ClampChannel(red)) << 16 | static_cast<DWORD>(ClampChannel(green)) << 8 |
+           ClampChannel(blue);
+}
 
 DWORD CGdiRenderer::ShiftColorHsl(DWORD color, short hue, short saturation, short lightness) {
     if (hue == 180 && saturation == 100 && lightness == 100) {
         return color;
     }
-    Hsl hsl = ToHsl(RedOf(color) / 255.0, GreenOf(color) / 255.0, BlueOf(color) / 255.0);
-    hsl.hue += hue - 180;
-    if (hsl.hue <= 0.0) {
-        hsl.hue += 360.0;
+    double h = 0.0;
+    double s = 0.0;
+    double l = 0.0;
+    RgbToHsl(color, h, s, l);
+    h += hue - 180;
+    if (h <= 0.0) {
+        h += 360.0;
     }
-    hsl.hue = std::fmod(hsl.hue, 360.0);
-    hsl.saturation = std::min(1.0, hsl.saturation * saturation / 100.0);
-    hsl.lightness = std::min(1.0, hsl.lightness * lightness / 100.0);
-    double red = hsl.lightness;
-    double green = hsl.lightness;
-    double blue = hsl.lightness;
-    if (hsl.saturation > 0.0) {
-        const double q = hsl.lightness < 0.5 ? hsl.lightness * (1.0 + hsl.saturation)
-                                             : hsl.lightness + hsl.saturation - hsl.lightness * hsl.saturation;
-        const double p = 2.0 * hsl.lightness - q;
-        const double h = hsl.hue / 360.0;
-        red = HueChannel(p, q, h + 1.0 / 3.0);
-        green = HueChannel(p, q, h);
-        blue = HueChannel(p, q, h - 1.0 / 3.0);
-    }
-    return (color & 0xFF000000u) | static_cast<DWORD>(ClampChannel(red)) << 16 |
-           static_cast<DWORD>(ClampChannel(green)) << 8 | ClampChannel(blue);
+    s = std::min(1.0, s * saturation / 100.0);
+    l = std::min(1.0, l * lightness / 100.0);
+    return (color & 0xFF000000u) | HslToRgb(h, s, l);
+}
+
+DWORD CGdiRenderer::MixColors(DWORD a, double weightA, DWORD b, double weightB) {
+    auto mix = [&](BYTE channelA, BYTE channelB) { return ClampWeighted(weightA * channelA + weightB * channelB); };
+    return static_cast<DWORD>(mix(RedOf(a), RedOf(b))) << 16 | static_cast<DWORD>(mix(GreenOf(a), GreenOf(b))) << 8 |
+           mix(BlueOf(a), BlueOf(b));
 }
 
 }  // namespace TavikUI

@@ -1,0 +1,127 @@
+#include "VerticalLayoutUI.h"
+
+#include <cwchar>
+
+#include "LayoutArithmetic.h"
+#include "ScrollBarUI.h"
+
+namespace TavikUI {
+
+CVerticalLayoutUI::CVerticalLayoutUI() : CSeparatorLayoutUI(Axis::kVertical) {}
+
+const wchar_t* CVerticalLayoutUI::ClassName() const { return L"VerticalLayoutUI"; }
+
+void* CVerticalLayoutUI::InterfaceByName(const wchar_t* name) {
+    if (name && wcscmp(name, L"VerticalLayout") == 0) {
+        return this;
+    }
+    return CContainerUI::InterfaceByName(name);
+}
+
+void CVerticalLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
+    if (name && value && wcscmp(name, L"sepheight") == 0) {
+        SetSeparatorSize(static_cast<int>(wcstol(value, nullptr, 10)));
+        return;
+    }
+    CSeparatorLayoutUI::ApplyAttribute(name, value);
+}
+
+void CVerticalLayoutUI::Place(const RECT& rect) {
+    CControlUI::Place(rect);
+    const CScrollBarUI* verticalBar = VerticalScrollBar();
+    const CScrollBarUI* horizontalBar = HorizontalScrollBar();
+
+    CUIRect inner = InnerRect();
+    if (IsBarVisible(verticalBar)) {
+        inner.right -= verticalBar->DeclaredWidth();
+    }
+    if (IsBarVisible(horizontalBar)) {
+        inner.bottom -= horizontalBar->DeclaredHeight();
+    }
+    if (children_.IsEmpty()) {
+        UpdateScrollBars(inner, 0, 0);
+        return;
+    }
+
+    const int availableWidth = inner.Width() + VisibleBarRange(horizontalBar);
+    const int availableHeight = inner.Height();
+
+    // First pass: the fixed heights and the number of children that share
+    // the rest.
+    int fixedTotal = 0;
+    int automaticCount = 0;
+    int placedCount = 0;
+    for (int i = 0; i < children_.Count(); ++i) {
+        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
+        if (!child->IsVisible() || child->IsFloating()) {
+            continue;
+        }
+        const SIZE desired = child->DesiredSize(CUISize(availableWidth, availableHeight));
+        int height = 0;
+        if (desired.cy == 0) {
+            ++automaticCount;
+        } else {
+            height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
+        }
+        const CUIRect padding = child->Padding();
+        fixedTotal += padding.top + padding.bottom + height;
+        ++placedCount;
+    }
+    fixedTotal += childPadding_ * (placedCount - 1);
+    int automaticHeight = 0;
+    if (automaticCount > 0) {
+        automaticHeight = ZeroWhenNegative((availableHeight - fixedTotal) / automaticCount);
+    }
+
+    // Second pass: place them; the last automatic child takes the rounding
+    // remainder.
+    int y = inner.top - VisibleBarPosition(verticalBar);
+    const int x = inner.left - VisibleBarPosition(horizontalBar);
+    int remaining = availableHeight;
+    int fixedBudget = fixedTotal;
+    int needed = 0;
+    int automaticSeen = 0;
+    for (int i = 0; i < children_.Count(); ++i) {
+        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
+        if (!child->IsVisible()) {
+            continue;
+        }
+        if (child->IsFloating()) {
+            PlaceFloatingChild(i);
+            continue;
+        }
+        const CUIRect padding = child->Padding();
+        remaining -= padding.top;
+        const SIZE desired = child->DesiredSize(CUISize(availableWidth, remaining));
+        int height = 0;
+        if (desired.cy != 0) {
+            height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
+            fixedBudget -= height;
+        } else {
+            height = automaticHeight;
+            ++automaticSeen;
+            if (automaticSeen == automaticCount) {
+                height = ZeroWhenNegative(remaining - padding.bottom - fixedBudget);
+            }
+            height = ClampToLimits(height, child->MinHeight(), child->MaxHeight());
+        }
+        int width = child->DeclaredWidth();
+        if (width == 0) {
+            width = ZeroWhenNegative(availableWidth - padding.left - padding.right);
+        }
+        width = ClampToLimits(width, child->MinWidth(), child->MaxWidth());
+
+        // The rectangle reaches over the bottom padding.
+        const int left = x + padding.left;
+        const int top = y + padding.top;
+        child->Place(CUIRect(left, top, left + width, top + height + padding.bottom));
+
+        y += padding.top + height + padding.bottom + childPadding_;
+        needed += padding.top + height + padding.bottom;
+        remaining -= height + padding.bottom + childPadding_;
+    }
+    needed += childPadding_ * (placedCount - 1);
+    UpdateScrollBars(inner, 0, needed);
+}
+
+}  // namespace TavikUI
