@@ -13,7 +13,7 @@ source scripts/wine-env.sh "$build/wineprefix"
 # Keep one wineserver and Wine's own services up for the whole run, started
 # here with their output going nowhere: a service started by a test would
 # inherit that test's output pipe and CTest would wait for it to close.
-wineserver -p
+wineserver -p >/dev/null 2>&1
 wine wineboot </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k 2>/dev/null || true; [ -n "${TAVIK_XVFB_PID:-}" ] && kill $TAVIK_XVFB_PID 2>/dev/null || true' EXIT
 status=0
