@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ImageUpload.h"
+#include "PatchList.h"
 #include "QmslConnections.h"
 #include "QmslLibrary.h"
 #include "RawProgramList.h"
@@ -65,9 +66,10 @@ uint8_t FinishUpload(QmslHandle handle, ImageUpload& upload, bool ok) {
     return ok ? 1 : 0;
 }
 
-// Places and writes the images of a partition list.
+// Places and writes the images of a partition list, then applies the patch
+// list when one is named.
 uint8_t UploadList(SimPhone& phone, QmslHandle handle, const QmslConnection& connection,
-                   const std::string& rawprogramPath,
+                   const std::string& rawprogramPath, const std::string& patchPath,
                    const std::function<std::string(const std::string&)>& findImage) {
     ImageUpload upload(phone, handle, connection.callback);
     std::vector<ProgramEntry> entries;
@@ -81,7 +83,23 @@ uint8_t UploadList(SimPhone& phone, QmslHandle handle, const QmslConnection& con
         QmslConnections::Instance().SetUploadResult(handle, true, error);
         return 0;
     }
-    return FinishUpload(handle, upload, upload.Run(placements));
+    if (!upload.Run(placements)) {
+        return FinishUpload(handle, upload, false);
+    }
+    std::vector<PatchEntry> patches;
+    if (!patchPath.empty() &&
+        (!ReadPatchEntries(patchPath, patches) || !ApplyPatches(phone, patches, error))) {
+        QmslConnections::Instance().SetUploadResult(
+            handle, true, error.empty() ? "cannot read " + patchPath : error);
+        return 0;
+    }
+    if (phone.HasFault(SimPhoneFault::UploadErrorInfo)) {
+        // The upload answers success; only its error record tells otherwise.
+        QmslConnections::Instance().SetUploadResult(handle, true,
+                                                    "read-back of the last image differs");
+        return 1;
+    }
+    return FinishUpload(handle, upload, true);
 }
 
 void SetIfGiven(uint32_t* output, uint32_t value) {
@@ -133,11 +151,12 @@ QMSL_API uint8_t QMSL_CALL QLIB_DIAG_NV_READ_F(QmslHandle handle, uint16_t item,
     }
     const std::string version = phone->Version();
     std::memset(data, 0, static_cast<size_t>(size));
-    if (item != kNvApVersionItem || version.empty()) {
+    if (item != kNvApVersionItem || version.empty() || phone->HasFault(SimPhoneFault::NvBlank)) {
         *status = kNvStatusInactive;
         return 1;
     }
-    std::memcpy(data, version.data(), std::min(version.size(), static_cast<size_t>(size) - 1));
+    // An NV item is a fixed field: a text that fills it has no terminator.
+    std::memcpy(data, version.data(), std::min(version.size(), static_cast<size_t>(size)));
     *status = kNvStatusDone;
     return 1;
 }
@@ -150,7 +169,7 @@ QMSL_API void QMSL_CALL QLIB_DisconnectServer(QmslHandle handle) {
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SwitchToEDL(QmslHandle handle) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_SwitchToEDL", handle));
     if (!phone || !LiveConnection(handle, ConnectionKind::Diagnostics, *phone) ||
-        phone->Mode() != SimPhoneMode::Normal) {
+        phone->Mode() != SimPhoneMode::Normal || phone->HasFault(SimPhoneFault::RefuseEdlSwitch)) {
         return 0;
     }
     return phone->SetMode(SimPhoneMode::EmergencyDownload) ? 1 : 0;
@@ -171,7 +190,7 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SwitchToDownloadMode_OptionalValidation
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_DLoad_Reset(QmslHandle handle, uint32_t /*timeoutMs*/) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_DLoad_Reset", handle));
     if (!phone || !LiveConnection(handle, ConnectionKind::Diagnostics, *phone) ||
-        phone->Mode() != SimPhoneMode::Download) {
+        phone->Mode() != SimPhoneMode::Download || phone->HasFault(SimPhoneFault::RefuseReset)) {
         return 0;
     }
     return phone->Boot() ? 1 : 0;
@@ -315,7 +334,8 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(
     };
     const std::string rawprogram(images->rawprogramPath,
                                  strnlen(images->rawprogramPath, kImageTablePathBytes));
-    return UploadList(*phone, handle, *connection, rawprogram, findImage);
+    const std::string patch(images->patchPath, strnlen(images->patchPath, kImageTablePathBytes));
+    return UploadList(*phone, handle, *connection, rawprogram, patch, findImage);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcImage_FireHose(QmslHandle handle,
@@ -350,7 +370,7 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcImage_FireHose(QmslHandle han
         }
         return std::string();
     };
-    return UploadList(*phone, handle, *connection, rawprogramPath, findImage);
+    return UploadList(*phone, handle, *connection, rawprogramPath, patchPath, findImage);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_GetLastSoftwareDownloadErrorInfo(QmslHandle handle,

@@ -76,12 +76,15 @@ std::string Attribute(const std::string& tag, const std::string& name) {
 
 }  // namespace
 
-bool ReadProgramEntries(const std::string& path, std::vector<ProgramEntry>& entries) {
+bool ReadListElements(const std::string& path, const std::string& tag,
+                      const std::vector<std::string>& names,
+                      std::vector<std::vector<std::string>>& rows) {
     std::string xml;
     if (!ReadFileBytes(path, xml)) {
         return false;
     }
-    entries.clear();
+    rows.clear();
+    const std::string opening = "<" + tag;
     size_t at = 0;
     while ((at = xml.find('<', at)) != std::string::npos) {
         if (xml.compare(at, 4, "<!--") == 0) {
@@ -96,12 +99,28 @@ bool ReadProgramEntries(const std::string& path, std::vector<ProgramEntry>& entr
         if (end == std::string::npos) {
             break;
         }
-        const std::string tag = xml.substr(at, end - at);
-        if (tag.compare(0, 8, "<program") == 0 && tag.size() > 8 &&
-            std::isspace(static_cast<unsigned char>(tag[8]))) {
-            entries.push_back({Attribute(tag, "filename"), Attribute(tag, "start_sector")});
+        const std::string element = xml.substr(at, end - at);
+        if (element.compare(0, opening.size(), opening) == 0 && element.size() > opening.size() &&
+            std::isspace(static_cast<unsigned char>(element[opening.size()]))) {
+            std::vector<std::string> row;
+            for (const std::string& name : names) {
+                row.push_back(Attribute(element, name));
+            }
+            rows.push_back(row);
         }
         at = end + 1;
+    }
+    return true;
+}
+
+bool ReadProgramEntries(const std::string& path, std::vector<ProgramEntry>& entries) {
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadListElements(path, "program", {"filename", "start_sector"}, rows)) {
+        return false;
+    }
+    entries.clear();
+    for (const std::vector<std::string>& row : rows) {
+        entries.push_back({row[0], row[1]});
     }
     return true;
 }

@@ -1,6 +1,7 @@
-// The simulated FireHose programmer's reading of a partition list: the
-// "program" elements with their file names and start sectors. A small reader
-// of its own, as a phone-side programmer has, not the tool's XML class.
+// The simulated FireHose programmer's reading of its lists: the partition
+// list's "program" elements with their file names and start sectors, and the
+// elements of the patch list. A small reader of its own, as a phone-side
+// programmer has, not the tool's XML class.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,12 @@ struct ProgramEntry {
     std::string fileName;
     std::string startSector;   // decimal, or "NUM_DISK_SECTORS-n."
 };
+
+// The named attributes ("" when absent) of every `tag` element of a list, in
+// document order, comments skipped; false when the file cannot be read.
+bool ReadListElements(const std::string& path, const std::string& tag,
+                      const std::vector<std::string>& names,
+                      std::vector<std::vector<std::string>>& rows);
 
 // The program elements in document order; false when the file cannot be read.
 bool ReadProgramEntries(const std::string& path, std::vector<ProgramEntry>& entries);

@@ -24,6 +24,9 @@ std::wstring SimAndroidInterfacePath(const std::wstring& instanceId) {
 std::optional<std::wstring> SimAndroidInterfaceOf(const SimPhone& phone) {
     switch (phone.Mode()) {
     case SimPhoneMode::Normal:
+        if (phone.HasFault(SimPhoneFault::AdbOff)) {
+            return std::nullopt;
+        }
         return SimAndroidInterfacePath(phone.Identity().adbId);
     case SimPhoneMode::Fastboot:
         return SimAndroidInterfacePath(phone.Identity().fastbootId);

@@ -12,8 +12,8 @@
 std::wstring SimAndroidInterfacePath(const std::wstring& instanceId);
 
 // The Android USB interface the phone shows in its current mode: the ADB
-// interface in `normal` mode, the boot loader's in `fastboot` mode; none
-// otherwise.
+// interface in `normal` mode (unless USB debugging is off, fault `adb-off`),
+// the boot loader's in `fastboot` mode; none otherwise.
 std::optional<std::wstring> SimAndroidInterfaceOf(const SimPhone& phone);
 
 // The device's USB serial number, the same in both modes.

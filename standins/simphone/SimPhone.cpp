@@ -47,6 +47,11 @@ constexpr FaultName kFaultNames[] = {
     {SimPhoneFault::AdbReadTimeout, "adb-read-timeout"},
     {SimPhoneFault::AdbNoConnect, "adb-no-cnxn"},
     {SimPhoneFault::FastbootFail, "fastboot-fail"},
+    {SimPhoneFault::RefuseEdlSwitch, "refuse-edl-switch"},
+    {SimPhoneFault::RefuseReset, "refuse-reset"},
+    {SimPhoneFault::NvBlank, "nv-blank"},
+    {SimPhoneFault::AdbOff, "adb-off"},
+    {SimPhoneFault::UploadErrorInfo, "upload-error-info"},
 };
 
 constexpr uint64_t kSectorBytes = 512;
@@ -291,9 +296,13 @@ bool SimPhone::PlugMode(const SimPhoneIdentity& identity, SimPhoneMode mode) {
     case SimPhoneMode::Off:
         return true;
     case SimPhoneMode::Normal:
-        return SimUsbBus::Plug(diagnostics) &&
-               SimUsbBus::WriteMachineString(identity.ParentIdPrefixKey(), L"ParentIdPrefix",
-                                             identity.parentIdPrefix) &&
+        if (!SimUsbBus::Plug(diagnostics) ||
+            !SimUsbBus::WriteMachineString(identity.ParentIdPrefixKey(), L"ParentIdPrefix",
+                                           identity.parentIdPrefix)) {
+            return false;
+        }
+        // With USB debugging off the phone shows no ADB interface.
+        return HasFault(SimPhoneFault::AdbOff) ||
                SimUsbBus::Plug(DeviceNode{kSimAndroidClass, identity.adbId, L"",
                                           L"Android Composite ADB Interface",
                                           &kAndroidUsbInterface});

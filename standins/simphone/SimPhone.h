@@ -22,6 +22,12 @@ enum class SimPhoneFault {
     AdbReadTimeout,
     AdbNoConnect,
     FastbootFail,
+    // Refusals the download flows fall back from.
+    RefuseEdlSwitch,
+    RefuseReset,
+    NvBlank,
+    AdbOff,
+    UploadErrorInfo,
 };
 
 // Names used in the state files and by the driver program.

@@ -151,10 +151,13 @@ TEST_F(QmslStandInTest, NvItem9002AnswersTheVersion) {
     EXPECT_EQ(1, QLIB_DIAG_NV_READ_F(handle, 9002, buffer, sizeof(buffer), &status));
     EXPECT_NE(0, status);
 
-    // A version longer than the buffer is cut and terminated.
+    // A version longer than the buffer fills it, without a terminator, as a
+    // fixed NV field does; nothing past it is touched.
     ASSERT_TRUE(Phone().SetVersion(std::string(300, 'v')));
+    std::memset(buffer, 0xCC, sizeof(buffer));
     EXPECT_EQ(1, QLIB_DIAG_NV_READ_F(handle, 9002, buffer, 16, &status));
-    EXPECT_EQ(15u, strnlen(reinterpret_cast<const char*>(buffer), 16));
+    EXPECT_EQ(std::string(16, 'v'), std::string(reinterpret_cast<const char*>(buffer), 16));
+    EXPECT_EQ(0xCC, buffer[16]);
     QLIB_DisconnectServer(handle);
 }
 

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,6 +106,38 @@ public:
     bool ReadDisk(void* buffer, HANDLE disk, uint64_t sector, uint64_t offset, uint32_t length);
     bool SetFileSeek(HANDLE disk, uint64_t offset);
 
+    // Download flows. Connecting by mode and the version check
+    // (QcomDownloaderConnect.cpp): the QMSL connection that fits the phone
+    // mode; the phone's stripped AP version (at most kPhoneVersionChars), ""
+    // when the phone is not in normal mode.
+    int32_t ConnectPhone();
+    int32_t CheckPhoneVersion(std::string& version);
+    // The flow of the package's download type (QcomDownloaderFlows.cpp).
+    int32_t StartDownload();
+    int32_t FireHoseDownload();
+    int32_t SaharaDownload();
+    int32_t AutoDownload();
+    // Steps that bring the phone into the mode a flow needs
+    // (QcomDownloaderModes.cpp).
+    int32_t SetPhoneToEdl();
+    int32_t SetPhoneToEdlWithFallback();
+    int32_t SetPhoneToDownloadMode();
+    int32_t SetEdlFromDownload();
+    int32_t FlashProgrammerSahara();
+    int32_t ResetPhone();
+    // One QMSL call each, with their retries (QcomDownloaderSteps.cpp).
+    int32_t ConnectSahara();
+    int32_t ConnectFireHose();
+    int32_t PingFireHose();
+    int32_t ConfigureFireHose();
+    int32_t UploadImages();
+    int32_t ResetFireHose();
+    int32_t SwitchToEdl();
+    int32_t SwitchToDownloadMode();
+    int32_t DLoadReset();
+    // NV item 9002, the AP version (at most kNvVersionBytes characters).
+    int32_t ReadNvVersion(std::string& version);
+
     // Installed by the owner; texts QMSL sends through it reach OnQmslText.
     QmslTextCallback textCallback = nullptr;
     int32_t normalHandle = 0;     // diagnostics connection (and after the Sahara programmer)
@@ -134,6 +167,25 @@ public:
     std::unique_ptr<IDiskControl> diskControl = MakeSystemDiskControl();
 
 private:
+    struct FireHoseFlowStyle;
+
+    // The body the FireHose and automatic flows share.
+    int32_t RunFireHoseFlow(const FireHoseFlowStyle& style);
+    // The FireHose programmer's path; false when no candidate exists.
+    bool FindFireHoseProgrammer(bool inProgramFolderToo, std::string& path) const;
+    // The common part of both ways into emergency download mode.
+    int32_t SetPhoneToEdlBy(bool withFallback);
+    // A normal phone into emergency download mode by QMSL, else fastboot,
+    // else through download mode.
+    int32_t SwitchNormalPhoneToEdl();
+    // Up to kModeSearchTries searches; 1 as soon as one finds the phone in
+    // the mode. Sends no text of its own beyond the searches'.
+    int32_t SearchForMode(int32_t mode);
+    // SearchForMode, with "Can't Find Devices!" when the mode never showed.
+    int32_t WaitForMode(int32_t mode);
+    // Stores and sends the step percentage.
+    void SetPercent(int32_t percent);
+
     static DWORD WINAPI ProgressThreadProc(void* engine);
     void RunProgressEstimator();
     // The owner's run flag is set and reads 0: the user stopped.
@@ -156,6 +208,13 @@ DWORD ProgressStepMs(double totalMb);
 // What of a text fits one of the engine's 260-character fields.
 std::wstring FitEngineText(std::wstring text);
 
+// A fixed-size narrow text field as a terminated text: a field that fills
+// its whole size must not make a reader run past it.
+template <size_t N>
+std::string FieldText(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
+
 // Last back-slash component of a device instance id, cut at its last "&".
 std::wstring InstanceIdTail(const std::wstring& instanceId);
 
@@ -165,6 +224,28 @@ bool FindAdbInterfacePath(std::wstring& devicePath, const CQcomDownloader& engin
 // The first Android USB interface present, whatever device it belongs to.
 bool FindFirstAdbInterfacePath(std::wstring& devicePath);
 
+// Capacity of the owner's version buffer, terminator included: the stripped
+// version holds at most kPhoneVersionChars characters.
+constexpr size_t kPhoneVersionBytes = 128;
+constexpr size_t kPhoneVersionChars = kPhoneVersionBytes - 1;
+// The NV item's buffer; its text need not be terminated inside it.
+constexpr size_t kNvVersionBytes = 128;
+// The raw version is worked on in a 260-byte buffer.
+constexpr size_t kRawVersionChars = 259;
+// Searches of one wait for a phone mode.
+constexpr int kModeSearchTries = 50;
+
+// The model key in a phone's version text: the text after the first "AP:",
+// cut at its first blank, then cut at the last "_T", "_CMCC", "_CTA",
+// "_TASTE", "_platform" and "_NAVI" in that order (never at the first
+// character).
+std::string StripVersionSuffixA(const std::string& text);
+
 // True when the file-status query of the path succeeds.
 bool FileExists(const std::wstring& path);
 bool FileExistsA(const std::string& path);
+
+// A file of the package (narrow texts): "folder\\name", else
+// "folder\\bp_image\\name". Paths of 260 bytes or more, which QMSL's path
+// buffers cannot hold, count as missing. False with the last path tried.
+bool FindPackageFileA(const std::string& folder, const std::string& name, std::string& path);

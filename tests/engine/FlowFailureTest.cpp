@@ -1,0 +1,229 @@
+// Downloads that fail: a refused programmer, a phone unplugged during the
+// upload, an upload that reports an error, no phone in time, a wrong
+// download type, connections that cannot be made, and the user's stop
+// during each wait for a phone mode.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "DiskTestSupport.h"
+#include "FlowTestSupport.h"
+#include "TextFormat.h"
+
+namespace {
+
+class FlowFailureTest : public FlowTest {
+protected:
+    std::string Zeros() const { return std::string(static_cast<size_t>(kStorageBytes), '\0'); }
+};
+
+TEST_F(FlowFailureTest, RefusedProgrammerEndsTheFireHoseFlow) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+    ASSERT_TRUE(Phone().AddFault(SimPhoneFault::RefuseProgrammer));
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_EQ(std::vector<std::wstring>{L"Flash Programmer File Fail!"},
+              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ((std::vector<int32_t>{0, 1}), recorder_.Percents());
+    EXPECT_EQ(SimPhoneMode::EmergencyDownload, Phone().Mode());
+    EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_ConnectServer_FireHose"));
+    ExpectStorageIs(Zeros());
+}
+
+TEST_F(FlowFailureTest, RefusedProgrammerEndsTheSaharaFlow) {
+    PreparePackage(CopyPackage(L"SampleSH8x26"));
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+    ASSERT_TRUE(Phone().AddFault(SimPhoneFault::RefuseProgrammer));
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_EQ((std::vector<std::wstring>{L"Flash Programmer File Fail!",
+                                         L"Please Reboot Phone and Try  again!"}),
+              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<int32_t>{0}, recorder_.Percents());
+    EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_UploadEmmcUserParitionImage"));
+}
+
+TEST_F(FlowFailureTest, MissingProgrammerEndsTheFireHoseFlowWithoutText) {
+    const std::wstring package = CopyPackage(L"SampleFH8974");
+    PreparePackage(package);
+    ASSERT_TRUE(DeleteFileW((package + L"\\prog_emmc_firehose_8974.mbn").c_str()));
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+
+    EXPECT_EQ(0, RunDownload());
+    const std::vector<TextReport> texts = TextReports();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(TextReport(MSG_PROGRESS_LINE, L"Flash Programmer File..."), texts.back());
+}
+
+TEST_F(FlowFailureTest, MissingMsimageEndsTheSaharaFlow) {
+    const std::wstring package = CopyPackage(L"SampleSH8x26");
+    PreparePackage(package);
+    ASSERT_TRUE(DeleteFileW((package + L"\\bp_image\\8626_msimage.mbn").c_str()));
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_EQ(std::vector<std::wstring>{L"EmmcUserPartitionImage No Find!"},
+              recorder_.Texts(MSG_FAILURE));
+    // The programmer runs; the phone waits in EDL for the msimage.
+    EXPECT_TRUE(Phone().ProgrammerLoaded());
+}
+
+TEST_F(FlowFailureTest, PhoneUnpluggedDuringTheUpload) {
+    const std::wstring package = CopyPackage(L"SampleFH8974");
+    PreparePackage(package);
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+    ASSERT_TRUE(Phone().AddFault(SimPhoneFault::UnplugMidWrite));
+
+    EXPECT_EQ(0, RunDownload());
+    // The FireHose flow says so on a detail line only; the result tells.
+    EXPECT_TRUE(HasText(MSG_DETAIL, L"FlashImage Fail!"));
+    EXPECT_TRUE(recorder_.Texts(MSG_FAILURE).empty());
+    EXPECT_TRUE(recorder_.Texts(MSG_SUMMARY).empty());
+    EXPECT_FALSE(HasText(MSG_DETAIL, L"Reboot Phone..."));
+    EXPECT_EQ(SimPhoneMode::Off, Phone().Mode());
+    // Only the first image's first chunk landed.
+    std::string expected = Zeros();
+    const std::string first = ReadWholeFile(package + L"\\gpt_main0.bin");
+    expected.replace(0, first.size(), first);
+    ExpectStorageIs(expected);
+}
+
+TEST_F(FlowFailureTest, UploadThatFailsItsWrites) {
+    PreparePackage(AutoPackage());
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+    ASSERT_TRUE(Phone().AddFault(SimPhoneFault::FailWrite));
+
+    EXPECT_EQ(0, RunDownload());
+    // The automatic flow reports it as a failure.
+    EXPECT_EQ(std::vector<std::wstring>{L"FlashImage Fail!"}, recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"FireHose Ping Phone Success"},
+              recorder_.Texts(MSG_SUMMARY));
+    ExpectStorageIs(Zeros());
+}
+
+TEST_F(FlowFailureTest, UploadWhoseErrorRecordReportsAnErrorIsNoSuccess) {
+    PreparePackage(AutoPackage());
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+    // The upload itself answers success.
+    ASSERT_TRUE(Phone().AddFault(SimPhoneFault::UploadErrorInfo));
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_EQ(std::vector<std::wstring>{L"FlashImage Fail!"}, recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(1u, CountJournalStarting("QLIB_GetLastSoftwareDownloadErrorInfo"));
+    EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_FireHosePower"));
+}
+
+TEST_F(FlowFailureTest, SaharaDiskWriteFailureWipesTheLayout) {
+    PreparePackage(CopyPackage(L"SampleSH8x26"));
+    PlugPhone(SimPhoneMode::Download);
+    ASSERT_TRUE(Phone().AddFault(SimPhoneFault::CorruptReadBack));
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_TRUE(HasText(MSG_FAILURE, L"Download Fail!"));
+    EXPECT_FALSE(HasText(MSG_DETAIL, L"Reboot the Phone...."));
+    // Without a partition table the phone can next start only in EDL.
+    EXPECT_FALSE(Phone().HasPartitionTable());
+}
+
+TEST_F(FlowFailureTest, NoPhoneWithinTheSearchTimeOut) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    engine_->settings.timeOut = 0;  // the engine's copy only
+    const ULONGLONG start = GetTickCount64();
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_LT(GetTickCount64() - start, 3000u);
+    EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"},
+              recorder_.Texts(MSG_FAILURE));
+    EXPECT_FALSE(HasText(MSG_PROGRESS_LINE, L"Connectting..."));
+    EXPECT_EQ(60, config_->qcom.timeOut);
+}
+
+TEST_F(FlowFailureTest, UnknownDownloadTypeFailsWithoutText) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+    engine_->settings.downLoadType = 3;
+
+    EXPECT_EQ(0, RunDownload());
+    const std::vector<TextReport> texts = TextReports();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(TextReport(MSG_DETAIL, L"Start DownLoad..."), texts.back());
+    EXPECT_TRUE(recorder_.Percents().empty());
+}
+
+TEST_F(FlowFailureTest, ConnectionsThatCannotBeMade) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    PlugPhone(SimPhoneMode::EmergencyDownload);
+    ASSERT_EQ(1, engine_->SearchDevices());
+
+    // A phone that does not answer: the Sahara connection is refused.
+    ASSERT_TRUE(Phone().AddFault(SimPhoneFault::Timeout));
+    recorder_.Clear();
+    EXPECT_EQ(0, engine_->ConnectPhone());
+    EXPECT_EQ((std::vector<TextReport>{{MSG_PROGRESS_LINE, L"Connectting..."},
+                                       {MSG_DETAIL, L"PHONE_EMPTY Connectting..."},
+                                       {MSG_FAILURE, L"Connect to Phone Faile!"}}),
+              TextReports());
+    EXPECT_EQ(0, engine_->saharaHandle);
+
+    // A mode discovery never answers.
+    engine_->phoneMode = PHONE_NONE;
+    recorder_.Clear();
+    EXPECT_EQ(0, engine_->ConnectPhone());
+    EXPECT_EQ((std::vector<TextReport>{{MSG_PROGRESS_LINE, L"Connectting..."},
+                                       {MSG_FAILURE, L"PHONE_Type_Error"}}),
+              TextReports());
+}
+
+TEST_F(FlowFailureTest, UserStopBeforeThePhoneIsFound) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    runFlag_ = 0;
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_TRUE(HasText(MSG_DETAIL, L"SearchDevices_UserStop"));
+}
+
+TEST_F(FlowFailureTest, UserStopEndsTheWaitForEmergencyDownload) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    PlugPhone(SimPhoneMode::Normal);
+    StopOnText(L"Retry to SearchDevices... ");
+    const ULONGLONG start = GetTickCount64();
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_LT(GetTickCount64() - start, 3000u);
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't Find Devices!"}, recorder_.Texts(MSG_FAILURE));
+    // Every one of the wait's searches saw the stop at once.
+    const std::vector<std::wstring> details = recorder_.Texts(MSG_DETAIL);
+    EXPECT_EQ(kModeSearchTries,
+              std::count(details.begin(), details.end(), L"SearchDevices_UserStop"));
+    EXPECT_FALSE(HasText(MSG_DETAIL, L"Connect To Phone..."));
+}
+
+TEST_F(FlowFailureTest, UserStopEndsTheWaitAfterTheLayoutWipe) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    PlugPhone(SimPhoneMode::Download);
+    StopOnText(L"Reboot ....");
+    const ULONGLONG start = GetTickCount64();
+
+    EXPECT_EQ(0, RunDownload());
+    // The fixed pause after the restart, then the searches end at once.
+    EXPECT_LT(GetTickCount64() - start, 4000u);
+    EXPECT_EQ(std::vector<std::wstring>{L"Reboot phone Failed,Please Reboot Phone and Try again"},
+              recorder_.Texts(MSG_FAILURE));
+    EXPECT_FALSE(HasText(MSG_DETAIL, L"Retry to SearchDevices... "));
+}
+
+// The wait after the wipe starts with the phone already known to be in EDL:
+// a stop must not let that stale mode count as found.
+TEST_F(FlowFailureTest, UserStopIsNotOverruledByTheModeSeenBeforeTheWait) {
+    PreparePackage(CopyPackage(L"SampleFH8974"));
+    PlugPhone(SimPhoneMode::Download);
+    StopOnText(L"Retry to SearchDevices... ");
+
+    EXPECT_EQ(0, RunDownload());
+    EXPECT_EQ(PHONE_EMPTY, engine_->phoneMode);
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't Find Devices!"}, recorder_.Texts(MSG_FAILURE));
+    EXPECT_FALSE(HasText(MSG_DETAIL, L"Connect To Phone..."));
+    EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_Sahara_FlashProgrammer"));
+}
+
+}  // namespace

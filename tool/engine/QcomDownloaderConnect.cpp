@@ -1,0 +1,135 @@
+// Connecting to the phone in the mode discovery found it in, the waits for a
+// mode, and the phone's software version.
+#include "QcomDownloader.h"
+
+#include "QmslLibrary.h"
+#include "TextFormat.h"
+
+namespace {
+
+constexpr int kVersionTries = 10;
+constexpr DWORD kVersionPauseMs = 200;
+constexpr DWORD kOtherModePauseMs = 500;
+
+// Release decorations of a phone's version, cut in this order.
+const char* const kPhoneVersionSuffixes[] = {"_T", "_CMCC", "_CTA", "_TASTE", "_platform",
+                                             "_NAVI"};
+
+}  // namespace
+
+std::string StripVersionSuffixA(const std::string& text) {
+    std::string stripped = text;
+    const size_t ap = stripped.find("AP:");
+    if (ap != std::string::npos) {
+        stripped.erase(0, ap + 3);
+    }
+    const size_t blank = stripped.find(' ');
+    if (blank != std::string::npos) {
+        stripped.resize(blank);
+    }
+    for (const char* suffix : kPhoneVersionSuffixes) {
+        const size_t at = stripped.rfind(suffix);
+        if (at != std::string::npos && at > 0) {
+            stripped.resize(at);
+        }
+    }
+    return stripped;
+}
+
+int32_t CQcomDownloader::ConnectPhone() {
+    SendText(L"Connectting...", MSG_PROGRESS_LINE);
+    int32_t handle = 0;
+    switch (phoneMode) {
+        case PHONE_DOWNLOAD:
+            SendText(L"PHONE_DOWNLOAD Connectting...", MSG_DETAIL);
+            DisconnectAll();
+            downloadHandle = QLIB_ConnectServer(static_cast<uint32_t>(comPort));
+            handle = downloadHandle;
+            break;
+        case PHONE_EMPTY:
+            SendText(L"PHONE_EMPTY Connectting...", MSG_DETAIL);
+            ConnectSahara();
+            handle = saharaHandle;
+            break;
+        case PHONE_NORMAL:
+            SendText(L"PHONE_NORMAL Connectting...", MSG_DETAIL);
+            DisconnectAll();
+            normalHandle = QLIB_ConnectServer(static_cast<uint32_t>(comPort));
+            handle = normalHandle;
+            break;
+        default:
+            SendText(L"PHONE_Type_Error", MSG_FAILURE);
+            return 0;
+    }
+    if (handle == 0) {
+        SendText(L"Connect to Phone Faile!", MSG_FAILURE);
+        return 0;
+    }
+    return 1;
+}
+
+int32_t CQcomDownloader::CheckPhoneVersion(std::string& version) {
+    version.clear();
+    if (phoneMode != PHONE_NORMAL) {
+        // The owner then takes the phone without comparing versions.
+        SendText(L"PHONE_Type no Normal Skip!", MSG_DETAIL);
+        return 1;
+    }
+    std::string raw;
+    bool read = false;
+    bool answering = false;
+    for (int attempt = 0; attempt < kVersionTries && !read; ++attempt) {
+        answering = QLIB_IsPhoneConnected(normalHandle) != 0;
+        if (!answering) {
+            continue;
+        }
+        read = ReadNvVersion(raw) != 0;
+        if (!read) {
+            Sleep(kVersionPauseMs);
+        }
+    }
+    if (!read) {
+        if (!answering) {
+            SendText(L"Connect to Phone Error!", MSG_FAILURE);
+        }
+        if (GetAPSWVersion(raw) == 0) {
+            SendText(L"ADB GetAPSWVersion  Fail!", MSG_FAILURE);
+            return 0;
+        }
+    }
+    // The phone decides the length: keep what the work buffers hold.
+    if (raw.size() > kRawVersionChars) {
+        raw.resize(kRawVersionChars);
+    }
+    SendText(FormatWide(L"Phone AP:%S", raw.c_str()), MSG_DETAIL);
+    version = StripVersionSuffixA(raw);
+    if (version.size() > kPhoneVersionChars) {
+        version.resize(kPhoneVersionChars);
+    }
+    SendText(FormatWide(L"Phone Name:%S", version.c_str()), MSG_DETAIL);
+    return 1;
+}
+
+int32_t CQcomDownloader::SearchForMode(int32_t mode) {
+    for (int attempt = 0; attempt < kModeSearchTries; ++attempt) {
+        // A failed search (timed out, or the user stopped) goes on at once.
+        if (SearchDevices() != 1) {
+            continue;
+        }
+        // Only a search that found the phone counts: the mode a failed
+        // search leaves behind is the one seen before the wait.
+        if (phoneMode == mode) {
+            return 1;
+        }
+        Sleep(kOtherModePauseMs);
+    }
+    return 0;
+}
+
+int32_t CQcomDownloader::WaitForMode(int32_t mode) {
+    if (SearchForMode(mode) != 0) {
+        return 1;
+    }
+    SendText(L"Can't Find Devices!", MSG_FAILURE);
+    return 0;
+}
