@@ -2,10 +2,15 @@
 
 #include <cwchar>
 
+#include "ButtonUI.h"
+#include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
 #include "HorizontalLayoutUI.h"
+#include "LabelUI.h"
+#include "OptionUI.h"
+#include "ProgressUI.h"
 #include "ScrollBarUI.h"
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
@@ -35,16 +40,16 @@ const TagRow kTagTable[] = {
     {L"List", nullptr},
     {L"Text", nullptr},
     {L"Combo", nullptr},
-    {L"Label", nullptr},
+    {L"Label", Make<CLabelUI>},
     {L"Flash", nullptr},
-    {L"Button", nullptr},
-    {L"Option", nullptr},
+    {L"Button", Make<CButtonUI>},
+    {L"Option", Make<COptionUI>},
     {L"Slider", nullptr},
     {L"Control", Make<CControlUI>},
     {L"ActiveX", nullptr},
-    {L"Progress", nullptr},
+    {L"Progress", Make<CProgressUI>},
     {L"RichEdit", nullptr},
-    {L"CheckBox", nullptr},
+    {L"CheckBox", Make<CCheckBoxUI>},
     {L"ComboBox", nullptr},
     {L"DateTime", nullptr},
     {L"TreeView", nullptr},

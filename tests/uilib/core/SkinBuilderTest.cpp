@@ -269,8 +269,10 @@ TEST_F(SkinBuilderTest, UnknownTagsGoToTheCallbackAndUnmadeOnesLeaveNoTrace) {
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(ChildNames(root.get()), (std::vector<std::wstring>{L"label", L"gadget", L"plain"}));
     EXPECT_EQ(std::wstring(ChildOf(root.get(), 1)->UserData().Text()), L"Gadget");
-    // Known library tags with a class never reach the callback.
-    EXPECT_EQ(callback.asked, (std::vector<std::wstring>{L"Label", L"Nothing", L"Gadget", L"Edit"}));
+    // Known library tags with a class never reach the callback ("Label" is
+    // the library's label); those without one ("Edit") do.
+    EXPECT_STREQ(ChildOf(root.get(), 0)->ClassName(), L"LabelUI");
+    EXPECT_EQ(callback.asked, (std::vector<std::wstring>{L"Nothing", L"Gadget", L"Edit"}));
 }
 
 CControlUI* NeverCreates(const wchar_t*) { return nullptr; }
@@ -315,7 +317,7 @@ TEST_F(PluginCreatorTest, CreatorsComeBeforeTheCallbackInListOrder) {
     EXPECT_EQ(callback.asked, (std::vector<std::wstring>{L"Other"}));
 }
 
-// Hands out tracked controls so tests see which ones were deleted: "Label"
+// Hands out tracked controls so tests see which ones were deleted: "Leaf"
 // makes a control without children, each "Tracked" sets its own flag when
 // deleted.
 class TrackingCallback : public TavikUI::IDialogBuilderCallback {
@@ -323,8 +325,8 @@ public:
     static constexpr int kMaxTracked = 8;
 
     CControlUI* CreateControlForTag(const wchar_t* tag) override {
-        if (wcscmp(tag, L"Label") == 0) {
-            return new TrackedControl(nullptr, L"label");
+        if (wcscmp(tag, L"Leaf") == 0) {
+            return new TrackedControl(nullptr, L"leaf");
         }
         if (wcscmp(tag, L"Tracked") == 0 && made < kMaxTracked) {
             return new TrackedControl(&destroyed[made++]);
@@ -338,9 +340,9 @@ public:
 TEST_F(SkinBuilderTest, ControlInsideAControlWithoutChildrenIsDroppedAndItsLevelGivesNull) {
     TrackingCallback callback;
     std::unique_ptr<CControlUI> root =
-        Build(L"<Window><Label><Tracked/><Tracked/></Label></Window>", nullptr, &callback);
+        Build(L"<Window><Leaf><Tracked/><Tracked/></Leaf></Window>", nullptr, &callback);
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(NameOf(root.get()), L"label");
+    EXPECT_EQ(NameOf(root.get()), L"leaf");
     EXPECT_EQ(ContainerOf(root.get()), nullptr);
     // The first child was made, could not be placed and was deleted; the
     // level stopped there.
@@ -348,7 +350,7 @@ TEST_F(SkinBuilderTest, ControlInsideAControlWithoutChildrenIsDroppedAndItsLevel
     EXPECT_TRUE(callback.destroyed[0]);
 
     CSkinBuilder level;
-    ASSERT_TRUE(level.LoadFromString(L"<Label><Tracked/></Label>"));
+    ASSERT_TRUE(level.LoadFromString(L"<Leaf><Tracked/></Leaf>"));
     TrackedControl label;
     EXPECT_EQ(level.BuildWindow(&callback, nullptr, &label), nullptr);
     ASSERT_EQ(callback.made, 2);
