@@ -108,6 +108,55 @@ void SetIfGiven(uint32_t* output, uint32_t value) {
     }
 }
 
+QmslHandle OpenConnection(ConnectionKind kind, uint32_t comPort, SimPhoneMode mode,
+                          QmslTextCallback callback = nullptr) {
+    QmslConnection connection;
+    connection.kind = kind;
+    connection.comPort = comPort;
+    connection.mode = mode;
+    connection.callback = callback;
+    return QmslConnections::Instance().Open(connection);
+}
+
+// The Sahara and FireHose servers answer on the loader port of a phone in
+// emergency download mode: Sahara before the programmer is loaded, FireHose
+// after.
+bool LoaderPortAnswers(const SimPhone& phone, uint32_t comPort, bool programmerLoaded) {
+    return !phone.HasFault(SimPhoneFault::Timeout) &&
+           phone.Mode() == SimPhoneMode::EmergencyDownload &&
+           phone.ProgrammerLoaded() == programmerLoaded &&
+           comPort == static_cast<uint32_t>(phone.Identity().loaderCom);
+}
+
+uint8_t ConfigureCallback(const char* call, QmslHandle handle, QmslTextCallback callback) {
+    return PhoneFor(Call(call, handle)) &&
+                   QmslConnections::Instance().SetCallback(handle, callback)
+               ? 1
+               : 0;
+}
+
+void Disconnect(const char* call, QmslHandle handle) {
+    PhoneFor(Call(call, handle));
+    QmslConnections::Instance().Close(handle);
+}
+
+// The FireHose connection an upload runs on, its result fields cleared.
+std::optional<QmslConnection> UploadConnection(QmslHandle handle, const SimPhone& phone,
+                                               uint32_t* result1, uint32_t* result2) {
+    std::optional<QmslConnection> connection =
+        LiveConnection(handle, ConnectionKind::FireHose, phone);
+    if (connection) {
+        SetIfGiven(result1, 0);
+        SetIfGiven(result2, 0);
+    }
+    return connection;
+}
+
+// A path field of the image table, which need not hold a terminator.
+std::string TablePath(const char* field) {
+    return std::string(field, strnlen(field, kImageTablePathBytes));
+}
+
 }  // namespace
 
 QMSL_API void QMSL_CALL QLIB_SetLibraryMode(uint8_t useQpst) {
@@ -129,11 +178,7 @@ QMSL_API QmslHandle QMSL_CALL QLIB_ConnectServer(uint32_t comPort) {
     if (!diagnostics && !programmer) {
         return 0;
     }
-    QmslConnection connection;
-    connection.kind = ConnectionKind::Diagnostics;
-    connection.comPort = comPort;
-    connection.mode = mode;
-    return QmslConnections::Instance().Open(connection);
+    return OpenConnection(ConnectionKind::Diagnostics, comPort, mode);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_IsPhoneConnected(QmslHandle handle) {
@@ -162,8 +207,7 @@ QMSL_API uint8_t QMSL_CALL QLIB_DIAG_NV_READ_F(QmslHandle handle, uint16_t item,
 }
 
 QMSL_API void QMSL_CALL QLIB_DisconnectServer(QmslHandle handle) {
-    PhoneFor(Call("QLIB_DisconnectServer", handle));
-    QmslConnections::Instance().Close(handle);
+    Disconnect("QLIB_DisconnectServer", handle);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SwitchToEDL(QmslHandle handle) {
@@ -200,27 +244,18 @@ QMSL_API QmslHandle QMSL_CALL QLIB_QPHONEMS_ConnectServer_Sahara(
     uint32_t comPort, uint32_t* saharaVersion, uint32_t* saharaMode, uint32_t /*reserved1*/,
     uint32_t /*reserved2*/, uint32_t /*timeoutMs*/, QmslTextCallback callback) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_ConnectServer_Sahara", comPort));
-    if (!phone || phone->HasFault(SimPhoneFault::Timeout) ||
-        phone->Mode() != SimPhoneMode::EmergencyDownload || phone->ProgrammerLoaded() ||
-        comPort != static_cast<uint32_t>(phone->Identity().loaderCom)) {
+    if (!phone || !LoaderPortAnswers(*phone, comPort, false)) {
         return 0;
     }
     SetIfGiven(saharaVersion, 2);
     SetIfGiven(saharaMode, 0);
-    QmslConnection connection;
-    connection.kind = ConnectionKind::Sahara;
-    connection.comPort = comPort;
-    connection.mode = SimPhoneMode::EmergencyDownload;
-    connection.callback = callback;
-    return QmslConnections::Instance().Open(connection);
+    return OpenConnection(ConnectionKind::Sahara, comPort, SimPhoneMode::EmergencyDownload,
+                          callback);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SaharaConfigureCallback(QmslHandle handle,
                                                                  QmslTextCallback callback) {
-    return PhoneFor(Call("QLIB_QPHONEMS_SaharaConfigureCallback", handle)) &&
-                   QmslConnections::Instance().SetCallback(handle, callback)
-               ? 1
-               : 0;
+    return ConfigureCallback("QLIB_QPHONEMS_SaharaConfigureCallback", handle, callback);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_Sahara_FlashProgrammer(QmslHandle handle,
@@ -258,32 +293,22 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcUserParitionImage(
 }
 
 QMSL_API void QMSL_CALL QLIB_DisconnectServer_Sahara(QmslHandle handle) {
-    PhoneFor(Call("QLIB_DisconnectServer_Sahara", handle));
-    QmslConnections::Instance().Close(handle);
+    Disconnect("QLIB_DisconnectServer_Sahara", handle);
 }
 
 QMSL_API QmslHandle QMSL_CALL QLIB_QPHONEMS_ConnectServer_FireHose(uint32_t comPort,
                                                                    QmslTextCallback callback) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_ConnectServer_FireHose", comPort));
-    if (!phone || phone->HasFault(SimPhoneFault::Timeout) ||
-        phone->Mode() != SimPhoneMode::EmergencyDownload || !phone->ProgrammerLoaded() ||
-        comPort != static_cast<uint32_t>(phone->Identity().loaderCom)) {
+    if (!phone || !LoaderPortAnswers(*phone, comPort, true)) {
         return 0;
     }
-    QmslConnection connection;
-    connection.kind = ConnectionKind::FireHose;
-    connection.comPort = comPort;
-    connection.mode = SimPhoneMode::EmergencyDownload;
-    connection.callback = callback;
-    return QmslConnections::Instance().Open(connection);
+    return OpenConnection(ConnectionKind::FireHose, comPort, SimPhoneMode::EmergencyDownload,
+                          callback);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseConfigureCallback(QmslHandle handle,
                                                                    QmslTextCallback callback) {
-    return PhoneFor(Call("QLIB_QPHONEMS_FireHoseConfigureCallback", handle)) &&
-                   QmslConnections::Instance().SetCallback(handle, callback)
-               ? 1
-               : 0;
+    return ConfigureCallback("QLIB_QPHONEMS_FireHoseConfigureCallback", handle, callback);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseNOP(QmslHandle handle) {
@@ -314,28 +339,23 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(
         return 0;
     }
     const std::optional<QmslConnection> connection =
-        LiveConnection(handle, ConnectionKind::FireHose, *phone);
+        UploadConnection(handle, *phone, result1, result2);
     if (!connection) {
         return 0;
     }
-    SetIfGiven(result1, 0);
-    SetIfGiven(result2, 0);
     // The table's paths, matched to the list's file names.
     const int count = std::min(images->count, kImageTableMaxPaths);
     const auto findImage = [images, count](const std::string& name) {
         for (int i = 0; i < count; ++i) {
-            const std::string path(images->imagePaths[i],
-                                   strnlen(images->imagePaths[i], kImageTablePathBytes));
+            const std::string path = TablePath(images->imagePaths[i]);
             if (SameFileName(path, name)) {
                 return path;
             }
         }
         return std::string();
     };
-    const std::string rawprogram(images->rawprogramPath,
-                                 strnlen(images->rawprogramPath, kImageTablePathBytes));
-    const std::string patch(images->patchPath, strnlen(images->patchPath, kImageTablePathBytes));
-    return UploadList(*phone, handle, *connection, rawprogram, patch, findImage);
+    return UploadList(*phone, handle, *connection, TablePath(images->rawprogramPath),
+                      TablePath(images->patchPath), findImage);
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcImage_FireHose(QmslHandle handle,
@@ -349,12 +369,10 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcImage_FireHose(QmslHandle han
         return 0;
     }
     const std::optional<QmslConnection> connection =
-        LiveConnection(handle, ConnectionKind::FireHose, *phone);
+        UploadConnection(handle, *phone, result1, result2);
     if (!connection) {
         return 0;
     }
-    SetIfGiven(result1, 0);
-    SetIfGiven(result2, 0);
     if (!FileHasData(patchPath)) {
         QmslConnections::Instance().SetUploadResult(handle, true,
                                                     std::string("cannot read ") + patchPath);
@@ -401,6 +419,5 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHosePower(QmslHandle handle, const 
 }
 
 QMSL_API void QMSL_CALL QLIB_DisconnectServer_FireHose(QmslHandle handle) {
-    PhoneFor(Call("QLIB_DisconnectServer_FireHose", handle));
-    QmslConnections::Instance().Close(handle);
+    Disconnect("QLIB_DisconnectServer_FireHose", handle);
 }

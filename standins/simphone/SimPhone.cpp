@@ -22,11 +22,14 @@ DEFINE_GUID(kAndroidUsbInterface, 0xf72fe0d4, 0xcbcb, 0x407d, 0x88, 0x14, 0x9e, 
 DEFINE_GUID(kSimAndroidClass, 0xf7accfb8, 0x14c5, 0x4788, 0xac, 0xe2, 0xfb, 0xbb, 0x51, 0x99, 0x1f,
             0x20);
 
-struct ModeName {
-    SimPhoneMode mode;
+// A value of an enumeration with the name it has in the phone's state files.
+template <typename Value>
+struct NamedValue {
+    Value value;
     const char* name;
 };
-constexpr ModeName kModeNames[] = {
+
+constexpr NamedValue<SimPhoneMode> kModeNames[] = {
     {SimPhoneMode::Off, "off"},
     {SimPhoneMode::Normal, "normal"},
     {SimPhoneMode::Download, "download"},
@@ -34,11 +37,7 @@ constexpr ModeName kModeNames[] = {
     {SimPhoneMode::Fastboot, "fastboot"},
 };
 
-struct FaultName {
-    SimPhoneFault fault;
-    const char* name;
-};
-constexpr FaultName kFaultNames[] = {
+constexpr NamedValue<SimPhoneFault> kFaultNames[] = {
     {SimPhoneFault::RefuseProgrammer, "refuse-programmer"},
     {SimPhoneFault::UnplugMidWrite, "unplug-mid-write"},
     {SimPhoneFault::FailWrite, "fail-write"},
@@ -55,6 +54,26 @@ constexpr FaultName kFaultNames[] = {
 };
 
 constexpr uint64_t kSectorBytes = 512;
+
+template <typename Value, size_t N>
+const char* NameOf(const NamedValue<Value> (&table)[N], Value value, const char* unknown) {
+    for (const NamedValue<Value>& entry : table) {
+        if (entry.value == value) {
+            return entry.name;
+        }
+    }
+    return unknown;
+}
+
+template <typename Value, size_t N>
+std::optional<Value> ValueNamed(const NamedValue<Value> (&table)[N], const std::string& name) {
+    for (const NamedValue<Value>& entry : table) {
+        if (name == entry.name) {
+            return entry.value;
+        }
+    }
+    return std::nullopt;
+}
 
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -117,39 +136,19 @@ const wchar_t* const kStateFiles[] = {L"number", L"mode", L"version", L"faults",
 }  // namespace
 
 const char* SimPhoneModeName(SimPhoneMode mode) {
-    for (const ModeName& entry : kModeNames) {
-        if (entry.mode == mode) {
-            return entry.name;
-        }
-    }
-    return "off";
+    return NameOf(kModeNames, mode, "off");
 }
 
 std::optional<SimPhoneMode> ParseSimPhoneMode(const std::string& name) {
-    for (const ModeName& entry : kModeNames) {
-        if (name == entry.name) {
-            return entry.mode;
-        }
-    }
-    return std::nullopt;
+    return ValueNamed(kModeNames, name);
 }
 
 const char* SimPhoneFaultName(SimPhoneFault fault) {
-    for (const FaultName& entry : kFaultNames) {
-        if (entry.fault == fault) {
-            return entry.name;
-        }
-    }
-    return "";
+    return NameOf(kFaultNames, fault, "");
 }
 
 std::optional<SimPhoneFault> ParseSimPhoneFault(const std::string& name) {
-    for (const FaultName& entry : kFaultNames) {
-        if (name == entry.name) {
-            return entry.fault;
-        }
-    }
-    return std::nullopt;
+    return ValueNamed(kFaultNames, name);
 }
 
 SimPhoneIdentity::SimPhoneIdentity(int number) {

@@ -4,11 +4,10 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "PhoneConfig.h"
+#include "TestFiles.h"
 #include "TextFormat.h"
 
 namespace {
@@ -21,14 +20,13 @@ int g_reports = 0;
 void CountReport(const DownloadMessage*) { ++g_reports; }
 
 void WriteText(const std::wstring& path, const std::string& text) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out << text;
+    testsupport::WriteBytes(path, text);
 }
 
 // Package folder and phone list for one automatic-type Qualcomm model.
 void MakePackage(const std::wstring& root) {
     const std::wstring package = root + L"\\BenchAuto8974";
-    std::filesystem::create_directories(std::filesystem::path(package));
+    testsupport::MakeFolders(package);
     WriteText(root + L"\\PhoneList.Xml",
               "<PhoneInfo><Phone MachineType=\"BenchAuto8974\" Platform=\"Qcom\" "
               "DownLoadType=\"Auto\" PhonePlatform=\"8974\"/></PhoneInfo>");
@@ -55,10 +53,8 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_I
 }  // namespace
 
 int main() {
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring root =
-        std::wstring(temp) + L"config_bench_" + std::to_wstring(GetCurrentProcessId());
+    const testsupport::ScratchFolder scratch(L"config_bench_");
+    const std::wstring& root = scratch.Path();
     MakePackage(root);
 
     CPhoneConfig config;
@@ -86,8 +82,5 @@ int main() {
     } else {
         std::printf("the generated package was not accepted\n");
     }
-
-    std::error_code error;
-    std::filesystem::remove_all(std::filesystem::path(root), error);
     return status;
 }

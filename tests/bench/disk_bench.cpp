@@ -17,6 +17,7 @@
 #include "../engine/SimDiskControl.h"
 #include "QcomDownloader.h"
 #include "SimPhone.h"
+#include "TestFiles.h"
 #include "TextFormat.h"
 
 namespace {
@@ -37,12 +38,6 @@ void CountReport(const DownloadMessage*) {
 
 double Seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::wstring TempFolder() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return FormatWide(L"%stavik_disk_bench_%lu", temp, GetCurrentProcessId());
 }
 
 bool WriteAll(HANDLE file, const uint8_t* bytes, uint32_t length) {
@@ -178,8 +173,9 @@ double WriterRun(CQcomDownloader& engine) {
 }  // namespace
 
 int main() {
-    const std::wstring folder = TempFolder();
-    CreateDirectoryW(folder.c_str(), nullptr);
+    // Removed with everything in it when main returns, after the phone.
+    const testsupport::ScratchFolder scratch(L"tavik_disk_bench_");
+    const std::wstring& folder = scratch.Path();
     const std::wstring phoneFolder = folder + L"\\phone";
     const std::wstring packageFolder = folder + L"\\package";
 
@@ -254,13 +250,6 @@ int main() {
     DeleteFileW(plainPath.c_str());
     phone.Remove();
     SetEnvironmentVariableW(kSimPhoneDirVariable, nullptr);
-    for (int image = 0; image < kImages; ++image) {
-        DeleteFileW(FormatWide(L"%s\\image%d.img", packageFolder.c_str(), image).c_str());
-    }
-    DeleteFileW((packageFolder + L"\\rawprogram_unsparse.xml").c_str());
-    DeleteFileW((packageFolder + L"\\patch0.xml").c_str());
-    RemoveDirectoryW(packageFolder.c_str());
-    RemoveDirectoryW(folder.c_str());
     if (!ok) {
         std::printf("disk_bench: a run failed\n");
         return 1;

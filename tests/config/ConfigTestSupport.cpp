@@ -4,61 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
-
 namespace configtest {
 
 namespace {
 
 ReportRecorder* g_activeRecorder = nullptr;
 
-std::wstring WithBackSlashes(std::wstring path) {
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
 }  // namespace
 
-std::wstring FixturesDir() {
-    const std::string dir = TAVIK_TEST_DATA_DIR "/fixtures";
-    return WithBackSlashes(std::wstring(dir.begin(), dir.end()));
-}
-
-std::wstring ProgramFolder() {
-    wchar_t name[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, name, MAX_PATH);
-    std::wstring folder = name;
-    return folder.substr(0, folder.rfind(L'\\'));
-}
-
-ScratchFolder::ScratchFolder() {
-    static std::atomic<int> serial{0};
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring base = temp;
-    if (!base.empty() && base.back() == L'\\') {
-        base.pop_back();
-    }
-    m_path = base + L"\\phonecfg_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-             std::to_wstring(serial++);
-    std::error_code error;
-    fs::remove_all(m_path, error);
-    fs::create_directories(m_path, error);
-    EXPECT_FALSE(error) << "cannot create " << Utf8(m_path);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code error;
-    fs::remove_all(m_path, error);
+ScratchFolder::ScratchFolder() : testsupport::ScratchFolder(L"phonecfg_") {
+    EXPECT_TRUE(Created()) << "cannot create " << Utf8(Path());
 }
 
 std::wstring ScratchFolder::Child(const std::wstring& name, bool makeFolder) const {
-    const std::wstring path = m_path + L"\\" + name;
+    const std::wstring path = File(name);
     if (makeFolder) {
         MakeFolders(path);
     }
@@ -69,32 +28,16 @@ void CopyTree(const std::wstring& from, const std::wstring& to) {
     MakeFolders(to);
     const DWORD attributes = GetFileAttributesW(from.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "missing " << Utf8(from);
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        const std::wstring target = to + from.substr(from.rfind(L'\\'));
-        ASSERT_TRUE(CopyFileW(from.c_str(), target.c_str(), FALSE)) << "copy " << Utf8(from);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        ASSERT_TRUE(testsupport::CopyFolderTree(from, to)) << "copy " << Utf8(from);
         return;
     }
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE) << "cannot list " << Utf8(from);
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            CopyTree(from + L"\\" + name, to + L"\\" + name);
-        } else {
-            CopyTree(from + L"\\" + name, to);
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    const std::wstring target = to + from.substr(from.rfind(L'\\'));
+    ASSERT_TRUE(CopyFileW(from.c_str(), target.c_str(), FALSE)) << "copy " << Utf8(from);
 }
 
 void MakeFolders(const std::wstring& path) {
-    std::error_code error;
-    fs::create_directories(path, error);
-    ASSERT_FALSE(error) << "cannot create " << Utf8(path);
+    ASSERT_TRUE(testsupport::MakeFolders(path)) << "cannot create " << Utf8(path);
 }
 
 bool FileExists(const std::wstring& path) {
@@ -103,9 +46,7 @@ bool FileExists(const std::wstring& path) {
 }
 
 void WriteFile(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << "cannot write " << Utf8(path);
+    ASSERT_TRUE(testsupport::WriteBytes(path, bytes)) << "cannot write " << Utf8(path);
 }
 
 void WriteFiller(const std::wstring& path, size_t size) {
@@ -119,20 +60,7 @@ void WriteFiller(const std::wstring& path, size_t size) {
 }
 
 std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], bytes,
-                        nullptr, nullptr);
-    return narrow;
+    return testsupport::ReadBytes(path).value_or(std::string());
 }
 
 void WriteInfoFile(const std::wstring& folder, const std::string& version) {

@@ -7,38 +7,32 @@
 #include <vector>
 
 #include "DownloadMessage.h"
+#include "TestFiles.h"
 
 namespace configtest {
 
-// Windows form (back slashes) of the committed fixtures folder.
-std::wstring FixturesDir();
-// Folder of the running test program.
-std::wstring ProgramFolder();
+using testsupport::FixturesDir;
+using testsupport::ProgramFolder;
+using testsupport::Utf8;
 
 // A fresh folder under the temporary folder, removed with everything in it.
-class ScratchFolder {
+class ScratchFolder : public testsupport::ScratchFolder {
 public:
     ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    const std::wstring& Path() const { return m_path; }
     // Path of a child, created as a folder when makeFolder is set.
     std::wstring Child(const std::wstring& name, bool makeFolder = false) const;
-
-private:
-    std::wstring m_path;
 };
 
+// A file into the folder `to`, or what lies below a folder into `to`.
 void CopyTree(const std::wstring& from, const std::wstring& to);
 void MakeFolders(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::string& bytes);
 // Writes a file of the given size with recognisable filler text.
 void WriteFiller(const std::wstring& path, size_t size);
+// The whole file; empty when it cannot be read.
 std::string ReadFile(const std::wstring& path);
-std::string Utf8(const std::wstring& text);
 // A package folder that holds only "Quorel_info.ini" with the given VER.
 void WriteInfoFile(const std::wstring& folder, const std::string& version);
 

@@ -112,35 +112,3 @@ std::wstring AdbPhoneTest::AdbPath() const {
 std::wstring AdbPhoneTest::FastbootPath() const {
     return SimAndroidInterfacePath(phone_->Identity().fastbootId);
 }
-
-size_t AdbPhoneTest::CountJournal(const std::string& line) const {
-    size_t count = 0;
-    for (const std::string& entry : phone_->Journal()) {
-        count += entry == line ? 1 : 0;
-    }
-    return count;
-}
-
-size_t AdbPhoneTest::CountJournalStarting(const std::string& start) const {
-    return JournalStarting(start).size();
-}
-
-std::vector<std::string> AdbPhoneTest::JournalStarting(const std::string& start) const {
-    std::vector<std::string> found;
-    for (const std::string& entry : phone_->Journal()) {
-        if (entry.compare(0, start.size(), start) == 0) {
-            found.push_back(entry);
-        }
-    }
-    return found;
-}
-
-std::vector<std::pair<int32_t, std::wstring>> AdbPhoneTest::TextReports() const {
-    std::vector<std::pair<int32_t, std::wstring>> texts;
-    for (const RecordedReport& report : recorder_.Reports()) {
-        if (report.code != MSG_PERCENT) {
-            texts.emplace_back(report.code, report.text);
-        }
-    }
-    return texts;
-}

@@ -54,13 +54,7 @@ protected:
     std::wstring AdbPath() const;
     std::wstring FastbootPath() const;
 
-    // Journal lines equal to the text, or starting with it.
-    size_t CountJournal(const std::string& line) const;
-    size_t CountJournalStarting(const std::string& start) const;
-    // Journal lines starting with the text, in order.
-    std::vector<std::string> JournalStarting(const std::string& start) const;
-
-    std::vector<std::pair<int32_t, std::wstring>> TextReports() const;
+    std::vector<TextReport> TextReports() const { return recorder_.TextReports(); }
 
     DebugLineCapture debug_;
     ReportRecorder recorder_;

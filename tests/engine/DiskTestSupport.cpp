@@ -9,40 +9,6 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size,
-                        nullptr, nullptr);
-    return bytes;
-}
-
-// Deletes a folder with everything below it.
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = folder + L"\\" + name;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                RemoveTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 std::wstring Attribute(const wchar_t* name, const std::wstring& value) {
     return value.empty() ? std::wstring() : FormatWide(L" %s=\"%s\"", name, value.c_str());
 }
@@ -65,23 +31,6 @@ std::string PatternBytes(size_t size, uint32_t seed) {
     for (char& byte : bytes) {
         byte = static_cast<char>(generator() & 0xFF);
     }
-    return bytes;
-}
-
-std::string ReadWholeFile(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot read " << NarrowPath(path);
-        return bytes;
-    }
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    CloseHandle(file);
     return bytes;
 }
 
@@ -131,10 +80,10 @@ void PackageBuilder::AddPatch(const std::wstring& byteOffset, const std::wstring
 
 void PackageBuilder::Write() const {
     ASSERT_TRUE(WriteBytes(folder_ + L"\\rawprogram_unsparse.xml",
-                           Utf8(L"<?xml version=\"1.0\" ?>\n<data>\n" + programs_ + L"</data>\n")));
+                           testsupport::Utf8(L"<?xml version=\"1.0\" ?>\n<data>\n" + programs_ + L"</data>\n")));
     ASSERT_TRUE(
         WriteBytes(folder_ + L"\\patch0.xml",
-                   Utf8(L"<?xml version=\"1.0\" ?>\n<patches>\n" + patches_ + L"</patches>\n")));
+                   testsupport::Utf8(L"<?xml version=\"1.0\" ?>\n<patches>\n" + patches_ + L"</patches>\n")));
 }
 
 void DiskWriterTest::SetUp() {
@@ -146,11 +95,6 @@ void DiskWriterTest::SetUp() {
 
 void DiskWriterTest::TearDown() {
     engine_.reset();
-    // Packages may hold a "bp_image" folder, deeper than the temporary
-    // folder cleans up by itself.
-    for (int index = 0; index < packageCount_; ++index) {
-        RemoveTree(folders_->File(FormatWide(L"package%d", index)));
-    }
     SimPhoneTest::TearDown();
 }
 
@@ -199,15 +143,6 @@ void DiskWriterTest::FillStorage(char value) {
 
 void DiskWriterTest::PutStorage(uint64_t offset, const std::string& bytes) {
     ASSERT_TRUE(Phone().WriteStorage(offset, bytes.data(), bytes.size()));
-}
-
-bool DiskWriterTest::HasText(int32_t code, const std::wstring& text) const {
-    for (const std::wstring& sent : recorder_.Texts(code)) {
-        if (sent == text) {
-            return true;
-        }
-    }
-    return false;
 }
 
 size_t DiskWriterTest::CountTexts(const std::wstring& text) const {

@@ -23,7 +23,6 @@ uint32_t ReferenceCrc32(const std::string& bytes);
 uint32_t ReferenceCrc32(const std::string& bytes, size_t offset, size_t length);
 // Bytes that differ from one seed to the next and contain no long runs.
 std::string PatternBytes(size_t size, uint32_t seed);
-std::string ReadWholeFile(const std::wstring& path);
 // Little-endian number of `size` bytes at `offset`.
 uint64_t LittleEndianAt(const std::string& bytes, size_t offset, size_t size);
 void PutLittleEndian(std::string& bytes, size_t offset, size_t size, uint64_t value);
@@ -79,7 +78,9 @@ protected:
     uint32_t NumDiskSectors() const {
         return static_cast<uint32_t>(kStorageBytes / kTestSectorBytes);
     }
-    bool HasText(int32_t code, const std::wstring& text) const;
+    bool HasText(int32_t code, const std::wstring& text) const {
+        return recorder_.HasText(code, text);
+    }
     size_t CountTexts(const std::wstring& text) const;
 
     ReportRecorder recorder_;

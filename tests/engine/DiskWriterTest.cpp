@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::wstring kSampleFolder = ToWide(TAVIK_TEST_DATA_DIR "/fixtures/packages/SampleFH8974");
+const std::wstring kSampleFolder = FixturesDir() + L"\\packages\\SampleFH8974";
 
 struct PlacedImage {
     const wchar_t* path;        // inside the package folder
@@ -62,28 +62,12 @@ std::wstring HexOf(const std::string& bytes, size_t offset, size_t length) {
 
 class DiskPackageTest : public DiskWriterTest {};
 
-// A copy of a package folder and its "bp_image" folder: the writer opens
-// images without sharing, and other test programs read the fixtures too.
-void CopyPackage(const std::wstring& from, const std::wstring& to) {
-    for (const wchar_t* sub : {L"", L"\\bp_image"}) {
-        CreateDirectoryW((to + sub).c_str(), nullptr);
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((from + sub + L"\\*").c_str(), &found);
-        ASSERT_NE(INVALID_HANDLE_VALUE, search);
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                const std::wstring name = std::wstring(sub) + L"\\" + found.cFileName;
-                EXPECT_TRUE(CopyFileW((from + name).c_str(), (to + name).c_str(), FALSE));
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-}
-
 TEST_F(DiskPackageTest, WritesTheSamplePackageAndItsPatchesAsAnIndependentReaderExpects) {
     FillStorage('\xEE');
     const std::wstring sample = NewPackage().Folder();
-    CopyPackage(kSampleFolder, sample);
+    // A copy: the writer opens images without sharing, and other test
+    // programs read the fixtures too.
+    ASSERT_TRUE(CopyFolderTree(kSampleFolder, sample));
     double imageMb = 0;
     for (const PlacedImage& image : kSampleImages) {
         imageMb += FileSizeMb(sample + L"\\" + image.path);

@@ -3,7 +3,7 @@
 #include <initguid.h>
 #include <devguid.h>
 
-#include <atomic>
+#include <algorithm>
 
 #include "SimUsbBus.h"
 #include "TextFormat.h"
@@ -70,6 +70,21 @@ std::vector<int32_t> ReportRecorder::Percents() const {
     return percents;
 }
 
+std::vector<TextReport> ReportRecorder::TextReports() const {
+    std::vector<TextReport> texts;
+    for (const RecordedReport& report : Reports()) {
+        if (report.code != MSG_PERCENT) {
+            texts.emplace_back(report.code, report.text);
+        }
+    }
+    return texts;
+}
+
+bool ReportRecorder::HasText(int32_t code, const std::wstring& text) const {
+    const std::vector<TextReport> texts = TextReports();
+    return std::find(texts.begin(), texts.end(), TextReport(code, text)) != texts.end();
+}
+
 size_t ReportRecorder::Count() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return reports_.size();
@@ -114,55 +129,13 @@ void ForwardQmslText(void* handle, const char* text, uint16_t length) {
     }
 }
 
-TempFolder::TempFolder() {
-    static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    path_ = FormatWide(L"%stavik_engine_%lu_%d", temp, GetCurrentProcessId(), counter++);
-    CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-    // Two levels are enough for what the tests write.
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = path_ + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                WIN32_FIND_DATAW inner;
-                HANDLE innerSearch = FindFirstFileW((path + L"\\*").c_str(), &inner);
-                if (innerSearch != INVALID_HANDLE_VALUE) {
-                    do {
-                        DeleteFileW((path + L"\\" + inner.cFileName).c_str());
-                    } while (FindNextFileW(innerSearch, &inner));
-                    FindClose(innerSearch);
-                }
-                RemoveDirectoryW(path.c_str());
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+std::string ReadWholeFile(const std::wstring& path) {
+    std::optional<std::string> bytes = testsupport::ReadBytes(path);
+    if (!bytes) {
+        ADD_FAILURE() << "cannot read " << NarrowPath(path);
+        return std::string();
     }
-    RemoveDirectoryW(path_.c_str());
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return *bytes;
 }
 
 std::string NarrowPath(const std::wstring& path) {
@@ -210,4 +183,23 @@ void SimPhoneTest::PlugExtraPort(const std::wstring& instanceId, const std::wstr
     extraPorts_.push_back(instanceId);
     ASSERT_TRUE(SimUsbBus::Plug(
         SimUsbBus::DeviceNode{GUID_DEVCLASS_PORTS, instanceId, friendlyName, description, nullptr}));
+}
+
+size_t SimPhoneTest::CountJournal(const std::string& line) const {
+    const std::vector<std::string> journal = phone_->Journal();
+    return static_cast<size_t>(std::count(journal.begin(), journal.end(), line));
+}
+
+size_t SimPhoneTest::CountJournalStarting(const std::string& start) const {
+    return JournalStarting(start).size();
+}
+
+std::vector<std::string> SimPhoneTest::JournalStarting(const std::string& start) const {
+    std::vector<std::string> found;
+    for (const std::string& entry : phone_->Journal()) {
+        if (entry.compare(0, start.size(), start) == 0) {
+            found.push_back(entry);
+        }
+    }
+    return found;
 }

@@ -12,17 +12,21 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DownloadMessage.h"
 #include "QcomDownloader.h"
 #include "SimPhone.h"
+#include "TestFiles.h"
 
 struct RecordedReport {
     int32_t code;
     int32_t value;
     std::wstring text;
 };
+
+using TextReport = std::pair<int32_t, std::wstring>;
 
 // Receives the reports of the engines under test; one recorder is active at a
 // time and the engine's callback is the static Callback.
@@ -38,6 +42,9 @@ public:
     std::vector<RecordedReport> Reports() const;
     std::vector<std::wstring> Texts(int32_t code) const;
     std::vector<int32_t> Percents() const;
+    // Every report but the percentages, in order.
+    std::vector<TextReport> TextReports() const;
+    bool HasText(int32_t code, const std::wstring& text) const;
     size_t Count() const;
     void Clear();
     // Runs on the reporting thread after each report is recorded.
@@ -62,21 +69,20 @@ std::unique_ptr<CQcomDownloader> MakeEngine();
 void RouteQmslTextsTo(CQcomDownloader* engine);
 void ForwardQmslText(void* handle, const char* text, uint16_t length);
 
-// A fresh folder under the temporary folder, removed with its files.
-class TempFolder {
+// A fresh folder under the temporary folder, removed with everything in it.
+class TempFolder : public testsupport::ScratchFolder {
 public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::wstring& Path() const { return path_; }
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
+    TempFolder() : testsupport::ScratchFolder(L"tavik_engine_") {}
 };
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
+using testsupport::CopyFolderTree;
+using testsupport::FixturesDir;
+using testsupport::ProgramFolder;
+using testsupport::RemoveFolderTree;
+using testsupport::WriteBytes;
+
+// The whole file; a failure of the test when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
 std::string NarrowPath(const std::wstring& path);
 
 // A test with phone 1 on the bus (switched off), its folder named by the
@@ -96,6 +102,12 @@ protected:
     // A Ports node of our own (for odd names); removed at the end.
     void PlugExtraPort(const std::wstring& instanceId, const std::wstring& friendlyName,
                        const std::wstring& description);
+
+    // Lines of phone 1's journal equal to the text, or starting with it.
+    size_t CountJournal(const std::string& line) const;
+    size_t CountJournalStarting(const std::string& start) const;
+    // Journal lines starting with the text, in order.
+    std::vector<std::string> JournalStarting(const std::string& start) const;
 
     std::unique_ptr<TempFolder> folders_;
     std::optional<SimPhone> phone_;

@@ -132,10 +132,7 @@ TEST_F(AutoFlowTest, ProgrammerBesideTheProgramServesAPackageWithoutOne) {
     EXPECT_TRUE(HasText(MSG_FAILURE, FormatWide(L"Can't Finded %s", kProgrammer)));
     EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_Sahara_FlashProgrammer"));
 
-    wchar_t program[MAX_PATH] = {};
-    ASSERT_NE(0u, GetModuleFileNameW(nullptr, program, MAX_PATH));
-    std::wstring folder = program;
-    folder = folder.substr(0, folder.rfind(L'\\')) + L"\\FireHoseMPRG";
+    const std::wstring folder = ProgramFolder() + L"\\FireHoseMPRG";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) ||
                 GetLastError() == ERROR_ALREADY_EXISTS);
     const std::wstring programmer = folder + L"\\" + kProgrammer;

@@ -16,11 +16,6 @@ const char kGptSignature[] = "EFI PART";
 
 using Attributes = std::map<std::string, std::string>;
 
-std::wstring WithBackSlashes(std::wstring path) {
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
 // The attributes of every `tag` element of a list, comments left out.
 std::vector<Attributes> ElementsOf(const std::wstring& path, const std::string& tag) {
     const std::string xml =
@@ -111,53 +106,6 @@ std::string ModelStorage(const std::string& before, bool layoutWiped,
     return storage;
 }
 
-void RemoveFolderTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = folder + L"\\" + name;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                RemoveFolderTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
-    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        return false;
-    }
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool ok = true;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        const std::wstring source = from + L"\\" + name;
-        const std::wstring target = to + L"\\" + name;
-        ok = ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                  ? CopyFolderTree(source, target)
-                  : CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE) &&
-             ok;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return ok;
-}
-
 void FlowTest::SetUp() {
     SimPhoneTest::SetUp();
     engine_ = MakeEngine();
@@ -168,7 +116,7 @@ void FlowTest::SetUp() {
     config_->Init();
     config_->reportCallback = &ReportRecorder::Callback;
     // The sample phone list is read where the program would keep it.
-    const std::wstring fixtures = WithBackSlashes(ToWide(TAVIK_TEST_DATA_DIR "/fixtures"));
+    const std::wstring fixtures = FixturesDir();
     ASSERT_LT(fixtures.size(), static_cast<size_t>(kConfigPathChars));
     fixtures.copy(config_->exeFolder, fixtures.size());
     config_->exeFolder[fixtures.size()] = L'\0';
@@ -181,12 +129,11 @@ void FlowTest::TearDown() {
     RouteQmslTextsTo(nullptr);
     engine_.reset();
     config_.reset();
-    RemoveFolderTree(packages_);
     SimPhoneTest::TearDown();
 }
 
 std::wstring FlowTest::SamplePackage(const std::wstring& sample) {
-    return WithBackSlashes(ToWide(TAVIK_TEST_DATA_DIR "/fixtures/packages/")) + sample;
+    return FixturesDir() + L"\\packages\\" + sample;
 }
 
 std::wstring FlowTest::CopyPackage(const std::wstring& sample) {
@@ -273,21 +220,6 @@ void FlowTest::ExpectStorageIs(const std::string& expected) const {
     }
 }
 
-std::vector<TextReport> FlowTest::TextReports() const {
-    std::vector<TextReport> texts;
-    for (const RecordedReport& report : recorder_.Reports()) {
-        if (report.code != MSG_PERCENT) {
-            texts.emplace_back(report.code, report.text);
-        }
-    }
-    return texts;
-}
-
-bool FlowTest::HasText(int32_t code, const std::wstring& text) const {
-    const std::vector<TextReport> texts = TextReports();
-    return std::find(texts.begin(), texts.end(), TextReport(code, text)) != texts.end();
-}
-
 void FlowTest::ExpectInOrder(const std::vector<TextReport>& expected) const {
     const std::vector<TextReport> texts = TextReports();
     auto from = texts.begin();
@@ -320,12 +252,4 @@ void FlowTest::StopOnText(const std::wstring& text) {
             __atomic_store_n(runFlag, 0, __ATOMIC_RELEASE);
         }
     });
-}
-
-size_t FlowTest::CountJournalStarting(const std::string& start) const {
-    size_t count = 0;
-    for (const std::string& line : phone_->Journal()) {
-        count += line.compare(0, start.size(), start) == 0 ? 1 : 0;
-    }
-    return count;
 }

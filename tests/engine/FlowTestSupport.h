@@ -12,14 +12,11 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "EngineTestSupport.h"
 #include "PhoneConfig.h"
 #include "SimDiskControl.h"
-
-using TextReport = std::pair<int32_t, std::wstring>;
 
 // The storage a download leaves: `before` (wiped first when the flow wipes
 // the layout), every image of the partition list at its sector, then the
@@ -27,11 +24,6 @@ using TextReport = std::pair<int32_t, std::wstring>;
 // own files with a small reader of the test's own.
 std::string ModelStorage(const std::string& before, bool layoutWiped,
                          const std::wstring& rawprogramPath, const std::wstring& patchPath);
-
-// Removes a folder with everything below it.
-void RemoveFolderTree(const std::wstring& folder);
-// Copies a folder with everything below it.
-bool CopyFolderTree(const std::wstring& from, const std::wstring& to);
 
 class FlowTest : public SimPhoneTest {
 protected:
@@ -72,15 +64,16 @@ protected:
     // sector that differs instead of printing megabytes.
     void ExpectStorageIs(const std::string& expected) const;
 
-    std::vector<TextReport> TextReports() const;
-    bool HasText(int32_t code, const std::wstring& text) const;
+    std::vector<TextReport> TextReports() const { return recorder_.TextReports(); }
+    bool HasText(int32_t code, const std::wstring& text) const {
+        return recorder_.HasText(code, text);
+    }
     // The reports hold these texts in this order (others may come between).
     void ExpectInOrder(const std::vector<TextReport>& expected) const;
     // The percentages up to and including the first 4: the step markers.
     std::vector<int32_t> StepPercents() const;
     // Clears the run flag when the engine sends the text.
     void StopOnText(const std::wstring& text);
-    size_t CountJournalStarting(const std::string& start) const;
 
     ReportRecorder recorder_;
     int32_t runFlag_ = 1;

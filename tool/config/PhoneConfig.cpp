@@ -212,30 +212,29 @@ bool CPhoneConfig::ReadMtkAttributes() {
     mtkParams.connectTimeout =
         static_cast<uint32_t>(std::wcstoul(row.GetAttributeValue(L"ConnetTimeOut").c_str(), nullptr, 10));
 
-    const std::wstring daName = row.GetAttributeValue(L"DAPath");
-    if (daName.empty()) {
-        SendMessage(L"DA Not configured!", MSG_FAILURE);
-        return false;
-    }
-    const std::wstring da = FormatWide(L"%s\\%s", exeFolder, daName.c_str());
-    if (!WideToNarrow(da, daPath, sizeof daPath)) {
-        ReportPathTooLong(da, MSG_FAILURE);
-        return false;
-    }
-
-    const std::wstring scatterName = row.GetAttributeValue(L"Scatter");
-    if (scatterName.empty()) {
-        SendMessage(L"Scatter Not configured!", MSG_FAILURE);
-        return false;
-    }
-    const std::wstring scatter = FormatWide(L"%s\\%s", softwareFolder, scatterName.c_str());
-    if (!WideToNarrow(scatter, scatterPath, sizeof scatterPath)) {
-        ReportPathTooLong(scatter, MSG_FAILURE);
+    if (!ReadRowPath(L"DAPath", L"DA Not configured!", exeFolder, daPath, sizeof daPath) ||
+        !ReadRowPath(L"Scatter", L"Scatter Not configured!", softwareFolder, scatterPath,
+                     sizeof scatterPath)) {
         return false;
     }
 
     mtkParams.attributesRead = 1;
     mtkParams.attributesReadByte = 1;
+    return true;
+}
+
+bool CPhoneConfig::ReadRowPath(const wchar_t* attribute, const wchar_t* notConfiguredText,
+                               const wchar_t* folder, char* field, size_t fieldSize) {
+    const std::wstring name = g_phoneListDocument.GetAttributeValue(attribute);
+    if (name.empty()) {
+        SendMessage(notConfiguredText, MSG_FAILURE);
+        return false;
+    }
+    const std::wstring path = FormatWide(L"%s\\%s", folder, name.c_str());
+    if (!WideToNarrow(path, field, fieldSize)) {
+        ReportPathTooLong(path, MSG_FAILURE);
+        return false;
+    }
     return true;
 }
 

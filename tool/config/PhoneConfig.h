@@ -13,9 +13,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "DownloadMessage.h"
+#include "PackageFile.h"
 #include "SharedRecords.h"
 #include "XmlDocument.h"
 
@@ -127,6 +129,14 @@ private:
     bool ReadMtkAttributes();
     bool ReadQcomAttributes();
     bool MakeUserRawProgramWithout(const wchar_t* const* blankedLabels, size_t labelCount);
+    // "folder\\<attribute of the row>" into a narrow path field; false with
+    // its failure text when the row names none or the path does not fit.
+    bool ReadRowPath(const wchar_t* attribute, const wchar_t* notConfiguredText,
+                     const wchar_t* folder, char* field, size_t fieldSize);
+    // The package file named by a setting; none, with its failure text, when
+    // the setting is empty, the file is missing or its path too long.
+    std::optional<PackageFileLookup> FindConfiguredFile(const char* fileName,
+                                                        const wchar_t* notConfiguredText);
     bool CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText);
     bool CopyPathToTable(const std::wstring& path, char* field);
     void ReportPathTooLong(const std::wstring& path, int32_t code);

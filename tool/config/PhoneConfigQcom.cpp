@@ -60,22 +60,31 @@ bool CPhoneConfig::CopyPathToTable(const std::wstring& path, char* field) {
     return true;
 }
 
-bool CPhoneConfig::CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText) {
+std::optional<PackageFileLookup> CPhoneConfig::FindConfiguredFile(
+    const char* fileName, const wchar_t* notConfiguredText) {
     if (fileName[0] == '\0') {
         SendMessage(notConfiguredText, MSG_FAILURE);
-        return false;
+        return std::nullopt;
     }
     const std::wstring name = AnsiToWide(fileName);
-    const PackageFileLookup lookup = LookUpPackageFile(softwareFolder, name);
+    PackageFileLookup lookup = LookUpPackageFile(softwareFolder, name);
     if (lookup.status == PackageFileLookup::PATH_TOO_LONG) {
         ReportPathTooLong(lookup.path, MSG_FAILURE);
-        return false;
+        return std::nullopt;
     }
     if (lookup.status != PackageFileLookup::FOUND) {
         SendMessage(FormatWide(L"Can't Find %s", name.c_str()), MSG_FAILURE);
+        return std::nullopt;
+    }
+    return lookup;
+}
+
+bool CPhoneConfig::CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText) {
+    const std::optional<PackageFileLookup> lookup = FindConfiguredFile(fileName, notConfiguredText);
+    if (!lookup) {
         return false;
     }
-    SendMessage(FormatWide(L"%20S %6.2fMb ok", fileName, lookup.sizeMb), MSG_PROGRESS_LINE);
+    SendMessage(FormatWide(L"%20S %6.2fMb ok", fileName, lookup->sizeMb), MSG_PROGRESS_LINE);
     return true;
 }
 
@@ -97,25 +106,16 @@ bool CPhoneConfig::CheckQcomFiles() {
     }
 
     // Patch list.
-    if (qcom.patchFile[0] == '\0') {
-        SendMessage(L"Models configured incorrectly![Patch NULL]", MSG_FAILURE);
-        return false;
-    }
-    const std::wstring patchName = AnsiToWide(qcom.patchFile);
-    const PackageFileLookup patch = LookUpPackageFile(softwareFolder, patchName);
-    if (patch.status == PackageFileLookup::PATH_TOO_LONG) {
-        ReportPathTooLong(patch.path, MSG_FAILURE);
-        return false;
-    }
-    if (patch.status != PackageFileLookup::FOUND) {
-        SendMessage(FormatWide(L"Can't Find %s", patchName.c_str()), MSG_FAILURE);
+    const std::optional<PackageFileLookup> patch =
+        FindConfiguredFile(qcom.patchFile, L"Models configured incorrectly![Patch NULL]");
+    if (!patch) {
         return false;
     }
     table.listMode = 1;
-    if (!CopyPathToTable(patch.path, table.patchPath)) {
+    if (!CopyPathToTable(patch->path, table.patchPath)) {
         return false;
     }
-    SendMessage(FormatWide(L"%20S %6.2fMb ok", qcom.patchFile, patch.sizeMb), MSG_PROGRESS_LINE);
+    SendMessage(FormatWide(L"%20S %6.2fMb ok", qcom.patchFile, patch->sizeMb), MSG_PROGRESS_LINE);
 
     // Partition list; the user-data variant is made here when still missing.
     if (qcom.rawprogramFile[0] == '\0') {

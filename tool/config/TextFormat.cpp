@@ -7,18 +7,31 @@
 #include <cwchar>
 #include <vector>
 
-std::wstring FormatWideV(const wchar_t* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    const int length = _vscwprintf(format, measure);
-    va_end(measure);
+namespace {
+
+// Measures the text with `measure`, then prints it with `print`: the
+// runtime's own formatting, with its conventions for "%s", "%S" and "%I64d".
+template <typename Char>
+std::basic_string<Char> FormatV(int (*measure)(const Char*, va_list),
+                                int (*print)(Char*, size_t, const Char*, va_list),
+                                const Char* format, va_list args) {
+    va_list measureArgs;
+    va_copy(measureArgs, args);
+    const int length = measure(format, measureArgs);
+    va_end(measureArgs);
     if (length <= 0) {
-        return std::wstring();
+        return std::basic_string<Char>();
     }
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    _vsnwprintf(&text[0], text.size(), format, args);
+    std::basic_string<Char> text(static_cast<size_t>(length) + 1, Char());
+    print(&text[0], text.size(), format, args);
     text.resize(static_cast<size_t>(length));
     return text;
+}
+
+}  // namespace
+
+std::wstring FormatWideV(const wchar_t* format, va_list args) {
+    return FormatV<wchar_t>(_vscwprintf, _vsnwprintf, format, args);
 }
 
 std::wstring FormatWide(const wchar_t* format, ...) {
@@ -30,17 +43,7 @@ std::wstring FormatWide(const wchar_t* format, ...) {
 }
 
 std::string FormatNarrowV(const char* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    const int length = _vscprintf(format, measure);
-    va_end(measure);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    _vsnprintf(&text[0], text.size(), format, args);
-    text.resize(static_cast<size_t>(length));
-    return text;
+    return FormatV<char>(_vscprintf, _vsnprintf, format, args);
 }
 
 std::string FormatNarrow(const char* format, ...) {

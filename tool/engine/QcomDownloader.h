@@ -178,11 +178,16 @@ private:
     // A normal phone into emergency download mode by QMSL, else fastboot,
     // else through download mode.
     int32_t SwitchNormalPhoneToEdl();
+    // ConnectPhone after the phone changed mode, with its texts; 1 connected.
+    int32_t ReconnectPhone();
     // Up to kModeSearchTries searches; 1 as soon as one finds the phone in
     // the mode. Sends no text of its own beyond the searches'.
     int32_t SearchForMode(int32_t mode);
     // SearchForMode, with "Can't Find Devices!" when the mode never showed.
     int32_t WaitForMode(int32_t mode);
+    // The Android USB interface of the phone, its path sent as a detail;
+    // false (with its failure text) when there is none.
+    bool FindAdbDevice(std::wstring& path);
     // Stores and sends the step percentage.
     void SetPercent(int32_t percent);
 

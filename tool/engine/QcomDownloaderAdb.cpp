@@ -15,17 +15,37 @@ constexpr int kEraseTries = 100;
 constexpr int kRebootTries = 5;
 constexpr DWORD kCommandPauseMs = 200;
 
+// Runs `attempt` up to `tries` times, pausing after each miss, until it
+// succeeds.
+template <typename Attempt>
+bool PollUntil(int tries, DWORD pauseMs, Attempt attempt) {
+    for (int index = 0; index < tries; ++index) {
+        if (attempt()) {
+            return true;
+        }
+        Sleep(pauseMs);
+    }
+    return false;
+}
+
 }  // namespace
+
+bool CQcomDownloader::FindAdbDevice(std::wstring& path) {
+    SendText(L"Get ADB Devices Name...", MSG_PROGRESS_LINE);
+    if (!FindAdbInterfacePath(path, *this)) {
+        SendText(L"Get ADB Devices Name Failed!", MSG_FAILURE);
+        return false;
+    }
+    SendText(path, MSG_DETAIL);
+    return true;
+}
 
 int32_t CQcomDownloader::GetAPSWVersion(std::string& version) {
     version.clear();
-    SendText(L"Get ADB Devices Name...", MSG_PROGRESS_LINE);
     std::wstring path;
-    if (!FindAdbInterfacePath(path, *this)) {
-        SendText(L"Get ADB Devices Name Failed!", MSG_FAILURE);
+    if (!FindAdbDevice(path)) {
         return 0;
     }
-    SendText(path, MSG_DETAIL);
     CAdbComm adb;
     if (adb.InitDevices(path) == 0) {
         SendText(L"Open ADB Devices Failed!", MSG_FAILURE);
@@ -45,13 +65,10 @@ int32_t CQcomDownloader::GetAPSWVersion(std::string& version) {
 }
 
 int32_t CQcomDownloader::RebootToEdlByFastBoot() {
-    SendText(L"Get ADB Devices Name...", MSG_PROGRESS_LINE);
     std::wstring path;
-    if (!FindAdbInterfacePath(path, *this)) {
-        SendText(L"Get ADB Devices Name Failed!", MSG_FAILURE);
+    if (!FindAdbDevice(path)) {
         return 0;
     }
-    SendText(path, MSG_DETAIL);
     CAdbComm adb;
     if (adb.InitDevices(path) == 0) {
         SendText(L"Open ADB Devices Failed !", MSG_FAILURE);
@@ -63,29 +80,19 @@ int32_t CQcomDownloader::RebootToEdlByFastBoot() {
         SendText(L"ADB reboot to FastBoot Failed !", MSG_FALLBACK);
     }
 
-    bool adbGone = false;
-    for (int attempt = 0; attempt < kAdbGoneTries; ++attempt) {
+    const bool adbGone = PollUntil(kAdbGoneTries, kAdbGonePauseMs, [this] {
         std::wstring stillThere;
-        if (!FindAdbInterfacePath(stillThere, *this)) {
-            adbGone = true;
-            break;
-        }
-        Sleep(kAdbGonePauseMs);
-    }
+        return !FindAdbInterfacePath(stillThere, *this);
+    });
     if (!adbGone) {
         SendText(L"ADB reboot to FastBoot Failed !", MSG_FAILURE);
         return 0;
     }
 
     std::wstring fastBootPath;
-    bool fastBootShown = false;
-    for (int attempt = 0; attempt < kFastBootShowTries; ++attempt) {
-        if (FindFirstAdbInterfacePath(fastBootPath)) {
-            fastBootShown = true;
-            break;
-        }
-        Sleep(kFastBootShowPauseMs);
-    }
+    const bool fastBootShown = PollUntil(kFastBootShowTries, kFastBootShowPauseMs, [&fastBootPath] {
+        return FindFirstAdbInterfacePath(fastBootPath);
+    });
     if (!fastBootShown) {
         SendText(L"Can't Fined FastBoot Device!", MSG_FAILURE);
         return 0;
@@ -98,29 +105,20 @@ int32_t CQcomDownloader::RebootToEdlByFastBoot() {
     }
 
     SendText(L"FastBoot Erase Sbl1 ...", MSG_PROGRESS_LINE);
-    int32_t erased = 0;
-    for (int attempt = 0; attempt < kEraseTries; ++attempt) {
-        if (fastBoot.SendCommand("erase:sbl1") != 0) {
-            SendText(L"FastBoot Erase Sbl1 Success !", MSG_SUMMARY);
-            erased = 1;
-            break;
-        }
-        Sleep(kCommandPauseMs);
-    }
-    if (erased == 0) {
-        SendText(L"FastBoot Erase Sbl1 FAIL !", MSG_FAILURE);
-    }
+    const bool erased = PollUntil(kEraseTries, kCommandPauseMs, [&fastBoot] {
+        return fastBoot.SendCommand("erase:sbl1") != 0;
+    });
+    SendText(erased ? L"FastBoot Erase Sbl1 Success !" : L"FastBoot Erase Sbl1 FAIL !",
+             erased ? MSG_SUMMARY : MSG_FAILURE);
 
     SendText(L"FastBoot Reboot...", MSG_DETAIL);
-    for (int attempt = 0; attempt < kRebootTries; ++attempt) {
-        if (fastBoot.SendCommand("reboot") != 0) {
-            SendText(L"FastBoot Reboot Success !", MSG_STEP_OK);
-            return erased;
-        }
-        Sleep(kCommandPauseMs);
+    if (PollUntil(kRebootTries, kCommandPauseMs,
+                  [&fastBoot] { return fastBoot.SendCommand("reboot") != 0; })) {
+        SendText(L"FastBoot Reboot Success !", MSG_STEP_OK);
+        return erased ? 1 : 0;
     }
     SendText(L"FastBoot Reboot Failed!", MSG_FAILURE);
-    if (erased == 0) {
+    if (!erased) {
         return 0;
     }
     // The reboot may have gone through without its answer: look for the

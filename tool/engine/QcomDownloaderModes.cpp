@@ -76,12 +76,19 @@ int32_t CQcomDownloader::SetPhoneToEdlBy(bool withFallback) {
         return 0;
     }
     Sleep(kAfterEdlPauseMs);
+    if (ReconnectPhone() == 0) {
+        return 0;
+    }
+    SendText(L"Connect To Phone Success!", MSG_STEP_OK);
+    return 1;
+}
+
+int32_t CQcomDownloader::ReconnectPhone() {
     SendText(L"Connect To Phone...", MSG_DETAIL);
     if (ConnectPhone() == 0) {
         SendText(L"Connect To Phone Fail!", MSG_FAILURE);
         return 0;
     }
-    SendText(L"Connect To Phone Success!", MSG_STEP_OK);
     return 1;
 }
 
@@ -104,9 +111,7 @@ int32_t CQcomDownloader::SwitchNormalPhoneToEdl() {
     if (WaitForMode(PHONE_DOWNLOAD) == 0) {
         return 0;
     }
-    SendText(L"Connect To Phone...", MSG_DETAIL);
-    if (ConnectPhone() == 0) {
-        SendText(L"Connect To Phone Fail!", MSG_FAILURE);
+    if (ReconnectPhone() == 0) {
         return 0;
     }
     SendText(L"Set the Phone in Download Mode....", MSG_DETAIL);
@@ -192,9 +197,7 @@ int32_t CQcomDownloader::SetPhoneToDownloadMode() {
     if (WaitForMode(PHONE_DOWNLOAD) == 0) {
         return 0;
     }
-    SendText(L"Connect To Phone...", MSG_DETAIL);
-    if (ConnectPhone() == 0) {
-        SendText(L"Connect To Phone Fail!", MSG_FAILURE);
+    if (ReconnectPhone() == 0) {
         return 0;
     }
     SendText(L"Connect To Phone Success!", MSG_STEP_OK);
