@@ -4,6 +4,7 @@
 
 #include "ControlValueText.h"
 #include "GdiRenderer.h"
+#include "LabelAlignment.h"
 #include "RingBitmap.h"
 #include "WindowManager.h"
 
@@ -13,32 +14,6 @@ namespace {
 // A ring whose maximum is not above its minimum paints as if it were a
 // hundred above.
 const int32_t kRingSpan = 100;
-
-struct AlignmentWord {
-    const wchar_t* word;
-    UINT clear;
-    UINT set;
-};
-
-// Each word found anywhere in a "bkalign" value applies, in this order, the
-// change the label's "align" makes ("vcenter" also contains "center").
-const AlignmentWord kPercentAlignments[] = {
-    {L"left", DT_CENTER | DT_RIGHT | DT_VCENTER | DT_SINGLELINE, 0},
-    {L"center", DT_RIGHT, DT_CENTER},
-    {L"right", DT_CENTER | DT_VCENTER | DT_SINGLELINE, DT_RIGHT},
-    {L"top", DT_VCENTER | DT_BOTTOM, DT_SINGLELINE},
-    {L"vcenter", DT_BOTTOM, DT_CENTER | DT_VCENTER | DT_SINGLELINE},
-    {L"bottom", DT_VCENTER, DT_BOTTOM | DT_SINGLELINE},
-};
-
-UINT ApplyAlignmentWords(UINT style, const wchar_t* value) {
-    for (const AlignmentWord& row : kPercentAlignments) {
-        if (wcsstr(value, row.word)) {
-            style = (style & ~row.clear) | row.set;
-        }
-    }
-    return style;
-}
 
 CUIRect Inset(const RECT& rect, const RECT& padding) {
     return CUIRect(rect.left + padding.left, rect.top + padding.top, rect.right - padding.right,
@@ -71,6 +46,8 @@ void CAnnulusProgressUI::ApplyAttribute(const wchar_t* name, const wchar_t* valu
     } else if (wcscmp(name, L"foretextpadding") == 0) {
         SetValueTextPadding(ReadRectText(value));
     } else if (wcscmp(name, L"bkalign") == 0) {
+        // Each word found anywhere in the value applies the change the
+        // label's "align" makes.
         percentAlign_ = ApplyAlignmentWords(percentAlign_, value);
     } else {
         CProgressUI::ApplyAttribute(name, value);

@@ -4,6 +4,7 @@
 
 #include "ControlValueText.h"
 #include "GdiRenderer.h"
+#include "LabelAlignment.h"
 #include "WindowManager.h"
 
 namespace TavikUI {
@@ -19,30 +20,6 @@ const int kHighestRenderingHint = 5;
 // Room above and below the font's height a label without a declared height
 // asks for.
 const int kDesiredHeightMargin = 4;
-
-struct AlignmentRow {
-    const wchar_t* value;
-    UINT clear;
-    UINT set;
-};
-
-const AlignmentRow kAlignments[] = {
-    {L"left", DT_CENTER | DT_RIGHT | DT_VCENTER | DT_SINGLELINE, 0},
-    {L"center", DT_RIGHT, DT_CENTER},
-    {L"right", DT_CENTER | DT_VCENTER | DT_SINGLELINE, DT_RIGHT},
-    {L"top", DT_VCENTER | DT_BOTTOM, DT_SINGLELINE},
-    {L"vcenter", DT_BOTTOM, DT_CENTER | DT_VCENTER | DT_SINGLELINE},
-    {L"bottom", DT_VCENTER, DT_BOTTOM | DT_SINGLELINE},
-};
-
-UINT ApplyAlignment(UINT style, const wchar_t* value) {
-    for (const AlignmentRow& row : kAlignments) {
-        if (wcscmp(value, row.value) == 0) {
-            return (style & ~row.clear) | row.set;
-        }
-    }
-    return style;
-}
 
 }  // namespace
 

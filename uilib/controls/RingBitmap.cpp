@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "DibSection.h"
+
 namespace TavikUI {
 namespace {
 
@@ -39,20 +41,12 @@ HBITMAP CreateRingBitmap(HBITMAP source, double fraction) {
         return nullptr;
     }
     // Always 32 bits: the pixel walk below reads four bytes per pixel, and
-    // GetDIBits converts any source depth to it.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up: row 0 is the bottom row
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    // GetDIBits converts any source depth to it. Bottom-up: row 0 is the
+    // bottom row.
+    BITMAPINFO info = Dib32Info(width, height, DibRows::kBottomUp);
     void* bits = nullptr;
-    HBITMAP ring = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!ring || !bits) {
-        if (ring) {
-            DeleteObject(ring);
-        }
+    HBITMAP ring = CreateDibSection32(width, height, DibRows::kBottomUp, &bits);
+    if (!ring) {
         return nullptr;
     }
     auto* pixels = static_cast<uint32_t*>(bits);

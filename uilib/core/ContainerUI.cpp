@@ -6,13 +6,12 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "ScrollBarUI.h"
 #include "WindowManager.h"
 
 namespace TavikUI {
 namespace {
-
-bool IsTrue(const wchar_t* value) { return wcscmp(value, L"true") == 0; }
 
 bool IsMouseEvent(int32_t type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
 
@@ -361,16 +360,16 @@ void CContainerUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (wcscmp(name, L"inset") == 0) {
         SetInsetRect(ReadRectText(value));
     } else if (wcscmp(name, L"mousechild") == 0) {
-        SetChildrenReceiveMouse(IsTrue(value));
+        SetChildrenReceiveMouse(IsTrueText(value));
     } else if (wcscmp(name, L"vscrollbar") == 0) {
-        CreateScrollBars(IsTrue(value), horizontalScrollBar_ != nullptr);
+        CreateScrollBars(IsTrueText(value), horizontalScrollBar_ != nullptr);
     } else if (wcscmp(name, L"vscrollbarstyle") == 0) {
         CreateScrollBars(true, horizontalScrollBar_ != nullptr);
         if (verticalScrollBar_) {
             verticalScrollBar_->ApplyAttributeString(value);
         }
     } else if (wcscmp(name, L"hscrollbar") == 0) {
-        CreateScrollBars(verticalScrollBar_ != nullptr, IsTrue(value));
+        CreateScrollBars(verticalScrollBar_ != nullptr, IsTrueText(value));
     } else if (wcscmp(name, L"hscrollbarstyle") == 0) {
         CreateScrollBars(verticalScrollBar_ != nullptr, true);
         if (horizontalScrollBar_) {

@@ -3,26 +3,17 @@
 #include <cwchar>
 
 #include "ControlUI.h"
+#include "ControlValueText.h"
 
 namespace TavikUI {
 namespace {
 
-bool IsTrue(const wchar_t* value) { return wcscmp(value, L"true") == 0; }
-
-int ReadInteger(const wchar_t* value) { return static_cast<int>(wcstol(value, nullptr, 10)); }
-
-// Hexadecimal 0xAARRGGBB after an optional "#" (and, for background colours,
-// leading blanks).
-DWORD ReadColor(const wchar_t* value, bool skipBlanks) {
-    if (skipBlanks) {
-        while (*value == L' ' || *value == L'\t') {
-            ++value;
-        }
-    }
-    if (*value == L'#') {
+// Background colours may stand after leading blanks.
+DWORD ReadBackgroundColor(const wchar_t* value) {
+    while (*value == L' ' || *value == L'\t') {
         ++value;
     }
-    return static_cast<DWORD>(wcstoul(value, nullptr, 16));
+    return ReadHexColor(value);
 }
 
 void ApplyPos(CControlUI& control, const wchar_t* value) {
@@ -43,7 +34,7 @@ void ApplyRelativePos(CControlUI& control, const wchar_t* value) {
 // the four side widths and leaves the size.
 void ApplyBorderSize(CControlUI& control, const wchar_t* value) {
     if (!wcschr(value, L',')) {
-        control.SetBorderThickness(ReadInteger(value));
+        control.SetBorderThickness(ReadDecimal(value));
         control.SetSideBorderWidths(CUIRect());
         return;
     }
@@ -59,38 +50,38 @@ const AttributeRow kAttributes[] = {
     {L"pos", ApplyPos},
     {L"relativepos", ApplyRelativePos},
     {L"padding", [](CControlUI& c, const wchar_t* v) { c.SetPadding(ReadRectText(v)); }},
-    {L"bkcolor", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor(ReadColor(v, true)); }},
-    {L"bkcolor1", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor(ReadColor(v, true)); }},
-    {L"bkcolor2", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor2(ReadColor(v, true)); }},
-    {L"bkcolor3", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor3(ReadColor(v, true)); }},
-    {L"bordercolor", [](CControlUI& c, const wchar_t* v) { c.SetBorderColor(ReadColor(v, false)); }},
-    {L"focusbordercolor", [](CControlUI& c, const wchar_t* v) { c.SetFocusBorderColor(ReadColor(v, false)); }},
-    {L"colorhsl", [](CControlUI& c, const wchar_t* v) { c.SetColorHsl(IsTrue(v)); }},
+    {L"bkcolor", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor(ReadBackgroundColor(v)); }},
+    {L"bkcolor1", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor(ReadBackgroundColor(v)); }},
+    {L"bkcolor2", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor2(ReadBackgroundColor(v)); }},
+    {L"bkcolor3", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundColor3(ReadBackgroundColor(v)); }},
+    {L"bordercolor", [](CControlUI& c, const wchar_t* v) { c.SetBorderColor(ReadHexColor(v)); }},
+    {L"focusbordercolor", [](CControlUI& c, const wchar_t* v) { c.SetFocusBorderColor(ReadHexColor(v)); }},
+    {L"colorhsl", [](CControlUI& c, const wchar_t* v) { c.SetColorHsl(IsTrueText(v)); }},
     {L"bordersize", ApplyBorderSize},
-    {L"leftbordersize", [](CControlUI& c, const wchar_t* v) { c.SetLeftBorderWidth(ReadInteger(v)); }},
-    {L"topbordersize", [](CControlUI& c, const wchar_t* v) { c.SetTopBorderWidth(ReadInteger(v)); }},
-    {L"rightbordersize", [](CControlUI& c, const wchar_t* v) { c.SetRightBorderWidth(ReadInteger(v)); }},
-    {L"bottombordersize", [](CControlUI& c, const wchar_t* v) { c.SetBottomBorderWidth(ReadInteger(v)); }},
-    {L"borderstyle", [](CControlUI& c, const wchar_t* v) { c.SetBorderStyle(ReadInteger(v)); }},
+    {L"leftbordersize", [](CControlUI& c, const wchar_t* v) { c.SetLeftBorderWidth(ReadDecimal(v)); }},
+    {L"topbordersize", [](CControlUI& c, const wchar_t* v) { c.SetTopBorderWidth(ReadDecimal(v)); }},
+    {L"rightbordersize", [](CControlUI& c, const wchar_t* v) { c.SetRightBorderWidth(ReadDecimal(v)); }},
+    {L"bottombordersize", [](CControlUI& c, const wchar_t* v) { c.SetBottomBorderWidth(ReadDecimal(v)); }},
+    {L"borderstyle", [](CControlUI& c, const wchar_t* v) { c.SetBorderStyle(ReadDecimal(v)); }},
     {L"borderround", [](CControlUI& c, const wchar_t* v) { c.SetBorderRounding(ReadSizeText(v)); }},
     {L"bkimage", [](CControlUI& c, const wchar_t* v) { c.SetBackgroundImage(v); }},
-    {L"width", [](CControlUI& c, const wchar_t* v) { c.SetDeclaredWidth(ReadInteger(v)); }},
-    {L"height", [](CControlUI& c, const wchar_t* v) { c.SetDeclaredHeight(ReadInteger(v)); }},
-    {L"minwidth", [](CControlUI& c, const wchar_t* v) { c.SetMinWidth(ReadInteger(v)); }},
-    {L"minheight", [](CControlUI& c, const wchar_t* v) { c.SetMinHeight(ReadInteger(v)); }},
-    {L"maxwidth", [](CControlUI& c, const wchar_t* v) { c.SetMaxWidth(ReadInteger(v)); }},
-    {L"maxheight", [](CControlUI& c, const wchar_t* v) { c.SetMaxHeight(ReadInteger(v)); }},
+    {L"width", [](CControlUI& c, const wchar_t* v) { c.SetDeclaredWidth(ReadDecimal(v)); }},
+    {L"height", [](CControlUI& c, const wchar_t* v) { c.SetDeclaredHeight(ReadDecimal(v)); }},
+    {L"minwidth", [](CControlUI& c, const wchar_t* v) { c.SetMinWidth(ReadDecimal(v)); }},
+    {L"minheight", [](CControlUI& c, const wchar_t* v) { c.SetMinHeight(ReadDecimal(v)); }},
+    {L"maxwidth", [](CControlUI& c, const wchar_t* v) { c.SetMaxWidth(ReadDecimal(v)); }},
+    {L"maxheight", [](CControlUI& c, const wchar_t* v) { c.SetMaxHeight(ReadDecimal(v)); }},
     {L"name", [](CControlUI& c, const wchar_t* v) { c.SetName(v); }},
     {L"text", [](CControlUI& c, const wchar_t* v) { c.SetText(v); }},
     {L"tooltip", [](CControlUI& c, const wchar_t* v) { c.SetToolTip(v); }},
     {L"userdata", [](CControlUI& c, const wchar_t* v) { c.SetUserData(v); }},
-    {L"enabled", [](CControlUI& c, const wchar_t* v) { c.SetEnabledState(IsTrue(v)); }},
-    {L"mouse", [](CControlUI& c, const wchar_t* v) { c.SetAcceptsMouse(IsTrue(v)); }},
-    {L"keyboard", [](CControlUI& c, const wchar_t* v) { c.SetAcceptsKeyboard(IsTrue(v)); }},
-    {L"visible", [](CControlUI& c, const wchar_t* v) { c.ShowOrHide(IsTrue(v)); }},
-    {L"float", [](CControlUI& c, const wchar_t* v) { c.SetFloating(IsTrue(v)); }},
-    {L"menu", [](CControlUI& c, const wchar_t* v) { c.SetContextMenu(IsTrue(v)); }},
-    {L"wanttab", [](CControlUI& c, const wchar_t* v) { c.SetWantsTab(IsTrue(v)); }},
+    {L"enabled", [](CControlUI& c, const wchar_t* v) { c.SetEnabledState(IsTrueText(v)); }},
+    {L"mouse", [](CControlUI& c, const wchar_t* v) { c.SetAcceptsMouse(IsTrueText(v)); }},
+    {L"keyboard", [](CControlUI& c, const wchar_t* v) { c.SetAcceptsKeyboard(IsTrueText(v)); }},
+    {L"visible", [](CControlUI& c, const wchar_t* v) { c.ShowOrHide(IsTrueText(v)); }},
+    {L"float", [](CControlUI& c, const wchar_t* v) { c.SetFloating(IsTrueText(v)); }},
+    {L"menu", [](CControlUI& c, const wchar_t* v) { c.SetContextMenu(IsTrueText(v)); }},
+    {L"wanttab", [](CControlUI& c, const wchar_t* v) { c.SetWantsTab(IsTrueText(v)); }},
     {L"shortcut", [](CControlUI& c, const wchar_t* v) { c.SetShortcut(v[0]); }},
     {L"virtualwnd", [](CControlUI& c, const wchar_t* v) { c.SetVirtualWindowName(v); }},
 };

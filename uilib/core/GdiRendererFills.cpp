@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "ColorChannels.h"
+#include "DibSection.h"
 #include "GdiRenderer.h"
 #include "GradientPainter.h"
 
@@ -16,66 +17,6 @@ HMODULE BlendLibrary() {
     }();
     return library;
 }
-
-// A 32-bit top-down DIB section selected into its own memory DC while it is
-// drawn into; the pixels stay reachable for the alpha bytes GDI does not
-// write. A bitmap is selected into one DC at a time: EndDrawing frees it for
-// blending from another.
-class WorkBitmap {
-public:
-    WorkBitmap(HDC compatible, int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        pixels_ = static_cast<DWORD*>(bits);
-        dc_ = bitmap_ ? CreateCompatibleDC(compatible) : nullptr;
-        if (dc_) {
-            old_ = SelectObject(dc_, bitmap_);
-        }
-    }
-    ~WorkBitmap() {
-        EndDrawing();
-        if (bitmap_) {
-            DeleteObject(bitmap_);
-        }
-    }
-    WorkBitmap(const WorkBitmap&) = delete;
-    WorkBitmap& operator=(const WorkBitmap&) = delete;
-
-    bool IsValid() const { return dc_ != nullptr && pixels_ != nullptr; }
-    HDC DC() const { return dc_; }
-    HBITMAP Bitmap() const { return bitmap_; }
-    DWORD* Pixels() const { return pixels_; }
-    RECT Bounds() const { return {0, 0, width_, height_}; }
-    void EndDrawing() {
-        if (dc_) {
-            SelectObject(dc_, old_);
-            DeleteDC(dc_);
-            dc_ = nullptr;
-        }
-    }
-    void MakeOpaque() {
-        GdiFlush();
-        const size_t count = static_cast<size_t>(width_) * static_cast<size_t>(height_);
-        for (size_t i = 0; i < count; ++i) {
-            pixels_[i] |= 0xFF000000u;
-        }
-    }
-
-private:
-    int width_;
-    int height_;
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    DWORD* pixels_ = nullptr;
-};
 
 int BandShift(int steps) {
     if (steps >= 64) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "GdiRenderer.h"
 #include "UIRect.h"
 #include "WindowManager.h"
@@ -105,7 +106,7 @@ private:
         } else if (key.Equals(L"corner")) {
             state_.corners = ReadRectText(v);
         } else if (key.Equals(L"mask")) {
-            state_.maskColor = static_cast<uint32_t>(wcstoul(v[0] == L'#' ? v + 1 : v, nullptr, 16));
+            state_.maskColor = ReadHexColor(v);
         } else if (key.Equals(L"fade")) {
             state_.fade = static_cast<BYTE>(wcstol(v, nullptr, 10));
         } else if (key.Equals(L"hole")) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "GdiRenderer.h"
+#include "DibSection.h"
 #include "GifFrameReader.h"
 #include "GifHandler.h"
 #include "ImageBlend.h"
@@ -57,19 +58,9 @@ bool ConvertPixels(const uint8_t* rgba, uint32_t* bgra, size_t count, uint32_t m
 // A record holding a new DIB section with the converted pixels; null when the
 // DIB cannot be created.
 ImageRecord* CreateImageRecord(const uint8_t* rgba, int32_t width, int32_t height, uint32_t maskColor) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) {
-            DeleteObject(bitmap);
-        }
+    HBITMAP bitmap = CreateDibSection32(width, height, DibRows::kTopDown, &bits);
+    if (!bitmap) {
         return nullptr;
     }
     auto* record = new ImageRecord;

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "LayoutArithmetic.h"
 #include "ScrollBarUI.h"
 
@@ -20,7 +21,7 @@ void* CHorizontalLayoutUI::InterfaceByName(const wchar_t* name) {
 
 void CHorizontalLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name && value && wcscmp(name, L"sepwidth") == 0) {
-        SetSeparatorSize(static_cast<int>(wcstol(value, nullptr, 10)));
+        SetSeparatorSize(ReadDecimal(value));
         return;
     }
     CSeparatorLayoutUI::ApplyAttribute(name, value);
@@ -28,20 +29,13 @@ void CHorizontalLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* val
 
 void CHorizontalLayoutUI::Place(const RECT& rect) {
     CControlUI::Place(rect);
-    const CScrollBarUI* verticalBar = VerticalScrollBar();
     const CScrollBarUI* horizontalBar = HorizontalScrollBar();
 
-    CUIRect inner = InnerRect();
     if (children_.IsEmpty()) {
-        UpdateScrollBars(inner, 0, 0);
+        UpdateScrollBars(InnerRect(), 0, 0);
         return;
     }
-    if (IsBarVisible(verticalBar)) {
-        inner.right -= verticalBar->DeclaredWidth();
-    }
-    if (IsBarVisible(horizontalBar)) {
-        inner.bottom -= horizontalBar->DeclaredHeight();
-    }
+    const CUIRect inner = ClientRect();
 
     const int availableWidth = inner.Width() + VisibleBarRange(horizontalBar);
     const int availableHeight = inner.Height();

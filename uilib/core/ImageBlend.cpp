@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "DibSection.h"
+
 namespace TavikUI {
 namespace {
 
@@ -24,50 +26,6 @@ AlphaBlendFunction SystemAlphaBlend() {
 
 int WidthOf(const RECT& r) { return r.right - r.left; }
 int HeightOf(const RECT& r) { return r.bottom - r.top; }
-
-HBITMAP CreateTopDownDib(int width, int height, uint32_t** bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0);
-}
-
-// A top-down 32-bit bitmap selected into a memory DC, with its pixels.
-class WorkBitmap {
-public:
-    WorkBitmap(HDC compatible, int width, int height) {
-        bitmap_ = CreateTopDownDib(width, height, &pixels_);
-        dc_ = bitmap_ ? CreateCompatibleDC(compatible) : nullptr;
-        if (dc_) {
-            old_ = SelectObject(dc_, bitmap_);
-        }
-    }
-    ~WorkBitmap() {
-        if (dc_) {
-            SelectObject(dc_, old_);
-            DeleteDC(dc_);
-        }
-        if (bitmap_) {
-            DeleteObject(bitmap_);
-        }
-    }
-    WorkBitmap(const WorkBitmap&) = delete;
-    WorkBitmap& operator=(const WorkBitmap&) = delete;
-
-    bool Valid() const { return dc_ != nullptr; }
-    HDC DC() const { return dc_; }
-    uint32_t* Pixels() const { return pixels_; }
-
-private:
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    uint32_t* pixels_ = nullptr;
-};
 
 // True when the DC's bitmap holds the whole part.
 bool BitmapHolds(HDC sourceDC, const RECT& part) {
@@ -110,7 +68,7 @@ bool BlendImagePartByHand(HDC dc, const RECT& to, HDC sourceDC, const RECT& from
     // Copies of known layout: the source part and the destination part.
     const WorkBitmap source(dc, WidthOf(from), HeightOf(from));
     const WorkBitmap work(dc, width, height);
-    if (!source.Valid() || !work.Valid()) {
+    if (!source.IsValid() || !work.IsValid()) {
         return false;
     }
     BitBlt(source.DC(), 0, 0, WidthOf(from), HeightOf(from), sourceDC, from.left, from.top, SRCCOPY);

@@ -2,6 +2,7 @@
 // attribute table.
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "GdiRenderer.h"
 #include "ScrollBarUI.h"
 
@@ -11,10 +12,6 @@ namespace {
 // Frame drawn round a button or thumb that has no drawable image.
 constexpr DWORD kFallbackFrameColor = 0x0085E4FF;
 constexpr int kFallbackFrameWidth = 2;
-
-bool IsTrue(const wchar_t* value) { return wcscmp(value, L"true") == 0; }
-
-int ReadInteger(const wchar_t* value) { return static_cast<int>(wcstol(value, nullptr, 10)); }
 
 bool IsAllZero(const RECT& rect) { return rect.left == 0 && rect.top == 0 && rect.right == 0 && rect.bottom == 0; }
 
@@ -91,17 +88,17 @@ void CScrollBarUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
         }
     }
     if (wcscmp(name, L"hor") == 0) {
-        SetHorizontalMode(IsTrue(value));
+        SetHorizontalMode(IsTrueText(value));
     } else if (wcscmp(name, L"linesize") == 0) {
-        SetLineSize(ReadInteger(value));
+        SetLineSize(ReadDecimal(value));
     } else if (wcscmp(name, L"range") == 0) {
-        SetRange(ReadInteger(value));
+        SetRange(ReadDecimal(value));
     } else if (wcscmp(name, L"value") == 0) {
-        SetPosition(ReadInteger(value));
+        SetPosition(ReadDecimal(value));
     } else if (wcscmp(name, L"showbutton1") == 0) {
-        SetShowButton1(IsTrue(value));
+        SetShowButton1(IsTrueText(value));
     } else if (wcscmp(name, L"showbutton2") == 0) {
-        SetShowButton2(IsTrue(value));
+        SetShowButton2(IsTrueText(value));
     } else {
         CControlUI::ApplyAttribute(name, value);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "GdiRenderer.h"
 #include "WindowManager.h"
 
@@ -92,7 +93,7 @@ void CSeparatorLayoutUI::HandleEvent(UIEvent& event) {
 
 void CSeparatorLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name && value && wcscmp(name, L"sepimm") == 0) {
-        SetSeparatorImmediate(wcscmp(value, L"true") == 0);
+        SetSeparatorImmediate(IsTrueText(value));
         return;
     }
     CContainerUI::ApplyAttribute(name, value);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "DibSection.h"
+
 namespace TavikUI {
 namespace {
 
@@ -211,20 +213,9 @@ HBITMAP CreateShadowBitmap(const ShadowImage& image) {
     if (image.width <= 0 || image.height <= 0) {
         return nullptr;
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = image.width;
-    // Positive: the rows are stored from the bottom up.
-    info.bmiHeader.biHeight = image.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) {
-            DeleteObject(bitmap);
-        }
+    HBITMAP bitmap = CreateDibSection32(image.width, image.height, DibRows::kBottomUp, &bits);
+    if (!bitmap) {
         return nullptr;
     }
     auto* target = static_cast<uint32_t*>(bits);

@@ -5,6 +5,7 @@
 #include "ContainerUI.h"
 #include "ControlFactory.h"
 #include "ControlUI.h"
+#include "ControlValueText.h"
 #include "UIRect.h"
 #include "WindowManager.h"
 
@@ -14,18 +15,6 @@ namespace {
 const int kDefaultFontSize = 12;
 
 bool Is(const wchar_t* text, const wchar_t* expected) { return wcscmp(text, expected) == 0; }
-
-bool IsTrue(const wchar_t* value) { return Is(value, L"true"); }
-
-int ReadInteger(const wchar_t* value) { return static_cast<int>(wcstol(value, nullptr, 10)); }
-
-// Hexadecimal 0xAARRGGBB after an optional "#".
-uint32_t ReadColor(const wchar_t* value) {
-    if (*value == L'#') {
-        ++value;
-    }
-    return static_cast<uint32_t>(wcstoul(value, nullptr, 16));
-}
 
 // The elements that set up the manager rather than make controls.
 bool IsResourceElement(const wchar_t* tag) {
@@ -53,7 +42,7 @@ void ApplyImageElement(const CSkinXmlNode& element, CWindowManager& manager) {
         } else if (Is(attribute, L"restype")) {
             resourceType = value;
         } else if (Is(attribute, L"mask")) {
-            mask = ReadColor(value);
+            mask = ReadHexColor(value);
         }
     }
     if (name) {
@@ -74,15 +63,15 @@ void ApplyFontElement(const CSkinXmlNode& element, CWindowManager& manager) {
         if (Is(attribute, L"name")) {
             face = value;
         } else if (Is(attribute, L"size")) {
-            size = ReadInteger(value);
+            size = ReadDecimal(value);
         } else if (Is(attribute, L"bold")) {
-            bold = IsTrue(value);
+            bold = IsTrueText(value);
         } else if (Is(attribute, L"underline")) {
-            underline = IsTrue(value);
+            underline = IsTrueText(value);
         } else if (Is(attribute, L"italic")) {
-            italic = IsTrue(value);
+            italic = IsTrueText(value);
         } else if (Is(attribute, L"default")) {
-            isDefault = IsTrue(value);
+            isDefault = IsTrueText(value);
         }
     }
     if (!face) {
@@ -128,21 +117,21 @@ void ApplyWindowAttribute(CWindowManager& manager, const wchar_t* name, const wc
         const CUISize size = ReadSizeText(value);
         manager.SetMaxInfo(size.cx, size.cy);
     } else if (Is(name, L"showdirty")) {
-        manager.SetShowDirty(IsTrue(value));
+        manager.SetShowDirty(IsTrueText(value));
     } else if (Is(name, L"alpha")) {
         manager.SetWindowAlpha(static_cast<int>(_wtol(value)));
     } else if (Is(name, L"bktrans")) {
-        manager.SetBackgroundTransparent(IsTrue(value));
+        manager.SetBackgroundTransparent(IsTrueText(value));
     } else if (Is(name, L"disabledfontcolor")) {
-        manager.SetDisabledTextColor(ReadColor(value));
+        manager.SetDisabledTextColor(ReadHexColor(value));
     } else if (Is(name, L"defaultfontcolor")) {
-        manager.SetDefaultTextColor(ReadColor(value));
+        manager.SetDefaultTextColor(ReadHexColor(value));
     } else if (Is(name, L"linkfontcolor")) {
-        manager.SetLinkTextColor(ReadColor(value));
+        manager.SetLinkTextColor(ReadHexColor(value));
     } else if (Is(name, L"linkhoverfontcolor")) {
-        manager.SetLinkHoverTextColor(ReadColor(value));
+        manager.SetLinkHoverTextColor(ReadHexColor(value));
     } else if (Is(name, L"selectedcolor")) {
-        manager.SetSelectedBackgroundColor(ReadColor(value));
+        manager.SetSelectedBackgroundColor(ReadHexColor(value));
     }
 }
 
@@ -336,7 +325,7 @@ void CSkinBuilder::BuildInclude(const CSkinXmlNode& include, CControlUI* parent,
     wchar_t source[kIncludeValueChars + 1] = {};
     int count = 1;
     if (include.GetAttributeValue(L"count", countText, kIncludeValueChars)) {
-        count = ReadInteger(countText);
+        count = ReadDecimal(countText);
     }
     if (!include.GetAttributeValue(L"source", source, kIncludeValueChars)) {
         return;

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "LayoutArithmetic.h"
 #include "WindowManager.h"
 
@@ -20,7 +21,7 @@ void* CTabLayoutUI::InterfaceByName(const wchar_t* name) {
 
 void CTabLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name && value && wcscmp(name, L"selectedid") == 0) {
-        SelectTab(static_cast<int>(wcstol(value, nullptr, 10)));
+        SelectTab(ReadDecimal(value));
         return;
     }
     CContainerUI::ApplyAttribute(name, value);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "LayoutArithmetic.h"
 #include "ScrollBarUI.h"
 
@@ -25,7 +26,7 @@ void CTileLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
         return;
     }
     if (name && value && wcscmp(name, L"columns") == 0) {
-        SetColumns(static_cast<int>(wcstol(value, nullptr, 10)));
+        SetColumns(ReadDecimal(value));
         return;
     }
     CContainerUI::ApplyAttribute(name, value);
@@ -52,17 +53,11 @@ void CTileLayoutUI::Place(const RECT& rect) {
     const CScrollBarUI* verticalBar = VerticalScrollBar();
     const CScrollBarUI* horizontalBar = HorizontalScrollBar();
 
-    CUIRect inner = InnerRect();
     if (children_.IsEmpty()) {
-        UpdateScrollBars(inner, 0, 0);
+        UpdateScrollBars(InnerRect(), 0, 0);
         return;
     }
-    if (IsBarVisible(verticalBar)) {
-        inner.right -= verticalBar->DeclaredWidth();
-    }
-    if (IsBarVisible(horizontalBar)) {
-        inner.bottom -= horizontalBar->DeclaredHeight();
-    }
+    const CUIRect inner = ClientRect();
 
     if (itemSize_.cx > 0) {
         columns_ = inner.Width() / itemSize_.cx;

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "ControlValueText.h"
 #include "LayoutArithmetic.h"
 #include "ScrollBarUI.h"
 
@@ -20,7 +21,7 @@ void* CVerticalLayoutUI::InterfaceByName(const wchar_t* name) {
 
 void CVerticalLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name && value && wcscmp(name, L"sepheight") == 0) {
-        SetSeparatorSize(static_cast<int>(wcstol(value, nullptr, 10)));
+        SetSeparatorSize(ReadDecimal(value));
         return;
     }
     CSeparatorLayoutUI::ApplyAttribute(name, value);
@@ -31,13 +32,7 @@ void CVerticalLayoutUI::Place(const RECT& rect) {
     const CScrollBarUI* verticalBar = VerticalScrollBar();
     const CScrollBarUI* horizontalBar = HorizontalScrollBar();
 
-    CUIRect inner = InnerRect();
-    if (IsBarVisible(verticalBar)) {
-        inner.right -= verticalBar->DeclaredWidth();
-    }
-    if (IsBarVisible(horizontalBar)) {
-        inner.bottom -= horizontalBar->DeclaredHeight();
-    }
+    const CUIRect inner = ClientRect();
     if (children_.IsEmpty()) {
         UpdateScrollBars(inner, 0, 0);
         return;

@@ -83,10 +83,8 @@ protected:
         SetCursorPos(1200, 1000);
         host_ = &ManagerTests::HostWindow::Shared();
         ASSERT_NE(host_->Handle(), nullptr) << "no X display?";
-        manager_ = std::make_unique<CWindowManager>();
-        manager_->Attach(host_->Handle());
+        manager_ = host_->AttachNewManager();
         manager_->SetDefaultFont(RenderTests::TestFace(), 14, false, false, false);
-        host_->manager = manager_.get();
         ASSERT_TRUE(manager_->RegisterNotifyReceiver(&notes_));
     }
     void TearDown() override {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "DibSection.h"
 #include "RingBitmap.h"
 
 namespace {
@@ -63,15 +64,8 @@ TEST(RingSweepTest, CentreAndTwelveOClockAreNeverPastTheAxesFollowTheSweep) {
 class SourceBitmap {
 public:
     SourceBitmap(int width, int height, uint32_t pixel) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_ = TavikUI::CreateDibSection32(width, height, TavikUI::DibRows::kTopDown, &bits);
         pixels_ = static_cast<uint32_t*>(bits);
         for (int i = 0; bitmap_ && i < width * height; ++i) {
             pixels_[i] = pixel;

@@ -12,6 +12,7 @@
 
 #include "ControlUI.h"
 #include "Delegate.h"
+#include "RenderTestSupport.h"
 #include "UIInterfaces.h"
 #include "WindowManager.h"
 #include "WindowWnd.h"
@@ -88,45 +89,6 @@ public:
 };
 
 // A 32-bit top-down bitmap selected into a memory DC.
-class PixelCanvas {
-public:
-    PixelCanvas(int width, int height, DWORD fill = 0x00FFFFFF) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_), nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < width * height; ++i) {
-            pixels_[i] = fill;
-        }
-    }
-    ~PixelCanvas() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    PixelCanvas(const PixelCanvas&) = delete;
-    PixelCanvas& operator=(const PixelCanvas&) = delete;
-
-    HDC DC() const { return dc_; }
-    // 0x00RRGGBB of the pixel (the alpha byte GDI leaves is masked off).
-    DWORD At(int x, int y) const {
-        GdiFlush();
-        return pixels_[y * width_ + x] & 0x00FFFFFF;
-    }
-
-private:
-    int width_;
-    int height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    DWORD* pixels_ = nullptr;
-};
+using PixelCanvas = RenderTests::RenderCanvas;
 
 }  // namespace ControlTests

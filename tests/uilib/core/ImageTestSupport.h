@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "DibSection.h"
 #include "GdiRenderer.h"
+#include "RenderTestSupport.h"
 #include "WindowManager.h"
 #include "ZipTestArchive.h"
 
@@ -161,15 +163,8 @@ inline bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 class TestBitmap {
 public:
     TestBitmap(int width, int height, const std::vector<uint32_t>& pixels) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_ = TavikUI::CreateDibSection32(width, height, TavikUI::DibRows::kTopDown, &bits);
         if (bitmap_) {
             memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
         }
@@ -204,9 +199,9 @@ struct RecordDeleter {
 };
 using RecordPtr = std::unique_ptr<ImageRecord, RecordDeleter>;
 
-inline int Red(DWORD pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }
-inline int Green(DWORD pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
-inline int Blue(DWORD pixel) { return static_cast<int>(pixel & 0xFF); }
+using RenderTests::Blue;
+using RenderTests::Green;
+using RenderTests::Red;
 
 // Points the skin settings at a fresh temporary folder (no archive) and puts
 // them back, with the folder removed, at the end.

@@ -247,6 +247,15 @@ public:
         return CallSavedProc(message, wParam, lParam);
     }
 
+    // A new manager attached to the window, which hands it the window's
+    // messages from now on.
+    std::unique_ptr<CWindowManager> AttachNewManager() {
+        auto fresh = std::make_unique<CWindowManager>();
+        fresh->Attach(Handle());
+        manager = fresh.get();
+        return fresh;
+    }
+
     CWindowManager* manager = nullptr;
 
 private:
@@ -266,9 +275,7 @@ protected:
         SetCursorPos(1200, 1000);
         host_ = &HostWindow::Shared();
         ASSERT_NE(host_->Handle(), nullptr) << "no X display?";
-        manager_ = std::make_unique<CWindowManager>();
-        manager_->Attach(host_->Handle());
-        host_->manager = manager_.get();
+        manager_ = host_->AttachNewManager();
         root_ = new TestContainer(&log_, L"root", RGB(255, 255, 255));
         a_ = root_->Add(new TestControl(&log_, L"A", RGB(255, 0, 0)), RECT{10, 10, 100, 50});
         b_ = root_->Add(new TestControl(&log_, L"B", RGB(0, 0, 255)), RECT{120, 10, 200, 50});

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DibSection.h"
 #include "WindowManager.h"
 
 namespace RenderTests {
@@ -24,15 +25,10 @@ inline int Alpha(DWORD pixel) { return static_cast<int>(pixel >> 24); }
 class RenderCanvas {
 public:
     RenderCanvas(int width, int height, DWORD fill = 0x00FFFFFF) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_), nullptr, 0);
+        void* bits = nullptr;
+        bitmap_ = TavikUI::CreateDibSection32(width, height, TavikUI::DibRows::kTopDown, &bits);
+        pixels_ = static_cast<DWORD*>(bits);
         old_ = SelectObject(dc_, bitmap_);
         Fill(fill);
     }

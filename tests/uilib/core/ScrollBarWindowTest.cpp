@@ -31,9 +31,7 @@ protected:
         SetCursorPos(1200, 1000);
         host_ = &HostWindow::Shared();
         ASSERT_NE(host_->Handle(), nullptr) << "no X display?";
-        manager_ = std::make_unique<CWindowManager>();
-        manager_->Attach(host_->Handle());
-        host_->manager = manager_.get();
+        manager_ = host_->AttachNewManager();
         root_ = new ScrollingStub();
         root_->CreateScrollBars(true, false);
         root_->SetContentHeight(1000);

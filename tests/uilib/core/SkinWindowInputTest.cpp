@@ -10,7 +10,7 @@
 
 namespace {
 
-using SkinWindowTests::PumpFor;
+using SkinWindowTests::PumpMessages;
 using SkinWindowTests::SkinWindowFixture;
 using SkinWindowTests::TakePosted;
 using SkinWindowTests::TestSkinWindow;
@@ -135,7 +135,7 @@ TEST_F(SkinWindowInputTest, MinimiseButtonIconisesTheShownWindow) {
     auto window = OpenMain();
     window->ShowNative(true, false);
     Click(*window, L"minbtn");
-    PumpFor(2000, [&] { return IsIconic(window->Handle()) != FALSE; });
+    PumpMessages(2000, [&] { return IsIconic(window->Handle()) != FALSE; });
     EXPECT_TRUE(IsIconic(window->Handle()));
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ControlUI.h"
+#include "ManagerTestSupport.h"
 #include "WindowManager.h"
 #include "XMLWnd.h"
 
@@ -137,20 +138,9 @@ inline bool TakePosted(HWND window, UINT message, MSG& taken) {
     return PeekMessageW(&taken, window, message, message, PM_REMOVE) != FALSE;
 }
 
-inline void PumpFor(DWORD milliseconds, const std::function<bool()>& done = nullptr) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if ((done && done()) || GetTickCount() - start >= milliseconds) {
-            return;
-        }
-        Sleep(5);
-    }
-}
+// Runs the thread's message loop at least once, then for a while or until
+// `done` holds.
+using ManagerTests::PumpMessages;
 
 // Skins come from the fixture folder, without an archive; everything is put
 // back afterwards so other tests find the settings empty.
@@ -164,7 +154,7 @@ protected:
     void TearDown() override {
         CWindowManager::SetSkinArchive(L"", false);
         CWindowManager::SetResourceFolder(L"");
-        PumpFor(0);
+        PumpMessages(0);
     }
 };
 

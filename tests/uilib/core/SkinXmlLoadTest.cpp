@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "ImageTestSupport.h"
 #include "SkinXml.h"
 #include "WindowManager.h"
 #include "ZipTestArchive.h"
@@ -26,48 +27,9 @@ std::wstring TextAttribute(const CSkinXml& document) {
     return label.GetAttributeValue(L"text", value, 63) ? value : L"<absent>";
 }
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
 // A fresh folder under the temporary folder for one test's files, set as the
 // resource folder; the process-wide skin settings are put back afterwards.
-class SkinFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"tavik_skinxml_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                  std::to_wstring(GetTickCount()) + L"\\";
-        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-        CWindowManager::SetSkinArchive(L"", false);
-        CWindowManager::SetResourceFolder(folder_.c_str());
-    }
-
-    void TearDown() override {
-        CWindowManager::SetSkinArchive(L"", false);
-        CWindowManager::SetResourceFolder(L"");
-        for (const std::wstring& name : written_) {
-            DeleteFileW((folder_ + name).c_str());
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
-
-    void Write(const std::wstring& name, const std::string& bytes) {
-        ASSERT_TRUE(WriteBytes(folder_ + name, bytes));
-        written_.insert(name);
-    }
-
-    std::wstring folder_;
-    std::set<std::wstring> written_;
-};
+using SkinFolderTest = ImageTests::SkinSourceTest;
 
 std::string SkinArchive(std::vector<ZipTest::Item> extra = {}) {
     std::vector<ZipTest::Item> items = {

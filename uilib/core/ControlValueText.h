@@ -1,4 +1,5 @@
-// Readers of the attribute values the controls take from skins.
+// Readers of the attribute values the controls and the skin builder take
+// from skins.
 #pragma once
 
 #include <windows.h>
