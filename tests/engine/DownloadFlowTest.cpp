@@ -23,8 +23,13 @@ const std::vector<std::wstring> kFireHoseSampleImages = {
 
 class DownloadFlowTest : public FlowTest {
 protected:
-    std::string Pattern() const {
-        return PatternBytes(static_cast<size_t>(kStorageBytes), kPatternSeed);
+    // Plugs the phone in the mode and fills its storage with a known pattern,
+    // so the test can tell which sectors the download wrote.
+    std::string PlugPhoneWithKnownStorage(SimPhoneMode mode) {
+        PlugPhone(mode);
+        std::string pattern = PatternBytes(static_cast<size_t>(kStorageBytes), kPatternSeed);
+        WriteStorage(pattern);
+        return pattern;
     }
 
     std::wstring ProgrammerText(const std::wstring& package, const wchar_t* name) const {
@@ -95,9 +100,7 @@ TEST_F(DownloadFlowTest, FireHoseFromEmergencyDownloadMode) {
 TEST_F(DownloadFlowTest, FireHoseFromDownloadModeWipesTheLayoutToReachEmergencyDownload) {
     const std::wstring package = CopyPackage(L"SampleFH8974");
     PreparePackage(package);
-    PlugPhone(SimPhoneMode::Download);
-    const std::string before = Pattern();
-    WriteStorage(before);
+    const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::Download);
 
     ASSERT_EQ(1, RunDownload());
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
@@ -122,9 +125,7 @@ TEST_F(DownloadFlowTest, FireHoseFromDownloadModeWipesTheLayoutToReachEmergencyD
 
 TEST_F(DownloadFlowTest, FireHoseFromNormalModeSwitchesByQmsl) {
     PreparePackage(CopyPackage(L"SampleFH8974"));
-    PlugPhone(SimPhoneMode::Normal);
-    const std::string before = Pattern();
-    WriteStorage(before);
+    const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::Normal);
 
     ASSERT_EQ(1, RunDownload());
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
@@ -142,9 +143,7 @@ TEST_F(DownloadFlowTest, FireHoseFromNormalModeSwitchesByQmsl) {
 
 TEST_F(DownloadFlowTest, SaharaFromDownloadModeGoesStraightToTheDiskWriter) {
     PreparePackage(CopyPackage(L"SampleSH8x26"));
-    PlugPhone(SimPhoneMode::Download);
-    const std::string before = Pattern();
-    WriteStorage(before);
+    const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::Download);
 
     ASSERT_EQ(1, RunDownload());
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
@@ -163,9 +162,7 @@ TEST_F(DownloadFlowTest, SaharaFromDownloadModeGoesStraightToTheDiskWriter) {
 
 TEST_F(DownloadFlowTest, SaharaFromNormalModeSwitchesToDownloadMode) {
     PreparePackage(CopyPackage(L"SampleSH8x26"));
-    PlugPhone(SimPhoneMode::Normal);
-    const std::string before = Pattern();
-    WriteStorage(before);
+    const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::Normal);
 
     ASSERT_EQ(1, RunDownload());
     EXPECT_EQ("SampleSH8x26", phoneVersion_);
@@ -187,9 +184,7 @@ TEST_F(DownloadFlowTest, SaharaFromNormalModeSwitchesToDownloadMode) {
 TEST_F(DownloadFlowTest, SaharaFromEmergencyDownloadRunsTheProgrammerAndMsimage) {
     const std::wstring package = CopyPackage(L"SampleSH8x26");
     PreparePackage(package);
-    PlugPhone(SimPhoneMode::EmergencyDownload);
-    const std::string before = Pattern();
-    WriteStorage(before);
+    const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::EmergencyDownload);
 
     ASSERT_EQ(1, RunDownload());
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
@@ -219,9 +214,7 @@ TEST_F(DownloadFlowTest, KeepingUserDataLeavesTheStoragePartitionsByFireHose) {
     PreparePackage(package, 0);
     EXPECT_NE(std::string::npos,
               std::string(g_imageTable.rawprogramPath).find("rawprogram_unsparse_for_User.xml"));
-    PlugPhone(SimPhoneMode::EmergencyDownload);
-    const std::string before = Pattern();
-    WriteStorage(before);
+    const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::EmergencyDownload);
 
     ASSERT_EQ(1, RunDownload());
     ExpectStorageIs(ExpectedStorage(before, false));
@@ -238,9 +231,7 @@ TEST_F(DownloadFlowTest, KeepingUserDataLeavesTheStoragePartitionsByFireHose) {
 TEST_F(DownloadFlowTest, KeepingUserDataLeavesTheStoragePartitionsBySahara) {
     const std::wstring package = CopyPackage(L"SampleSH8x26");
     PreparePackage(package, 0);
-    PlugPhone(SimPhoneMode::Download);
-    const std::string before = Pattern();
-    WriteStorage(before);
+    const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::Download);
 
     ASSERT_EQ(1, RunDownload());
     ExpectStorageIs(ExpectedStorage(before, true));
