@@ -2,11 +2,13 @@
 
 #include <cwchar>
 
+#include "ActiveXUI.h"
 #include "ButtonUI.h"
 #include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "FlashUI.h"
 #include "HorizontalLayoutUI.h"
 #include "LabelUI.h"
 #include "OptionUI.h"
@@ -15,6 +17,7 @@
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
 #include "VerticalLayoutUI.h"
+#include "WebBrowserUI.h"
 
 namespace TavikUI {
 namespace {
@@ -41,12 +44,12 @@ const TagRow kTagTable[] = {
     {L"Text", nullptr},
     {L"Combo", nullptr},
     {L"Label", Make<CLabelUI>},
-    {L"Flash", nullptr},
+    {L"Flash", Make<CFlashUI>},
     {L"Button", Make<CButtonUI>},
     {L"Option", Make<COptionUI>},
     {L"Slider", nullptr},
     {L"Control", Make<CControlUI>},
-    {L"ActiveX", nullptr},
+    {L"ActiveX", Make<CActiveXUI>},
     {L"Progress", Make<CProgressUI>},
     {L"RichEdit", nullptr},
     {L"CheckBox", Make<CCheckBoxUI>},
@@ -58,7 +61,7 @@ const TagRow kTagTable[] = {
     {L"ScrollBar", Make<CScrollBarUI>},
     {L"ListHeader", nullptr},
     {L"TileLayout", Make<CTileLayoutUI>},
-    {L"WebBrowser", nullptr},
+    {L"WebBrowser", Make<CWebBrowserUI>},
     {L"ChildLayout", Make<CChildLayoutUI>},
     {L"VerticalLayout", Make<CVerticalLayoutUI>},
     {L"ListHeaderItem", nullptr},
