@@ -314,8 +314,10 @@ HRESULT STDMETHODCALLTYPE CActiveXCtrl::OnInPlaceActivateEx(BOOL* /*noRedraw*/, 
             inPlaceObject_ = windowlessObject_;
             inPlaceObject_->AddRef();
             owner_->SetHostWindow(ManagerWindowOf(owner_));
-            if (owner_->Manager()) {
-                owner_->Manager()->RegisterMessageFilter(owner_);
+            // Once, however often the object activates again.
+            if (CWindowManager* manager = owner_->Manager()) {
+                manager->UnregisterMessageFilter(owner_);
+                manager->RegisterMessageFilter(owner_);
             }
         }
     }

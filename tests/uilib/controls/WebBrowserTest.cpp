@@ -115,6 +115,14 @@ TEST_F(WebBrowserWindowTest, WithoutAutoNavigationItStaysBlank) {
     EXPECT_TRUE(handler_.events.empty());
     browser->Navigate(kHomePage);
     EXPECT_EQ(handler_.urls.size(), 1u);
+
+    // Keys outside the browser's window are not the browser's; without a
+    // browser there is nothing to translate with.
+    MSG key = {Handle(), WM_KEYDOWN, 'C', 0, 0, {0, 0}};
+    SetFocus(Handle());
+    EXPECT_EQ(browser->TranslateAcceleratorMessage(&key), S_FALSE);
+    browser->ReleaseControl();
+    EXPECT_EQ(browser->TranslateAcceleratorMessage(&key), E_NOTIMPL);
 }
 
 TEST(WebBrowserSinkTest, ScriptErrorsAreAnsweredTrueAndOtherCommandsRefused) {
