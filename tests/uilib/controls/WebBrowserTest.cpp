@@ -62,24 +62,6 @@ protected:
     RecordingHandler handler_;
 };
 
-bool HasChildOfClass(HWND parent, const wchar_t* className) {
-    struct Search {
-        const wchar_t* name;
-        bool found;
-    } search = {className, false};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            wanted->found = wanted->found || wcscmp(name, wanted->name) == 0;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 TEST_F(WebBrowserWindowTest, AutoNavigatesOnceInPlaceAndLetsGoOfEverything) {
     const std::wstring attributes = L"homepage=\"" + std::wstring(kHomePage) + L"\" autonavi=\"true\"";
     CWebBrowserUI* browser = BuildBrowser(attributes.c_str());
@@ -89,7 +71,7 @@ TEST_F(WebBrowserWindowTest, AutoNavigatesOnceInPlaceAndLetsGoOfEverything) {
     const HWND child = browser->HostWindow();
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(GetParent(child), Handle());
-    EXPECT_TRUE(HasChildOfClass(child, L"Shell Embedding"));
+    EXPECT_NE(FindWindowExW(child, nullptr, L"Shell Embedding", nullptr), nullptr);
     // The events of the one navigation reached the handler, the first one
     // being the home page's.
     ASSERT_FALSE(handler_.events.empty());
