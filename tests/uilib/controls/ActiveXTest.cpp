@@ -128,6 +128,25 @@ TEST_F(ActiveXWindowTest, WithoutIViewObjectExNoMouseMessageIsPassedOn) {
     EXPECT_EQ(state_->references, 0);
 }
 
+TEST_F(ActiveXWindowTest, AFailedCreationKeepsNoObjectAndNoReference) {
+    ASSERT_TRUE(BuildSkin(Skin(ActiveXTests::kRefusingClsid)));
+    auto* control = Find<CActiveXUI>(L"x");
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(state_->verbs, 1);
+    EXPECT_EQ(control->HostedObject(), nullptr);
+    EXPECT_EQ(control->Site(), nullptr);
+    EXPECT_EQ(state_->liveObjects, 0);
+    EXPECT_EQ(state_->references, 0);
+    EXPECT_EQ(state_->hostReferences, 0);
+    // A class the module does not serve, and that nobody registered.
+    EXPECT_TRUE(control->SetClsid(CLSID{0x6A1D0CFF, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}}));
+    EXPECT_FALSE(control->CreateActiveXControl());
+    EXPECT_EQ(state_->references, 0);
+    RenderCanvas canvas(400, 300);
+    Print(canvas);
+    EXPECT_EQ(ControlsTests::CountNear(canvas, kPlace, kDrawRgb, 0), 0);
+}
+
 TEST_F(ActiveXWindowTest, WindowedObjectLivesInAChildWindowThatFollowsTheControl) {
     ASSERT_TRUE(BuildSkin(Skin(ActiveXTests::kWindowedClsid)));
     auto* control = Find<CActiveXUI>(L"x");

@@ -12,7 +12,7 @@ TestControlState g_state = {};
 HINSTANCE g_module = nullptr;
 const wchar_t kWindowClass[] = L"TavikActiveXTestControl";
 
-enum class Kind { Windowless, Windowed, NoHitTest };
+enum class Kind { Windowless, Windowed, NoHitTest, Refusing };
 
 LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
@@ -109,6 +109,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
         InterlockedIncrement(&g_state.verbs);
+        if (kind_ == Kind::Refusing) {
+            return E_FAIL;
+        }
         return verb == OLEIVERB_INPLACEACTIVATE || verb == OLEIVERB_UIACTIVATE ? Activate() : S_OK;
     }
     HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
@@ -316,6 +319,7 @@ private:
 Factory g_windowlessFactory(Kind::Windowless);
 Factory g_windowedFactory(Kind::Windowed);
 Factory g_noHitTestFactory(Kind::NoHitTest);
+Factory g_refusingFactory(Kind::Refusing);
 
 }  // namespace
 
@@ -340,6 +344,8 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLS
         factory = &g_windowedFactory;
     } else if (clsid == ActiveXTests::kNoHitTestClsid) {
         factory = &g_noHitTestFactory;
+    } else if (clsid == ActiveXTests::kRefusingClsid) {
+        factory = &g_refusingFactory;
     }
     if (!factory) {
         *object = nullptr;

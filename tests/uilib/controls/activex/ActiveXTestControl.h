@@ -2,7 +2,7 @@
 // counts every reference held on its objects, draws a known colour through
 // its view object, answers hit tests (left half of its bounds: hit) and
 // records the window messages it gets. Its three classes differ in how they
-// activate.
+// activate (or fail to).
 #pragma once
 
 #include <windows.h>
@@ -18,6 +18,9 @@ inline constexpr CLSID kWindowedClsid = {
 // Windowless, but offers only IViewObject2: it cannot answer hit tests.
 inline constexpr CLSID kNoHitTestClsid = {
     0x6A1D0C03, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x03}};
+// Windowless, but its in-place activation fails.
+inline constexpr CLSID kRefusingClsid = {
+    0x6A1D0C04, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x04}};
 
 inline constexpr wchar_t kModuleName[] = L"activex_test_control.dll";
 inline constexpr char kStateExport[] = "ActiveXTestState";
