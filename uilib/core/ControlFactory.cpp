@@ -7,12 +7,14 @@
 #include "ChildLayoutUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "EditUI.h"
 #include "HorizontalLayoutUI.h"
 #include "LabelUI.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
 #include "ScrollBarUI.h"
 #include "TabLayoutUI.h"
+#include "TextUI.h"
 #include "TileLayoutUI.h"
 #include "VerticalLayoutUI.h"
 
@@ -36,9 +38,9 @@ struct TagRow {
 // library: a self-registering object in a static library would be dropped
 // by the linker.
 const TagRow kTagTable[] = {
-    {L"Edit", nullptr},
+    {L"Edit", Make<CEditUI>},
     {L"List", nullptr},
-    {L"Text", nullptr},
+    {L"Text", Make<CTextUI>},
     {L"Combo", nullptr},
     {L"Label", Make<CLabelUI>},
     {L"Flash", nullptr},
