@@ -13,6 +13,7 @@
 #include "OptionUI.h"
 #include "ProgressUI.h"
 #include "ScrollBarUI.h"
+#include "SliderUI.h"
 #include "TabLayoutUI.h"
 #include "TextUI.h"
 #include "TileLayoutUI.h"
@@ -46,7 +47,7 @@ const TagRow kTagTable[] = {
     {L"Flash", nullptr},
     {L"Button", Make<CButtonUI>},
     {L"Option", Make<COptionUI>},
-    {L"Slider", nullptr},
+    {L"Slider", Make<CSliderUI>},
     {L"Control", Make<CControlUI>},
     {L"ActiveX", nullptr},
     {L"Progress", Make<CProgressUI>},
