@@ -7,6 +7,7 @@
 #include "ChildLayoutUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "DateTimeUI.h"
 #include "EditUI.h"
 #include "HorizontalLayoutUI.h"
 #include "LabelUI.h"
@@ -54,7 +55,7 @@ const TagRow kTagTable[] = {
     {L"RichEdit", nullptr},
     {L"CheckBox", Make<CCheckBoxUI>},
     {L"ComboBox", nullptr},
-    {L"DateTime", nullptr},
+    {L"DateTime", Make<CDateTimeUI>},
     {L"TreeView", nullptr},
     {L"Container", Make<CContainerUI>},
     {L"TabLayout", Make<CTabLayoutUI>},
