@@ -13,6 +13,7 @@
 #include "LabelUI.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
+#include "RichEditUI.h"
 #include "ScrollBarUI.h"
 #include "SliderUI.h"
 #include "TabLayoutUI.h"
@@ -52,7 +53,7 @@ const TagRow kTagTable[] = {
     {L"Control", Make<CControlUI>},
     {L"ActiveX", nullptr},
     {L"Progress", Make<CProgressUI>},
-    {L"RichEdit", nullptr},
+    {L"RichEdit", Make<CRichEditUI>},
     {L"CheckBox", Make<CCheckBoxUI>},
     {L"ComboBox", nullptr},
     {L"DateTime", Make<CDateTimeUI>},
