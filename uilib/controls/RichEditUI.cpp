@@ -22,9 +22,11 @@ const UINT kUnicodeCodePage = 1200;
 POINT PointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
 bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSEHWHEEL; }
+// The engine takes the mouse messages up to the extra buttons' double click
+// and the keyboard messages up to WM_KEYLAST as older headers define it.
+bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_XBUTTONDBLCLK; }
 bool IsButtonMessage(UINT message) { return message >= WM_LBUTTONDOWN && message <= WM_RBUTTONDBLCLK; }
-bool IsKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+bool IsKeyboardMessage(UINT message) { return message >= WM_KEYFIRST && message <= 0x108; }
 
 // Engine notifications a parent window receives.
 bool IsParentNotification(DWORD code) {
