@@ -129,6 +129,10 @@ protected:
     CUIRect InnerRect() const;
     // The inner rectangle less the space of the visible bars.
     CUIRect ClientRect() const;
+    // The second half of Paint, after the container's own painting: the
+    // children clipped to the client rectangle (floating ones to the
+    // container), then the visible scroll bars.
+    void PaintChildrenAndScrollBars(HDC dc, const RECT& area);
 
     CPointerArray children_;
     CUIRect inset_;

@@ -28,7 +28,10 @@ void CContainerUI::Paint(HDC dc, const RECT& area) {
     CClipRegion clip;
     clip.ClipToRect(dc, visible);
     CControlUI::Paint(dc, area);
+    PaintChildrenAndScrollBars(dc, area);
+}
 
+void CContainerUI::PaintChildrenAndScrollBars(HDC dc, const RECT& area) {
     if (!children_.IsEmpty()) {
         const CUIRect client = ClientRect();
         RECT childArea;
