@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -73,15 +75,25 @@ bool ImageUpload::WriteImage(const ImagePlacement& image) {
         error_ = "cannot open " + image.path;
         return false;
     }
+    // A sector number whose byte offset does not fit lies past any storage.
+    if (image.sector > UINT64_MAX / kSectorBytes) {
+        CloseHandle(file);
+        error_ = "no room on the storage for " + BaseName(image.path);
+        return false;
+    }
     std::vector<char> chunk(kChunkBytes);
     uint64_t offset = image.sector * kSectorBytes;
     bool ok = true;
     DWORD got = 0;
     while (ok && ReadFile(file, chunk.data(), kChunkBytes, &got, nullptr) && got > 0) {
+        // A programmer writes whole sectors: the last one is padded with
+        // zeros (the chunk is a whole number of sectors).
+        const DWORD whole = static_cast<DWORD>((got + kSectorBytes - 1) / kSectorBytes * kSectorBytes);
+        std::fill(chunk.begin() + got, chunk.begin() + whole, '\0');
         if (phone_.HasFault(SimPhoneFault::FailWrite)) {
             error_ = "write failed at sector " + std::to_string(offset / kSectorBytes);
             ok = false;
-        } else if (!phone_.WriteStorage(offset, chunk.data(), got)) {
+        } else if (!phone_.WriteStorage(offset, chunk.data(), whole)) {
             error_ = "no room on the storage for " + BaseName(image.path);
             ok = false;
         } else if (phone_.HasFault(SimPhoneFault::UnplugMidWrite)) {
@@ -89,7 +101,7 @@ bool ImageUpload::WriteImage(const ImagePlacement& image) {
             error_ = "the phone went away";
             ok = false;
         }
-        offset += got;
+        offset += whole;
     }
     CloseHandle(file);
     return ok;

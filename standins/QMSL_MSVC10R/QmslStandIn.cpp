@@ -299,7 +299,8 @@ QMSL_API void QMSL_CALL QLIB_DisconnectServer_Sahara(QmslHandle handle) {
 QMSL_API QmslHandle QMSL_CALL QLIB_QPHONEMS_ConnectServer_FireHose(uint32_t comPort,
                                                                    QmslTextCallback callback) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_ConnectServer_FireHose", comPort));
-    if (!phone || !LoaderPortAnswers(*phone, comPort, true)) {
+    if (!phone || !LoaderPortAnswers(*phone, comPort, true) ||
+        phone->HasFault(SimPhoneFault::RefuseFireHose)) {
         return 0;
     }
     return OpenConnection(ConnectionKind::FireHose, comPort, SimPhoneMode::EmergencyDownload,
@@ -313,7 +314,10 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseConfigureCallback(QmslHandle ha
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseNOP(QmslHandle handle) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_FireHoseNOP", handle));
-    return phone && LiveConnection(handle, ConnectionKind::FireHose, *phone) ? 1 : 0;
+    return phone && !phone->HasFault(SimPhoneFault::FireHoseNopFail) &&
+                   LiveConnection(handle, ConnectionKind::FireHose, *phone)
+               ? 1
+               : 0;
 }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseConfigure(

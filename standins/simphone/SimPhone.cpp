@@ -51,6 +51,9 @@ constexpr NamedValue<SimPhoneFault> kFaultNames[] = {
     {SimPhoneFault::NvBlank, "nv-blank"},
     {SimPhoneFault::AdbOff, "adb-off"},
     {SimPhoneFault::UploadErrorInfo, "upload-error-info"},
+    {SimPhoneFault::RefuseFireHose, "refuse-firehose"},
+    {SimPhoneFault::FireHoseNopFail, "firehose-nop-fail"},
+    {SimPhoneFault::NoDisk, "no-disk"},
 };
 
 constexpr uint64_t kSectorBytes = 512;
@@ -309,8 +312,14 @@ bool SimPhone::PlugMode(const SimPhoneIdentity& identity, SimPhoneMode mode) {
         std::wstring diskPath;
         if (!SimUsbBus::Plug(diagnostics) ||
             !SimUsbBus::WriteMachineString(identity.ParentIdPrefixKey(), L"ParentIdPrefix",
-                                           identity.parentIdPrefix) ||
-            !SimUsbBus::Plug(DeviceNode{GUID_DEVCLASS_DISKDRIVE, identity.diskId,
+                                           identity.parentIdPrefix)) {
+            return false;
+        }
+        // A storage the host does not mount shows no disk.
+        if (HasFault(SimPhoneFault::NoDisk)) {
+            return true;
+        }
+        if (!SimUsbBus::Plug(DeviceNode{GUID_DEVCLASS_DISKDRIVE, identity.diskId,
                                         L"Qualcomm MMC Storage USB Device", L"Disk drive",
                                         &kDiskInterface},
                              &diskPath)) {
@@ -417,7 +426,8 @@ uint64_t SimPhone::StorageBytes() const {
 }
 
 bool SimPhone::ReadStorage(uint64_t offset, void* data, size_t size) const {
-    if (offset + size > StorageBytes()) {
+    const uint64_t bytes = StorageBytes();
+    if (size > bytes || offset > bytes - size) {
         return false;
     }
     HANDLE file = CreateFileW(StoragePath().c_str(), GENERIC_READ,
@@ -435,7 +445,8 @@ bool SimPhone::ReadStorage(uint64_t offset, void* data, size_t size) const {
 
 bool SimPhone::WriteStorage(uint64_t offset, const void* data, size_t size) {
     // The eMMC has a fixed size: writes never grow it.
-    if (offset + size > StorageBytes()) {
+    const uint64_t bytes = StorageBytes();
+    if (size > bytes || offset > bytes - size) {
         return false;
     }
     HANDLE file = CreateFileW(StoragePath().c_str(), GENERIC_WRITE,

@@ -28,6 +28,11 @@ enum class SimPhoneFault {
     NvBlank,
     AdbOff,
     UploadErrorInfo,
+    // A programmer that runs but fails the FireHose steps.
+    RefuseFireHose,
+    FireHoseNopFail,
+    // In download mode the eMMC shows no disk.
+    NoDisk,
 };
 
 // Names used in the state files and by the driver program.

@@ -287,16 +287,42 @@ TEST_F(QcomFilesTest, KeepingUserDataWritesTheUserListWithStoragePartitionsBlank
     EXPECT_DOUBLE_EQ(config.qcom.romSizeMb, (52224.0 - 2048.0) / 1048576.0);
 }
 
-TEST_F(QcomFilesTest, AWrittenUserListIsReused) {
+// Sets the file's last write time to the given 100 ns count.
+void SetWriteTime(const std::wstring& path, uint64_t ticks) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+}
+
+TEST_F(QcomFilesTest, AWrittenUserListIsReusedUntilTheFullListIsNewer) {
     const std::wstring folder = LoadPackage(L"SampleFH8974");
+    const std::wstring userList = folder + L"\\" + kUserList;
+    const std::wstring fullList = folder + L"\\rawprogram_unsparse.xml";
     const std::string kept = ListOf(ProgramElement("boot.img", "boot", 0));
-    WriteFile(folder + L"\\" + kUserList, kept);
+    constexpr uint64_t kSomeDay = 132000000000000000ull;
+    WriteFile(userList, kept);
+    SetWriteTime(fullList, kSomeDay);
+    SetWriteTime(userList, kSomeDay);  // as old as the full list: still current
     config.SelectRawProgram(2);  // any flag but 1 keeps the user's data
     EXPECT_EQ(config.forUser, 1);
-    EXPECT_EQ(ReadFile(folder + L"\\" + kUserList), kept);
+    EXPECT_EQ(ReadFile(userList), kept);
     ASSERT_TRUE(config.CheckQcomFiles());
     EXPECT_EQ(g_imageTable.count, 1);
-    EXPECT_EQ(ReadFile(folder + L"\\" + kUserList), kept);
+    EXPECT_EQ(ReadFile(userList), kept);
+
+    // The package unpacked again: the full list is newer, and the user list
+    // is made from it once more.
+    SetWriteTime(fullList, kSomeDay + 10000000);
+    recorder.Clear();
+    config.SelectRawProgram(0);
+    std::string expected = ReadFile(fullList);
+    expected = Replaced(expected, "filename=\"udisk.img\"", "filename=\"\"");
+    expected = Replaced(expected, "filename=\"usbmsc.img\"", "filename=\"\"");
+    EXPECT_EQ(ReadFile(userList), expected);
+    EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(QcomFilesTest, UserListFromBpImageIsWrittenBesideThePackageFiles) {

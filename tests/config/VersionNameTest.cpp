@@ -37,6 +37,9 @@ TEST(VersionName, SuffixesAreCutInTheirOrderAtTheirLastOccurrence) {
     EXPECT_EQ(StripVersionText(L"Q1_NAVI_CMCC"), L"Q1");
     EXPECT_EQ(StripVersionText(L"Q1_CMCC_NAVI"), L"Q1");
     EXPECT_EQ(StripVersionText(L"Q1_platform_CMCC_T2"), L"Q1");
+    // "_NAVI" before "_CTA" (the phone's version is cut the other way round
+    // and gives "A_CTA").
+    EXPECT_EQ(StripVersionText(L"A_CTA_NAVI_CTA"), L"A");
 }
 
 TEST(VersionName, NeverCutsAtTheFirstCharacter) {

@@ -144,17 +144,56 @@ TEST_F(DiskRefusalTest, StartSectorsThatAreNoSectorAreRefused) {
     ExpectStorageUntouched();
 }
 
-TEST_F(DiskRefusalTest, ASectorBeyondTheFilePointersReachDoesNotWrapToSectorZero) {
-    PackageBuilder package = NewPackage();
-    package.AddImage(L"a.img", PatternBytes(kTestSectorBytes, 22));
-    package.AddProgram(L"a.img", L"36028797018963968", L"1");  // 2^55 sectors: 2^64 bytes
-    package.Write();
+TEST_F(DiskRefusalTest, ImagesRunningPastTheDisksEndAreRefusedBeforeWriting) {
+    // The last sector fits; one more does not; 2^55 sectors (2^64 bytes)
+    // must not wrap around to sector 0.
+    const struct {
+        const wchar_t* start;
+        size_t bytes;
+        bool fits;
+    } cases[] = {{L"8191", kTestSectorBytes, true},
+                 {L"8191", kTestSectorBytes + 1, false},
+                 {L"NUM_DISK_SECTORS-0.", 1, false},
+                 {L"36028797018963968", kTestSectorBytes, false}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE(NarrowPath(item.start));
+        recorder_.Clear();
+        PackageBuilder package = NewPackage();
+        package.AddImage(L"a.img", PatternBytes(item.bytes, 22));
+        package.AddProgram(L"a.img", item.start, L"");
+        package.Write();
+        const size_t transfers = disk_->Transfers().size();
+        EXPECT_EQ(item.fits, RunRawProgram(package));
+        if (item.fits) {
+            EXPECT_TRUE(recorder_.Texts(MSG_FAILURE).empty());
+            continue;
+        }
+        const uint64_t sectors = (item.bytes + kTestSectorBytes - 1) / kTestSectorBytes;
+        EXPECT_EQ(std::vector<std::wstring>{FormatWide(
+                      L"File %s\\a.img at sector %s needs %I64u sectors, the disk has 8192!",
+                      package.Folder().c_str(), item.start[0] == L'N' ? L"8192" : item.start,
+                      sectors)},
+                  recorder_.Texts(MSG_FAILURE));
+        EXPECT_EQ(transfers, disk_->Transfers().size()) << "nothing was written";
+    }
+    EXPECT_EQ(kStorageBytes, Storage().size());
+}
 
-    EXPECT_FALSE(RunRawProgram(package));
-    EXPECT_TRUE(disk_->Transfers().empty());
-    EXPECT_EQ(std::vector<std::wstring>{L"WriteFile position 0x0,\t size 512 failed,Error 25"},
-              recorder_.Texts(MSG_FAILURE));
-    ExpectStorageUntouched();
+TEST_F(DiskRefusalTest, TheDiskRefusesTransfersPastItsEnd) {
+    CScopedHandle disk = OpenDisk();
+    ASSERT_NE(0u, engine_->GetDriveGeometry(disk.Get()));
+    const std::string bytes = PatternBytes(2 * kTestSectorBytes, 27);
+    EXPECT_FALSE(engine_->WriteDisk(disk.Get(), NumDiskSectors() - 1, 0, bytes.data(),
+                                    static_cast<uint32_t>(bytes.size())));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SECTOR_NOT_FOUND), GetLastError());
+    uint8_t buffer[2 * kTestSectorBytes] = {};
+    EXPECT_FALSE(engine_->ReadDisk(buffer, disk.Get(), NumDiskSectors(), 0, kTestSectorBytes));
+    EXPECT_TRUE(engine_->WriteDisk(disk.Get(), NumDiskSectors() - 2, 0, bytes.data(),
+                                   static_cast<uint32_t>(bytes.size())));
+    EXPECT_TRUE(engine_->ReadDisk(buffer, disk.Get(), NumDiskSectors() - 2, 0, sizeof(buffer)));
+    disk.Reset();
+    EXPECT_EQ(kStorageBytes, Storage().size()) << "the storage never grows";
+    EXPECT_EQ(bytes, Storage(kStorageBytes - bytes.size(), bytes.size()));
 }
 
 TEST_F(DiskRefusalTest, AnImageLargerThanItsPartitionIsRefusedBeforeWriting) {
@@ -290,13 +329,22 @@ TEST_F(DiskPatchRefusalTest, NumbersThatAreNoNumbersAreRefused) {
     }
 }
 
-TEST_F(DiskPatchRefusalTest, ACrcWhoseBytesCannotBeReadFailsThePatch) {
-    // The span runs past the last sector: the read comes back short.
+TEST_F(DiskPatchRefusalTest, ASectorOrCrcWhoseBytesCannotBeReadFailsThePatch) {
+    // The span runs past the last sector: the disk refuses the read.
     EXPECT_FALSE(RunPatch(L"88", L"4", L"1", L"CRC32(NUM_DISK_SECTORS-1.,1024)"));
-    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 38"},
+    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27"},
               recorder_.Texts(MSG_FAILURE));
     EXPECT_FALSE(HasText(MSG_DETAIL, L"a later patch"));
     ExpectTableUnpatched();
+
+    // The patched sector itself lies past the end.
+    recorder_.Clear();
+    EXPECT_FALSE(RunPatch(L"8", L"4", L"NUM_DISK_SECTORS-0.", L"5"));
+    EXPECT_EQ((std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27",
+                                         L"ReadDisk Fail"}),
+              recorder_.Texts(MSG_FAILURE));
+    EXPECT_FALSE(HasText(MSG_DETAIL, L"a later patch"));
+    EXPECT_EQ(kStorageBytes, Storage().size());
 
     recorder_.Clear();
     EXPECT_FALSE(RunPatch(L"88", L"4", L"1", L"CRC32(2;92)"));
@@ -332,7 +380,7 @@ TEST_F(DiskAccessTest, ReadsAndWritesReportTheirFailures) {
 
     recorder_.Clear();
     EXPECT_FALSE(engine_->ReadDisk(buffer, disk.Get(), NumDiskSectors() - 1, 1, kTestSectorBytes));
-    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 38"},
+    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27"},
               recorder_.Texts(MSG_FAILURE));
     EXPECT_TRUE(HasText(MSG_DETAIL, FormatWide(L"SetFilePointer Address:0x%I64X",
                                                uint64_t{NumDiskSectors()} * kTestSectorBytes -

@@ -132,7 +132,7 @@ TEST_F(FlowFailureTest, NoPhoneWithinTheSearchTimeOut) {
     const ULONGLONG start = GetTickCount64();
 
     EXPECT_EQ(0, RunDownload());
-    EXPECT_LT(GetTickCount64() - start, 3000u);
+    EXPECT_LT(GetTickCount64() - start, 20000u);  // generous; the package's time-out is 60 s
     EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"},
               recorder_.Texts(MSG_FAILURE));
     EXPECT_FALSE(HasText(MSG_PROGRESS_LINE, L"Connectting..."));
@@ -189,7 +189,7 @@ TEST_F(FlowFailureTest, UserStopEndsTheWaitForEmergencyDownload) {
     const ULONGLONG start = GetTickCount64();
 
     EXPECT_EQ(0, RunDownload());
-    EXPECT_LT(GetTickCount64() - start, 3000u);
+    EXPECT_LT(GetTickCount64() - start, 20000u);  // generous; the 50 searches end at once
     EXPECT_EQ(std::vector<std::wstring>{L"Can't Find Devices!"}, recorder_.Texts(MSG_FAILURE));
     // Every one of the wait's searches saw the stop at once.
     const std::vector<std::wstring> details = recorder_.Texts(MSG_DETAIL);
@@ -205,8 +205,9 @@ TEST_F(FlowFailureTest, UserStopEndsTheWaitAfterTheLayoutWipe) {
     const ULONGLONG start = GetTickCount64();
 
     EXPECT_EQ(0, RunDownload());
-    // The fixed pause after the restart, then the searches end at once.
-    EXPECT_LT(GetTickCount64() - start, 4000u);
+    // The fixed pause after the restart, then the searches end at once
+    // (generous for a loaded machine).
+    EXPECT_LT(GetTickCount64() - start, 20000u);
     EXPECT_EQ(std::vector<std::wstring>{L"Reboot phone Failed,Please Reboot Phone and Try again"},
               recorder_.Texts(MSG_FAILURE));
     EXPECT_FALSE(HasText(MSG_DETAIL, L"Retry to SearchDevices... "));

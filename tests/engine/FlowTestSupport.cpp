@@ -88,7 +88,9 @@ std::string ModelStorage(const std::string& before, bool layoutWiped,
         if (name == program.end() || name->second.empty()) {
             continue;
         }
-        const std::string image = ReadWholeFile(PackageFileOf(folder, name->second));
+        // Whole sectors are written: the last one padded with zeros.
+        std::string image = ReadWholeFile(PackageFileOf(folder, name->second));
+        image.resize((image.size() + kSectorBytes - 1) / kSectorBytes * kSectorBytes, '\0');
         const uint64_t sector = SectorOf(program.at("start_sector"), diskSectors);
         storage.replace(static_cast<size_t>(sector * kSectorBytes), image.size(), image);
     }

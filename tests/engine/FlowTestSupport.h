@@ -19,7 +19,8 @@
 #include "SimDiskControl.h"
 
 // The storage a download leaves: `before` (wiped first when the flow wipes
-// the layout), every image of the partition list at its sector, then the
+// the layout), every image of the partition list at its sector (its last
+// sector padded with zeros), then the
 // DISK patches of the patch list applied in order. Read from the package's
 // own files with a small reader of the test's own.
 std::string ModelStorage(const std::string& before, bool layoutWiped,

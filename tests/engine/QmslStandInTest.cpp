@@ -267,6 +267,10 @@ TEST_F(QmslStandInTest, MetaBuildUploadWritesTheImagesAndReportsTexts) {
     table->count = 2;
     std::strcpy(table->rawprogramPath, NarrowPath(rawprogram).c_str());
 
+    // Old bytes in the rest of a.img's last sector and in the sector after.
+    const std::string old(36 + 512, 'x');
+    ASSERT_TRUE(Phone().WriteStorage(2 * 512 + 1500, old.data(), old.size()));
+
     const QmslHandle fireHose = ConnectFireHose();
     ASSERT_NE(0, fireHose);
     g_heard.clear();
@@ -275,6 +279,9 @@ TEST_F(QmslStandInTest, MetaBuildUploadWritesTheImagesAndReportsTexts) {
     ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose, table.get(), &out1,
                                                                  &out2));
     EXPECT_EQ(std::string(1500, 'A'), StorageAt(2 * 512, 1500));
+    // Whole sectors: the last one padded with zeros, the next one untouched.
+    EXPECT_EQ(std::string(36, '\0'), StorageAt(2 * 512 + 1500, 36));
+    EXPECT_EQ(std::string(512, 'x'), StorageAt(5 * 512, 512));
     EXPECT_EQ(std::string(4096, 'B'), StorageAt(kStorageBytes - 8 * 512, 4096));
     EXPECT_EQ(std::string(512, '\0'), StorageAt(0, 512));  // nothing commented out was written
 

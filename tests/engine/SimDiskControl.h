@@ -1,10 +1,11 @@
 // The simulated phone's answers to the disk requests that Wine cannot give on
 // its storage file: the geometry from the file's size, and the layout wipe
 // (the partition table's sectors zeroed, as deleting the layout of a GPT disk
-// does). It also plays the phone's disk faults: with "fail-write" a write
-// completes but the device reports it failed, with "corrupt-readback" the
-// first byte of what a read hands back is flipped. Header only: the engine
-// tests and the disk benchmark both use it.
+// does). The disk has an end: reads and writes past it are refused. It also
+// plays the phone's disk faults: with "fail-write" a write completes but the
+// device reports it failed, with "corrupt-readback" the first byte of what a
+// read hands back is flipped. Header only: the engine tests and the disk
+// benchmark both use it.
 #pragma once
 
 #include <windows.h>
@@ -75,6 +76,24 @@ public:
         return count;
     }
 
+    // The disk ends where the storage did when the geometry was asked for
+    // (else where it ends now): nothing past it is read or written.
+    bool BeforeTransfer(uint64_t offset, uint32_t length) override {
+        uint64_t diskBytes = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            diskBytes = diskBytes_;
+        }
+        if (diskBytes == 0 && phone_) {
+            diskBytes = phone_->StorageBytes();
+        }
+        if (length > diskBytes || offset > diskBytes - length) {
+            SetLastError(ERROR_SECTOR_NOT_FOUND);
+            return false;
+        }
+        return true;
+    }
+
     bool AfterWrite(uint64_t offset, uint32_t length) override {
         Record(Transfer{true, offset, length});
         if (Spoils(failWrite_, offset)) {
@@ -118,7 +137,7 @@ private:
         return true;
     }
 
-    static bool AnswerGeometry(HANDLE disk, void* output, DWORD outputBytes, DWORD& returnedBytes) {
+    bool AnswerGeometry(HANDLE disk, void* output, DWORD outputBytes, DWORD& returnedBytes) {
         constexpr DWORD kAnswerBytes = sizeof(DISK_GEOMETRY) + sizeof(LARGE_INTEGER);
         uint64_t bytes = 0;
         if (output == nullptr || outputBytes < kAnswerBytes) {
@@ -140,6 +159,8 @@ private:
         answer.DiskSize.QuadPart = static_cast<LONGLONG>(bytes);
         std::memcpy(output, &answer, kAnswerBytes);
         returnedBytes = kAnswerBytes;
+        std::lock_guard<std::mutex> lock(mutex_);
+        diskBytes_ = bytes;
         return true;
     }
 
@@ -195,6 +216,7 @@ private:
     const uint64_t spoiledFrom_;
     bool failWrite_ = false;
     bool corruptReadBack_ = false;
+    uint64_t diskBytes_ = 0;  // from the last geometry answer
     std::vector<Transfer> transfers_;
     std::vector<DWORD> requests_;
 };

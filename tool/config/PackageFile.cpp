@@ -22,6 +22,14 @@ double FileSizeMb(const std::wstring& path) {
     return static_cast<double>(bytes) / 1048576.0;
 }
 
+bool IsWrittenLaterThan(const std::wstring& path, const std::wstring& otherPath) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    WIN32_FILE_ATTRIBUTE_DATA other;
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+           GetFileAttributesExW(otherPath.c_str(), GetFileExInfoStandard, &other) &&
+           CompareFileTime(&data.ftLastWriteTime, &other.ftLastWriteTime) > 0;
+}
+
 PackageFileLookup LookUpPackageFile(const std::wstring& folder, const std::wstring& fileName) {
     const std::wstring candidates[] = {
         FormatWide(L"%s\\%s", folder.c_str(), fileName.c_str()),
@@ -47,6 +55,8 @@ PackageFileLookup LookUpPackageFile(const std::wstring& folder, const std::wstri
     if (!tooLong.empty()) {
         lookup.status = PackageFileLookup::PATH_TOO_LONG;
         lookup.path = tooLong;
+    } else {
+        lookup.path = candidates[1];
     }
     return lookup;
 }

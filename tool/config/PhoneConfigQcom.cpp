@@ -44,9 +44,14 @@ void CPhoneConfig::SelectRawProgram(int fullPackage) {
     }
     forUser = 1;
     CopyToField(qcom.rawprogramFile, WideToAnsi(kUserRawProgram));
-    // A list written once is reused; making it reports its own failures, and
-    // the next check looks for it again.
-    if (LookUpPackageFile(softwareFolder, kUserRawProgram).status != PackageFileLookup::FOUND) {
+    // A list written once is reused unless the full list changed after it (a
+    // package unpacked again into the same folder); making it reports its own
+    // failures, and the next check looks for it again.
+    const PackageFileLookup userList = LookUpPackageFile(softwareFolder, kUserRawProgram);
+    const PackageFileLookup fullList = LookUpPackageFile(softwareFolder, kFullRawProgram);
+    const bool stale = fullList.status == PackageFileLookup::FOUND &&
+                       IsWrittenLaterThan(fullList.path, userList.path);
+    if (userList.status != PackageFileLookup::FOUND || stale) {
         MakeUserRawProgram();
     }
 }

@@ -7,6 +7,10 @@ bool CSystemDiskControl::Request(HANDLE disk, DWORD ioControlCode, void* output,
                            nullptr) != FALSE;
 }
 
+bool CSystemDiskControl::BeforeTransfer(uint64_t, uint32_t) {
+    return true;
+}
+
 bool CSystemDiskControl::AfterWrite(uint64_t, uint32_t) {
     return true;
 }

@@ -20,6 +20,10 @@ public:
     virtual bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes,
                          DWORD& returnedBytes) = 0;
 
+    // Called before each read or write of `length` bytes at `offset`; false
+    // (system error set) when the device refuses it, as a disk refuses
+    // sectors past its end.
+    virtual bool BeforeTransfer(uint64_t offset, uint32_t length) = 0;
     // Called after a write of `length` bytes at `offset` that the file API
     // completed; false (system error set) when the device failed it.
     virtual bool AfterWrite(uint64_t offset, uint32_t length) = 0;
@@ -28,11 +32,13 @@ public:
     virtual bool AfterRead(uint64_t offset, void* data, uint32_t length) = 0;
 };
 
-// The real device: DeviceIoControl, and every transfer stands as done.
+// The real device: DeviceIoControl; the device itself refuses what it must,
+// and every transfer it completed stands as done.
 class CSystemDiskControl : public IDiskControl {
 public:
     bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes,
                  DWORD& returnedBytes) override;
+    bool BeforeTransfer(uint64_t offset, uint32_t length) override;
     bool AfterWrite(uint64_t offset, uint32_t length) override;
     bool AfterRead(uint64_t offset, void* data, uint32_t length) override;
 };

@@ -24,10 +24,6 @@ inline bool IsOpenHandle(HANDLE handle) {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE;
 }
 
-// A package file lies in the package folder or in its "bp_image" folder.
-// Not found: false, with the last path tried in `path`.
-bool FindPackageFile(const std::wstring& folder, const std::wstring& name, std::wstring& path);
-
 // The package's patch list applied to the disk: its `patch` elements for
 // "DISK", in document order. False after reporting why.
 bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors,

@@ -21,6 +21,25 @@ std::wstring TextFrom(const std::wstring& text, size_t position) {
     return position < text.size() ? text.substr(position) : std::wstring();
 }
 
+// Waits for the handle; messages sent to this thread meanwhile are handled,
+// posted ones stay queued. False when the time ran out first.
+bool WaitHandlingSentMessages(HANDLE handle, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        const DWORD woken = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (woken != WAIT_OBJECT_0 + 1) {
+            return false;
+        }
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 }  // namespace
 
 std::wstring FitEngineText(std::wstring text) {
@@ -69,9 +88,15 @@ CQcomDownloader::CQcomDownloader() {
     progressEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     stopEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     settings.timeOut = kDefaultSearchTimeOutSeconds;
+    estimatorLink_->engine = this;
     if (progressEvent.IsSet() && stopEvent_.IsSet()) {
-        progressThread_.Reset(CreateThread(nullptr, 0, &CQcomDownloader::ProgressThreadProc, this,
-                                           0, nullptr));
+        // The thread owns its own reference to the link.
+        auto* link = new std::shared_ptr<EstimatorLink>(estimatorLink_);
+        progressThread_.Reset(
+            CreateThread(nullptr, 0, &CQcomDownloader::ProgressThreadProc, link, 0, nullptr));
+        if (!progressThread_.IsSet()) {
+            delete link;
+        }
     }
 }
 
@@ -88,8 +113,16 @@ void CQcomDownloader::Stop() {
         SetEvent(progressEvent.Get());
     }
     // Waiting for the thread itself: it must not outlive the object it reads.
+    // The wait is bounded, since the thread may be inside the owner's
+    // callback, which may itself wait for the thread calling Stop (a window
+    // sending to its own UI thread: messages sent here are handled while
+    // waiting). A thread still inside the callback after the wait is cut off
+    // from the engine.
     if (progressThread_.IsSet()) {
-        WaitForSingleObject(progressThread_.Get(), INFINITE);
+        if (!WaitHandlingSentMessages(progressThread_.Get(), stopWaitMs)) {
+            std::lock_guard<std::mutex> lock(estimatorLink_->mutex);
+            estimatorLink_->engineGone = true;
+        }
         progressThread_.Reset();
     }
     DisconnectAll();
@@ -170,35 +203,54 @@ bool CQcomDownloader::RunFlagCleared() const {
     return runFlag != nullptr && __atomic_load_n(runFlag, __ATOMIC_ACQUIRE) == 0;
 }
 
-DWORD WINAPI CQcomDownloader::ProgressThreadProc(void* engine) {
-    static_cast<CQcomDownloader*>(engine)->RunProgressEstimator();
+DWORD WINAPI CQcomDownloader::ProgressThreadProc(void* link) {
+    const std::unique_ptr<std::shared_ptr<EstimatorLink>> ownLink(
+        static_cast<std::shared_ptr<EstimatorLink>*>(link));
+    EstimatorLink& shared = **ownLink;
+    EstimatorHold hold(shared.mutex);
+    if (!shared.engineGone) {
+        shared.engine->RunProgressEstimator(hold, shared);
+    }
     return 0;
 }
 
-void CQcomDownloader::RunProgressEstimator() {
+void CQcomDownloader::RunProgressEstimator(EstimatorHold& hold, const EstimatorLink& link) {
     for (;;) {
         // The auto-reset event keeps a signal given before this wait, and the
         // wait consumes it: no wake-up is lost, so it is not reset first.
-        WaitForSingleObject(progressEvent.Get(), INFINITE);
-        if (quitFlag != 0) {
+        const HANDLE wake = progressEvent.Get();
+        hold.unlock();
+        WaitForSingleObject(wake, INFINITE);
+        hold.lock();
+        if (link.engineGone || quitFlag != 0) {
             return;
         }
-        StepProgress(ProgressStepMs(settings.romSizeMb));
+        if (!StepProgress(ProgressStepMs(settings.romSizeMb), hold, link)) {
+            return;
+        }
     }
 }
 
-void CQcomDownloader::StepProgress(DWORD periodMs) {
+bool CQcomDownloader::StepProgress(DWORD periodMs, EstimatorHold& hold,
+                                   const EstimatorLink& link) {
     for (;;) {
         int32_t current = progressPercent;
         if (current >= kPercentDone) {
-            return;
+            return true;
         }
         // Without a run flag to watch the estimator does not step at all.
         if (progressActive == 0 || runFlag == nullptr || RunFlagCleared() || quitFlag != 0) {
-            return;
+            return true;
         }
-        if (WaitForSingleObject(stopEvent_.Get(), periodMs) == WAIT_OBJECT_0) {
-            return;
+        const HANDLE stop = stopEvent_.Get();
+        hold.unlock();
+        const bool stopped = WaitForSingleObject(stop, periodMs) == WAIT_OBJECT_0;
+        hold.lock();
+        if (link.engineGone) {
+            return false;
+        }
+        if (stopped) {
+            return true;
         }
         // The text parser may have moved the percentage meanwhile: step from
         // its value and never past 100.
@@ -207,8 +259,17 @@ void CQcomDownloader::StepProgress(DWORD periodMs) {
                !progressPercent.compare_exchange_weak(current, current + 1)) {
         }
         if (current >= kPercentDone) {
-            return;
+            return true;
         }
-        SendPercent(current + 1);
+        const ReportCallback callback = reportCallback;
+        if (callback != nullptr) {
+            const DownloadMessage message{MSG_PERCENT, current + 1, 0, nullptr};
+            hold.unlock();
+            callback(&message);
+            hold.lock();
+            if (link.engineGone) {
+                return false;
+            }
+        }
     }
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -33,6 +34,8 @@ constexpr size_t kEngineTextChars = 260;
 // QMSL texts are shown up to this many characters.
 constexpr size_t kQmslTextShownChars = 512;
 constexpr int32_t kDefaultSearchTimeOutSeconds = 60;
+// How long Stop waits for the progress thread.
+constexpr DWORD kDefaultStopWaitMs = 3000;
 
 class CQcomDownloader {
 public:
@@ -41,8 +44,11 @@ public:
     CQcomDownloader(const CQcomDownloader&) = delete;
     CQcomDownloader& operator=(const CQcomDownloader&) = delete;
 
-    // Ends the progress thread (waiting for it) and closes every QMSL
+    // Ends the progress thread (waiting for it at most stopWaitMs, handling
+    // messages sent to the calling thread meanwhile) and closes every QMSL
     // connection. The destructor runs it; running it again does nothing more.
+    // A thread still in the owner's report callback after the wait never
+    // touches the engine again.
     void Stop();
 
     // Takes a copy of the package's Qualcomm block and of the image table it
@@ -165,8 +171,19 @@ public:
     // The disk's device requests: the real ones unless a test puts in the
     // simulated phone's.
     std::unique_ptr<IDiskControl> diskControl = MakeSystemDiskControl();
+    DWORD stopWaitMs = kDefaultStopWaitMs;
 
 private:
+    // What the engine and its progress thread share beyond the engine's
+    // life: the thread holds the mutex whenever it touches the engine (not
+    // while it waits or runs the owner's callback), and leaves without
+    // touching it once the engine is marked gone.
+    struct EstimatorLink {
+        std::mutex mutex;
+        bool engineGone = false;
+        CQcomDownloader* engine = nullptr;
+    };
+    using EstimatorHold = std::unique_lock<std::mutex>;
     struct FireHoseFlowStyle;
 
     // The body the FireHose and automatic flows share.
@@ -191,15 +208,17 @@ private:
     // Stores and sends the step percentage.
     void SetPercent(int32_t percent);
 
-    static DWORD WINAPI ProgressThreadProc(void* engine);
-    void RunProgressEstimator();
+    static DWORD WINAPI ProgressThreadProc(void* link);
+    void RunProgressEstimator(EstimatorHold& hold, const EstimatorLink& link);
     // The owner's run flag is set and reads 0: the user stopped.
     bool RunFlagCleared() const;
     // Steps the percentage once per period while the upload runs.
-    void StepProgress(DWORD periodMs);
+    // False when the engine went while the thread let go of it.
+    bool StepProgress(DWORD periodMs, EstimatorHold& hold, const EstimatorLink& link);
 
     CScopedHandle stopEvent_;        // set by Stop: cuts the estimator's pause short
     CScopedHandle progressThread_;
+    std::shared_ptr<EstimatorLink> estimatorLink_ = std::make_shared<EstimatorLink>();
 };
 
 // Percentage of an upload: MB done over total MB times 96 plus 4, kept in
@@ -250,7 +269,7 @@ std::string StripVersionSuffixA(const std::string& text);
 bool FileExists(const std::wstring& path);
 bool FileExistsA(const std::string& path);
 
-// A file of the package (narrow texts): "folder\\name", else
-// "folder\\bp_image\\name". Paths of 260 bytes or more, which QMSL's path
-// buffers cannot hold, count as missing. False with the last path tried.
+// A file of the package by the package look-up rule (LookUpPackageFile), in
+// the narrow texts QMSL takes; paths of 260 characters or more, which QMSL's
+// path buffers cannot hold, count as missing. False with the last path tried.
 bool FindPackageFileA(const std::string& folder, const std::string& name, std::string& path);

@@ -4,6 +4,7 @@
 
 #include "AdbComm.h"
 #include "FastBootComm.h"
+#include "TryRepeatedly.h"
 
 namespace {
 
@@ -14,19 +15,6 @@ constexpr DWORD kFastBootShowPauseMs = 500;
 constexpr int kEraseTries = 100;
 constexpr int kRebootTries = 5;
 constexpr DWORD kCommandPauseMs = 200;
-
-// Runs `attempt` up to `tries` times, pausing after each miss, until it
-// succeeds.
-template <typename Attempt>
-bool PollUntil(int tries, DWORD pauseMs, Attempt attempt) {
-    for (int index = 0; index < tries; ++index) {
-        if (attempt()) {
-            return true;
-        }
-        Sleep(pauseMs);
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -80,7 +68,7 @@ int32_t CQcomDownloader::RebootToEdlByFastBoot() {
         SendText(L"ADB reboot to FastBoot Failed !", MSG_FALLBACK);
     }
 
-    const bool adbGone = PollUntil(kAdbGoneTries, kAdbGonePauseMs, [this] {
+    const bool adbGone = TryRepeatedly(kAdbGoneTries, kAdbGonePauseMs, [this] {
         std::wstring stillThere;
         return !FindAdbInterfacePath(stillThere, *this);
     });
@@ -90,7 +78,7 @@ int32_t CQcomDownloader::RebootToEdlByFastBoot() {
     }
 
     std::wstring fastBootPath;
-    const bool fastBootShown = PollUntil(kFastBootShowTries, kFastBootShowPauseMs, [&fastBootPath] {
+    const bool fastBootShown = TryRepeatedly(kFastBootShowTries, kFastBootShowPauseMs, [&fastBootPath] {
         return FindFirstAdbInterfacePath(fastBootPath);
     });
     if (!fastBootShown) {
@@ -105,14 +93,14 @@ int32_t CQcomDownloader::RebootToEdlByFastBoot() {
     }
 
     SendText(L"FastBoot Erase Sbl1 ...", MSG_PROGRESS_LINE);
-    const bool erased = PollUntil(kEraseTries, kCommandPauseMs, [&fastBoot] {
+    const bool erased = TryRepeatedly(kEraseTries, kCommandPauseMs, [&fastBoot] {
         return fastBoot.SendCommand("erase:sbl1") != 0;
     });
     SendText(erased ? L"FastBoot Erase Sbl1 Success !" : L"FastBoot Erase Sbl1 FAIL !",
              erased ? MSG_SUMMARY : MSG_FAILURE);
 
     SendText(L"FastBoot Reboot...", MSG_DETAIL);
-    if (PollUntil(kRebootTries, kCommandPauseMs,
+    if (TryRepeatedly(kRebootTries, kCommandPauseMs,
                   [&fastBoot] { return fastBoot.SendCommand("reboot") != 0; })) {
         SendText(L"FastBoot Reboot Success !", MSG_STEP_OK);
         return erased ? 1 : 0;

@@ -4,6 +4,7 @@
 
 #include "QmslLibrary.h"
 #include "TextFormat.h"
+#include "VersionName.h"
 
 namespace {
 
@@ -11,29 +12,11 @@ constexpr int kVersionTries = 10;
 constexpr DWORD kVersionPauseMs = 200;
 constexpr DWORD kOtherModePauseMs = 500;
 
-// Release decorations of a phone's version, cut in this order.
-const char* const kPhoneVersionSuffixes[] = {"_T", "_CMCC", "_CTA", "_TASTE", "_platform",
-                                             "_NAVI"};
-
 }  // namespace
 
 std::string StripVersionSuffixA(const std::string& text) {
-    std::string stripped = text;
-    const size_t ap = stripped.find("AP:");
-    if (ap != std::string::npos) {
-        stripped.erase(0, ap + 3);
-    }
-    const size_t blank = stripped.find(' ');
-    if (blank != std::string::npos) {
-        stripped.resize(blank);
-    }
-    for (const char* suffix : kPhoneVersionSuffixes) {
-        const size_t at = stripped.rfind(suffix);
-        if (at != std::string::npos && at > 0) {
-            stripped.resize(at);
-        }
-    }
-    return stripped;
+    return StripVersionSuffixes<char>(text,
+                                      {"_T", "_CMCC", "_CTA", "_TASTE", "_platform", "_NAVI"});
 }
 
 int32_t CQcomDownloader::ConnectPhone() {
@@ -116,8 +99,10 @@ int32_t CQcomDownloader::SearchForMode(int32_t mode) {
         if (SearchDevices() != 1) {
             continue;
         }
-        // Only a search that found the phone counts: the mode a failed
-        // search leaves behind is the one seen before the wait.
+        // Only a search that found the phone counts. After the last try the
+        // stored mode is not taken either: a failed search leaves behind the
+        // mode seen before the wait, and one the user stopped must not let
+        // the flash go on as if the phone had come.
         if (phoneMode == mode) {
             return 1;
         }

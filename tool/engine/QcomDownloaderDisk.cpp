@@ -12,6 +12,7 @@
 #include <new>
 
 #include "DiskWriterShared.h"
+#include "PackageFile.h"
 #include "SampledCrc32.h"
 #include "SectorExpression.h"
 #include "TextFormat.h"
@@ -98,7 +99,8 @@ bool WriteVerifiedChunk(CQcomDownloader& engine, HANDLE disk, uint64_t startSect
 // One image onto the disk at its sector, in 2 MB chunks; the last chunk is
 // padded with zeros to whole sectors.
 bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE disk,
-                uint64_t startSector, uint64_t sectorCount, ChunkBuffers& buffers) {
+                uint64_t startSector, uint64_t sectorCount, uint32_t numDiskSectors,
+                ChunkBuffers& buffers) {
     engine.SendText(FormatWide(L"Download file %s to Disk...", imagePath.c_str()),
                     MSG_PROGRESS_LINE);
     if (!IsOpenHandle(disk)) {
@@ -117,21 +119,29 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
     }
     engine.SendText(FormatWide(L"open file %s succeed!", imagePath.c_str()), MSG_STEP_OK);
 
-    // An image larger than its partition would overrun the next one.
-    if (sectorCount != 0) {
-        LARGE_INTEGER imageBytes;
-        if (!GetFileSizeEx(image.Get(), &imageBytes)) {
-            engine.SendText(FormatWide(L"open file %s fail!", imagePath.c_str()), MSG_FAILURE);
-            return false;
-        }
-        const uint64_t imageSectors =
-            RoundUpToSector(static_cast<uint64_t>(imageBytes.QuadPart)) / kSectorBytes;
-        if (imageSectors > sectorCount) {
-            engine.SendText(FormatWide(L"File %s needs %I64u sectors, its partition has %I64u!",
-                                       imagePath.c_str(), imageSectors, sectorCount),
-                            MSG_FAILURE);
-            return false;
-        }
+    // An image larger than its partition would overrun the next one; one
+    // running past the disk's end cannot be written whole. Either is refused
+    // before any of it is written.
+    LARGE_INTEGER imageBytes;
+    if (!GetFileSizeEx(image.Get(), &imageBytes)) {
+        engine.SendText(FormatWide(L"open file %s fail!", imagePath.c_str()), MSG_FAILURE);
+        return false;
+    }
+    const uint64_t imageSectors =
+        RoundUpToSector(static_cast<uint64_t>(imageBytes.QuadPart)) / kSectorBytes;
+    if (sectorCount != 0 && imageSectors > sectorCount) {
+        engine.SendText(FormatWide(L"File %s needs %I64u sectors, its partition has %I64u!",
+                                   imagePath.c_str(), imageSectors, sectorCount),
+                        MSG_FAILURE);
+        return false;
+    }
+    if (imageSectors > numDiskSectors || startSector > numDiskSectors - imageSectors) {
+        engine.SendText(
+            FormatWide(L"File %s at sector %I64u needs %I64u sectors, the disk has %I64u!",
+                       imagePath.c_str(), startSector, imageSectors,
+                       static_cast<uint64_t>(numDiskSectors)),
+            MSG_FAILURE);
+        return false;
     }
 
     engine.SendText(FormatWide(L"parsing statement: %I64d", startSector), MSG_DETAIL);
@@ -209,28 +219,15 @@ bool WriteProgramElement(CQcomDownloader& engine, const CXmlDocument& list, HAND
                         MSG_FAILURE);
         return false;
     }
-    std::wstring imagePath;
-    if (!FindPackageFile(folder, fileName, imagePath)) {
-        engine.SendText(FormatWide(L"Can't Finded %s!", imagePath.c_str()), MSG_FAILURE);
+    const PackageFileLookup image = LookUpPackageFile(folder, fileName);
+    if (image.status != PackageFileLookup::FOUND) {
+        engine.SendText(FormatWide(L"Can't Finded %s!", image.path.c_str()), MSG_FAILURE);
         return false;
     }
-    return WriteImage(engine, imagePath, disk, *startSector, sectorCount, buffers);
+    return WriteImage(engine, image.path, disk, *startSector, sectorCount, numDiskSectors, buffers);
 }
 
 }  // namespace
-
-namespace DiskWriter {
-
-bool FindPackageFile(const std::wstring& folder, const std::wstring& name, std::wstring& path) {
-    path = FormatWide(L"%s\\%s", folder.c_str(), name.c_str());
-    if (FileExists(path)) {
-        return true;
-    }
-    path = FormatWide(L"%s\\bp_image\\%s", folder.c_str(), name.c_str());
-    return FileExists(path);
-}
-
-}  // namespace DiskWriter
 
 bool CQcomDownloader::DownloadDisk() {
     std::wstring diskPath;
@@ -325,11 +322,12 @@ bool CQcomDownloader::DownloadRawProgram(HANDLE disk) {
     diskMbWritten = 0;
     const std::wstring folder = AnsiToWide(settings.softwarePath);
     const std::wstring listName = AnsiToWide(settings.rawprogramFile);
-    std::wstring listPath;
-    if (!FindPackageFile(folder, listName, listPath)) {
+    const PackageFileLookup listFile = LookUpPackageFile(folder, listName);
+    if (listFile.status != PackageFileLookup::FOUND) {
         SendText(FormatWide(L"Can't Finded %s", listName.c_str()), MSG_FAILURE);
         return false;
     }
+    const std::wstring& listPath = listFile.path;
     crcSampleStep = kImageCrcStep;
     const uint32_t numDiskSectors = GetDriveGeometry(disk);
     if (numDiskSectors == 0) {
@@ -356,8 +354,17 @@ bool CQcomDownloader::DownloadRawProgram(HANDLE disk) {
 
 bool CQcomDownloader::WriteFileToDisk(const std::wstring& imagePath, HANDLE disk,
                                       uint64_t startSector, uint64_t sectorCount) {
+    if (!IsOpenHandle(disk)) {
+        SendText(L"hDisk Invalid!", MSG_FAILURE);
+        return false;
+    }
+    // Where the disk ends decides what may be written.
+    const uint32_t numDiskSectors = GetDriveGeometry(disk);
+    if (numDiskSectors == 0) {
+        return false;
+    }
     ChunkBuffers buffers;
-    return WriteImage(*this, imagePath, disk, startSector, sectorCount, buffers);
+    return WriteImage(*this, imagePath, disk, startSector, sectorCount, numDiskSectors, buffers);
 }
 
 uint32_t CQcomDownloader::Crc32(uint32_t length, const uint8_t* bytes) const {
@@ -371,7 +378,7 @@ bool CQcomDownloader::WriteDisk(HANDLE disk, uint64_t sector, uint64_t offset, c
         SetLastError(ERROR_SEEK);
         return false;
     }
-    if (!SetFileSeek(disk, position)) {
+    if (!SetFileSeek(disk, position) || !diskControl->BeforeTransfer(position, length)) {
         return false;
     }
     DWORD written = 0;
@@ -396,7 +403,8 @@ bool CQcomDownloader::ReadDisk(void* buffer, HANDLE disk, uint64_t sector, uint6
     bool done = false;
     if (!DiskOffset(sector, offset, position)) {
         SetLastError(ERROR_SEEK);
-    } else if (SetFileSeek(disk, position) && ReadFile(disk, buffer, length, &bytesRead, nullptr)) {
+    } else if (SetFileSeek(disk, position) && diskControl->BeforeTransfer(position, length) &&
+               ReadFile(disk, buffer, length, &bytesRead, nullptr)) {
         if (bytesRead != length) {
             SetLastError(ERROR_HANDLE_EOF);  // a short read sets no error of its own
         } else {

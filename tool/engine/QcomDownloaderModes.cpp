@@ -4,6 +4,7 @@
 // download.
 #include "QcomDownloader.h"
 
+#include "PackageFile.h"
 #include "QmslLibrary.h"
 #include "TextFormat.h"
 
@@ -25,13 +26,9 @@ const wchar_t kRebootAgainText[] = L"Reboot phone Failed,Please Reboot Phone and
 }  // namespace
 
 bool FindPackageFileA(const std::string& folder, const std::string& name, std::string& path) {
-    for (const char* pattern : {"%s\\%s", "%s\\bp_image\\%s"}) {
-        path = FormatNarrow(pattern, folder.c_str(), name.c_str());
-        if (path.size() < MAX_PATH && FileExistsA(path)) {
-            return true;
-        }
-    }
-    return false;
+    const PackageFileLookup lookup = LookUpPackageFile(AnsiToWide(folder), AnsiToWide(name));
+    path = WideToAnsi(lookup.path);
+    return lookup.status == PackageFileLookup::FOUND;
 }
 
 int32_t CQcomDownloader::SetPhoneToEdl() {

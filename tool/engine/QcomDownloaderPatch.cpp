@@ -7,6 +7,7 @@
 #include <new>
 
 #include "DiskWriterShared.h"
+#include "PackageFile.h"
 #include "SectorExpression.h"
 #include "TextFormat.h"
 #include "XmlDocument.h"
@@ -153,11 +154,12 @@ namespace DiskWriter {
 bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors,
                     const std::wstring& folder) {
     const std::wstring name = AnsiToWide(engine.settings.patchFile);
-    std::wstring path;
-    if (!FindPackageFile(folder, name, path)) {
-        engine.SendText(FormatWide(L"Can't Finded %s!", path.c_str()), MSG_FAILURE);
+    const PackageFileLookup patchFile = LookUpPackageFile(folder, name);
+    if (patchFile.status != PackageFileLookup::FOUND) {
+        engine.SendText(FormatWide(L"Can't Finded %s!", patchFile.path.c_str()), MSG_FAILURE);
         return false;
     }
+    const std::wstring& path = patchFile.path;
     engine.crcSampleStep = kPatchCrcStep;
     CXmlDocument patches;
     if (!patches.Load(path)) {

@@ -3,6 +3,7 @@
 #include "QcomDownloader.h"
 
 #include "QmslLibrary.h"
+#include "TryRepeatedly.h"
 
 namespace {
 
@@ -17,21 +18,6 @@ constexpr int kSwitchToEdlTries = 5;
 constexpr int kDLoadResetTries = 5;
 constexpr int32_t kMetaBuildErrorBytes = 256;
 constexpr int32_t kListUploadErrorBytes = 100;
-
-// Runs `attempt` up to `tries` times, pausing between tries, until it
-// succeeds.
-template <typename Attempt>
-bool TryRepeatedly(int tries, Attempt attempt) {
-    for (int index = 0; index < tries; ++index) {
-        if (index > 0) {
-            Sleep(kRetryPauseMs);
-        }
-        if (attempt()) {
-            return true;
-        }
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -50,7 +36,7 @@ int32_t CQcomDownloader::ConnectSahara() {
 }
 
 int32_t CQcomDownloader::ConnectFireHose() {
-    return TryRepeatedly(kFireHoseConnectTries, [this] {
+    return TryRepeatedly(kFireHoseConnectTries, kRetryPauseMs, [this] {
                DisconnectAll();
                fireHoseHandle = QLIB_QPHONEMS_ConnectServer_FireHose(
                    static_cast<uint32_t>(comPort), textCallback);
@@ -65,7 +51,7 @@ int32_t CQcomDownloader::ConnectFireHose() {
 }
 
 int32_t CQcomDownloader::PingFireHose() {
-    return TryRepeatedly(kPingTries,
+    return TryRepeatedly(kPingTries, kRetryPauseMs,
                          [this] { return QLIB_QPHONEMS_FireHoseNOP(fireHoseHandle) != 0; })
                ? 1
                : 0;
@@ -119,7 +105,7 @@ int32_t CQcomDownloader::ResetFireHose() {
 }
 
 int32_t CQcomDownloader::SwitchToEdl() {
-    return TryRepeatedly(kSwitchToEdlTries,
+    return TryRepeatedly(kSwitchToEdlTries, kRetryPauseMs,
                          [this] { return QLIB_QPHONEMS_SwitchToEDL(normalHandle) != 0; })
                ? 1
                : 0;
@@ -134,7 +120,7 @@ int32_t CQcomDownloader::SwitchToDownloadMode() {
 }
 
 int32_t CQcomDownloader::DLoadReset() {
-    return TryRepeatedly(kDLoadResetTries,
+    return TryRepeatedly(kDLoadResetTries, kRetryPauseMs,
                          [this] {
                              return QLIB_QPHONEMS_DLoad_Reset(downloadHandle,
                                                               kModeSwitchTimeoutMs) != 0;

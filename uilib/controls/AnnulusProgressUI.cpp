@@ -63,14 +63,14 @@ void CAnnulusProgressUI::PaintStateImages(HDC dc) {
     if (!image) {
         return;
     }
-    HBITMAP ring = CreateRingBitmap(image->bitmap, fraction);
+    HBITMAP ring = CreateRingBitmap(image->bitmap, fraction, image->hasAlpha);
     if (!ring) {
         return;
     }
     const RECT whole = {0, 0, image->width, image->height};
     const RECT noCorners = {0, 0, 0, 0};
-    CGdiRenderer::DrawImageRect(dc, ring, rect_, paintRect_, whole, noCorners, image->hasAlpha, 255, false, false,
-                                false);
+    // Always blended: the hidden part is transparent even for an opaque image.
+    CGdiRenderer::DrawImageRect(dc, ring, rect_, paintRect_, whole, noCorners, true, 255, false, false, false);
     DeleteObject(ring);
 }
 

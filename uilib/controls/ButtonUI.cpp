@@ -15,8 +15,6 @@ const int kDesiredHeightMargin = 8;
 const uint16_t kKeySpace = VK_SPACE;
 const uint16_t kKeyEnter = VK_RETURN;
 
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 }  // namespace
 
 CButtonUI::CButtonUI()

@@ -30,7 +30,7 @@ bool IsPastSweep(int dx, int dy, double sweep) {
     return angle > sweep;
 }
 
-HBITMAP CreateRingBitmap(HBITMAP source, double fraction) {
+HBITMAP CreateRingBitmap(HBITMAP source, double fraction, bool sourceHasAlpha) {
     BITMAP size = {};
     if (!source || GetObjectType(source) != OBJ_BITMAP || GetObjectW(source, sizeof(size), &size) == 0) {
         return nullptr;
@@ -62,7 +62,16 @@ HBITMAP CreateRingBitmap(HBITMAP source, double fraction) {
     if (screen) {
         ReleaseDC(nullptr, screen);
     }
-    if (copied == 0 || fraction >= 1) {
+    if (copied == 0) {
+        return ring;
+    }
+    if (!sourceHasAlpha) {
+        // The alpha bytes of an opaque image mean nothing.
+        for (size_t i = 0; i < count; ++i) {
+            pixels[i] |= 0xFF000000u;
+        }
+    }
+    if (fraction >= 1) {
         return ring;
     }
     const double sweep = RingSweepAngle(fraction);

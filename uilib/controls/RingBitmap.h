@@ -16,11 +16,14 @@ double RingSweepAngle(double fraction);
 // twelve o'clock ray are never past.
 bool IsPastSweep(int dx, int dy, double sweep);
 
-// A new 32-bit bottom-up DIB section of the source's size: all transparent for
-// a fraction of 0 or below; else the source's pixels with those past the
-// fraction's sweep cleared (a fraction of 1 or more, or a source whose pixels
-// cannot be read, leaves the copy as it is). Null when the source's size
-// cannot be read or the bitmap cannot be made. The caller deletes it.
-HBITMAP CreateRingBitmap(HBITMAP source, double fraction);
+// A new 32-bit bottom-up DIB section of the source's size, premultiplied
+// alpha, to be drawn blended: all transparent for a fraction of 0 or below;
+// else the source's pixels with those past the fraction's sweep cleared (a
+// fraction of 1 or more, or a source whose pixels cannot be read, leaves the
+// copy as it is). A source without alpha (`sourceHasAlpha` false) counts as
+// opaque: its copied pixels get alpha 255, so the cleared part stays clear
+// whatever the image. Null when the source's size cannot be read or the
+// bitmap cannot be made. The caller deletes it.
+HBITMAP CreateRingBitmap(HBITMAP source, double fraction, bool sourceHasAlpha = true);
 
 }  // namespace TavikUI

@@ -13,8 +13,6 @@
 namespace TavikUI {
 namespace {
 
-bool IsMouseEvent(int32_t type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 // Wheel codes the manager puts in the low word of wParam.
 constexpr WORD kWheelAwayFromUser = 0;
 constexpr WORD kWheelTowardsUser = 1;

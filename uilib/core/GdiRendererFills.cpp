@@ -6,17 +6,10 @@
 #include "DibSection.h"
 #include "GdiRenderer.h"
 #include "GradientPainter.h"
+#include "ImageBlend.h"
 
 namespace TavikUI {
 namespace {
-
-HMODULE BlendLibrary() {
-    static const HMODULE library = [] {
-        HMODULE loaded = GetModuleHandleW(L"msimg32.dll");
-        return loaded ? loaded : LoadLibraryW(L"msimg32.dll");
-    }();
-    return library;
-}
 
 int BandShift(int steps) {
     if (steps >= 64) {
@@ -88,8 +81,8 @@ const RECT kNoCorners = {0, 0, 0, 0};
 
 GradientFillFunction SystemGradientFill() {
     static const auto entry =
-        BlendLibrary() ? reinterpret_cast<GradientFillFunction>(
-                             reinterpret_cast<void*>(GetProcAddress(BlendLibrary(), "GradientFill")))
+        BlendingLibrary() ? reinterpret_cast<GradientFillFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(BlendingLibrary(), "GradientFill")))
                        : nullptr;
     return entry;
 }

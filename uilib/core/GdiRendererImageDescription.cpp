@@ -3,23 +3,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
+#include <string>
 
 #include "ControlValueText.h"
 #include "GdiRenderer.h"
+#include "KeyValueText.h"
 #include "UIRect.h"
 #include "WindowManager.h"
 
 namespace TavikUI {
 namespace {
-
-bool IsBlank(wchar_t c) { return c != 0 && c <= 32; }
-
-const wchar_t* SkipBlanks(const wchar_t* p) {
-    while (IsBlank(*p)) {
-        ++p;
-    }
-    return p;
-}
 
 LONG ClampToLong(int64_t value) {
     return static_cast<LONG>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, value)));
@@ -35,40 +28,20 @@ public:
         state_.destination = control;
     }
 
-    // One string: "key = 'value'" pairs separated by blanks. A pair that
-    // lacks its "=" or an apostrophe ends the string, as does anything but a
-    // blank after a closing apostrophe.
+    // One string: "key = 'value'" pairs separated by blanks. A text that is
+    // no pair ends the string, as does anything but a blank after a closing
+    // apostrophe.
     void Parse(const wchar_t* text) {
         drawCount_ = 0;
-        const wchar_t* p = text;
-        for (;;) {
-            p = SkipBlanks(p);
-            const wchar_t* keyStart = p;
-            while (*p && *p != L'=' && !IsBlank(*p)) {
-                ++p;
+        const std::wstring pairs(text);
+        size_t position = 0;
+        std::wstring key;
+        std::wstring value;
+        while (ReadKeyValuePair(pairs, position, key, value)) {
+            if (!value.empty()) {
+                Apply(CWideString(key.c_str()), CWideString(value.c_str()));
             }
-            const CWideString key(keyStart, static_cast<int>(p - keyStart));
-            p = SkipBlanks(p);
-            if (*p != L'=') {
-                return;
-            }
-            p = SkipBlanks(p + 1);
-            if (*p != L'\'') {
-                return;
-            }
-            const wchar_t* valueStart = ++p;
-            while (*p && *p != L'\'') {
-                ++p;
-            }
-            if (*p != L'\'') {
-                return;
-            }
-            const CWideString value(valueStart, static_cast<int>(p - valueStart));
-            ++p;
-            if (!value.IsEmpty()) {
-                Apply(key, value);
-            }
-            if (!IsBlank(*p)) {
+            if (position >= pairs.size() || !IsDescriptionBlank(pairs[position])) {
                 return;
             }
         }

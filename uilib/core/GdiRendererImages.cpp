@@ -17,8 +17,6 @@ namespace {
 
 const int32_t kDefaultFrameDelay = 200;
 
-int WidthOf(const RECT& r) { return r.right - r.left; }
-int HeightOf(const RECT& r) { return r.bottom - r.top; }
 
 // Far beyond any screen or image, and small enough that the nine-grid sums
 // and differences of a few coordinates cannot overflow.

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "DibSection.h"
+#include "UIRect.h"
 
 namespace TavikUI {
 namespace {
@@ -13,19 +14,13 @@ using AlphaBlendFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int,
 // Looked up once; null sends every blend to the own routine.
 AlphaBlendFunction SystemAlphaBlend() {
     static const AlphaBlendFunction entry = [] {
-        HMODULE library = GetModuleHandleW(L"msimg32.dll");
-        if (!library) {
-            library = LoadLibraryW(L"msimg32.dll");
-        }
+        HMODULE library = BlendingLibrary();
         return library ? reinterpret_cast<AlphaBlendFunction>(
                              reinterpret_cast<void*>(GetProcAddress(library, "AlphaBlend")))
                        : nullptr;
     }();
     return entry;
 }
-
-int WidthOf(const RECT& r) { return r.right - r.left; }
-int HeightOf(const RECT& r) { return r.bottom - r.top; }
 
 // True when the DC's bitmap holds the whole part.
 bool BitmapHolds(HDC sourceDC, const RECT& part) {
@@ -51,6 +46,14 @@ uint32_t BlendPixel(uint32_t source, uint32_t destination, unsigned fade) {
 }
 
 }  // namespace
+
+HMODULE BlendingLibrary() {
+    static const HMODULE library = [] {
+        HMODULE loaded = GetModuleHandleW(L"msimg32.dll");
+        return loaded ? loaded : LoadLibraryW(L"msimg32.dll");
+    }();
+    return library;
+}
 
 bool BlendImagePartByHand(HDC dc, const RECT& to, HDC sourceDC, const RECT& from, BYTE fade) {
     if (WidthOf(to) <= 0 || HeightOf(to) <= 0 || WidthOf(from) <= 0 || HeightOf(from) <= 0 ||

@@ -7,6 +7,10 @@
 
 namespace TavikUI {
 
+// msimg32, where AlphaBlend and GradientFill live: loaded once, on first
+// use; null where the system lacks it.
+HMODULE BlendingLibrary();
+
 // Source-over with per-pixel alpha and `fade` as constant alpha; `from` is a
 // part of the 32-bit bitmap selected into `sourceDC`, stretched to `to`.
 // False when nothing could be blended (empty or out-of-bitmap parts, no

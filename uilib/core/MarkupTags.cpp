@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "KeyValueText.h"
 #include "UIRect.h"
 
 namespace TavikUI {
@@ -11,7 +12,6 @@ namespace {
 
 bool IsOpeningBracket(wchar_t character) { return character == L'<' || character == L'{'; }
 bool IsClosingBracket(wchar_t character) { return character == L'>' || character == L'}'; }
-bool IsBlank(wchar_t character) { return character > 0 && character <= L' '; }
 
 // Index of the first closing bracket at or after `from`; npos when the text
 // ends first.
@@ -89,39 +89,13 @@ bool ReadEscape(const wchar_t* text, MarkupToken& token) {
 }
 
 size_t SkipBlanks(const std::wstring& text, size_t position) {
-    while (position < text.size() && IsBlank(text[position])) {
+    while (position < text.size() && IsDescriptionBlank(text[position])) {
         ++position;
     }
     return position;
 }
 
 long ClampedNumber(long value, long low, long high) { return std::min(high, std::max(low, value)); }
-
-// One key='value' pair of the image-description language at `position`;
-// false (position untouched) when the text there is not such a pair.
-bool ReadKeyValue(const std::wstring& text, size_t& position, std::wstring& key, std::wstring& value) {
-    size_t at = SkipBlanks(text, position);
-    const size_t keyStart = at;
-    while (at < text.size() && text[at] != L'=' && !IsBlank(text[at])) {
-        ++at;
-    }
-    key = text.substr(keyStart, at - keyStart);
-    at = SkipBlanks(text, at);
-    if (key.empty() || at >= text.size() || text[at] != L'=') {
-        return false;
-    }
-    at = SkipBlanks(text, at + 1);
-    if (at >= text.size() || text[at] != L'\'') {
-        return false;
-    }
-    const size_t close = text.find(L'\'', at + 1);
-    if (close == std::wstring::npos) {
-        return false;
-    }
-    value = text.substr(at + 1, close - at - 1);
-    position = close + 1;
-    return true;
-}
 
 void ReadStripNumbers(const std::wstring& text, size_t position, MarkupImageArgument& image) {
     position = SkipBlanks(text, position);
@@ -166,7 +140,7 @@ MarkupImageArgument ReadMarkupImageArgument(const std::wstring& argument) {
     if (argument.find(L"file='") == std::wstring::npos && argument.find(L"res='") == std::wstring::npos) {
         const size_t start = SkipBlanks(argument, 0);
         size_t end = start;
-        while (end < argument.size() && !IsBlank(argument[end])) {
+        while (end < argument.size() && !IsDescriptionBlank(argument[end])) {
             ++end;
         }
         image.name = argument.substr(start, end - start);
@@ -176,14 +150,14 @@ MarkupImageArgument ReadMarkupImageArgument(const std::wstring& argument) {
     size_t position = 0;
     std::wstring key;
     std::wstring value;
-    while (ReadKeyValue(argument, position, key, value)) {
+    while (ReadKeyValuePair(argument, position, key, value)) {
         if (key == L"file" || key == L"res") {
             image.name = value.empty() ? image.name : value;
         } else if (key == L"restype") {
             image.resourceType = value.empty() ? image.resourceType : value;
         }
         // As in image descriptions, pairs go on only after a blank.
-        if (position < argument.size() && !IsBlank(argument[position])) {
+        if (position < argument.size() && !IsDescriptionBlank(argument[position])) {
             break;
         }
     }
@@ -195,7 +169,7 @@ MarkupFontArgument ReadMarkupFontArgument(const std::wstring& argument) {
     MarkupFontArgument font;
     const size_t start = SkipBlanks(argument, 0);
     size_t end = start;
-    while (end < argument.size() && !IsBlank(argument[end])) {
+    while (end < argument.size() && !IsDescriptionBlank(argument[end])) {
         ++end;
     }
     font.face = argument.substr(start, end - start);

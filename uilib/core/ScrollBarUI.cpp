@@ -16,8 +16,6 @@ constexpr int kDefaultThickness = 16;
 constexpr int kDefaultRange = 100;
 constexpr int kDefaultLineSize = 8;
 
-bool IsMouseEvent(int32_t type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 // The integer quotient of a product, computed wide so that large ranges from
 // skin attributes cannot overflow; 0 for a zero divisor.
 int ScaledQuotient(int64_t a, int64_t b, int64_t divisor) {

@@ -101,6 +101,20 @@ void FillRow(ShadowImage& image, int y, int from, int to, uint32_t value) {
     std::fill(row + from, row + to, value);
 }
 
+void DeepenToDarkness(ShadowImage& image, const ShadowParameters& parameters) {
+    uint32_t darkest = 0;
+    for (uint32_t pixel : image.pixels) {
+        darkest = std::max(darkest, pixel >> 24);
+    }
+    if (darkest == 0 || darkest >= parameters.darkness) {
+        return;
+    }
+    for (uint32_t& pixel : image.pixels) {
+        const uint32_t alpha = (pixel >> 24) * parameters.darkness / darkest;
+        pixel = PremultipliedPixel(parameters.color, static_cast<uint8_t>(alpha));
+    }
+}
+
 }  // namespace
 
 uint32_t PremultipliedPixel(COLORREF color, uint8_t alpha) {
@@ -206,6 +220,11 @@ ShadowImage ComputeShadowImage(const std::vector<RowSpan>& windowSpans, int widt
             FillRow(image, y, std::max(span.left, holeRight), span.right, full);
         }
     }
+
+    // 6. The darkest pixel left showing has the darkness: where the window
+    // hides the full part (a spread shadow without offset), the soft edge is
+    // deepened in proportion.
+    DeepenToDarkness(image, parameters);
     return image;
 }
 

@@ -40,6 +40,9 @@ enum UIEventCode : int32_t {
     kEventMouseLast = kEventCaptureLost,
 };
 
+// Events of the mouse range, which a control that takes no mouse hands on.
+inline bool IsMouseEvent(int32_t type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
+
 // Key-state bits (bit set while the key or button is down). 0x10 is unused.
 enum UIKeyStateBit : uint16_t {
     kKeyStateRightButton = 0x01,

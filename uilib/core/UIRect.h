@@ -23,6 +23,10 @@ public:
     void ShrinkBy(int dx, int dy);
 };
 
+// Width and height of a plain RECT.
+inline int WidthOf(const RECT& rect) { return rect.right - rect.left; }
+inline int HeightOf(const RECT& rect) { return rect.bottom - rect.top; }
+
 class CUISize : public SIZE {
 public:
     CUISize(int width = 0, int height = 0);

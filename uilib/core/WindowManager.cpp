@@ -5,6 +5,7 @@
 
 #include "ControlUI.h"
 #include "GdiRenderer.h"
+#include "ImageBlend.h"
 
 namespace TavikUI {
 namespace {
@@ -134,7 +135,7 @@ void CWindowManager::InitialiseProcessResources() {
     settings.processResourcesReady = true;
     settings.dirtyPen = CreatePen(PS_SOLID, 1, RGB(220, 0, 0));
     InitCommonControls();
-    LoadLibraryW(L"msimg32.dll");
+    BlendingLibrary();
 }
 
 // --- Life cycle --------------------------------------------------------------

@@ -184,7 +184,8 @@ public:
     // Attaches the tree to this manager (with init) and enters its named
     // controls into the name map.
     bool AdoptControlTree(CControlUI* control, CControlUI* parent = nullptr);
-    // Drops every reference the manager holds to the control.
+    // Drops every reference the manager holds to the control; notifications
+    // it sent that are queued or being delivered go on without a sender.
     void ForgetControl(CControlUI* control);
     // Deletes the control (with its children) once the current message is
     // done; for controls that may be inside their own event handling.

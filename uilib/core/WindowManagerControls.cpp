@@ -114,13 +114,12 @@ void CWindowManager::ForgetControl(CControlUI* control) {
     if (!name.IsEmpty() && nameMap_.Find(name.Text(), false) == control) {
         nameMap_.Remove(name.Text());
     }
-    // A notification whose sender is gone has nobody to speak for: queued
-    // ones are dropped, and those being delivered stop at the next receiver.
-    for (int i = queuedNotifications_.Count() - 1; i >= 0; --i) {
+    // A notification outlives its sender: queued ones and those being
+    // delivered still reach every receiver, without a sender to point at.
+    for (int i = 0; i < queuedNotifications_.Count(); ++i) {
         auto* message = static_cast<NotifyMessage*>(queuedNotifications_.AtUnchecked(i));
         if (message->sender == control) {
-            queuedNotifications_.RemoveAt(i);
-            delete message;
+            message->sender = nullptr;
         }
     }
     for (int i = 0; i < notificationsInFlight_.Count(); ++i) {
@@ -354,15 +353,14 @@ void CWindowManager::DeliverNotification(NotifyMessage& message, bool asynchrono
 }
 
 // The sender's notify delegates, then every receiver in registration order.
-// A sender forgotten on the way (deleted by a handler) ends the delivery, so
-// no receiver sees a notification without its sender.
+// A sender forgotten on the way (deleted by a handler) is cleared from the
+// record, so later receivers never see a pointer to a deleted control.
 void CWindowManager::DeliverToReceivers(NotifyMessage& message) {
-    const bool hadSender = message.sender != nullptr;
     notificationsInFlight_.Append(&message);
     if (message.sender && message.sender->NotifyDelegates().HasDelegates()) {
         message.sender->NotifyDelegates().Fire(&message);
     }
-    for (int i = 0; i < notifyReceivers_.Count() && (message.sender || !hadSender); ++i) {
+    for (int i = 0; i < notifyReceivers_.Count(); ++i) {
         static_cast<INotifyUI*>(notifyReceivers_.AtUnchecked(i))->ReceiveNotification(message);
     }
     notificationsInFlight_.RemoveAt(notificationsInFlight_.IndexOf(&message));

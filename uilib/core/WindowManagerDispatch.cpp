@@ -439,8 +439,10 @@ void CWindowManager::HideToolTip() {
 
 void CWindowManager::OnMouseLeave() {
     HideToolTip();
-    if (mouseTracking_) {
-        // Moving to (-1, -1) ends the hover through the usual path.
+    // Moving to (-1, -1) ends the hover through the usual path. A hover
+    // message has already ended the tracking when the pointer rested before
+    // leaving, but the control under it is still hot.
+    if (mouseTracking_ || hover_) {
         SendMessageW(window_, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
     }
     mouseTracking_ = false;

@@ -81,8 +81,12 @@ void CWindowManager::OnPaint() {
     }
     RECT client = {0, 0, 0, 0};
     GetClientRect(window_, &client);
-    if (offscreenPainting_ && !offscreenBitmap_) {
+    // Either may fail (the bitmap on a huge window): what was made is kept
+    // for the next paint, which tries only for what is missing.
+    if (offscreenPainting_ && !offscreenDC_) {
         offscreenDC_ = CreateCompatibleDC(paintDC_);
+    }
+    if (offscreenPainting_ && !offscreenBitmap_) {
         offscreenBitmap_ = CreateCompatibleBitmap(paintDC_, client.right - client.left, client.bottom - client.top);
     }
     PAINTSTRUCT paint;

@@ -1,5 +1,7 @@
 #include "WindowWnd.h"
 
+#include <initializer_list>
+
 #include "WindowManager.h"
 
 namespace TavikUI {
@@ -29,7 +31,8 @@ LONG KeepInside(LONG start, LONG length, LONG low, LONG high) {
 
 }  // namespace
 
-CWindowWnd::CWindowWnd() : window_(nullptr), savedProc_(DefWindowProcW), subclassed_(false) {}
+CWindowWnd::CWindowWnd()
+    : window_(nullptr), savedProc_(DefWindowProcW), subclassed_(false), bigIcon_(nullptr), smallIcon_(nullptr) {}
 
 CWindowWnd::~CWindowWnd() {
     if (window_ && IsWindow(window_)) {
@@ -39,7 +42,10 @@ CWindowWnd::~CWindowWnd() {
         if (GetWindowLongPtrW(window_, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
             SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         }
+        // The window lives on and still shows the icons.
+        return;
     }
+    DestroyOwnIcons();
 }
 
 const wchar_t* CWindowWnd::SuperclassName() const { return nullptr; }
@@ -105,6 +111,7 @@ LRESULT CWindowWnd::FinishWindow(HWND window, WPARAM wParam, LPARAM lParam, bool
         Unsubclass();
     }
     window_ = nullptr;
+    DestroyOwnIcons();
     FinalMessage(window);
     return result;
 }
@@ -237,10 +244,27 @@ void CWindowWnd::SetWindowIcon(UINT iconResourceId) {
     const int cx = RoundUpTo16(GetSystemMetrics(SM_CXICON));
     const int cy = RoundUpTo16(GetSystemMetrics(SM_CYICON));
     const HINSTANCE instance = CWindowManager::ModuleInstance();
-    HANDLE bigIcon = LoadImageW(instance, MAKEINTRESOURCEW(iconResourceId), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
+    auto load = [&] {
+        return static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(iconResourceId), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR));
+    };
+    const HICON bigIcon = load();
+    const HICON smallIcon = load();
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    HANDLE smallIcon = LoadImageW(instance, MAKEINTRESOURCEW(iconResourceId), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    // The window no longer shows the icons it had from here.
+    DestroyOwnIcons();
+    bigIcon_ = bigIcon;
+    smallIcon_ = smallIcon;
+}
+
+void CWindowWnd::DestroyOwnIcons() {
+    for (HICON* icon : {&bigIcon_, &smallIcon_}) {
+        if (*icon) {
+            DestroyIcon(*icon);
+            *icon = nullptr;
+        }
+    }
 }
 
 LRESULT CWindowWnd::SendToWindow(UINT message, WPARAM wParam, LPARAM lParam) {

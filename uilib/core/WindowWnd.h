@@ -48,6 +48,9 @@ public:
     // when none was seen). A WM_QUIT ends the loop and is posted again.
     UINT RunModal();
     void CenterOnOwner();
+    // Loads the icon resource as the window's big and small icon. The window
+    // owns the icons it loads: those it replaces are destroyed at once, the
+    // last ones with the window.
     void SetWindowIcon(UINT iconResourceId);
 
     LRESULT SendToWindow(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -61,9 +64,13 @@ private:
     // Shared end of both procedures on WM_NCDESTROY.
     LRESULT FinishWindow(HWND window, WPARAM wParam, LPARAM lParam, bool storedAsProperty);
 
+    void DestroyOwnIcons();
+
     HWND window_;
     WNDPROC savedProc_;
     bool subclassed_;
+    HICON bigIcon_;
+    HICON smallIcon_;
 };
 
 }  // namespace TavikUI

@@ -9,14 +9,14 @@ namespace TavikUI {
 
 // Internal status of the reader's steps; the interface maps them to ZipResult.
 enum ZipStatus : int32_t {
-  ZIP_STATUS_OK = 0,
-  ZIP_STATUS_READ_FAILED = -1,
-  ZIP_STATUS_DATA_ERROR = -3,  // the compressed data is corrupt or cut short
-  ZIP_STATUS_END_OF_LIST = -100,
-  ZIP_STATUS_BAD_PARAMETER = -102,
-  ZIP_STATUS_BAD_ARCHIVE = -103,
-  ZIP_STATUS_OUT_OF_MEMORY = -104,
-  ZIP_STATUS_CRC_MISMATCH = -105,
+    ZIP_STATUS_OK = 0,
+    ZIP_STATUS_READ_FAILED = -1,
+    ZIP_STATUS_DATA_ERROR = -3,  // the compressed data is corrupt or cut short
+    ZIP_STATUS_END_OF_LIST = -100,
+    ZIP_STATUS_BAD_PARAMETER = -102,
+    ZIP_STATUS_BAD_ARCHIVE = -103,
+    ZIP_STATUS_OUT_OF_MEMORY = -104,
+    ZIP_STATUS_CRC_MISMATCH = -105,
 };
 
 namespace ZipLayout {
@@ -33,13 +33,11 @@ constexpr uint32_t kItemBufferSize = 16384;
 constexpr uint32_t kMaxKeptNameBytes = 259;
 }  // namespace ZipLayout
 
-inline uint16_t ReadLe16(const uint8_t* bytes) {
-  return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
+inline uint16_t ReadLe16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
 inline uint32_t ReadLe32(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
 }
 
 }  // namespace TavikUI

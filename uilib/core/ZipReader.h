@@ -17,35 +17,35 @@
 namespace TavikUI {
 
 class CZipReader {
- public:
-  CZipReader() = default;
-  CZipReader(const CZipReader&) = delete;
-  CZipReader& operator=(const CZipReader&) = delete;
+public:
+    CZipReader() = default;
+    CZipReader(const CZipReader&) = delete;
+    CZipReader& operator=(const CZipReader&) = delete;
 
-  // Takes the source and reads its directory; ZIP_ALREADY_OPEN when this
-  // object holds an archive already.
-  ZipResult Open(std::unique_ptr<CZipSource> source);
-  ZipResult FindItem(const wchar_t* name, bool ignoreCase, int32_t* index, ZipArchiveEntry* entry);
-  ZipResult GetItem(int32_t index, ZipArchiveEntry* entry);
-  ZipResult ExtractItem(int32_t index, void* target, uint32_t length, uint32_t kind);
+    // Takes the source and reads its directory; ZIP_ALREADY_OPEN when this
+    // object holds an archive already.
+    ZipResult Open(std::unique_ptr<CZipSource> source);
+    ZipResult FindItem(const wchar_t* name, bool ignoreCase, int32_t* index, ZipArchiveEntry* entry);
+    ZipResult GetItem(int32_t index, ZipArchiveEntry* entry);
+    ZipResult ExtractItem(int32_t index, void* target, uint32_t length, uint32_t kind);
 
- private:
-  // Walks to the index and builds its entry record (cached per index).
-  int32_t ReadZipEntryInfo(int32_t index, ZipArchiveEntry* entry);
-  int32_t OpenItem();
-  void CloseOpenItem();
-  bool IsIndexInRange(int32_t index) const;
-  ZipResult ZipArchiveExtractTo(int32_t index, void* target, uint32_t kind);
-  ZipResult ExtractToMemory(int32_t index, void* buffer, uint32_t length);
-  ZipResult CopyItemToFile(HANDLE file);
+private:
+    // Walks to the index and builds its entry record (cached per index).
+    int32_t ReadZipEntryInfo(int32_t index, ZipArchiveEntry* entry);
+    int32_t OpenItem();
+    void CloseOpenItem();
+    bool IsIndexInRange(int32_t index) const;
+    ZipResult ZipArchiveExtractTo(int32_t index, void* target, uint32_t kind);
+    ZipResult ExtractToMemory(int32_t index, void* buffer, uint32_t length);
+    ZipResult CopyItemToFile(HANDLE file);
 
-  std::unique_ptr<CZipSource> source_;
-  std::unique_ptr<CZipCentralDirectory> directory_;
-  std::unique_ptr<CZipItemReader> openItem_;
-  int32_t openItemIndex_ = -1;
-  ZipArchiveEntry cachedEntry_ = {};
-  int32_t cachedIndex_ = -1;
-  std::wstring baseFolder_;
+    std::unique_ptr<CZipSource> source_;
+    std::unique_ptr<CZipCentralDirectory> directory_;
+    std::unique_ptr<CZipItemReader> openItem_;
+    int32_t openItemIndex_ = -1;
+    ZipArchiveEntry cachedEntry_ = {};
+    int32_t cachedIndex_ = -1;
+    std::wstring baseFolder_;
 };
 
 }  // namespace TavikUI

@@ -68,6 +68,8 @@ const wchar_t kSkin[] =
     L"foretextpadding=\"15,40,45,40\" bktextpadding=\"55,40,0,40\" bkalign=\"left\"/>"
     L"<AnnulusProgress name=\"flatring\" float=\"true\" pos=\"340,10,390,60\" foreimage=\"ring.png\" "
     L"min=\"50\" max=\"50\"/>"
+    L"<AnnulusProgress name=\"solidring\" float=\"true\" pos=\"340,100,390,150\" foreimage=\"solid.png\" "
+    L"value=\"25\"/>"
     L"<AnnulusProgress name=\"missing\" float=\"true\" pos=\"340,220,390,270\" foreimage=\"nothing.png\"/>"
     L"</Container>"
     L"</Window>";
@@ -94,6 +96,9 @@ protected:
                                     30, 40, ProgressTests::SplitRows(30, 40, 20, 0xFFFF0000u, 0xFF0000FFu)));
         WriteImage(L"ring.png", ImageTests::PngBytes(
                                     kRingSize, kRingSize, ProgressTests::RingPixels(kRingSize, 30, 48, 0xFFFF0000u)));
+        // An image without transparency: a red square.
+        WriteImage(L"solid.png", ImageTests::PngBytes(
+                                     50, 50, ProgressTests::SplitColumns(50, 50, 50, 0xFFFF0000u, 0xFFFF0000u)));
         CWindowManager::SetSkinArchive(L"", false);
         CWindowManager::SetResourceFolder(folder_->c_str());
         window_ = new ControlTests::ManagedWindow(true);
@@ -102,7 +107,7 @@ protected:
         delete window_;
         window_ = nullptr;
         CWindowManager::SetResourceFolder(L"");
-        for (const wchar_t* name : {L"bar.png", L"vbar.png", L"ring.png"}) {
+        for (const wchar_t* name : {L"bar.png", L"vbar.png", L"ring.png", L"solid.png"}) {
             DeleteFileW((*folder_ + name).c_str());
         }
         RemoveDirectoryW(folder_->c_str());
@@ -299,6 +304,17 @@ TEST_F(ProgressWindowTest, RingAtNothingAndAtAll) {
     // Inside the ring's hole and outside it: the background.
     EXPECT_EQ(full.At(kRingLeft + 50, kRingTop + 30), kBackground);
     EXPECT_EQ(full.At(kRingLeft + 2, kRingTop + 2), kBackground);
+}
+
+TEST_F(ProgressWindowTest, RingOfAnOpaqueImageLeavesItsHiddenPartClear) {
+    RenderCanvas canvas(400, 300);
+    Print(canvas);
+    // 25 %: the upper right quarter shows the image; the rest shows what
+    // lies under the ring.
+    EXPECT_EQ(canvas.At(380, 110), kRingRed);
+    EXPECT_EQ(canvas.At(350, 110), kBackground);
+    EXPECT_EQ(canvas.At(350, 140), kBackground);
+    EXPECT_EQ(canvas.At(380, 140), kBackground);
 }
 
 TEST_F(ProgressWindowTest, RingDrawsTheValueAndThePercentSignOnlyWhileEnabled) {

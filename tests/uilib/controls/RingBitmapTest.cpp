@@ -168,6 +168,20 @@ TEST(RingBitmapTest, TransparentPixelsAreLeftAlone) {
     EXPECT_EQ(pixels.At(3, 2), 0u);
 }
 
+TEST(RingBitmapTest, AnOpaqueSourceKeepsItsSweptPartOpaqueAndItsHiddenPartClear) {
+    // An image without alpha: its alpha bytes are 0 and mean nothing.
+    SourceBitmap source(100, 100, 0x00FF0000u);
+    RingPtr ring(CreateRingBitmap(source.Handle(), 0.75, false));
+    ASSERT_NE(ring, nullptr);
+    const RingPixels pixels = ReadRing(ring.get());
+    EXPECT_EQ(pixels.At(80, 20), kOpaqueRed);
+    EXPECT_EQ(pixels.At(20, 80), kOpaqueRed);
+    EXPECT_EQ(pixels.At(20, 20), 0u);
+    RingPtr full(CreateRingBitmap(source.Handle(), 1.0, false));
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(ReadRing(full.get()).At(20, 20), kOpaqueRed);
+}
+
 TEST(RingBitmapTest, NoSourceGivesNoBitmap) {
     EXPECT_EQ(CreateRingBitmap(nullptr, 0.5), nullptr);
     HBRUSH notABitmap = CreateSolidBrush(RGB(1, 2, 3));

@@ -1,7 +1,8 @@
 // The drop shadow's pixels, computed for given window shapes and parameters.
 // Expected alphas come from the soft edge: a pixel at distance d from the
 // nearest stamped edge pixel gets (1 - (d - inner) / (sharpness + 1)) times
-// the darkness.
+// the darkness; where the window hides every darker pixel, the whole edge is
+// deepened until its darkest visible pixel has the darkness.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -33,10 +34,12 @@ ShadowParameters Parameters(int darkness, int sharpness, int size, int offsetX, 
 
 int AlphaAt(const ShadowImage& image, int x, int y) { return static_cast<int>(image.At(x, y) >> 24); }
 
-// 1 - 5/6 lands a hair below or on 1/6 depending on rounding: 24 or 25.
-void ExpectOuterEdgeAlpha(const ShadowImage& image, int x, int y) {
+// 1 - 5/6 lands a hair below or on 1/6 depending on rounding: 24 or 25 of
+// 150, deepened as the rest of the soft edge by 150 / (its darkest alpha).
+void ExpectOuterEdgeAlpha(const ShadowImage& image, int x, int y, int darkestBeforeDeepening) {
     const int alpha = AlphaAt(image, x, y);
-    EXPECT_TRUE(alpha == 24 || alpha == 25) << x << "," << y << ": " << alpha;
+    EXPECT_TRUE(alpha == 24 * 150 / darkestBeforeDeepening || alpha == 25 * 150 / darkestBeforeDeepening)
+        << x << "," << y << ": " << alpha;
 }
 
 TEST(ShadowShapeTest, PremultipliesTheColourByTheAlpha) {
@@ -57,32 +60,35 @@ TEST(ShadowShapeTest, DefaultShadowFallsRightAndBelowAndNeverUnderTheWindow) {
             ASSERT_EQ(image.At(x, y), 0u) << x << "," << y;
         }
     }
-    // Fading to the right of the window's right edge, on a middle row ...
-    EXPECT_EQ(image.At(35, 15), 125u << 24);
-    EXPECT_EQ(image.At(36, 15), 100u << 24);
-    EXPECT_EQ(image.At(37, 15), 75u << 24);
-    EXPECT_EQ(image.At(38, 15), 50u << 24);
-    ExpectOuterEdgeAlpha(image, 39, 15);
+    // Fading to the right of the window's right edge, on a middle row. The
+    // window hides the full part: the soft edge (125, 100, 75, 50, 25 of
+    // 150) is deepened by 150/125 so that its darkest pixels have the
+    // darkness ...
+    EXPECT_EQ(image.At(35, 15), 150u << 24);
+    EXPECT_EQ(image.At(36, 15), 120u << 24);
+    EXPECT_EQ(image.At(37, 15), 90u << 24);
+    EXPECT_EQ(image.At(38, 15), 60u << 24);
+    ExpectOuterEdgeAlpha(image, 39, 15, 125);
     // ... and below the bottom edge.
-    EXPECT_EQ(AlphaAt(image, 20, 25), 125);
-    EXPECT_EQ(AlphaAt(image, 20, 26), 100);
-    EXPECT_EQ(AlphaAt(image, 20, 27), 75);
-    EXPECT_EQ(AlphaAt(image, 20, 28), 50);
-    ExpectOuterEdgeAlpha(image, 20, 29);
-    // The corner is round: sqrt(18) from the last stamped pixel (34, 24),
-    // and nothing past the radius.
-    EXPECT_EQ(AlphaAt(image, 37, 27), 43);
+    EXPECT_EQ(AlphaAt(image, 20, 25), 150);
+    EXPECT_EQ(AlphaAt(image, 20, 26), 120);
+    EXPECT_EQ(AlphaAt(image, 20, 27), 90);
+    EXPECT_EQ(AlphaAt(image, 20, 28), 60);
+    ExpectOuterEdgeAlpha(image, 20, 29, 125);
+    // The corner is round: sqrt(18) from the last stamped pixel (34, 24)
+    // (43, deepened), and nothing past the radius.
+    EXPECT_EQ(AlphaAt(image, 37, 27), 51);
     EXPECT_EQ(image.At(39, 29), 0u);
-    // The shadow begins softly below the window's top.
+    // The shadow begins softly below the window's top (46, deepened).
     EXPECT_EQ(image.At(35, 0), 0u);
-    EXPECT_EQ(AlphaAt(image, 35, 1), 46);
+    EXPECT_EQ(AlphaAt(image, 35, 1), 55);
 }
 
 TEST(ShadowShapeTest, ColouredShadowIsPremultiplied) {
     const ShadowImage image =
         ComputeShadowImage(Rectangle(40, 30), 40, 30, Parameters(150, 5, 0, 5, 5, RGB(255, 128, 0)));
-    EXPECT_EQ(image.At(36, 15), 0x64643200u);
-    EXPECT_EQ(image.At(20, 27), TavikUI::PremultipliedPixel(RGB(255, 128, 0), 75));
+    EXPECT_EQ(image.At(36, 15), 0x78783C00u);
+    EXPECT_EQ(image.At(20, 27), TavikUI::PremultipliedPixel(RGB(255, 128, 0), 90));
 }
 
 TEST(ShadowShapeTest, SpreadShadowReachesSizePixelsOnEverySide) {
@@ -90,20 +96,23 @@ TEST(ShadowShapeTest, SpreadShadowReachesSizePixelsOnEverySide) {
     const ShadowImage image = ComputeShadowImage(Rectangle(20, 10), 20, 10, Parameters(150, 5, 4, 0, 0));
     ASSERT_EQ(image.width, 28);
     ASSERT_EQ(image.height, 18);
-    // Left, right, top and bottom margins of 4, fading outwards.
+    // Left, right, top and bottom margins of 4, fading outwards. The window
+    // hides the full part, so the soft edge (100, 75, 50, 25 of 150) is
+    // deepened by 150/100 until its darkest pixels have the darkness.
     const int left[] = {AlphaAt(image, 1, 8), AlphaAt(image, 2, 8), AlphaAt(image, 3, 8)};
-    EXPECT_EQ(std::vector<int>(left, left + 3), (std::vector<int>{50, 75, 100}));
+    EXPECT_EQ(std::vector<int>(left, left + 3), (std::vector<int>{75, 112, 150}));
     const int right[] = {AlphaAt(image, 24, 8), AlphaAt(image, 25, 8), AlphaAt(image, 26, 8)};
-    EXPECT_EQ(std::vector<int>(right, right + 3), (std::vector<int>{100, 75, 50}));
-    EXPECT_EQ(AlphaAt(image, 14, 3), 100);
-    EXPECT_EQ(AlphaAt(image, 14, 1), 50);
-    EXPECT_EQ(AlphaAt(image, 14, 14), 100);
-    EXPECT_EQ(AlphaAt(image, 14, 16), 50);
-    ExpectOuterEdgeAlpha(image, 0, 8);
-    ExpectOuterEdgeAlpha(image, 27, 8);
-    ExpectOuterEdgeAlpha(image, 14, 0);
-    ExpectOuterEdgeAlpha(image, 14, 17);
-    // Beneath the window nothing is drawn; nothing is darker than 150.
+    EXPECT_EQ(std::vector<int>(right, right + 3), (std::vector<int>{150, 112, 75}));
+    EXPECT_EQ(AlphaAt(image, 14, 3), 150);
+    EXPECT_EQ(AlphaAt(image, 14, 1), 75);
+    EXPECT_EQ(AlphaAt(image, 14, 14), 150);
+    EXPECT_EQ(AlphaAt(image, 14, 16), 75);
+    EXPECT_EQ(image.At(14, 3), TavikUI::PremultipliedPixel(RGB(0, 0, 0), 150));
+    ExpectOuterEdgeAlpha(image, 0, 8, 100);
+    ExpectOuterEdgeAlpha(image, 27, 8, 100);
+    ExpectOuterEdgeAlpha(image, 14, 0, 100);
+    ExpectOuterEdgeAlpha(image, 14, 17, 100);
+    // Beneath the window nothing is drawn; the darkest pixels have 150.
     int darkest = 0;
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
@@ -113,7 +122,7 @@ TEST(ShadowShapeTest, SpreadShadowReachesSizePixelsOnEverySide) {
             darkest = std::max(darkest, AlphaAt(image, x, y));
         }
     }
-    EXPECT_LE(darkest, 150);
+    EXPECT_EQ(darkest, 150);
     EXPECT_EQ(image.At(0, 0), 0u);
 }
 
@@ -226,7 +235,7 @@ TEST(ShadowShapeTest, BitmapHoldsTheRowsBottomUp) {
     DIBSECTION section = {};
     ASSERT_EQ(GetObjectW(bitmap, sizeof(section), &section), static_cast<int>(sizeof(section)));
     EXPECT_EQ(section.dsBmih.biBitCount, 32);
-    EXPECT_GT(section.dsBmih.biHeight, 0);
+    EXPECT_EQ(section.dsBmih.biHeight, 2);  // positive: bottom-up
     const auto* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
     // The first stored row is the image's bottom row.
     EXPECT_EQ(std::vector<uint32_t>(bits, bits + 6),

@@ -107,6 +107,13 @@ TEST_F(MouseRouting, MouseLeaveEndsTheHoverThroughAMoveOutside) {
     // The hover is gone: coming back enters again.
     Send(WM_MOUSEMOVE, 0, PointParam(20, 20));
     EXPECT_EQ(log_.Count(a_, kEventMouseEnter), 2);
+
+    // The pointer rests (the hover message ends the tracking), then leaves
+    // the window in one jump: the leave still ends the hover.
+    Send(WM_MOUSEHOVER, 0, PointParam(20, 20));
+    Send(WM_MOUSELEAVE);
+    EXPECT_EQ(log_.Count(a_, kEventMouseLeave), 2);
+    EXPECT_EQ(log_.TypesFor(a_).back(), kEventMouseLeave);
 }
 
 TEST_F(MouseRouting, HoverReachesTheHoverControlAndShowsItsToolTip) {

@@ -367,4 +367,26 @@ TEST(WindowIcon, NothingHappensWithoutWindowOrResource) {
     EXPECT_EQ(window.SendToWindow(WM_GETICON, ICON_BIG), 0);
 }
 
+TEST(WindowIcon, ReplacedIconsAreDestroyedAndTheLastGoWithTheWindow) {
+    constexpr UINT kIconResource = 451;  // WindowWndTestResources.rc
+    RecordingWindow window;
+    ASSERT_NE(window.CreatePopup(nullptr, 0, 0, 10, 10), nullptr);
+    window.SetWindowIcon(kIconResource);
+    const auto firstBig = reinterpret_cast<HICON>(window.SendToWindow(WM_GETICON, ICON_BIG));
+    const auto firstSmall = reinterpret_cast<HICON>(window.SendToWindow(WM_GETICON, ICON_SMALL));
+    ICONINFO info = {};
+    ASSERT_TRUE(firstBig && GetIconInfo(firstBig, &info));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+
+    window.SetWindowIcon(kIconResource);
+    const auto secondBig = reinterpret_cast<HICON>(window.SendToWindow(WM_GETICON, ICON_BIG));
+    EXPECT_NE(secondBig, firstBig);
+    EXPECT_FALSE(GetIconInfo(firstBig, &info));
+    EXPECT_FALSE(GetIconInfo(firstSmall, &info));
+
+    DestroyWindow(window.Handle());
+    EXPECT_FALSE(GetIconInfo(secondBig, &info));
+}
+
 }  // namespace
