@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "UninstallSteps.h"
+
 namespace TavikUninstall {
 
 namespace {
@@ -73,7 +75,8 @@ bool CopySelfToTemp(const wchar_t* source, HWND owner) {
     return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
-int RelaunchFromTemp(const TavikUI::CWideString& installFolder, HWND owner) {
+int RelaunchFromTemp(HWND owner) {
+    const TavikUI::CWideString installFolder = ReadInstallFolder();
     if (installFolder.IsEmpty()) {
         wchar_t self[262] = {};
         GetModuleFileNameW(nullptr, self, 262);

@@ -13,11 +13,11 @@ namespace TavikUninstall {
 constexpr wchar_t kUninstallerFileName[] = L"UnInstall.exe";
 constexpr wchar_t kWindowModeArgument[] = L"/u";
 
-// Without a registration the program starts itself with "/u" and answers 0.
-// Otherwise the installed uninstaller is copied to the temporary folder and
-// the copy is started with "/u"; the process then ends. A failed copy
-// answers 0 with nothing started.
-int RelaunchFromTemp(const TavikUI::CWideString& installFolder, HWND owner);
+// Reads the registered install folder. Without one the program starts itself
+// with "/u" and answers 0. Otherwise the installed uninstaller is copied to
+// the temporary folder and the copy is started with "/u"; the process then
+// ends. A failed copy answers 0 with nothing started.
+int RelaunchFromTemp(HWND owner);
 
 // Copies `source` to the temporary folder as "UnInstall.exe"; true when the
 // shell reports success.

@@ -52,9 +52,9 @@ void CUnInstallDlg::WindowReady() {
     SetWindowIcon(kWindowIconId);
     SetupShadow();
     if (CControlUI* version = Manager().FindControlByName(L"AppVersion")) {
-        version->SetText(kVersionText);
+        version->SetText(InstallRecord::kProductVersion);
         if (CControlUI* finishVersion = Manager().FindControlByName(L"AppVersionFinsh")) {
-            finishVersion->SetText(kVersionText);
+            finishVersion->SetText(InstallRecord::kProductVersion);
         }
     }
     // A later copy finds this window by the property and brings it forward.

@@ -18,7 +18,6 @@ namespace TavikUninstall {
 // The single-instance name and the window property of the running copy.
 constexpr wchar_t kInstanceName[] = L"tavikUnstallDlg";
 constexpr wchar_t kWindowName[] = L"UnInstallDlg";
-constexpr wchar_t kVersionText[] = L"V1.2.0.1.beta";
 
 // Pages of "FunctionTab".
 enum UninstallPage : int {

@@ -10,7 +10,6 @@
 #include "ShadowWindow.h"
 #include "SingleInstance.h"
 #include "UnInstallDlg.h"
-#include "UninstallSteps.h"
 #include "WindowManager.h"
 
 namespace {
@@ -46,7 +45,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
             window->RunModal();
         }
     } else {
-        RelaunchFromTemp(ReadInstallFolder(), window->Handle());
+        RelaunchFromTemp(window->Handle());
     }
     // The window object goes only after its worker has ended.
     window->WaitForWorker();

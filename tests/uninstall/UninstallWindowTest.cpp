@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ControlUI.h"
+#include "InstallRecord.h"
 #include "ProgressUI.h"
 #include "ShadowWindow.h"
 #include "TabLayoutUI.h"
@@ -82,7 +83,7 @@ protected:
 TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
     Open();
     EXPECT_EQ(TavikUninstall::kStartPage, Page());
-    EXPECT_STREQ(TavikUninstall::kVersionText, Control(L"AppVersion")->Text().Text());
+    EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersion")->Text().Text());
     EXPECT_NE(nullptr, GetPropW(window.Handle(), TavikUninstall::kInstanceName));
     HoldForScreenshot(0);
 
@@ -108,7 +109,7 @@ TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
     HoldForScreenshot(1);
     window.PostToWindow(TavikUninstall::kShowPageMessage, TavikUninstall::kFinishPage);
     PumpFor(50);
-    EXPECT_STREQ(TavikUninstall::kVersionText, Control(L"AppVersionFinsh")->Text().Text());
+    EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersionFinsh")->Text().Text());
     HoldForScreenshot(2);
 
     Click(L"ExitBtn");
