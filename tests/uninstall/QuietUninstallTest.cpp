@@ -35,12 +35,14 @@ TEST_F(QuietUninstallTest, RemovesRegistrationDriversFilesAndShortcuts) {
         EXPECT_FALSE(UninstallTests::RegistrationValueExists(name)) << testsupport::Utf8(name);
     }
 
-    const std::vector<std::string> runs = install.JournalLines();
+    // Each package removed with the x86 folder's installer (this build never
+    // runs under WOW64), in order.
+    const std::vector<std::wstring> runs = install.DriverRuns();
     ASSERT_EQ(std::size(InstallRecord::kDriverPackages), runs.size());
     for (size_t i = 0; i < runs.size(); ++i) {
-        const std::string package = testsupport::Utf8(install.Folder() + L"Driver\\x86\\" +
-                                                      InstallRecord::kDriverPackages[i]);
-        EXPECT_NE(std::string::npos, runs[i].find("/Q /D /u \"" + package + "\"")) << runs[i];
+        const std::wstring expected = L"start|dpinst.exe|/Q /D /u \"" + install.Folder() + L"Driver\\x86\\" +
+                                      InstallRecord::kDriverPackages[i] + L"\"|";
+        EXPECT_EQ(expected, runs[i].substr(0, expected.size())) << testsupport::Utf8(runs[i]);
     }
 
     for (const std::wstring& item : install.Items()) {

@@ -1,7 +1,5 @@
-// What the uninstaller's tests share: an installation to remove (laid out in
-// a scratch folder with the installer's record writer), the shell's Desktop
-// and Programs folders and the Recycle Bin pointed at scratch folders, the
-// driver installer's journal, and starting the uninstaller program.
+// What the uninstaller's tests share: an installation made by the real
+// installer, the Recycle Bin in a scratch folder, and starting programs.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "SetupTestSupport.h"
 #include "TestFiles.h"
 
 namespace UninstallTests {
 
-// The built programs, Windows form.
+// The built uninstaller, Windows form.
 std::wstring UninstallerProgram();
-std::wstring DpinstProgram();
 
 // The Recycle Bin the shell uses in these tests: $XDG_DATA_HOME/Trash, made
 // empty and ready by Reset.
@@ -34,53 +32,35 @@ private:
     std::wstring trash_;
 };
 
-// Points the current user's Desktop and Programs folders at scratch folders
-// and puts the earlier values back when it goes.
-class ShellFolderRedirect {
-public:
-    ShellFolderRedirect(const std::wstring& desktop, const std::wstring& programs);
-    ~ShellFolderRedirect();
-    ShellFolderRedirect(const ShellFolderRedirect&) = delete;
-    ShellFolderRedirect& operator=(const ShellFolderRedirect&) = delete;
-
-private:
-    struct Saved {
-        std::wstring name;
-        bool existed = false;
-        DWORD type = REG_EXPAND_SZ;
-        std::wstring value;
-    };
-    void Redirect(const wchar_t* name, const std::wstring& folder);
-    std::vector<Saved> saved_;
-};
-
-// One installation in a scratch folder: the payload's tree, its file list,
-// the registration and the three shortcuts, as the installer leaves them.
+// One installation made by the real installer (InstallDriver.cpp) into its
+// default folder, with the shell folders and the driver installer's journal
+// of a scratch machine (SetupTestSupport.h). Everything goes when it does.
 class Installation {
 public:
     Installation();
     ~Installation();
 
-    // Lays the installation out; false (with `why`) when a step failed.
+    // Installs; false (with `why`) when the install did not complete.
     bool Install(std::string& why);
 
     // The install folder, ending with a back slash.
     const std::wstring& Folder() const { return folder_; }
-    std::wstring Desktop() const { return root_.Path() + L"\\Desktop"; }
-    std::wstring Programs() const { return root_.Path() + L"\\Programs"; }
-    std::wstring Journal() const { return root_.File(L"dpinst-journal.txt"); }
-    // The installed items, relative, as listed ("Log/" for a folder).
+    std::wstring Desktop() const { return machine_.Desktop(); }
+    std::wstring Programs() const { return machine_.Programs(); }
+    // The installed items as listed, relative to the install folder ("Log/"
+    // for a folder).
     const std::vector<std::wstring>& Items() const { return items_; }
     const ScratchTrash& Trash() const { return trash_; }
-    // The driver installer's journal: one line per run.
-    std::vector<std::string> JournalLines() const;
+    // The driver installer's runs since the install ended, in order.
+    std::vector<std::wstring> DriverRuns() const { return machine_.Journal(); }
 
 private:
-    testsupport::ScratchFolder root_;
+    SetupTests::ScratchMachine machine_;
+    ScratchTrash trash_;
     std::wstring folder_;
     std::vector<std::wstring> items_;
-    ScratchTrash trash_;
-    std::unique_ptr<ShellFolderRedirect> shellFolders_;
+    // The folder above the install folder, when the install made it.
+    std::wstring madeParent_;
 };
 
 // Starts a program with the arguments and waits for it (at most `waitMs`);
