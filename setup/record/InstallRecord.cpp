@@ -286,4 +286,11 @@ bool RunProgramAndWait(const std::wstring& program, const std::wstring& paramete
     return true;
 }
 
+// ---- Shortcuts -------------------------------------------------------------
+
+const wchar_t kToolShortcutName[] = L"tavik刷机小助手.lnk";
+const wchar_t kUninstallShortcutName[] = L"UnInstall.lnk";
+const wchar_t kProgramsMakerFolder[] = L"Quorel\\";
+const wchar_t kProgramsProductFolder[] = L"Quorel\\tavik_Download\\";
+
 }  // namespace InstallRecord

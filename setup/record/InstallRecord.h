@@ -153,4 +153,15 @@ bool IsFolderEmpty(const std::wstring& folder);
 bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters,
                        const std::wstring& directory, int show, DWORD waitMs, HANDLE stop = nullptr);
 
+// ---- Shortcuts -------------------------------------------------------------
+
+// The tool's link on the Desktop and in the Programs folder's product folder.
+extern const wchar_t kToolShortcutName[];       // "tavik刷机小助手.lnk"
+// The uninstaller's link in the product folder.
+extern const wchar_t kUninstallShortcutName[];  // "UnInstall.lnk"
+// Below the Programs folder: the maker's folder, which other programs of
+// the maker may share, and the product's folder inside it.
+extern const wchar_t kProgramsMakerFolder[];    // "Quorel\\"
+extern const wchar_t kProgramsProductFolder[];  // "Quorel\\tavik_Download\\"
+
 }  // namespace InstallRecord
