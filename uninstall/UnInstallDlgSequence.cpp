@@ -108,20 +108,21 @@ void CUnInstallDlg::DeleteShortcuts() {
     const CWideString desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     if (!desktop.IsEmpty()) {
         CWideString link;
-        link.FormatText(L"%s\\tavik刷机小助手.lnk", desktop.Text());
+        link.FormatText(L"%s\\%s", desktop.Text(), InstallRecord::kToolShortcutName);
         DeletePath(link.Text(), operationOwner_);
     }
     const CWideString programs = SpecialFolder(CSIDL_PROGRAMS);
     if (programs.IsEmpty()) return;
-    CWideString path;
-    path.FormatText(L"%s\\Quorel\\tavik_Download\\UnInstall.lnk", programs.Text());
-    DeletePath(path.Text(), operationOwner_);
-    path.FormatText(L"%s\\Quorel\\tavik_Download\\tavik刷机小助手.lnk", programs.Text());
-    DeletePath(path.Text(), operationOwner_);
-    path.FormatText(L"%s\\Quorel\\tavik_Download\\", programs.Text());
-    if (IsRemovableOwnFolder(path)) DeletePath(path.Text(), operationOwner_);
-    path.FormatText(L"%s\\Quorel\\", programs.Text());
-    if (IsRemovableOwnFolder(path)) DeletePath(path.Text(), operationOwner_);
+    CWideString product;
+    product.FormatText(L"%s\\%s", programs.Text(), InstallRecord::kProgramsProductFolder);
+    DeletePath(product.ConcatText(InstallRecord::kUninstallShortcutName).Text(), operationOwner_);
+    DeletePath(product.ConcatText(InstallRecord::kToolShortcutName).Text(), operationOwner_);
+    // The folders only when nothing else is left in them: other programs of
+    // the maker may keep their shortcuts there.
+    if (IsRemovableOwnFolder(product)) DeletePath(product.Text(), operationOwner_);
+    CWideString maker;
+    maker.FormatText(L"%s\\%s", programs.Text(), InstallRecord::kProgramsMakerFolder);
+    if (IsRemovableOwnFolder(maker)) DeletePath(maker.Text(), operationOwner_);
 }
 
 }  // namespace TavikUninstall
