@@ -38,6 +38,8 @@ bool HasParentStep(const std::wstring& path) {
 }  // namespace
 
 bool DeletePath(const wchar_t* path, HWND owner) {
+    // Whatever a caller read from the list or the registration.
+    if (IsDriveRoot(path)) return false;
     std::wstring from = WithBackSlashes(path);
     // Only the last separator goes: a folder item is listed as "name/".
     if (!from.empty() && from.back() == L'\\') from.pop_back();

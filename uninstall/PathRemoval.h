@@ -9,7 +9,8 @@ namespace TavikUninstall {
 
 // Moves a file or a folder (with what it holds) to the Recycle Bin without
 // questions, progress or error boxes. A final '/' or '\\' is dropped and '/'
-// is read as '\\'. True when the shell reports success.
+// is read as '\\'. A drive root is refused. True when the shell reports
+// success.
 bool DeletePath(const wchar_t* path, HWND owner);
 
 // A root the uninstaller never removes: an empty path, a bare drive ("C:"),

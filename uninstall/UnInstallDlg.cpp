@@ -111,6 +111,8 @@ void CUnInstallDlg::OnStartUninstall(NotifyMessage& /*message*/) {
     SetTimer(Handle(), kProgressTimerId, kProgressTimerMs, nullptr);
     operationOwner_ = Handle();
     worker_ = CreateThread(nullptr, 0, &CUnInstallDlg::UninstallThreadProc, this, 0, nullptr);
+    // Without a worker nothing runs: the start page stays for another try.
+    if (!worker_) KillTimer(Handle(), kProgressTimerId);
 }
 
 void CUnInstallDlg::OnExit(NotifyMessage& /*message*/) { CloseWithCode(1); }
