@@ -41,21 +41,23 @@ HANDLE StartProgram(const std::wstring& path) {
     return process.hProcess;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchInstallerWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !GetPropW(window, kInstanceName)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 HWND FindInstallerWindow(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search = {processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !GetPropW(window, kInstanceName)) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {processId, nullptr};
+    EnumWindows(MatchInstallerWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
