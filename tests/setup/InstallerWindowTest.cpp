@@ -52,6 +52,14 @@ TEST(InstallFolderRuleTest, FoldersAndItemNames) {
     }
 }
 
+BOOL CALLBACK MatchDialog(HWND candidate, LPARAM found) {
+    wchar_t className[16] = {};
+    GetClassNameW(candidate, className, 16);
+    if (wcscmp(className, L"#32770") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+}
+
 class InstallerWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -119,16 +127,8 @@ protected:
             HWND dialog = nullptr;
             for (int tries = 0; tries < 200 && !dialog; ++tries) {
                 Sleep(50);
-                EnumThreadWindows(
-                    GetWindowThreadProcessId(handle_, nullptr),
-                    [](HWND candidate, LPARAM found) -> BOOL {
-                        wchar_t className[16] = {};
-                        GetClassNameW(candidate, className, 16);
-                        if (wcscmp(className, L"#32770") != 0) return TRUE;
-                        *reinterpret_cast<HWND*>(found) = candidate;
-                        return FALSE;
-                    },
-                    reinterpret_cast<LPARAM>(&dialog));
+                EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
+                                  reinterpret_cast<LPARAM>(&dialog));
             }
             if (!dialog) return;
             // Twice: the dialog goes back to its start folder on its first
