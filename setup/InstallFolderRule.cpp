@@ -1,0 +1,54 @@
+#include "InstallFolderRule.h"
+
+#include "ZipTargetPath.h"
+
+namespace InstallFolderRule {
+
+namespace {
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// "C:" or "C:\" (and "C:/"), where a drive's root lies.
+bool IsDriveRoot(const std::wstring& folder) {
+    return (folder.size() == 2 || (folder.size() == 3 && (folder[2] == L'\\' || folder[2] == L'/'))) &&
+           IsDriveLetter(folder[0]) && folder[1] == L':';
+}
+
+}  // namespace
+
+std::wstring WithBackSlash(const std::wstring& folder) {
+    return !folder.empty() && folder.back() == L'\\' ? folder : folder + L"\\";
+}
+
+bool IsUsableInstallFolder(const std::wstring& folder) {
+    const std::wstring full = WithBackSlash(folder);
+    if (full.size() > kMaxFolderLength || TavikUI::ZipPathHoldsParentStep(full)) return false;
+    std::wstring below;  // what lies below the drive's root or the share
+    if (full.size() > 3 && IsDriveLetter(full[0]) && full[1] == L':' && full[2] == L'\\') {
+        below = full.substr(3);
+    } else if (full.compare(0, 2, L"\\\\") == 0) {
+        const size_t server = full.find(L'\\', 2);
+        const size_t share = server == std::wstring::npos ? server : full.find(L'\\', server + 1);
+        if (server == 2 || share == std::wstring::npos || share == server + 1) return false;
+        below = full.substr(share + 1);
+    } else {
+        return false;
+    }
+    if (below.empty() || below.find(L':') != std::wstring::npos) return false;
+    // "C:\.\" or "C:\\\" still name the root.
+    return below.find_first_not_of(L"\\/. ") != std::wstring::npos;
+}
+
+std::wstring FolderForChoice(const std::wstring& chosen, bool holdsEntries) {
+    if (!holdsEntries && !IsDriveRoot(chosen)) return chosen;
+    std::wstring base = chosen;
+    while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
+    return base + L"\\tavik_Download\\";
+}
+
+bool IsItemNameInsideFolder(const std::wstring& name) {
+    return !name.empty() && name[0] != L'/' && name[0] != L'\\' && name.find(L':') == std::wstring::npos &&
+           !TavikUI::ZipPathHoldsParentStep(name);
+}
+
+}  // namespace InstallFolderRule

@@ -1,0 +1,36 @@
+// tavikSetup: one running copy, the installer window from the skin in the
+// program's resources, COM for the shortcuts.
+#include <windows.h>
+
+#include <objbase.h>
+
+#include "ShadowWindow.h"
+#include "SingleInstance.h"
+#include "TavikInstallDlg.h"
+#include "WindowManager.h"
+
+namespace {
+
+// How long a closing installer waits for a running install to reach its next
+// step; a driver run in progress is not waited for to its end.
+constexpr DWORD kStopWaitMs = 5000;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    if (!TavikUI::ActivateRunningInstance(L"tavikInstallDlg")) return 0;
+    CoInitialize(nullptr);
+    TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
+    TavikUI::CWindowManager::SetModuleInstance(instance);
+    TavikUI::CWindowManager::SetResourceFolder(TavikUI::CWindowManager::ModuleFolder().Text());
+
+    auto* window = new CTavikInstallDlg();
+    window->CreateNativeWindow(nullptr, L"tavikInstallDlg", 0x10CE0000, 0x100, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT);
+    window->RunModal();
+    // The install thread uses the window object: it goes only once the
+    // thread has ended. Otherwise the process ends around it.
+    if (window->StopInstall(kStopWaitMs)) delete window;
+    CoUninitialize();
+    return 0;
+}

@@ -1,0 +1,248 @@
+// The program tavikSetup.exe driven from outside through window messages:
+// one instance only, its pages, an install into the default folder and the
+// tool started from the finish page. Each page is saved as a screenshot
+// beside this test program (shots\installer-*.bmp).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "ControlUI.h"
+#include "InstallRecord.h"
+#include "SetupTestSupport.h"
+#include "ShadowWindow.h"
+#include "TabLayoutUI.h"
+#include "TavikInstallDlg.h"
+#include "WindowManager.h"
+
+namespace {
+
+using namespace SetupTests;
+
+const wchar_t kInstanceName[] = L"tavikInstallDlg";
+
+std::wstring SetupProgram() { return testsupport::WithBackSlashes(TAVIK_SETUP_EXE); }
+
+HANDLE StartProgram(const std::wstring& path) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::wstring commandLine = L"\"" + path + L"\"";
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchInstallerWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !GetPropW(window, kInstanceName)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindInstallerWindow(DWORD processId) {
+    WindowSearch search = {processId, nullptr};
+    EnumWindows(MatchInstallerWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The process running `image` (full path, any case); 0 when none.
+DWORD FindProcessByImage(const std::wstring& image) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    DWORD found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        wchar_t path[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, path, &length) && _wcsicmp(path, image.c_str()) == 0) {
+            found = entry.th32ProcessID;
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+// Saves what the screen shows of the window as a 24-bit BMP.
+void SaveScreenshot(HWND window, const std::wstring& name) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(300);
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD imageBytes = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + imageBytes;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    bytes.append(static_cast<const char*>(bits), imageBytes);
+    const std::wstring folder = testsupport::ProgramFolder() + L"\\shots";
+    testsupport::MakeFolders(folder);
+    testsupport::WriteBytes(folder + L"\\installer-" + name + L".bmp", bytes);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+// Where the named controls sit, taken from the same window built in this
+// process (same skin, same size) on the page that shows them.
+std::map<std::wstring, POINT> ControlCentres() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
+    TavikUI::CWindowManager::SetModuleInstance(instance);
+    TavikUI::CWindowManager::SetResourceFolder(TavikUI::CWindowManager::ModuleFolder().Text());
+    std::map<std::wstring, POINT> centres;
+    auto mirror = std::make_unique<CTavikInstallDlg>();
+    const HWND handle = mirror->CreateNativeWindow(nullptr, L"mirror", WS_POPUP, 0, 0, 0, CTavikInstallDlg::kWidth,
+                                                   CTavikInstallDlg::kHeight);
+    if (!handle) return centres;
+    auto& manager = mirror->Manager();
+    auto record = [&](const wchar_t* name) {
+        InvalidateRect(handle, nullptr, FALSE);
+        SendMessageW(handle, WM_PAINT, 0, 0);
+        if (TavikUI::CControlUI* control = manager.FindControlByName(name)) {
+            const RECT r = control->Rect();
+            centres[name] = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        }
+    };
+    ShowWindow(handle, SW_SHOWNOACTIVATE);
+    for (const wchar_t* name : {L"StartInstallBtn", L"CheckAgreement", L"ShowAgreement", L"ShowSetupConfig"}) {
+        record(name);
+    }
+    static_cast<TavikUI::CTabLayoutUI*>(manager.FindControlByName(L"FunctionTab"))->SelectTab(2);
+    record(L"StartAppBtn");
+    DestroyWindow(handle);
+    return centres;
+}
+
+class InstallerProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(machine_.Ready());
+        centres_ = ControlCentres();
+        ASSERT_EQ(5u, centres_.size());
+        installFolder_ = CTavikInstallDlg::DefaultInstallFolder();
+        quorel_ = installFolder_.substr(0, installFolder_.size() - wcslen(L"tavik_Download\\"));
+        quorelExisted_ = GetFileAttributesW(quorel_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    void TearDown() override {
+        for (HANDLE process : processes_) {
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+        if (!quorelExisted_) testsupport::RemoveFolderTree(quorel_);
+    }
+
+    HANDLE Start() {
+        HANDLE process = StartProgram(SetupProgram());
+        if (process) processes_.push_back(process);
+        return process;
+    }
+    void Click(HWND window, const wchar_t* name) {
+        const POINT at = centres_.at(name);
+        const LPARAM where = MAKELPARAM(at.x, at.y);
+        PostMessageW(window, WM_MOUSEMOVE, 0, where);
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+        PostMessageW(window, WM_LBUTTONUP, 0, where);
+    }
+    static bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > timeoutMs) return false;
+            Sleep(50);
+        }
+        return true;
+    }
+    static int Height(HWND window) {
+        RECT rect = {};
+        GetWindowRect(window, &rect);
+        return rect.bottom - rect.top;
+    }
+
+    ScratchMachine machine_;
+    std::map<std::wstring, POINT> centres_;
+    std::vector<HANDLE> processes_;
+    std::wstring installFolder_;
+    std::wstring quorel_;
+    bool quorelExisted_ = false;
+};
+
+TEST_F(InstallerProgramTest, RunsOnceInstallsAndStartsTheToolFromTheInstallFolder) {
+    HANDLE first = Start();
+    ASSERT_TRUE(first);
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (window = FindInstallerWindow(GetProcessId(first))) != nullptr; }, 30000));
+    EXPECT_EQ(CTavikInstallDlg::kHeight, Height(window));
+    SaveScreenshot(window, L"1-start");
+
+    // A second copy hands over to the first and ends.
+    HANDLE second = Start();
+    ASSERT_TRUE(second);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 20000));
+    DWORD code = 1;
+    GetExitCodeProcess(second, &code);
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(window, FindInstallerWindow(GetProcessId(first)));
+
+    Click(window, L"ShowSetupConfig");
+    EXPECT_TRUE(WaitFor([&] { return Height(window) == CTavikInstallDlg::kOptionsHeight; }, 5000));
+    SaveScreenshot(window, L"2-options");
+    Click(window, L"ShowAgreement");
+    EXPECT_TRUE(WaitFor([&] { return Height(window) == CTavikInstallDlg::kAgreementHeight; }, 5000));
+    SaveScreenshot(window, L"3-agreement");
+
+    Click(window, L"StartInstallBtn");
+    EXPECT_TRUE(WaitFor([&] { return Height(window) == CTavikInstallDlg::kHeight; }, 5000));
+    SaveScreenshot(window, L"4-installing");
+    ASSERT_TRUE(WaitFor([] { return InstallRecord::ReadInstalledVersion() == 9; }, 60000));
+    EXPECT_EQ(installFolder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+    Sleep(500);
+    SaveScreenshot(window, L"5-finished");
+
+    Click(window, L"StartAppBtn");
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(first, 20000));
+    const std::wstring tool = installFolder_ + L"tavik_Download.exe";
+    DWORD toolId = 0;
+    EXPECT_TRUE(WaitFor([&] { return (toolId = FindProcessByImage(tool)) != 0; }, 20000));
+    if (toolId) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, toolId);
+        if (process) processes_.push_back(process);
+    }
+}
+
+}  // namespace

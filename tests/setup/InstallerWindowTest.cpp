@@ -1,0 +1,344 @@
+// The installer's window in this process, from the same skin and payload
+// resources the program carries: pages, folder choice, the install sequence
+// and the records it leaves.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <memory>
+#include <thread>
+
+#include "ControlUI.h"
+#include "InstallFolderRule.h"
+#include "InstallRecord.h"
+#include "OptionUI.h"
+#include "ProgressUI.h"
+#include "SetupTestSupport.h"
+#include "ShadowWindow.h"
+#include "TabLayoutUI.h"
+#include "TavikInstallDlg.h"
+#include "WindowManager.h"
+#include "ZipArchive.h"
+
+namespace {
+
+using namespace SetupTests;
+using TavikUI::CControlUI;
+
+TEST(InstallFolderRuleTest, FoldersAndItemNames) {
+    using namespace InstallFolderRule;
+    EXPECT_TRUE(IsUsableInstallFolder(L"C:\\Program Files\\Quorel\\tavik_Download\\"));
+    EXPECT_TRUE(IsUsableInstallFolder(L"D:\\T"));
+    EXPECT_TRUE(IsUsableInstallFolder(L"\\\\server\\share\\tavik"));
+    for (const wchar_t* refused : {L"", L"tavik", L".\\", L"\\tavik", L"C:", L"C:\\", L"C:tavik", L"C:\\.\\",
+                                   L"C:\\a\\..\\..\\", L"C:\\a:b\\", L"\\\\server\\share\\"}) {
+        EXPECT_FALSE(IsUsableInstallFolder(refused)) << testsupport::Utf8(refused);
+    }
+    const std::wstring longest = L"C:\\" + std::wstring(kMaxFolderLength - 4, L'x') + L"\\";
+    EXPECT_TRUE(IsUsableInstallFolder(longest));
+    EXPECT_FALSE(IsUsableInstallFolder(L"C:\\y" + longest.substr(2)));
+
+    EXPECT_EQ(L"D:\\Tools\\tavik_Download\\", FolderForChoice(L"D:\\Tools", true));
+    EXPECT_EQ(L"D:\\Empty", FolderForChoice(L"D:\\Empty", false));
+    EXPECT_EQ(L"D:\\tavik_Download\\", FolderForChoice(L"D:\\", false));
+
+    EXPECT_TRUE(IsItemNameInsideFolder(L"Driver/x64/dpinst.exe"));
+    EXPECT_TRUE(IsItemNameInsideFolder(L"Log/"));
+    for (const wchar_t* refused : {L"", L"../evil.exe", L"Log/../../evil", L"/root.txt", L"\\root.txt",
+                                   L"C:/Windows/evil.dll", L"a.txt:stream", L"a/ ../b"}) {
+        EXPECT_FALSE(IsItemNameInsideFolder(refused)) << testsupport::Utf8(refused);
+    }
+}
+
+BOOL CALLBACK MatchDialog(HWND candidate, LPARAM found) {
+    wchar_t className[16] = {};
+    GetClassNameW(candidate, className, 16);
+    if (wcscmp(className, L"#32770") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+}
+
+class InstallerWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
+        TavikUI::CWindowManager::SetModuleInstance(instance);
+        TavikUI::CWindowManager::SetResourceFolder(TavikUI::CWindowManager::ModuleFolder().Text());
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(machine_.Ready());
+        window_ = std::make_unique<CTavikInstallDlg>();
+        handle_ = window_->CreateNativeWindow(nullptr, L"tavikInstallDlg", 0x10CE0000, 0x100, CW_USEDEFAULT,
+                                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+        ASSERT_TRUE(handle_);
+        Repaint();
+    }
+
+    void TearDown() override {
+        if (window_) {
+            EXPECT_TRUE(window_->StopInstall(30000));
+            if (IsWindow(handle_)) DestroyWindow(handle_);
+        }
+        window_.reset();
+        testsupport::RemoveFolderTree(Temporary() + L"tavik_Download.zip");
+    }
+
+    static std::wstring Temporary() {
+        wchar_t folder[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, folder);
+        return folder;
+    }
+
+    void Repaint() {
+        InvalidateRect(handle_, nullptr, FALSE);
+        UpdateWindow(handle_);
+    }
+    template <class Control>
+    Control* Find(const wchar_t* name) {
+        return dynamic_cast<Control*>(window_->Manager().FindControlByName(name));
+    }
+    void Click(const wchar_t* name) {
+        Repaint();
+        CControlUI* control = Find<CControlUI>(name);
+        ASSERT_TRUE(control) << testsupport::Utf8(name);
+        const RECT rect = control->Rect();
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        SendMessageW(handle_, WM_MOUSEMOVE, 0, at);
+        SendMessageW(handle_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(handle_, WM_LBUTTONUP, 0, at);
+    }
+    int Page(const wchar_t* layout) { return Find<TavikUI::CTabLayoutUI>(layout)->SelectedIndex(); }
+    SIZE WindowSize() {
+        RECT rect = {};
+        GetWindowRect(handle_, &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    }
+    bool Selected(const wchar_t* name) { return Find<TavikUI::COptionUI>(name)->IsSelected(); }
+
+    // Chooses `folder` in the folder dialog, as a user would: the dialog
+    // opens modally inside the click, so another thread selects and
+    // confirms.
+    void ChooseInDialog(const std::wstring& folder) {
+        std::thread user([this, folder] {
+            HWND dialog = nullptr;
+            for (int tries = 0; tries < 200 && !dialog; ++tries) {
+                Sleep(50);
+                EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
+                                  reinterpret_cast<LPARAM>(&dialog));
+            }
+            if (!dialog) return;
+            // Twice: the dialog goes back to its start folder on its first
+            // selection change.
+            for (int i = 0; i < 2; ++i) {
+                Sleep(200);
+                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+            }
+            Sleep(200);
+            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        Click(L"SelectInstallPathBtn");
+        user.join();
+    }
+
+    // Starts the install and waits for the finish page.
+    bool InstallAndWait() {
+        Click(L"StartInstallBtn");
+        return PumpUntil([this] { return window_->InstallFinished() && Page(L"FunctionTab") == 2; }, 60000);
+    }
+
+    ScratchMachine machine_;
+    std::unique_ptr<CTavikInstallDlg> window_;
+    HWND handle_ = nullptr;
+};
+
+TEST_F(InstallerWindowTest, AgreementAndOptionsChangeTheButtonAndTheWindow) {
+    CControlUI* install = Find<CControlUI>(L"StartInstallBtn");
+    EXPECT_EQ(0, Page(L"FunctionTab"));
+    EXPECT_TRUE(Selected(L"CheckAgreement"));
+    EXPECT_FALSE(Selected(L"ShowSetupConfig"));
+    EXPECT_EQ(CTavikInstallDlg::kHeight, WindowSize().cy);
+    EXPECT_STREQ(L"V1.2.0.1.beta", Find<CControlUI>(L"AppVersion")->Text().Text());
+
+    Click(L"CheckAgreement");
+    EXPECT_FALSE(Selected(L"CheckAgreement"));
+    EXPECT_FALSE(install->IsEnabled());
+    // A disabled button starts nothing.
+    Click(L"StartInstallBtn");
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(0, Page(L"FunctionTab"));
+    EXPECT_FALSE(window_->InstallFinished());
+    Click(L"CheckAgreement");
+    EXPECT_TRUE(install->IsEnabled());
+
+    Click(L"ShowSetupConfig");
+    EXPECT_EQ(1, Page(L"SetupConfTab"));
+    EXPECT_STREQ(L"开始安装", install->Text().Text());
+    EXPECT_EQ((SIZE{CTavikInstallDlg::kWidth, CTavikInstallDlg::kOptionsHeight}).cy, WindowSize().cy);
+    EXPECT_EQ(CTavikInstallDlg::kWidth, WindowSize().cx);
+    Click(L"ShowSetupConfig");
+    EXPECT_EQ(CTavikInstallDlg::kHeight, WindowSize().cy);
+
+    RECT before = {};
+    GetWindowRect(handle_, &before);
+    Click(L"ShowSetupConfig");
+    Click(L"ShowAgreement");
+    EXPECT_EQ(0, Page(L"SetupConfTab"));
+    EXPECT_EQ(CTavikInstallDlg::kAgreementHeight, WindowSize().cy);
+    EXPECT_FALSE(Selected(L"ShowSetupConfig"));
+    RECT after = {};
+    GetWindowRect(handle_, &after);
+    EXPECT_EQ(before.left, after.left);
+    EXPECT_EQ(before.top, after.top);
+}
+
+TEST_F(InstallerWindowTest, FolderChoiceKeepsAnEmptyFolderAndGivesAFullOneASubFolder) {
+    const std::wstring empty = machine_.Root() + L"\\Empty";
+    const std::wstring full = machine_.Root() + L"\\Full";
+    ASSERT_TRUE(testsupport::MakeFolders(empty));
+    ASSERT_TRUE(testsupport::MakeFolders(full));
+    ASSERT_TRUE(testsupport::WriteBytes(full + L"\\.profile", "someone's"));
+    Click(L"ShowSetupConfig");
+
+    ChooseInDialog(empty);
+    EXPECT_EQ(empty, window_->ChosenInstallFolder());
+    ChooseInDialog(full);
+    EXPECT_EQ(full + L"\\tavik_Download\\", window_->ChosenInstallFolder());
+}
+
+class InstallRunTest : public InstallerWindowTest {
+protected:
+    void SetUp() override {
+        InstallerWindowTest::SetUp();
+        folder_ = machine_.Root() + L"\\Install\\";
+        ASSERT_TRUE(testsupport::MakeFolders(folder_));
+        Click(L"ShowSetupConfig");
+        // An empty folder is taken as it is; the install adds the back slash.
+        ChooseInDialog(machine_.Root() + L"\\Install");
+        ASSERT_EQ(folder_, window_->ChosenInstallFolder() + L"\\");
+    }
+    std::wstring folder_;
+};
+
+TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
+    Click(L"StartInstallBtn");
+    // A second click while it runs starts no second install.
+    Click(L"StartInstallBtn");
+    ASSERT_TRUE(PumpUntil([this] { return window_->InstallFinished() && Page(L"FunctionTab") == 2; }, 60000));
+
+    // Every payload item with its bytes, and the list in item order.
+    const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES");
+    ASSERT_TRUE(resource);
+    const DWORD payloadSize = SizeofResource(nullptr, resource);
+    TavikUI::HZIPARCHIVE payload =
+        TavikUI::ZipArchiveOpen(LockResource(LoadResource(nullptr, resource)), payloadSize, TavikUI::ZIP_KIND_MEMORY);
+    ASSERT_TRUE(payload);
+    TavikUI::ZipArchiveEntry summary = {};
+    TavikUI::ZipArchiveGetItem(payload, -1, &summary);
+    ASSERT_GT(summary.index, 30);
+    std::vector<std::wstring> listed;
+    for (int32_t i = 0; i < summary.index; ++i) {
+        TavikUI::ZipArchiveEntry item = {};
+        ASSERT_EQ(TavikUI::ZIP_OK, TavikUI::ZipArchiveGetItem(payload, i, &item));
+        const std::wstring path = folder_ + item.name;
+        listed.push_back(path);
+        if (path.back() == L'/') {
+            EXPECT_NE(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) << testsupport::Utf8(path);
+            continue;
+        }
+        std::string bytes(item.uncompressedSize, '\0');
+        const TavikUI::ZipResult read =
+            TavikUI::ZipArchiveExtractItem(payload, i, bytes.empty() ? nullptr : &bytes[0],
+                                           static_cast<uint32_t>(bytes.size()), TavikUI::ZIP_KIND_MEMORY);
+        // The exact size delivers everything; the reader may still hold the item open.
+        EXPECT_TRUE(read == TavikUI::ZIP_OK || read == TavikUI::ZIP_MORE_DATA || bytes.empty());
+        EXPECT_EQ(bytes, testsupport::ReadBytes(path).value_or("<missing>")) << testsupport::Utf8(path);
+        EXPECT_EQ(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) << testsupport::Utf8(path);
+    }
+    TavikUI::ZipArchiveClose(payload);
+    EXPECT_EQ(InstallRecord::EncodeFileList(listed), testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((Temporary() + L"tavik_Download.zip").c_str()));
+
+    // The registration: the record tests check every value's type and size.
+    EXPECT_EQ(9u, InstallRecord::ReadInstalledVersion());
+    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+    EXPECT_EQ(folder_ + L"tavik_Download.exe", InstallRecord::ReadUninstallText(L"DisplayIcon"));
+    DWORD kib = 0;
+    DWORD size = sizeof(kib);
+    RegGetValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr,
+                 &kib, &size);
+    EXPECT_EQ(payloadSize >> 10, kib);
+
+    const std::wstring tool = folder_ + L"tavik_Download.exe";
+    const std::wstring quorel = machine_.Programs() + L"\\Quorel\\tavik_Download\\";
+    EXPECT_EQ(tool, ReadLink(machine_.Desktop() + L"\\tavik刷机小助手.lnk").target);
+    EXPECT_EQ(tool, ReadLink(quorel + L"tavik刷机小助手.lnk").target);
+    EXPECT_EQ(folder_ + L"UnInstall.exe", ReadLink(quorel + L"UnInstall.lnk").target);
+
+    // One driver run, from the x86 folder (this build never runs under
+    // WOW64), in that folder.
+    const std::wstring drivers = folder_ + L"Driver\\x86";
+    EXPECT_EQ(std::vector<std::wstring>{L"start|dpinst.exe|/F /LM /SW /SA|" + drivers}, machine_.Journal());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"C:\\Windows\\inf\\mdmcdp.inf"));
+
+    // The bar: whatever the install did, a hundred ticks fill it and end the
+    // timer.
+    auto* bar = Find<TavikUI::CProgressUI>(L"InstallProgress");
+    const int ticked = bar->CurrentValue();
+    EXPECT_GT(ticked, 0);
+    EXPECT_LT(ticked, 100);
+    EXPECT_TRUE(KillTimer(handle_, CTavikInstallDlg::kProgressTimer) ||
+                !"the timer runs until the bar is full");
+    SetTimer(handle_, CTavikInstallDlg::kProgressTimer, 500, nullptr);
+    for (int tick = ticked; tick < 100; ++tick) SendMessageW(handle_, WM_TIMER, CTavikInstallDlg::kProgressTimer, 0);
+    EXPECT_EQ(100, bar->CurrentValue());
+    EXPECT_FALSE(KillTimer(handle_, CTavikInstallDlg::kProgressTimer));
+}
+
+TEST_F(InstallRunTest, SecondInstallWaitsForTheEarlierUninstaller) {
+    // The earlier installation's uninstaller: the stand-in under its name,
+    // slow enough that a run not waited for would end after the drivers.
+    const std::wstring earlier = machine_.Root() + L"\\Earlier\\";
+    ASSERT_TRUE(testsupport::MakeFolders(earlier));
+    ASSERT_TRUE(CopyFileW(DpinstStandIn().c_str(), (earlier + L"Uninstall.exe").c_str(), FALSE));
+    ASSERT_TRUE(InstallRecord::WriteUninstallValues(earlier, 1));
+    SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", L"1500");
+
+    ASSERT_TRUE(InstallAndWait());
+    std::wstring temporary = Temporary();
+    temporary.pop_back();
+    const std::vector<std::wstring> expected = {
+        L"start|Uninstall.exe|/q|" + temporary, L"end|Uninstall.exe",
+        L"start|dpinst.exe|/F /LM /SW /SA|" + folder_ + L"Driver\\x86", L"end|dpinst.exe"};
+    EXPECT_EQ(expected, machine_.Journal());
+    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+}
+
+TEST_F(InstallRunTest, EarlierInstallationWithoutUninstallerStopsAtOnce) {
+    const DWORD version = 9;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"Version",
+                                             REG_DWORD, &version, sizeof(version)));
+    ASSERT_TRUE(InstallAndWait());
+    EXPECT_TRUE(machine_.Journal().empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder_ + L"SeupFileList.Dat").c_str()));
+}
+
+TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
+    // No temporary folder to put the payload in.
+    wchar_t saved[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
+    const std::wstring missing = machine_.Root() + L"\\NoSuchFolder";
+    SetEnvironmentVariableW(L"TMP", missing.c_str());
+    const bool finished = InstallAndWait();
+    SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
+    EXPECT_TRUE(machine_.Journal().empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((machine_.Desktop() + L"\\tavik刷机小助手.lnk").c_str()));
+    EXPECT_TRUE(InstallRecord::IsFolderEmpty(folder_));
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// What the installer tests share: a scratch machine state (Desktop and
+// Programs folders redirected, the uninstall key cleared, the driver
+// installer's journal) restored when the test ends, and readers of what an
+// install leaves.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+
+namespace SetupTests {
+
+// Redirects the shell's Desktop and Programs folders into a scratch folder,
+// names the stand-in journal, and clears the uninstall key; everything is put
+// back (and the key and the system files an install copies removed) at the
+// end. Tests holding one run under the CTest lock "install_registration".
+class ScratchMachine {
+public:
+    ScratchMachine();
+    ~ScratchMachine();
+    ScratchMachine(const ScratchMachine&) = delete;
+    ScratchMachine& operator=(const ScratchMachine&) = delete;
+
+    bool Ready() const { return ready_; }
+    const std::wstring& Root() const { return scratch_.Path(); }
+    std::wstring Desktop() const { return Root() + L"\\Desktop"; }
+    std::wstring Programs() const { return Root() + L"\\Programs"; }
+    std::wstring JournalPath() const { return Root() + L"\\dpinst-journal.txt"; }
+    // The journal's lines, in order.
+    std::vector<std::wstring> Journal() const;
+
+private:
+    testsupport::ScratchFolder scratch_;
+    std::wstring savedDesktop_;
+    std::wstring savedPrograms_;
+    bool hadInf_ = false;
+    bool hadSys_ = false;
+    bool ready_ = false;
+};
+
+// The target and the working folder of a shell link; empty when it cannot be
+// loaded.
+struct LinkInfo {
+    std::wstring target;
+    bool loaded = false;
+};
+LinkInfo ReadLink(const std::wstring& linkPath);
+
+// The folder holding this test program (the build's setup test folder).
+std::wstring DpinstStandIn();
+
+// Waits, pumping this thread's messages, until `done` answers true or the
+// time runs out.
+template <class Done>
+bool PumpUntil(Done done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+}  // namespace SetupTests

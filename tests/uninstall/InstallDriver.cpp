@@ -1,0 +1,67 @@
+// Installs the product with the real installer, as a user who keeps the
+// default install folder: the installer's window with its skin and payload
+// resources, a click on its install button, then the wait for the finish
+// page. The uninstaller's tests run it before each uninstall; exit code 0
+// when the install ran to its end.
+#include <windows.h>
+
+#include <objbase.h>
+
+#include "ControlUI.h"
+#include "ShadowWindow.h"
+#include "TavikInstallDlg.h"
+#include "WindowManager.h"
+
+namespace {
+
+const DWORD kInstallWaitMs = 120000;
+
+void PumpPending() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void ClickControl(CTavikInstallDlg& window, const wchar_t* name) {
+    TavikUI::CControlUI* control = window.Manager().FindControlByName(name);
+    if (!control) return;
+    const RECT rect = control->Rect();
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    window.SendToWindow(WM_MOUSEMOVE, 0, at);
+    window.SendToWindow(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    window.SendToWindow(WM_LBUTTONUP, 0, at);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    CoInitialize(nullptr);
+    TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
+    TavikUI::CWindowManager::SetModuleInstance(instance);
+    TavikUI::CWindowManager::SetResourceFolder(TavikUI::CWindowManager::ModuleFolder().Text());
+
+    int result = 1;
+    {
+        CTavikInstallDlg window;
+        const HWND handle = window.CreateNativeWindow(nullptr, L"tavikInstallDlg", 0x10CE0000, 0x100, CW_USEDEFAULT,
+                                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+        if (handle) {
+            // The controls have their places once the window has painted.
+            UpdateWindow(handle);
+            PumpPending();
+            ClickControl(window, L"StartInstallBtn");
+            for (const DWORD start = GetTickCount();
+                 !window.InstallFinished() && GetTickCount() - start < kInstallWaitMs;) {
+                PumpPending();
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            }
+            if (window.InstallFinished()) result = 0;
+            window.StopInstall(30000);
+            DestroyWindow(handle);
+        }
+    }
+    CoUninitialize();
+    return result;
+}

@@ -1,0 +1,89 @@
+// "/q": the uninstaller removes an installation without a window, as the
+// installer runs it before installing again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "InstallRecord.h"
+#include "UninstallTestSupport.h"
+
+namespace {
+
+using UninstallTests::Exists;
+using UninstallTests::Installation;
+
+const DWORD kProgramWaitMs = 60000;
+
+class QuietUninstallTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        ASSERT_TRUE(install.Install(why)) << why;
+    }
+    // The built uninstaller: a running program cannot move its own file, so
+    // the installed copy would stay behind.
+    void RunQuiet() { ASSERT_EQ(0, UninstallTests::RunAndWait(UninstallTests::UninstallerProgram(), L"/q", kProgramWaitMs)); }
+
+    Installation install;
+};
+
+TEST_F(QuietUninstallTest, RemovesRegistrationDriversFilesAndShortcuts) {
+    RunQuiet();
+
+    EXPECT_TRUE(UninstallTests::RegistrationKeyExists());
+    for (const wchar_t* name : InstallRecord::kUninstallValueNames) {
+        EXPECT_FALSE(UninstallTests::RegistrationValueExists(name)) << testsupport::Utf8(name);
+    }
+
+    // Each package removed with the x86 folder's installer (this build never
+    // runs under WOW64), in order.
+    const std::vector<std::wstring> runs = install.DriverRuns();
+    ASSERT_EQ(std::size(InstallRecord::kDriverPackages), runs.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const std::wstring expected = L"start|dpinst.exe|/Q /D /u \"" + install.Folder() + L"Driver\\x86\\" +
+                                      InstallRecord::kDriverPackages[i] + L"\"|";
+        EXPECT_EQ(expected, runs[i].substr(0, expected.size())) << testsupport::Utf8(runs[i]);
+    }
+
+    for (const std::wstring& item : install.Items()) {
+        EXPECT_FALSE(Exists(install.Folder() + item)) << testsupport::Utf8(item);
+        if (item.back() != L'/') {
+            EXPECT_TRUE(install.Trash().Holds(item)) << testsupport::Utf8(item);
+        }
+    }
+    EXPECT_TRUE(install.Trash().Holds(InstallRecord::kFileListName));
+    EXPECT_FALSE(Exists(install.Folder()));
+    EXPECT_TRUE(install.Trash().Holds(L"Quorel/tavik_Download"));
+
+    EXPECT_FALSE(Exists(install.Desktop() + L"\\tavik刷机小助手.lnk"));
+    EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel"));
+}
+
+TEST_F(QuietUninstallTest, KeepsWhatIsNotItsOwn) {
+    // The user's files: one beside the program, one alone in "Log" whose
+    // name starts with ".".
+    ASSERT_TRUE(testsupport::WriteBytes(install.Folder() + L"notes.txt", "mine"));
+    ASSERT_TRUE(testsupport::WriteBytes(install.Folder() + L"Log\\.mine", "mine"));
+    // Another program's shortcut in the shared Programs folder.
+    ASSERT_TRUE(testsupport::WriteBytes(install.Programs() + L"\\Quorel\\Other.lnk", "link"));
+    // A list that names things outside the install folder.
+    const std::wstring outside = install.Folder() + L"..\\outside.txt";
+    ASSERT_TRUE(testsupport::WriteBytes(outside, "not listed by the installer"));
+    std::vector<std::wstring> listed = InstallRecord::ReadFileList(install.Folder() + InstallRecord::kFileListName).value();
+    listed.push_back(outside);
+    listed.push_back(install.Programs() + L"\\Quorel\\Other.lnk");
+    ASSERT_TRUE(testsupport::WriteBytes(install.Folder() + InstallRecord::kFileListName,
+                                        InstallRecord::EncodeFileList(listed)));
+
+    RunQuiet();
+
+    EXPECT_FALSE(Exists(install.Folder() + L"tavik_Download.exe"));
+    EXPECT_TRUE(Exists(install.Folder() + L"notes.txt"));
+    EXPECT_TRUE(Exists(install.Folder() + L"Log\\.mine"));
+    EXPECT_FALSE(install.Trash().Holds(L"Log"));
+    EXPECT_TRUE(Exists(outside));
+    EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel\\tavik_Download"));
+    EXPECT_TRUE(Exists(install.Programs() + L"\\Quorel\\Other.lnk"));
+}
+
+}  // namespace

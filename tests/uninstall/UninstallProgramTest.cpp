@@ -1,0 +1,122 @@
+// UnInstall.exe started as users start it: without arguments it hands over
+// to a copy of itself in the temporary folder (or, with nothing registered,
+// restarts itself) that shows the window; one window only.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "InstallRecord.h"
+#include "SelfRelaunch.h"
+#include "UnInstallDlg.h"
+#include "UninstallTestSupport.h"
+
+namespace {
+
+using UninstallTests::Installation;
+
+const DWORD kWindowWaitMs = 30000;
+
+BOOL CALLBACK CollectInstanceWindow(HWND window, LPARAM found) {
+    if (GetPropW(window, TavikUninstall::kInstanceName)) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> InstanceWindows() {
+    std::vector<HWND> found;
+    EnumWindows(CollectInstanceWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND WaitForInstanceWindow() {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < kWindowWaitMs; Sleep(50)) {
+        const std::vector<HWND> windows = InstanceWindows();
+        if (!windows.empty()) return windows.front();
+    }
+    return nullptr;
+}
+
+// The program file of the window's process, and that process (to wait for).
+std::wstring ProgramOf(HWND window, HANDLE& process) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    if (!process || !QueryFullProcessImageNameW(process, 0, path, &size)) return std::wstring();
+    return path;
+}
+
+HANDLE Start(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+bool EndsWithin(HANDLE process, DWORD ms) { return WaitForSingleObject(process, ms) == WAIT_OBJECT_0; }
+
+// Closes the uninstaller's window and waits for its process.
+void CloseAndWait(HWND window, HANDLE process) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(EndsWithin(process, kWindowWaitMs));
+    CloseHandle(process);
+}
+
+class UninstallProgramTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // The copy cannot remove itself.
+        DeleteFileW(TavikUninstall::TempUninstallerPath().Text());
+    }
+};
+
+TEST_F(UninstallProgramTest, PlainStartHandsOverToACopyInTheTemporaryFolder) {
+    Installation install;
+    std::string why;
+    ASSERT_TRUE(install.Install(why)) << why;
+    DeleteFileW(TavikUninstall::TempUninstallerPath().Text());
+
+    HANDLE installed = Start(install.Folder() + L"UnInstall.exe", L"");
+    ASSERT_NE(nullptr, installed);
+    const HWND window = WaitForInstanceWindow();
+    ASSERT_NE(nullptr, window);
+    HANDLE shown = nullptr;
+    EXPECT_EQ(0, _wcsicmp(TavikUninstall::TempUninstallerPath().Text(), ProgramOf(window, shown).c_str()));
+    EXPECT_TRUE(EndsWithin(installed, 1000));
+    CloseHandle(installed);
+
+    // A second start only brings the first forward.
+    HANDLE second = Start(UninstallTests::UninstallerProgram(), L"/u");
+    ASSERT_NE(nullptr, second);
+    EXPECT_TRUE(EndsWithin(second, kWindowWaitMs));
+    CloseHandle(second);
+    EXPECT_EQ(1u, InstanceWindows().size());
+
+    CloseAndWait(window, shown);
+    // Nothing was removed: the window was only closed.
+    EXPECT_TRUE(UninstallTests::RegistrationValueExists(L"Version"));
+}
+
+TEST_F(UninstallProgramTest, WithNothingRegisteredRestartsItselfInWindowMode) {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath);
+    HANDLE first = Start(UninstallTests::UninstallerProgram(), L"/Q");
+    ASSERT_NE(nullptr, first);
+    const HWND window = WaitForInstanceWindow();
+    ASSERT_NE(nullptr, window);
+    HANDLE shown = nullptr;
+    EXPECT_EQ(0, _wcsicmp(UninstallTests::UninstallerProgram().c_str(), ProgramOf(window, shown).c_str()));
+    EXPECT_TRUE(EndsWithin(first, 1000));
+    CloseHandle(first);
+    CloseAndWait(window, shown);
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+#include "UninstallTestSupport.h"
+
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "InstallRecord.h"
+
+namespace UninstallTests {
+
+namespace {
+
+std::wstring Widen(const char* text) {
+    std::wstring wide;
+    for (; text && *text; ++text) wide.push_back(static_cast<unsigned char>(*text));
+    return wide;
+}
+
+std::wstring InstallDriverProgram() { return testsupport::WithBackSlashes(Widen(TAVIK_INSTALL_DRIVER_EXE)); }
+
+}  // namespace
+
+std::wstring UninstallerProgram() { return testsupport::WithBackSlashes(Widen(TAVIK_UNINSTALL_EXE)); }
+
+// ---- Recycle Bin -------------------------------------------------------------
+
+bool ScratchTrash::Reset() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (!dataHome || dataHome[0] != '/') return false;
+    trash_ = L"Z:" + testsupport::WithBackSlashes(Widen(dataHome)) + L"\\Trash";
+    testsupport::RemoveFolderTree(trash_);
+    return testsupport::MakeFolders(trash_ + L"\\files") && testsupport::MakeFolders(trash_ + L"\\info");
+}
+
+std::vector<std::string> ScratchTrash::MovedPaths() const {
+    std::vector<std::string> paths;
+    WIN32_FIND_DATAW entry = {};
+    HANDLE search = FindFirstFileW((trash_ + L"\\info\\*.trashinfo").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return paths;
+    do {
+        const auto bytes = testsupport::ReadBytes(trash_ + L"\\info\\" + entry.cFileName);
+        std::istringstream lines(bytes.value_or(""));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.compare(0, 5, "Path=") == 0) paths.push_back(line.substr(5));
+        }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return paths;
+}
+
+bool ScratchTrash::Holds(const std::wstring& tail) const {
+    const std::string wanted = "/" + testsupport::Utf8(tail);
+    for (const std::string& path : MovedPaths()) {
+        if (path.size() >= wanted.size() && path.compare(path.size() - wanted.size(), wanted.size(), wanted) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- Installation ------------------------------------------------------------
+
+Installation::Installation() = default;
+
+Installation::~Installation() {
+    if (!madeParent_.empty()) testsupport::RemoveFolderTree(madeParent_);
+}
+
+bool Installation::Install(std::string& why) {
+    if (!trash_.Reset()) {
+        why = "XDG_DATA_HOME does not name a scratch folder";
+        return false;
+    }
+    if (!machine_.Ready()) {
+        why = "scratch machine";
+        return false;
+    }
+    // The installer's default folder is "<Program Files>\Quorel\tavik_Download\".
+    wchar_t programFiles[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
+    const std::wstring quorel = std::wstring(programFiles) + L"\\Quorel";
+    if (!Exists(quorel)) madeParent_ = quorel;
+
+    if (RunAndWait(InstallDriverProgram(), L"", 180000) != 0) {
+        why = "the installer did not finish";
+        return false;
+    }
+    folder_ = InstallRecord::ReadRegisteredInstallFolder();
+    const auto listed = InstallRecord::ReadFileList(folder_ + InstallRecord::kFileListName);
+    if (folder_.empty() || !listed || listed->empty()) {
+        why = "the installer left no registration or no file list";
+        return false;
+    }
+    for (const std::wstring& path : *listed) items_.push_back(path.substr(folder_.size()));
+    // Only the uninstaller's driver runs count from here.
+    DeleteFileW(machine_.JournalPath().c_str());
+    return true;
+}
+
+// ---- Programs and registry ---------------------------------------------------
+
+int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD waitMs) {
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return -1;
+    }
+    CloseHandle(process.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(testsupport::WithBackSlashes(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RegistrationKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+bool RegistrationValueExists(const wchar_t* name) {
+    return RegGetValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, name, RRF_RT_ANY, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace UninstallTests

@@ -1,0 +1,120 @@
+// The uninstall window in this process: its start button runs the sequence
+// and walks the pages to the finish page; the timer fills the bar and stops.
+//
+// With TAVIK_UNINSTALL_HOLD_MS set each page stays on screen that long, so
+// that a screenshot of the display can be taken.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "ControlUI.h"
+#include "InstallRecord.h"
+#include "ProgressUI.h"
+#include "ShadowWindow.h"
+#include "TabLayoutUI.h"
+#include "UnInstallDlg.h"
+#include "UninstallTestSupport.h"
+#include "WindowManager.h"
+
+namespace {
+
+using TavikUninstall::CUnInstallDlg;
+
+void PumpFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < ms);
+}
+
+void HoldForScreenshot(int page) {
+    if (const char* hold = std::getenv("TAVIK_UNINSTALL_HOLD_MS")) {
+        std::printf("showing page %d\n", page);
+        std::fflush(stdout);
+        PumpFor(static_cast<DWORD>(std::atoi(hold)));
+    }
+}
+
+class UninstallWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        TavikUI::CShadowWindow::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
+        TavikUI::CWindowManager::SetModuleInstance(GetModuleHandleW(nullptr));
+    }
+
+    void Open() {
+        std::string why;
+        ASSERT_TRUE(install.Install(why)) << why;
+        ASSERT_NE(nullptr, window.CreateNativeWindow(nullptr, TavikUninstall::kWindowName,
+                                                     WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                                                         WS_MINIMIZEBOX,
+                                                     WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                                     CW_USEDEFAULT));
+        PumpFor(50);
+    }
+    TavikUI::CControlUI* Control(const wchar_t* name) { return window.Manager().FindControlByName(name); }
+    int Page() {
+        auto* tab = static_cast<TavikUI::CTabLayoutUI*>(Control(L"FunctionTab")->InterfaceByName(L"TabLayout"));
+        return tab->SelectedIndex();
+    }
+    void Click(const wchar_t* name) {
+        TavikUI::CControlUI* button = Control(name);
+        ASSERT_NE(nullptr, button) << testsupport::Utf8(name);
+        const RECT rect = button->Rect();
+        const LPARAM centre = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        window.SendToWindow(WM_MOUSEMOVE, 0, centre);
+        window.SendToWindow(WM_LBUTTONDOWN, MK_LBUTTON, centre);
+        window.SendToWindow(WM_LBUTTONUP, 0, centre);
+    }
+
+    UninstallTests::Installation install;
+    CUnInstallDlg window;
+};
+
+TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
+    Open();
+    EXPECT_EQ(TavikUninstall::kStartPage, Page());
+    EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersion")->Text().Text());
+    EXPECT_NE(nullptr, GetPropW(window.Handle(), TavikUninstall::kInstanceName));
+    HoldForScreenshot(0);
+
+    Click(L"StartUnInstallBtn");
+    std::vector<int> pages = {Page()};
+    for (const DWORD start = GetTickCount(); Page() != TavikUninstall::kFinishPage && GetTickCount() - start < 60000;) {
+        PumpFor(10);
+        if (Page() != pages.back()) pages.push_back(Page());
+    }
+    EXPECT_EQ((std::vector<int>{TavikUninstall::kStartPage, TavikUninstall::kProgressPage,
+                                TavikUninstall::kFinishPage}),
+              pages);
+    EXPECT_FALSE(UninstallTests::RegistrationValueExists(L"UninstallString"));
+    EXPECT_FALSE(UninstallTests::Exists(install.Folder()));
+
+    // The bar follows the timer's ticks to 100, and the timer stops there.
+    while (window.ProgressCounter() < 100) window.SendToWindow(WM_TIMER, TavikUninstall::kProgressTimerId, 0);
+    auto* bar = static_cast<TavikUI::CProgressUI*>(Control(L"InstallProgress")->InterfaceByName(L"Progress"));
+    EXPECT_EQ(100, bar->CurrentValue());
+    EXPECT_FALSE(KillTimer(window.Handle(), TavikUninstall::kProgressTimerId));
+    window.PostToWindow(TavikUninstall::kShowPageMessage, TavikUninstall::kProgressPage);
+    PumpFor(50);
+    HoldForScreenshot(1);
+    window.PostToWindow(TavikUninstall::kShowPageMessage, TavikUninstall::kFinishPage);
+    PumpFor(50);
+    EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersionFinsh")->Text().Text());
+    HoldForScreenshot(2);
+
+    Click(L"ExitBtn");
+    PumpFor(50);
+    EXPECT_FALSE(IsWindow(window.Handle()));
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+// Moving installed paths to the Recycle Bin, and the rules that keep the
+// uninstaller from taking anything it did not install: only paths inside the
+// install folder, folders only when empty, never a drive root.
+#pragma once
+
+#include <windows.h>
+
+namespace TavikUninstall {
+
+// Moves a file or a folder (with what it holds) to the Recycle Bin without
+// questions, progress or error boxes. A final '/' or '\\' is dropped and '/'
+// is read as '\\'. A drive root is refused. True when the shell reports
+// success.
+bool DeletePath(const wchar_t* path, HWND owner);
+
+// A root the uninstaller never removes: an empty path, a bare drive ("C:"),
+// a drive root ("C:\\"), the root of the current drive ("\\") or a share
+// root ("\\\\server\\share").
+bool IsDriveRoot(const wchar_t* path);
+
+// True when `path` names something strictly below `folder` (which ends with
+// a back slash), compared without case, '/' read as '\\', and without a ".."
+// step that could lead back out of it.
+bool IsInsideFolder(const wchar_t* path, const wchar_t* folder);
+
+// True when the path exists and is a folder.
+bool IsExistingFolder(const wchar_t* path);
+
+}  // namespace TavikUninstall

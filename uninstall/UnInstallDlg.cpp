@@ -1,0 +1,140 @@
+#include "UnInstallDlg.h"
+
+#include "ControlUI.h"
+#include "InstallRecord.h"
+#include "ProgressUI.h"
+#include "TabLayoutUI.h"
+
+namespace TavikUninstall {
+
+using TavikUI::CControlUI;
+using TavikUI::NotifyMapEntry;
+using TavikUI::NotifyMessage;
+using TavikUI::NotifyRow;
+using TavikUI::NotifyRowEnd;
+
+namespace {
+
+const wchar_t kSkinFile[] = L"tavikUnInstall\\UnInstallDlg.xml";
+const wchar_t kSkinResource[] = L"#102";
+const UINT kWindowIconId = 101;
+const int kProgressEnd = 100;
+
+const NotifyMapEntry* UninstallerRows() {
+    static const NotifyMapEntry rows[] = {
+        NotifyRow(L"click", L"StartUnInstallBtn", &CUnInstallDlg::OnStartUninstall),
+        NotifyRow(L"click", L"ExitBtn", &CUnInstallDlg::OnExit),
+        NotifyRowEnd(),
+    };
+    return rows;
+}
+
+}  // namespace
+
+CUnInstallDlg::CUnInstallDlg()
+    : CXMLWnd(kSkinFile), progressCounter_(0), operationOwner_(nullptr), worker_(nullptr) {}
+
+CUnInstallDlg::~CUnInstallDlg() { WaitForWorker(); }
+
+const TavikUI::NotifyMap* CUnInstallDlg::UninstallerNotifyMap() {
+    static const TavikUI::NotifyMap map = {&WindowImplBase::WindowImplBaseNotifyMap, UninstallerRows()};
+    return &map;
+}
+
+const TavikUI::NotifyMap* CUnInstallDlg::NotifyMap() const { return UninstallerNotifyMap(); }
+
+UINT CUnInstallDlg::SkinSourceKind() const { return TavikUI::kSkinFromZipResource; }
+
+const wchar_t* CUnInstallDlg::SkinResourceId() const { return kSkinResource; }
+
+void CUnInstallDlg::WindowReady() {
+    CenterOnOwner();
+    SetWindowIcon(kWindowIconId);
+    SetupShadow();
+    if (CControlUI* version = Manager().FindControlByName(L"AppVersion")) {
+        version->SetText(InstallRecord::kProductVersion);
+        if (CControlUI* finishVersion = Manager().FindControlByName(L"AppVersionFinsh")) {
+            finishVersion->SetText(InstallRecord::kProductVersion);
+        }
+    }
+    // A later copy finds this window by the property and brings it forward.
+    SetPropW(Handle(), kInstanceName, reinterpret_cast<HANDLE>(1));
+}
+
+void CUnInstallDlg::SetupShadow() {
+    const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+    SetWindowLongW(Handle(), GWL_STYLE, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    shadow_.AttachShadow(Handle());
+    shadow_.SetSize(4);
+    if (shadow_.IsShown()) shadow_.RedrawShadow(Handle());
+    shadow_.SetOffset(0, 0);
+    if (shadow_.IsShown()) shadow_.RedrawShadow(Handle());
+}
+
+LRESULT CUnInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCLBUTTONDBLCLK:
+        // The caption neither maximises nor restores.
+        return 0;
+    case WM_TIMER:
+        if (wParam == kProgressTimerId) AdvanceProgress();
+        break;
+    case kShowPageMessage:
+        ShowPage(static_cast<int>(wParam));
+        return 0;
+    default:
+        break;
+    }
+    return WindowImplBase::RouteWindowMessage(message, wParam, lParam);
+}
+
+void CUnInstallDlg::AdvanceProgress() {
+    ++progressCounter_;
+    CControlUI* control = Manager().FindControlByName(L"InstallProgress");
+    if (auto* progress = control ? static_cast<TavikUI::CProgressUI*>(control->InterfaceByName(L"Progress")) : nullptr) {
+        progress->SetCurrentValue(progressCounter_);
+    }
+    if (progressCounter_ >= kProgressEnd) KillTimer(Handle(), kProgressTimerId);
+}
+
+void CUnInstallDlg::ShowPage(int page) {
+    CControlUI* tab = Manager().FindControlByName(L"FunctionTab");
+    if (auto* layout = tab ? static_cast<TavikUI::CTabLayoutUI*>(tab->InterfaceByName(L"TabLayout")) : nullptr) {
+        layout->SelectTab(page);
+    }
+}
+
+void CUnInstallDlg::OnStartUninstall(NotifyMessage& /*message*/) {
+    // A second click before the worker has switched the page starts nothing.
+    if (worker_) return;
+    progressCounter_ = 0;
+    SetTimer(Handle(), kProgressTimerId, kProgressTimerMs, nullptr);
+    operationOwner_ = Handle();
+    worker_ = CreateThread(nullptr, 0, &CUnInstallDlg::UninstallThreadProc, this, 0, nullptr);
+    // Without a worker nothing runs: the start page stays for another try.
+    if (!worker_) KillTimer(Handle(), kProgressTimerId);
+}
+
+void CUnInstallDlg::OnExit(NotifyMessage& /*message*/) { CloseWithCode(1); }
+
+DWORD WINAPI CUnInstallDlg::UninstallThreadProc(void* window) {
+    auto* self = static_cast<CUnInstallDlg*>(window);
+    const HWND target = self->operationOwner_;
+    PostMessageW(target, kShowPageMessage, kProgressPage, 0);
+    if (InstallRecord::ReadInstalledVersion() != 0) {
+        self->DoUninstall();
+    }
+    PostMessageW(target, kShowPageMessage, kFinishPage, 0);
+    return 0;
+}
+
+void CUnInstallDlg::WaitForWorker() {
+    if (!worker_) return;
+    // The sequence's own waits bound it: at most eight driver removals of
+    // two minutes each, then the shell's file moves.
+    WaitForSingleObject(worker_, INFINITE);
+    CloseHandle(worker_);
+    worker_ = nullptr;
+}
+
+}  // namespace TavikUninstall

@@ -1,0 +1,34 @@
+// The uninstall steps that need no window: reading the registered install
+// folder, deleting the registration values and removing one driver package
+// through the driver package installer.
+#pragma once
+
+#include <windows.h>
+
+#include "WideString.h"
+
+namespace TavikUninstall {
+
+// How long one run of the driver package installer is waited for.
+constexpr DWORD kDpinstWaitMs = 120000;
+
+// The registered install folder, ending with a back slash; empty when there
+// is no registration or it names no folder.
+TavikUI::CWideString ReadInstallFolder();
+
+// Deletes the eight registration values in their order; the key stays.
+// False when the key is missing or a value cannot be deleted (the values
+// before it are gone, the later ones stay).
+bool DeleteUninstallValues();
+
+// Runs the driver package installer to remove one package and waits for it
+// (at most kDpinstWaitMs). False when it does not start.
+bool RunDpinstUninstall(const wchar_t* installerPath, const wchar_t* packagePath);
+
+// Removes the packages with the installer of `driverFolder` (a folder of the
+// install folder, such as "Driver\\x86\\"), in their order; the first that
+// fails to start stops the removal with false.
+bool RemoveDriverPackages(const TavikUI::CWideString& installFolder, const wchar_t* driverFolder,
+                          const wchar_t* installerFolder, const wchar_t* const* packages, size_t packageCount);
+
+}  // namespace TavikUninstall
