@@ -7,11 +7,6 @@
 #include "WindowManager.h"
 
 namespace TavikUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
-}  // namespace
 
 CDateTimeUI::CDateTimeUI() : time_(), updateMode_(kShowStoredDate), picker_(nullptr) {
     GetLocalTime(&time_);

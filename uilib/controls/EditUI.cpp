@@ -18,8 +18,6 @@ const DWORD kWhite = 0xFFFFFFFFu;
 // asks for.
 const int kDesiredHeightMargin = 6;
 
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 }  // namespace
 
 CEditUI::CEditUI()

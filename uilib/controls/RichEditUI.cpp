@@ -21,7 +21,6 @@ const UINT kUnicodeCodePage = 1200;
 
 POINT PointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
 // The engine takes the mouse messages up to the extra buttons' double click
 // and the keyboard messages up to WM_KEYLAST as older headers define it.
 bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_XBUTTONDBLCLK; }

@@ -15,8 +15,6 @@ const UINT kSliderTextStyle = DT_CENTER | DT_SINGLELINE;
 const WORD kWheelLineUp = 0;
 const WORD kWheelLineDown = 1;
 
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 }  // namespace
 
 CSliderUI::CSliderUI()

@@ -13,8 +13,6 @@ const int kSidePadding = 2;
 // The measuring rectangle's open height.
 const int kMeasureHeight = 9999;
 
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 }  // namespace
 
 CTextUI::CTextUI() : linkCount_(0), hotLink_(-1) {
