@@ -5,10 +5,18 @@
 #include "ButtonUI.h"
 #include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
+#include "ComboBoxUI.h"
+#include "ComboUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
 #include "HorizontalLayoutUI.h"
 #include "LabelUI.h"
+#include "ListContainerElementUI.h"
+#include "ListHeaderItemUI.h"
+#include "ListHeaderUI.h"
+#include "ListLabelElementUI.h"
+#include "ListTextElementUI.h"
+#include "ListUI.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
 #include "ScrollBarUI.h"
@@ -37,9 +45,9 @@ struct TagRow {
 // by the linker.
 const TagRow kTagTable[] = {
     {L"Edit", nullptr},
-    {L"List", nullptr},
+    {L"List", Make<CListUI>},
     {L"Text", nullptr},
-    {L"Combo", nullptr},
+    {L"Combo", Make<CComboUI>},
     {L"Label", Make<CLabelUI>},
     {L"Flash", nullptr},
     {L"Button", Make<CButtonUI>},
@@ -50,22 +58,22 @@ const TagRow kTagTable[] = {
     {L"Progress", Make<CProgressUI>},
     {L"RichEdit", nullptr},
     {L"CheckBox", Make<CCheckBoxUI>},
-    {L"ComboBox", nullptr},
+    {L"ComboBox", Make<CComboBoxUI>},
     {L"DateTime", nullptr},
     {L"TreeView", nullptr},
     {L"Container", Make<CContainerUI>},
     {L"TabLayout", Make<CTabLayoutUI>},
     {L"ScrollBar", Make<CScrollBarUI>},
-    {L"ListHeader", nullptr},
+    {L"ListHeader", Make<CListHeaderUI>},
     {L"TileLayout", Make<CTileLayoutUI>},
     {L"WebBrowser", nullptr},
     {L"ChildLayout", Make<CChildLayoutUI>},
     {L"VerticalLayout", Make<CVerticalLayoutUI>},
-    {L"ListHeaderItem", nullptr},
-    {L"ListTextElement", nullptr},
+    {L"ListHeaderItem", Make<CListHeaderItemUI>},
+    {L"ListTextElement", Make<CListTextElementUI>},
     {L"HorizontalLayout", Make<CHorizontalLayoutUI>},
-    {L"ListLabelElement", nullptr},
-    {L"ListContainerElement", nullptr},
+    {L"ListLabelElement", Make<CListLabelElementUI>},
+    {L"ListContainerElement", Make<CListContainerElementUI>},
 };
 
 }  // namespace
