@@ -172,7 +172,8 @@ bool CListUI::RemoveChild(CControlUI* control) {
         CountColumns();
         return removed;
     }
-    return RemoveChildAt(body_->IndexOfChild(control));
+    // The list's own removal: a subclass's RemoveChildAt may route back here.
+    return CListUI::RemoveChildAt(body_->IndexOfChild(control));
 }
 
 bool CListUI::RemoveChildAt(int index) {

@@ -22,6 +22,7 @@
 #include "ScrollBarUI.h"
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
+#include "TreeViewUI.h"
 #include "VerticalLayoutUI.h"
 
 namespace TavikUI {
@@ -60,7 +61,7 @@ const TagRow kTagTable[] = {
     {L"CheckBox", Make<CCheckBoxUI>},
     {L"ComboBox", Make<CComboBoxUI>},
     {L"DateTime", nullptr},
-    {L"TreeView", nullptr},
+    {L"TreeView", Make<CTreeViewUI>},
     {L"Container", Make<CContainerUI>},
     {L"TabLayout", Make<CTabLayoutUI>},
     {L"ScrollBar", Make<CScrollBarUI>},

@@ -171,7 +171,8 @@ TEST_F(ListWindowTest, KeysAndWheelMoveTheSelectionClickComesBeforeSelect) {
     ClearNotes();
     const POINT point = Middle(L"r4");
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(point.x, point.y));
-    EXPECT_NE(std::find(Notes().begin(), Notes().end(), L"itemactivate:r4"), Notes().end());
+    const NoteList notes = Notes();
+    EXPECT_NE(std::find(notes.begin(), notes.end(), L"itemactivate:r4"), notes.end());
 }
 
 TEST_F(ListWindowTest, RemovingRowsRenumbersAndReselects) {
