@@ -101,8 +101,11 @@ TEST_F(ComboWindowTest, AClickOpensThePopupBelowWithTheRowsAndTheirHeight) {
     EXPECT_EQ(rect.top, 34);
     EXPECT_EQ(rect.bottom - rect.top, 3 * 20 + 4);
     EXPECT_EQ(combo_->ChildAt(0)->Manager(), &combo_->Popup()->Manager());
+    // Enter closes the popup and keeps the selection made in it.
+    PopupKey(VK_DOWN);
     PopupKey(VK_RETURN);
     ASSERT_TRUE(WaitClosed());
+    EXPECT_EQ(combo_->CurrentSelection(), 0);
     EXPECT_EQ(combo_->ChildAt(0)->Manager(), manager_.get());
     EXPECT_EQ(combo_->State() & CComboUI::kPushed, 0u);
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "LabelUI.h"
 #include "ListHeaderUI.h"
 #include "OptionUI.h"
+#include "SkinBuilder.h"
 #include "TreeNodeUI.h"
 #include "TreeViewUI.h"
 
@@ -160,6 +162,19 @@ TEST_F(TreeViewTest, AddingAndRemovingNodesKeepsRowsAndLinksWhole) {
     ASSERT_TRUE(tree_->RemoveChild(Node(L"b1")));
     EXPECT_FALSE(Node(L"b")->HasChildNodes());
     EXPECT_EQ(Rows(), (Names{L"b"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TreeSkinTest, ATreeNodeOutsideATreeStopsOnlyItsLevel) {
+    TavikUI::CSkinBuilder builder;
+    std::unique_ptr<TavikUI::CControlUI> root(builder.Create(
+        L"<Window><Container><TreeNode/><Label/></Container></Window>", nullptr, nullptr, nullptr, nullptr));
+    ASSERT_NE(root, nullptr);
+    auto* container = static_cast<TavikUI::IContainerUI*>(root->InterfaceByName(L"IContainer"));
+    EXPECT_EQ(container->ChildCount(), 0);
 }
 
 }  // namespace
