@@ -1,5 +1,7 @@
 #include "ComboWnd.h"
 
+#include <cwchar>
+
 #include "ComboUI.h"
 #include "ScrollBarUI.h"
 #include "VerticalLayoutUI.h"
@@ -176,15 +178,16 @@ LRESULT CComboWnd::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lPara
             EnsureVisible(selectionAtOpening_);
             PostMessageW(Handle(), WM_KILLFOCUS, 0, 0);
             return 0;
-        } else {
+        }
+        {
             UIEvent event;
             event.type = kEventKeyDown;
             event.keyCharacter = static_cast<uint16_t>(wParam);
             event.timestamp = GetTickCount();
             owner_->HandleEvent(event);
             EnsureVisible(owner_->CurrentSelection());
-            return 0;
         }
+        return 0;
     case WM_LBUTTONUP: {
         const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         CControlUI* control = manager_.FindControlAt(point);
