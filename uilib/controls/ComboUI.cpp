@@ -164,7 +164,15 @@ bool CComboUI::InsertChild(CControlUI* control, int index) {
 bool CComboUI::RemoveChild(CControlUI* control) { return RemoveChildAt(IndexOfChild(control)); }
 
 bool CComboUI::RemoveChildAt(int index) {
-    if (index < 0 || !CContainerUI::RemoveChildAt(index)) {
+    CControlUI* row = ChildAt(index);
+    if (!row) {
+        return false;
+    }
+    if (popup_) {
+        popup_->ForgetRow(row);
+    }
+    // The container's own removal: its RemoveChildAt would come back here.
+    if (!CContainerUI::RemoveChild(row)) {
         return false;
     }
     RenumberRows(index, ChildCount() - 1);
@@ -179,6 +187,9 @@ bool CComboUI::RemoveChildAt(int index) {
 
 void CComboUI::RemoveAllChildren() {
     currentSelection_ = -1;
+    if (popup_) {
+        popup_->ForgetRow(nullptr);
+    }
     CContainerUI::RemoveAllChildren();
 }
 

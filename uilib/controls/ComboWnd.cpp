@@ -110,6 +110,17 @@ void CComboWnd::ReturnRows() {
     owner_->AttachToManager(owner_->Manager(), owner_->Parent(), false);
 }
 
+void CComboWnd::ForgetRow(CControlUI* row) {
+    if (!layout_ || rowsReturned_) {
+        return;
+    }
+    if (row) {
+        layout_->RemoveChild(row);
+    } else {
+        layout_->RemoveAllChildren();
+    }
+}
+
 void CComboWnd::DestroyForGoneOwner() {
     ReturnRows();
     owner_ = nullptr;

@@ -13,6 +13,7 @@
 namespace TavikUI {
 
 class CComboUI;
+class CControlUI;
 class CVerticalLayoutUI;
 
 class CComboWnd : public CWindowWnd {
@@ -36,6 +37,9 @@ public:
     int SelectionAtOpening() const { return selectionAtOpening_; }
     // Scrolls the layout so the row shows (nothing without a selection).
     void EnsureVisible(int index);
+    // A row (or with null every row) leaves the combo while the popup shows
+    // it: the layout lets go of it first.
+    void ForgetRow(CControlUI* row);
     // The combo is going: the rows return to it and the window is destroyed
     // without touching the combo further.
     void DestroyForGoneOwner();

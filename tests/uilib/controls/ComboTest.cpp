@@ -18,6 +18,7 @@
 #include "ListLabelElementUI.h"
 #include "ListUI.h"
 #include "SkinBuilder.h"
+#include "VerticalLayoutUI.h"
 
 using ControlsTests::CountNear;
 using ControlsTests::Rgb;
@@ -138,8 +139,12 @@ TEST_F(ComboWindowTest, KeysMoveTheSelectionEnterKeepsItEscapeRestoresIt) {
     EXPECT_EQ(combo_->CurrentSelection(), 0);
     EXPECT_EQ(SelectParams(), (std::vector<std::pair<WPARAM, LPARAM>>{{1, 0}, {2, 1}, {0, 2}}));
 
-    // Keys and the wheel move, a click on a row selects it and closes.
+    // Keys and the wheel move, a click on a row selects it and closes; a
+    // row removed meanwhile leaves the popup too.
+    ASSERT_TRUE(combo_->AddChild(new TavikUI::CListLabelElementUI()));
     Open();
+    ASSERT_TRUE(combo_->RemoveChildAt(3));
+    EXPECT_EQ(combo_->Popup()->Layout()->ChildCount(), 3);
     PopupKey(VK_DOWN);
     SendMessageW(PopupWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
     EXPECT_EQ(combo_->CurrentSelection(), 2);
