@@ -6,6 +6,8 @@
 #include "ButtonUI.h"
 #include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
+#include "ComboBoxUI.h"
+#include "ComboUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
 #include "DateTimeUI.h"
@@ -13,6 +15,12 @@
 #include "FlashUI.h"
 #include "HorizontalLayoutUI.h"
 #include "LabelUI.h"
+#include "ListContainerElementUI.h"
+#include "ListHeaderItemUI.h"
+#include "ListHeaderUI.h"
+#include "ListLabelElementUI.h"
+#include "ListTextElementUI.h"
+#include "ListUI.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
 #include "RichEditUI.h"
@@ -21,6 +29,7 @@
 #include "TabLayoutUI.h"
 #include "TextUI.h"
 #include "TileLayoutUI.h"
+#include "TreeViewUI.h"
 #include "VerticalLayoutUI.h"
 #include "WebBrowserUI.h"
 
@@ -45,9 +54,9 @@ struct TagRow {
 // by the linker.
 const TagRow kTagTable[] = {
     {L"Edit", Make<CEditUI>},
-    {L"List", nullptr},
+    {L"List", Make<CListUI>},
     {L"Text", Make<CTextUI>},
-    {L"Combo", nullptr},
+    {L"Combo", Make<CComboUI>},
     {L"Label", Make<CLabelUI>},
     {L"Flash", Make<CFlashUI>},
     {L"Button", Make<CButtonUI>},
@@ -58,22 +67,22 @@ const TagRow kTagTable[] = {
     {L"Progress", Make<CProgressUI>},
     {L"RichEdit", Make<CRichEditUI>},
     {L"CheckBox", Make<CCheckBoxUI>},
-    {L"ComboBox", nullptr},
+    {L"ComboBox", Make<CComboBoxUI>},
     {L"DateTime", Make<CDateTimeUI>},
-    {L"TreeView", nullptr},
+    {L"TreeView", Make<CTreeViewUI>},
     {L"Container", Make<CContainerUI>},
     {L"TabLayout", Make<CTabLayoutUI>},
     {L"ScrollBar", Make<CScrollBarUI>},
-    {L"ListHeader", nullptr},
+    {L"ListHeader", Make<CListHeaderUI>},
     {L"TileLayout", Make<CTileLayoutUI>},
     {L"WebBrowser", Make<CWebBrowserUI>},
     {L"ChildLayout", Make<CChildLayoutUI>},
     {L"VerticalLayout", Make<CVerticalLayoutUI>},
-    {L"ListHeaderItem", nullptr},
-    {L"ListTextElement", nullptr},
+    {L"ListHeaderItem", Make<CListHeaderItemUI>},
+    {L"ListTextElement", Make<CListTextElementUI>},
     {L"HorizontalLayout", Make<CHorizontalLayoutUI>},
-    {L"ListLabelElement", nullptr},
-    {L"ListContainerElement", nullptr},
+    {L"ListLabelElement", Make<CListLabelElementUI>},
+    {L"ListContainerElement", Make<CListContainerElementUI>},
 };
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include "ControlFactory.h"
 #include "ControlUI.h"
 #include "ControlValueText.h"
+#include "HorizontalLayoutUI.h"
+#include "TreeNodeUI.h"
+#include "TreeViewUI.h"
 #include "UIRect.h"
 #include "WindowManager.h"
 
@@ -268,6 +271,12 @@ CControlUI* CSkinBuilder::CreateControls(const CSkinXmlNode& node, CControlUI* p
             }
             continue;
         }
+        if (Is(tag, L"TreeNode")) {
+            if (!BuildTreeNode(element, parent, manager)) {
+                return nullptr;
+            }
+            continue;
+        }
         CControlUI* control = MakeControl(tag);
         if (!control) {
             continue;
@@ -279,7 +288,14 @@ CControlUI* CSkinBuilder::CreateControls(const CSkinXmlNode& node, CControlUI* p
                 return AbandonLevel(result, parent);
             }
         }
-        if (parent) {
+        if (parent && parent->InterfaceByName(L"TreeNode")) {
+            // A node's parts live in its row layout.
+            auto* node = static_cast<CTreeNodeUI*>(parent->InterfaceByName(L"TreeNode"));
+            if (!node->RowLayout()->AddChild(control)) {
+                delete control;
+                continue;
+            }
+        } else if (parent) {
             if (!containerLooked) {
                 container = static_cast<IContainerUI*>(parent->InterfaceByName(L"IContainer"));
                 containerLooked = true;
@@ -315,6 +331,45 @@ CControlUI* CSkinBuilder::CreateControls(const CSkinXmlNode& node, CControlUI* p
         }
     }
     return result;
+}
+
+bool CSkinBuilder::BuildTreeNode(const CSkinXmlNode& element, CControlUI* parent, CWindowManager* manager) {
+    // A node at the top level has no tree to join: it is skipped.
+    if (!parent) {
+        return true;
+    }
+    auto* parentNode = static_cast<CTreeNodeUI*>(parent->InterfaceByName(L"TreeNode"));
+    auto* node = new CTreeNodeUI();
+    if (parentNode) {
+        if (!parentNode->AddChild(node)) {
+            delete node;
+            return true;
+        }
+    } else {
+        auto* treeView = static_cast<CTreeViewUI*>(parent->InterfaceByName(L"TreeView"));
+        if (!treeView) {
+            delete node;
+            return false;
+        }
+        if (!treeView->AddNode(node)) {
+            delete node;
+            return true;
+        }
+    }
+    // The node stays attached: the window attaches the whole tree later.
+    if (manager) {
+        node->AttachToManager(manager, nullptr, false);
+        if (const wchar_t* defaults = manager->DefaultAttributesFor(L"TreeNode")) {
+            node->ApplyAttributeString(defaults);
+        }
+    }
+    for (int i = 0; i < element.AttributeCount(); ++i) {
+        node->ApplyAttribute(element.AttributeName(i), element.AttributeValue(i));
+    }
+    if (element.HasChildren()) {
+        CreateControls(element, node, manager);
+    }
+    return true;
 }
 
 void CSkinBuilder::BuildInclude(const CSkinXmlNode& include, CControlUI* parent, CWindowManager* manager) {

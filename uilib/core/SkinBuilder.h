@@ -74,6 +74,9 @@ private:
     void ApplyResourceElements(CWindowManager& manager) const;
     void ApplyWindowAttributes(CWindowManager& manager) const;
     void BuildInclude(const CSkinXmlNode& include, CControlUI* parent, CWindowManager* manager);
+    // A "TreeNode" element: added to its parent node or tree view, then its
+    // attributes and children. False when the parent can hold no node.
+    bool BuildTreeNode(const CSkinXmlNode& element, CControlUI* parent, CWindowManager* manager);
     CControlUI* MakeControl(const wchar_t* tag) const;
     // Ends a build stopped by an include failure: controls that no parent
     // took are deleted. Answers null.
