@@ -14,8 +14,6 @@ const int kComboTextMargin = 12;
 // The popup's default maximum height.
 const int kDropBoxHeight = 150;
 
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 }  // namespace
 
 CComboUI::CComboUI()

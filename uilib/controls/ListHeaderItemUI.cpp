@@ -14,8 +14,6 @@ const int kMinimumColumnWidth = 16;
 // Room around the default font a header item without a declared height keeps.
 const int kHeaderItemTextMargin = 14;
 
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
 }  // namespace
 
 CListHeaderItemUI::CListHeaderItemUI()

@@ -210,8 +210,6 @@ protected:
         }
     }
 
-    static bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
     // The row's background in its state, from the owner's style record.
     void PaintRowBackground(HDC dc) {
         if (!owner_) {

@@ -9,11 +9,6 @@
 #include "WindowManager.h"
 
 namespace TavikUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
-
-}  // namespace
 
 CListUI::CListUI()
     : scrollSelect_(false),
