@@ -1,0 +1,206 @@
+// The flashing tool's main window: a skinned window built from
+// "tavik\\tavikDownloadDlg.xml" that owns the Qualcomm engine, the package
+// configuration and one job thread. The two long jobs (the package check and
+// the download) run on that thread; every change they make to a control is
+// handed to the UI thread by message, so only the UI thread touches the
+// control tree. Reports of the configuration, the engine and the MediaTek
+// library arrive through static callbacks that find the window through one
+// process-wide pointer.
+#pragma once
+
+// PhoneConfig.h brings <windows.h> first so SendMessage is spelled alike
+// everywhere.
+#include "PhoneConfig.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "DownloadMessage.h"
+#include "LogFile.h"
+#include "QcomDownloader.h"
+#include "ScopedHandle.h"
+#include "ShadowWindow.h"
+#include "WideString.h"
+#include "XMLWnd.h"
+
+// The window's pages, by tab layout and page index.
+namespace TavikPage {
+constexpr int kIntroduction = 0;
+constexpr int kWorkArea = 1;
+
+constexpr int kFunctionChoosePackage = 0;
+constexpr int kFunctionConnecting = 1;
+constexpr int kFunctionProgress = 2;
+constexpr int kFunctionFailed = 3;
+constexpr int kFunctionSucceeded = 4;
+
+constexpr int kPathBrowseButton = 0;
+constexpr int kPathCheckPercent = 1;
+
+constexpr int kStatusText = 0;
+constexpr int kStatusInvalidPackage = 1;
+constexpr int kStatusUserDataChoice = 2;
+
+constexpr int kQcomWaiting = 0;
+constexpr int kQcomMatching = 1;
+constexpr int kQcomVersionError = 2;
+constexpr int kQcomTimeOut = 3;
+constexpr int kQcomConnectError = 4;
+constexpr int kMtkWaiting = 5;
+constexpr int kMtkMatching = 6;
+constexpr int kMtkVersionError = 7;
+constexpr int kMtkTimeOut = 8;
+constexpr int kMtkConnectError = 9;
+}  // namespace TavikPage
+
+// Status text colours (0xAARRGGBB).
+constexpr DWORD kStatusGreen = 0xFF00FF00;
+constexpr DWORD kStatusBlack = 0xFF000000;
+constexpr DWORD kStatusRed = 0xFFFF0000;
+
+// Posted by the help menu's about entry: the main window shows the about box.
+constexpr UINT kShowAboutMessage = WM_USER + 0x100;
+// Carries one control change from another thread to the UI thread; lParam
+// owns a heap-held std::function.
+constexpr UINT kUiChangeMessage = WM_APP + 0x40;
+
+class CTavikDownloadDlg : public TavikUI::CXMLWnd {
+public:
+    // A job of the job thread: a member operation answering 1 on success.
+    using Job = int (CTavikDownloadDlg::*)();
+
+    CTavikDownloadDlg();
+    ~CTavikDownloadDlg() override;
+
+    LRESULT RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void WindowReady() override;
+
+    // Click handlers of the notify map.
+    virtual void OnSelectSoftPathBtn(TavikUI::NotifyMessage& message);
+    virtual void OnHelpBtn(TavikUI::NotifyMessage& message);
+    virtual void OnStartNetBtn(TavikUI::NotifyMessage& message);
+    virtual void OnBackBtn(TavikUI::NotifyMessage& message);
+    virtual void OnConfirmSoftwareBtn(TavikUI::NotifyMessage& message);
+    virtual void QueueDownloadJob(TavikUI::NotifyMessage& message);
+    virtual void OnSaveUserData(TavikUI::NotifyMessage& message);
+    virtual void OnSaveProductionData(TavikUI::NotifyMessage& message);
+
+    const TavikUI::NotifyMap* NotifyMap() const override;
+    static const TavikUI::NotifyMap* MainDialogNotifyMap();
+
+    // --- Job slot ------------------------------------------------------------
+    // Stores the job and wakes the job thread. False, changing nothing, while
+    // a job runs (one slot, no queue: a second click does not run it twice).
+    bool QueueJob(Job job);
+
+    // --- Package check ----------------------------------------------------------
+    // A folder the user chose: a new one resets the package state; an empty
+    // one (cancelled) or the stored one changes nothing.
+    void ChooseSoftwareFolder(const std::wstring& chosen);
+    // Stores the folder whole and shows it in "SelectSoftPathEdit".
+    void SetSoftwarePath(const std::wstring& folder);
+    std::wstring BrowseSoftwareFolder();
+    void EnableConfirmButton(bool enable);
+    int CheckSoftwarePackageJob();
+    bool CheckSoftwarePathSet();
+    void SetPhonePicture(const std::wstring& file);
+    void PlaySoftwareReadyAnimation();
+
+    // --- Download (tool/app/TavikDownloadDlgDownload.cpp) -----------------------
+    int DownloadJob();
+    bool PrepareDownload();
+    bool InitMtkDownload();
+    bool ConnectQcomPhone();
+    bool ConnectMtkPhone();
+    bool CheckPhoneVersion();
+    bool CheckQcomPhoneVersion();
+    bool CheckMtkPhoneVersion();
+    bool DownloadQcom();
+    bool DownloadMtk();
+    void ShowVersionError(const std::wstring& modelName);
+    void OnDownloadFailed();
+    bool LoadMtkDownloadDll();
+    // At close: the library's last release call, then the library is freed.
+    void ReleaseMtkLibrary();
+
+    // --- Menu and message windows (SkinMenu.cpp, MessageDlg.cpp) -----------------
+    // Runs a message window modally and answers the clicked control's name.
+    TavikUI::CWideString ShowMessageDlg(const wchar_t* skinFile);
+    void ShowHelpMenu();
+
+    // --- Reports and log -----------------------------------------------------------
+    static void OnCheckMessage(const DownloadMessage* message);
+    static void OnDownloadMessage(const DownloadMessage* message);
+    static void OnMtkMessage(const DownloadMessage* message);
+    static void OnQmslText(void* handle, const char* text, uint16_t length);
+    void ReportCheckStatus(const DownloadMessage& message);
+    void ReportDownloadStatus(const DownloadMessage& message);
+    void ShowStatusText(const std::wstring& text, DWORD color);
+    void SetCheckPercent(int percent);
+    bool CreateLogFile();
+    void AppendLogLine(const std::wstring& text);
+
+    // The main window of the process, or null before construction and from
+    // the start of an accepted close.
+    static CTavikDownloadDlg* MainWindow();
+
+protected:
+    bool ConfirmClose();
+    void WindowDestroy();
+    void SetupShadow();
+
+    // --- Control changes --------------------------------------------------------
+    // Runs the change at once on the UI thread; from any other thread posts it
+    // to the UI thread (changes keep their order). Dropped when the window is
+    // gone.
+    void RunOnUiThread(std::function<void()> change);
+    // Each finds the control by name and does nothing when the skin lacks it.
+    // They post themselves when called off the UI thread.
+    void SelectPage(const wchar_t* tabLayout, int index);
+    void SetControlText(const wchar_t* control, const std::wstring& text);
+    void SetControlTextColor(const wchar_t* control, DWORD color);
+    void SetControlEnabled(const wchar_t* control, bool enabled);
+    void SetControlVisible(const wchar_t* control, bool visible);
+    void SetControlBackgroundImage(const wchar_t* control, const std::wstring& image);
+    void SelectOption(const wchar_t* control);
+    void SetRingProgress(const wchar_t* control, int value);
+    // "IntroductionTab" page 1 and, when the skin has it, the "FunctionTab" page.
+    void ShowWorkPage(int functionPage);
+
+    bool OnUiThread() const;
+    std::wstring SoftwareFolder() const;
+    std::wstring ExpectedVersion() const;
+
+    static DWORD WINAPI WorkerThreadProc(void* window);
+    void RunJobs();
+    // The whole close of the job thread: run flag 0, wake it, wait for it
+    // (bounded, pumping messages) and run the changes it posted.
+    void StopJobThread(DWORD waitMs);
+    void RunPostedChanges();
+
+    // Fields, in the order the window keeps them.
+    TavikUI::CWideString softwareFolder_;   // guarded by stateLock_
+    int32_t platform_ = PLATFORM_NONE;
+    CQcomDownloader qcom_;
+    CPhoneConfig config_;
+    HMODULE mtkLibrary_ = nullptr;
+    TavikUI::CShadowWindow shadow_;
+    DownloadMessage ownReport_ = {};
+    CScopedHandle jobEvent_;
+    int32_t runFlag_ = 1;
+    Job queuedJob_ = nullptr;               // guarded by stateLock_
+    std::atomic<int32_t> packageReady_{0};
+    TavikUI::CWideString phoneName_;        // guarded by stateLock_
+    TavikUI::CWideString expectedVersion_;  // guarded by stateLock_
+    CLogFile log_;
+    std::atomic<int32_t> workInProgress_{0};
+
+    // The job thread and the UI thread.
+    CScopedHandle jobThread_;
+    DWORD uiThreadId_ = 0;
+    std::atomic<bool> jobRunning_{false};
+    mutable std::mutex stateLock_;
+};
