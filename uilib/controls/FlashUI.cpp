@@ -30,7 +30,7 @@ private:
 
 }  // namespace
 
-CFlashUI::CFlashUI() : player_(nullptr), references_(0), eventPoint_(nullptr), eventCookie_(0), handler_(nullptr) {
+CFlashUI::CFlashUI() : player_(nullptr), references_(0), handler_(nullptr) {
     CLSID clsid = GUID_NULL;
     CLSIDFromString(kClsidShockwaveFlashText, &clsid);
     SetClsid(clsid);
@@ -81,32 +81,11 @@ void CFlashUI::ReleaseControl() {
 }
 
 void CFlashUI::ConnectEvents() {
-    if (!player_) {
-        return;
-    }
-    IConnectionPointContainer* container = nullptr;
-    if (FAILED(player_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) {
-        return;
-    }
-    IConnectionPoint* point = nullptr;
-    if (SUCCEEDED(container->FindConnectionPoint(kDiidShockwaveFlashEvents, &point))) {
-        if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(this), &eventCookie_))) {
-            eventPoint_ = point;
-        } else {
-            point->Release();
-        }
-    }
-    container->Release();
+    events_.Connect(player_, kDiidShockwaveFlashEvents, static_cast<IDispatch*>(this));
 }
 
 void CFlashUI::DisconnectEvents() {
-    if (!eventPoint_) {
-        return;
-    }
-    eventPoint_->Unadvise(eventCookie_);
-    eventPoint_->Release();
-    eventPoint_ = nullptr;
-    eventCookie_ = 0;
+    events_.Disconnect();
 }
 
 HRESULT STDMETHODCALLTYPE CFlashUI::QueryInterface(REFIID iid, void** object) {

@@ -6,6 +6,7 @@
 #include <ocidl.h>
 
 #include "ActiveXUI.h"
+#include "EventSinkLink.h"
 #include "FlashHandler.h"
 #include "UIInterfaces.h"
 
@@ -64,8 +65,7 @@ private:
 
     IShockwaveFlash* player_;
     LONG references_;
-    IConnectionPoint* eventPoint_;
-    DWORD eventCookie_;
+    CEventSinkLink events_;
     IFlashHandler* handler_;
 };
 

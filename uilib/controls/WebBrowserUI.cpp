@@ -29,8 +29,6 @@ NoWebBrowserHandler& NoHandler() {
 CWebBrowserUI::CWebBrowserUI()
     : browser_(nullptr),
       references_(0),
-      eventPoint_(nullptr),
-      eventCookie_(0),
       handler_(nullptr),
       autoNavigate_(false) {
     CLSID clsid = GUID_NULL;
@@ -94,32 +92,11 @@ void CWebBrowserUI::ReleaseControl() {
 }
 
 void CWebBrowserUI::ConnectEvents() {
-    if (!browser_) {
-        return;
-    }
-    IConnectionPointContainer* container = nullptr;
-    if (FAILED(browser_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) {
-        return;
-    }
-    IConnectionPoint* point = nullptr;
-    if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point))) {
-        if (SUCCEEDED(point->Advise(static_cast<IDispatch*>(this), &eventCookie_))) {
-            eventPoint_ = point;
-        } else {
-            point->Release();
-        }
-    }
-    container->Release();
+    events_.Connect(browser_, DIID_DWebBrowserEvents2, static_cast<IDispatch*>(this));
 }
 
 void CWebBrowserUI::DisconnectEvents() {
-    if (!eventPoint_) {
-        return;
-    }
-    eventPoint_->Unadvise(eventCookie_);
-    eventPoint_->Release();
-    eventPoint_ = nullptr;
-    eventCookie_ = 0;
+    events_.Disconnect();
 }
 
 void CWebBrowserUI::Navigate(const wchar_t* url) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "ActiveXUI.h"
+#include "EventSinkLink.h"
 #include "UIInterfaces.h"
 #include "WebBrowserHandler.h"
 #include "WideString.h"
@@ -112,8 +113,7 @@ private:
     IWebBrowser2* browser_;
     LONG references_;
     // The browser's DWebBrowserEvents2 connection point while connected.
-    IConnectionPoint* eventPoint_;
-    DWORD eventCookie_;
+    CEventSinkLink events_;
     CWideString homePage_;
     IWebBrowserHandler* handler_;
     bool autoNavigate_;
