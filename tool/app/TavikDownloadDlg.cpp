@@ -126,6 +126,8 @@ LRESULT CTavikDownloadDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARA
     case kShowAboutMessage:
         ShowMessageDlg(L"tavik\\AboutBox.xml");
         break;
+    case kShowMessageDlgMessage:
+        return AnswerMessageDlgRequest(lParam);
     case kUiChangeMessage: {
         std::unique_ptr<std::function<void()>> change(reinterpret_cast<std::function<void()>*>(lParam));
         if (change && *change) {
@@ -185,6 +187,8 @@ void CTavikDownloadDlg::RunJobs() {
             (this->*job)();
         }
         jobRunning_ = false;
+        // Only now, with the slot free, may a retry button appear.
+        ShowDownloadOutcome();
     }
 }
 
