@@ -57,7 +57,9 @@ bool CLogFile::AppendLine(const std::wstring& text) {
     if (path_.empty()) {
         return false;
     }
-    FILE* file = _wfopen(path_.c_str(), L"a+");
+    // Binary: the line carries its own "\r\n", which text mode would turn
+    // into "\r\r\n".
+    FILE* file = _wfopen(path_.c_str(), L"ab+");
     if (!file) {
         return false;
     }

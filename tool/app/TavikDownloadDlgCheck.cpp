@@ -13,8 +13,9 @@ namespace {
 
 const wchar_t kFolderDialogTitle[] = L"请选择资源包目录";
 // BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_UAHINT |
-// BIF_NONEWFOLDERBUTTON | BIF_BROWSEFORCOMPUTER
-constexpr UINT kFolderDialogFlags = 0x1351;
+// BIF_NONEWFOLDERBUTTON. Not BIF_BROWSEFORCOMPUTER: a dialog that accepts
+// only computers refuses every package folder.
+constexpr UINT kFolderDialogFlags = 0x0351;
 
 const wchar_t kConfirmText[] = L"确定";
 const wchar_t kStartFlashText[] = L"开始刷机";

@@ -1,0 +1,216 @@
+#include "AppTestSupport.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "LabelUI.h"
+#include "OptionUI.h"
+#include "ShadowWindow.h"
+#include "TabLayoutUI.h"
+#include "WindowManager.h"
+
+namespace apptest {
+
+using TavikUI::CControlUI;
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpPending();
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpPending() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!TavikUI::CWindowManager::PreTranslateAll(&message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+std::wstring SamplePackage(const std::wstring& name) {
+    return testsupport::FixturesDir() + L"\\packages\\" + name;
+}
+
+std::wstring ProgramFolder() { return testsupport::ProgramFolder(); }
+
+std::wstring OutputFolder() {
+    const std::wstring folder = ProgramFolder() + L"\\screenshots";
+    testsupport::MakeFolders(folder);
+    return folder;
+}
+
+bool SaveWindowShot(HWND window, const std::wstring& path) {
+    RECT rect = {};
+    if (!GetWindowRect(window, &rect)) {
+        return false;
+    }
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + rowBytes * height;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    bytes.append(static_cast<const char*>(bits), rowBytes * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return testsupport::WriteBytes(path, bytes);
+}
+
+namespace {
+
+}  // namespace
+
+void MainWindowTest::SetUp() {
+    static bool registered = false;
+    if (!registered) {
+        TavikUI::CShadowWindow::RegisterShadowWindowClass(GetModuleHandleW(nullptr));
+        TavikUI::CWindowManager::SetModuleInstance(GetModuleHandleW(nullptr));
+        TavikUI::CWindowManager::SetSkinArchive(L"tavik.Data", false);
+        registered = true;
+    }
+    scratch_ = std::make_unique<testsupport::ScratchFolder>(L"apptest");
+    ASSERT_TRUE(scratch_->Created());
+}
+
+void MainWindowTest::TearDown() {
+    if (window_) {
+        CloseWindow();
+    }
+    scratch_.reset();
+}
+
+void MainWindowTest::OpenWindow() {
+    window_ = std::make_unique<TestableDownloadDlg>();
+    ASSERT_NE(window_->CreateNativeWindow(nullptr, L"tavikDownloadDlg", 0x10CE0000, WS_EX_WINDOWEDGE, CW_USEDEFAULT,
+                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT),
+              nullptr);
+    Repaint();
+}
+
+void MainWindowTest::CloseWindow() {
+    const HWND handle = window_->Handle();
+    if (handle && IsWindow(handle)) {
+        window_->SetWorkInProgress(false);
+        PostMessageW(handle, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(PumpUntil([handle] { return !IsWindow(handle); }));
+    }
+    window_.reset();
+}
+
+CControlUI* MainWindowTest::Control(const wchar_t* name) { return window_->Manager().FindControlByName(name); }
+
+std::wstring MainWindowTest::Text(const wchar_t* name) {
+    CControlUI* control = Control(name);
+    return control ? control->Text().Text() : L"<missing>";
+}
+
+int MainWindowTest::Page(const wchar_t* tabLayout) {
+    CControlUI* control = Control(tabLayout);
+    auto* tab = control ? static_cast<TavikUI::CTabLayoutUI*>(control->InterfaceByName(L"TabLayout")) : nullptr;
+    return tab ? tab->SelectedIndex() : -100;
+}
+
+bool MainWindowTest::Enabled(const wchar_t* name) {
+    CControlUI* control = Control(name);
+    return control && control->IsEnabled();
+}
+
+bool MainWindowTest::Selected(const wchar_t* option) {
+    CControlUI* control = Control(option);
+    auto* asOption = control ? static_cast<TavikUI::COptionUI*>(control->InterfaceByName(L"Option")) : nullptr;
+    return asOption && asOption->IsSelected();
+}
+
+DWORD MainWindowTest::TextColor(const wchar_t* label) {
+    CControlUI* control = Control(label);
+    auto* asLabel = control ? static_cast<TavikUI::CLabelUI*>(control->InterfaceByName(L"Label")) : nullptr;
+    return asLabel ? asLabel->TextColor() : 0x12345678;
+}
+
+std::wstring MainWindowTest::BackgroundImage(const wchar_t* name) {
+    CControlUI* control = Control(name);
+    return control ? control->BackgroundImage().Text() : L"<missing>";
+}
+
+void MainWindowTest::Repaint() {
+    RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpPending();
+    RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void MainWindowTest::Click(const wchar_t* name) {
+    Repaint();
+    CControlUI* control = Control(name);
+    ASSERT_NE(control, nullptr) << "the skin has no " << testsupport::Utf8(name);
+    const RECT rect = control->Rect();
+    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    SendMessageW(window_->Handle(), WM_MOUSEMOVE, 0, point);
+    SendMessageW(window_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageW(window_->Handle(), WM_LBUTTONUP, 0, point);
+    PumpPending();
+}
+
+void MainWindowTest::Shot(const std::wstring& name) {
+    Repaint();
+    PumpPending();
+    EXPECT_TRUE(SaveWindowShot(window_->Handle(), OutputFolder() + L"\\" + name + L".bmp"));
+}
+
+void MainWindowTest::GoToPackagePage() {
+    Click(L"StartNetBtn");
+    ASSERT_EQ(Page(L"IntroductionTab"), TavikPage::kWorkArea);
+    ASSERT_EQ(Page(L"FunctionTab"), TavikPage::kFunctionChoosePackage);
+}
+
+std::wstring MainWindowTest::CopyPackage(const std::wstring& sample, const std::wstring& name,
+                                         const std::function<void(const std::wstring&)>& change) {
+    const std::wstring folder = scratch_->File(name);
+    EXPECT_TRUE(testsupport::CopyFolderTree(SamplePackage(sample), folder));
+    if (change) {
+        change(folder);
+    }
+    return folder;
+}
+
+void MainWindowTest::CheckPackage(const std::wstring& folder) {
+    window_->ChooseSoftwareFolder(folder);
+    PumpPending();
+    Click(L"ConfirmSoftwareBtn");
+    ASSERT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }, 20000));
+    PumpPending();
+    Repaint();
+}
+
+std::string MainWindowTest::LogText() {
+    return testsupport::ReadBytes(ProgramFolder() + L"\\Log\\tavikLog.log").value_or("<no log>");
+}
+
+}  // namespace apptest

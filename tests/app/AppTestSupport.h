@@ -1,0 +1,88 @@
+// The tool's main window in the test program: the program's own window class
+// built from the packed skin archive beside the test program (laid out like
+// the tool's folder), driven through window messages and named controls, with
+// the message pump the tool's modal loop runs.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ControlUI.h"
+#include "TavikDownloadDlg.h"
+#include "TestFiles.h"
+
+namespace apptest {
+
+// The window with its configuration and flags open to the tests.
+class TestableDownloadDlg : public CTavikDownloadDlg {
+public:
+    const CPhoneConfig& Config() const { return config_; }
+    bool PackageReady() const { return packageReady_ != 0; }
+    bool JobRunning() const { return jobRunning_; }
+    bool WorkInProgress() const { return workInProgress_ != 0; }
+    void SetWorkInProgress(bool work) { workInProgress_ = work ? 1 : 0; }
+    std::wstring PhoneName() const {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        return phoneName_.Text();
+    }
+    std::wstring Expected() const { return ExpectedVersion(); }
+};
+
+// Runs the window's messages (as the modal loop does) until the condition
+// holds or the time is up; answers the condition.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+// Runs the messages that are already waiting.
+void PumpPending();
+
+// A sample package of tests/fixtures/packages.
+std::wstring SamplePackage(const std::wstring& name);
+// The tool's folder: the test program's own.
+std::wstring ProgramFolder();
+// Where the tests leave their screenshots.
+std::wstring OutputFolder();
+// Saves the window's area of the screen as a 24-bit BMP file.
+bool SaveWindowShot(HWND window, const std::wstring& path);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the window as the tool's entry does and lets it paint.
+    void OpenWindow();
+    // Closes it through WM_CLOSE and deletes the object.
+    void CloseWindow();
+
+    TavikUI::CControlUI* Control(const wchar_t* name);
+    std::wstring Text(const wchar_t* name);
+    int Page(const wchar_t* tabLayout);
+    bool Enabled(const wchar_t* name);
+    bool Selected(const wchar_t* option);
+    DWORD TextColor(const wchar_t* label);
+    std::wstring BackgroundImage(const wchar_t* name);
+    // A real mouse click in the middle of the control (the layout is brought
+    // up to date first); fails the test when the skin lacks the control.
+    void Click(const wchar_t* name);
+    // Repaints now, so the layout follows the latest page changes.
+    void Repaint();
+    void Shot(const std::wstring& name);
+
+    // "IntroductionTab" page 1 through the start button.
+    void GoToPackagePage();
+    // A copy of a sample package in the scratch folder, under a name of its
+    // own; `change` may remove or rewrite files of the copy.
+    std::wstring CopyPackage(const std::wstring& sample, const std::wstring& name,
+                             const std::function<void(const std::wstring&)>& change = nullptr);
+    // Stores the folder as a choice does and runs the check to its end.
+    void CheckPackage(const std::wstring& folder);
+    std::string LogText();
+
+    std::unique_ptr<TestableDownloadDlg> window_;
+    std::unique_ptr<testsupport::ScratchFolder> scratch_;
+};
+
+}  // namespace apptest

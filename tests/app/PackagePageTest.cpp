@@ -1,0 +1,245 @@
+// The package page: the folder choice, the check of a package that fits and
+// of packages that do not, and the keep-user-data options.
+#include "AppTestSupport.h"
+
+#include <shlobj.h>
+
+#include <atomic>
+#include <thread>
+
+namespace apptest {
+namespace {
+
+const wchar_t kFailPicture[] = L"PhoneList\\DefPhone_FailSet.png";
+
+class PackagePageTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        OpenWindow();
+        GoToPackagePage();
+    }
+
+    void ExpectInvalidPackagePage() {
+        EXPECT_EQ(Page(L"SelectSoftStatusTab"), TavikPage::kStatusInvalidPackage);
+        EXPECT_EQ(Page(L"SelectSoftPathBtnTab"), TavikPage::kPathBrowseButton);
+        EXPECT_EQ(BackgroundImage(L"PhonePic"), kFailPicture);
+        EXPECT_FALSE(Enabled(L"ConfirmSoftwareBtn"));
+        EXPECT_FALSE(window_->PackageReady());
+        EXPECT_EQ(TextColor(L"SelectSoftStatus"), kStatusRed);
+    }
+
+    // The dialog of the calling thread's window, once it is shown.
+    static HWND WaitForFolderDialog(DWORD uiThread) {
+        for (int i = 0; i < 1000; ++i) {
+            HWND found = nullptr;
+            EnumThreadWindows(
+                uiThread,
+                [](HWND window, LPARAM result) {
+                    wchar_t className[16] = L"";
+                    GetClassNameW(window, className, 16);
+                    if (IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
+                        *reinterpret_cast<HWND*>(result) = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&found));
+            if (found) {
+                return found;
+            }
+            Sleep(20);
+        }
+        return nullptr;
+    }
+
+    // Selects the folder as a user opening one level after the other does:
+    // Wine's tree finds only folders below levels already opened. The first
+    // selection change is turned back to the start folder by the dialog's
+    // callback (Windows' tree makes that change itself when it opens).
+    static void SelectInFolderDialog(HWND dialog, const std::wstring& folder) {
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        for (size_t at = folder.find(L'\\', 3);; at = folder.find(L'\\', at + 1)) {
+            const std::wstring level = folder.substr(0, at);
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(level.c_str()));
+            if (at == std::wstring::npos) {
+                break;
+            }
+        }
+    }
+
+    // Clicks the browse button; another thread answers the folder dialog
+    // with the folder (or cancels it when empty).
+    void ChooseInFolderDialog(const std::wstring& folder) {
+        const DWORD uiThread = GetCurrentThreadId();
+        std::atomic<bool> answered{false};
+        std::thread answer([&] {
+            const HWND dialog = WaitForFolderDialog(uiThread);
+            if (dialog) {
+                if (!folder.empty()) {
+                    SelectInFolderDialog(dialog, folder);
+                }
+                PostMessageW(dialog, WM_COMMAND, folder.empty() ? IDCANCEL : IDOK, 0);
+                answered = true;
+            }
+        });
+        Click(L"SelectSoftPathBtn");
+        answer.join();
+        EXPECT_TRUE(answered) << "no folder dialog came up";
+        PumpPending();
+    }
+};
+
+TEST_F(PackagePageTest, TheFolderDialogChoosesAFolderAndCancelKeepsIt) {
+    const std::wstring folder = CopyPackage(L"SampleFH8974", L"dialog");
+    ChooseInFolderDialog(L"");
+    EXPECT_EQ(Text(L"SelectSoftPathEdit"), L"");
+    EXPECT_FALSE(window_->WorkInProgress());
+
+    ChooseInFolderDialog(folder);
+    EXPECT_EQ(Text(L"SelectSoftPathEdit"), folder);
+    EXPECT_TRUE(Enabled(L"ConfirmSoftwareBtn"));
+    EXPECT_EQ(Text(L"ConfirmSoftwareBtn"), L"确定");
+    EXPECT_TRUE(window_->WorkInProgress());
+
+    // The dialog opens on the stored folder: confirming it again changes
+    // nothing, so a cancelled second look keeps the choice too.
+    ChooseInFolderDialog(L"");
+    EXPECT_EQ(Text(L"SelectSoftPathEdit"), folder);
+}
+
+TEST_F(PackagePageTest, AFittingPackageShowsItsPhoneAndKeepsTheUserDataByDefault) {
+    // A percent sign in the folder is kept as it is.
+    const std::wstring folder = CopyPackage(L"SampleFH8974", L"Rom%s%d包");
+    CheckPackage(folder);
+
+    EXPECT_EQ(Text(L"SelectSoftPathEdit"), folder);
+    EXPECT_EQ(Page(L"SelectSoftStatusTab"), TavikPage::kStatusUserDataChoice);
+    EXPECT_EQ(Page(L"SelectSoftPathBtnTab"), TavikPage::kPathBrowseButton);
+    EXPECT_EQ(BackgroundImage(L"PhonePic"), L"PhoneList\\sample_fh8974.png");
+    EXPECT_EQ(Text(L"SWPhoneName"), L"样机 FH8974");
+    EXPECT_EQ(window_->Expected(), L"SampleFH8974");
+    EXPECT_TRUE(Enabled(L"ConfirmSoftwareBtn"));
+    EXPECT_EQ(Text(L"ConfirmSoftwareBtn"), L"开始刷机");
+    EXPECT_TRUE(window_->PackageReady());
+    EXPECT_FALSE(Control(L"SoftwareReadyGif")->IsVisible());
+    EXPECT_EQ(BackgroundImage(L"SoftwareReadyGif"), L"Tavik\\Png_List\\020.png");
+    EXPECT_TRUE(Selected(L"SaveUserData"));
+    EXPECT_FALSE(Selected(L"SaveProductionData"));
+    EXPECT_STREQ(window_->Config().qcom.rawprogramFile, "rawprogram_unsparse_for_User.xml");
+    EXPECT_TRUE(testsupport::ReadBytes(folder + L"\\rawprogram_unsparse_for_User.xml").has_value());
+    EXPECT_NE(LogText().find("Rom size:"), std::string::npos);
+    Shot(L"checked-package");
+
+    Click(L"SaveProductionData");
+    EXPECT_TRUE(Selected(L"SaveProductionData"));
+    EXPECT_FALSE(Selected(L"SaveUserData"));
+    EXPECT_STREQ(window_->Config().qcom.rawprogramFile, "rawprogram_unsparse.xml");
+    EXPECT_EQ(window_->Config().mtkParams.fullPackage, 1);
+
+    Click(L"SaveUserData");
+    EXPECT_TRUE(Selected(L"SaveUserData"));
+    EXPECT_STREQ(window_->Config().qcom.rawprogramFile, "rawprogram_unsparse_for_User.xml");
+
+    // Choosing the same folder again keeps the ready package.
+    window_->ChooseSoftwareFolder(folder);
+    PumpPending();
+    EXPECT_TRUE(window_->PackageReady());
+    EXPECT_EQ(Text(L"ConfirmSoftwareBtn"), L"开始刷机");
+}
+
+TEST_F(PackagePageTest, AReadyPackageStartsNoSecondCheckAndASecondClickRunsTheCheckOnce) {
+    const std::wstring folder = CopyPackage(L"SampleFH8974", L"twice");
+    window_->ChooseSoftwareFolder(folder);
+    PumpPending();
+    TavikUI::NotifyMessage click;
+    window_->OnConfirmSoftwareBtn(click);
+    window_->OnConfirmSoftwareBtn(click);
+    ASSERT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }, 20000));
+    PumpPending();
+    ASSERT_TRUE(window_->PackageReady());
+
+    // With the package ready the button asks for the download instead.
+    window_->OnConfirmSoftwareBtn(click);
+    PumpUntil([this] { return !window_->JobRunning(); }, 3000);
+
+    const std::string log = LogText();
+    size_t checks = 0;
+    for (size_t at = log.find("Rom size:"); at != std::string::npos; at = log.find("Rom size:", at + 1)) {
+        ++checks;
+    }
+    EXPECT_EQ(checks, 1u) << log;
+}
+
+TEST_F(PackagePageTest, AnotherFolderAfterACheckResetsTheReadyState) {
+    CheckPackage(CopyPackage(L"SampleFH8974", L"first"));
+    ASSERT_TRUE(window_->PackageReady());
+    window_->ChooseSoftwareFolder(scratch_->File(L"second"));
+    PumpPending();
+    EXPECT_FALSE(window_->PackageReady());
+    EXPECT_EQ(Page(L"SelectSoftStatusTab"), TavikPage::kStatusText);
+    EXPECT_EQ(Text(L"ConfirmSoftwareBtn"), L"确定");
+    EXPECT_TRUE(Enabled(L"ConfirmSoftwareBtn"));
+}
+
+TEST_F(PackagePageTest, NoFolderChosenIsRefusedInRed) {
+    TavikUI::NotifyMessage click;
+    window_->OnConfirmSoftwareBtn(click);
+    ASSERT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }));
+    PumpPending();
+    EXPECT_EQ(Text(L"SelectSoftStatus"), L"请选择Rom包路径！");
+    EXPECT_EQ(TextColor(L"SelectSoftStatus"), kStatusRed);
+    EXPECT_EQ(Page(L"SelectSoftStatusTab"), TavikPage::kStatusInvalidPackage);
+}
+
+void WriteModel(const std::wstring& folder, const char* model) {
+    ASSERT_TRUE(testsupport::WriteBytes(folder + L"\\Quorel_info.ini",
+                                        std::string("[product_info]\r\nVER=") + model + "\r\n"));
+}
+
+TEST_F(PackagePageTest, APackageWithoutItsInformationFileIsInvalid) {
+    CheckPackage(CopyPackage(L"SampleFH8974", L"NoInformation",
+                             [](const std::wstring& folder) { DeleteFileW((folder + L"\\Quorel_info.ini").c_str()); }));
+    ExpectInvalidPackagePage();
+    Shot(L"invalid-package");
+}
+
+TEST_F(PackagePageTest, AModelMissingFromThePhoneListIsInvalid) {
+    CheckPackage(CopyPackage(L"SampleFH8974", L"unknown",
+                             [](const std::wstring& folder) { WriteModel(folder, "NOSUCHMODEL"); }));
+    ExpectInvalidPackagePage();
+    EXPECT_NE(LogText().find("Does not support the phone model!"), std::string::npos);
+}
+
+TEST_F(PackagePageTest, AMissingImageIsInvalid) {
+    CheckPackage(CopyPackage(L"SampleFH8974", L"noimage",
+                             [](const std::wstring& folder) { DeleteFileW((folder + L"\\system.img").c_str()); }));
+    ExpectInvalidPackagePage();
+}
+
+TEST_F(PackagePageTest, ARowOfNoKnownPlatformIsInvalid) {
+    CheckPackage(CopyPackage(L"SampleMT6582", L"other",
+                             [](const std::wstring& folder) { WriteModel(folder, "SampleOther"); }));
+    ExpectInvalidPackagePage();
+}
+
+TEST_F(PackagePageTest, AMediaTekPackageNeedsItsScatterFile) {
+    CheckPackage(CopyPackage(L"SampleMT6582", L"noscatter", [](const std::wstring& folder) {
+        DeleteFileW((folder + L"\\MT6582_Android_scatter.txt").c_str());
+    }));
+    ExpectInvalidPackagePage();
+}
+
+TEST_F(PackagePageTest, AMediaTekPackageWithItsFilesIsReadyAndProductionChangesOnlyItsFlag) {
+    CheckPackage(CopyPackage(L"SampleMT6582", L"mtk"));
+    EXPECT_TRUE(window_->PackageReady());
+    EXPECT_EQ(Page(L"SelectSoftStatusTab"), TavikPage::kStatusUserDataChoice);
+    EXPECT_EQ(window_->Config().mtkParams.fullPackage, 0);
+    const std::string rawprogram = window_->Config().qcom.rawprogramFile;
+    Click(L"SaveProductionData");
+    EXPECT_EQ(window_->Config().mtkParams.fullPackage, 1);
+    EXPECT_EQ(window_->Config().qcom.rawprogramFile, rawprogram);
+}
+
+}  // namespace
+}  // namespace apptest

@@ -1,0 +1,322 @@
+// Drives the real flashing tool from outside, as a user would: it starts the
+// program, finds its window, clicks its named controls through mouse
+// messages, answers the folder dialog, checks what each page shows and
+// saves a picture of each page. Where a named control lies is read from the
+// tool's own skin archive, laid out by the UI library in a hidden window of
+// the same size.
+//
+// usage: tool_driver TOOL_EXE PACKAGE_FOLDER SHOT_FOLDER
+// Prints one line per step; exits 0 only when every step showed what it
+// should.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ControlUI.h"
+#include "TabLayoutUI.h"
+#include "WindowManager.h"
+#include "XMLWnd.h"
+
+namespace {
+
+using TavikUI::CControlUI;
+
+const wchar_t kInstanceName[] = L"tavikDownloadDlg";
+constexpr COLORREF kButtonBlue = RGB(0x2D, 0x7D, 0xD2);
+constexpr COLORREF kDisabledGrey = RGB(0xA8, 0xB4, 0xC4);
+constexpr COLORREF kModelScreen = RGB(0x2D, 0x7D, 0xD2);
+
+// A hidden copy of the tool's main window skin, for control positions.
+class SkinLayout : public TavikUI::CXMLWnd {
+public:
+    SkinLayout() : CXMLWnd(L"tavik\\tavikDownloadDlg.xml") {}
+
+    bool Create(SIZE client) {
+        client_ = client;
+        return CreateNativeWindow(nullptr, L"layout", WS_POPUP, 0, 0, 0, client.cx, client.cy) != nullptr;
+    }
+    // The control's rectangle with the given tab pages selected.
+    RECT RectOf(const std::vector<std::pair<const wchar_t*, int>>& pages, const wchar_t* name) {
+        for (const auto& [tab, index] : pages) {
+            CControlUI* control = Manager().FindControlByName(tab);
+            if (auto* layout = control ? static_cast<TavikUI::CTabLayoutUI*>(control->InterfaceByName(L"TabLayout"))
+                                       : nullptr) {
+                layout->SelectTab(index);
+            }
+        }
+        const RECT all = {0, 0, client_.cx, client_.cy};
+        Manager().Root()->Place(all);
+        CControlUI* control = Manager().FindControlByName(name);
+        return control ? static_cast<RECT>(control->Rect()) : RECT{0, 0, 0, 0};
+    }
+
+private:
+    SIZE client_ = {0, 0};
+};
+
+struct Tool {
+    PROCESS_INFORMATION process = {};
+    HWND window = nullptr;
+};
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        Sleep(50);
+    }
+    return true;
+}
+
+HWND FindToolWindow(DWORD processId) {
+    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && GetPropW(window, kInstanceName)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND FindDialog(DWORD processId) {
+    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t className[16] = L"";
+        GetClassNameW(window, className, 16);
+        if (owner == processId && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+POINT Centre(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+COLORREF PixelAt(HWND window, POINT client) {
+    ClientToScreen(window, &client);
+    HDC screen = GetDC(nullptr);
+    const COLORREF color = GetPixel(screen, client.x, client.y);
+    ReleaseDC(nullptr, screen);
+    return color;
+}
+
+bool Near(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) < 24 && std::abs(GetGValue(a) - GetGValue(b)) < 24 &&
+           std::abs(GetBValue(a) - GetBValue(b)) < 24;
+}
+
+void ClickAt(HWND window, POINT client) {
+    const LPARAM point = MAKELPARAM(client.x, client.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, point);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(window, WM_LBUTTONUP, 0, point);
+}
+
+bool SaveShot(HWND window, const std::wstring& path) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + rowBytes * height;
+    bool written = false;
+    if (FILE* out = _wfopen(path.c_str(), L"wb")) {
+        written = fwrite(&file, sizeof(file), 1, out) == 1 &&
+                  fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
+                  fwrite(bits, rowBytes * height, 1, out) == 1;
+        fclose(out);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
+std::string ReadLog(const std::wstring& folder) {
+    std::string text;
+    if (FILE* in = _wfopen((folder + L"\\Log\\tavikLog.log").c_str(), L"rb")) {
+        char buffer[4096];
+        size_t got = 0;
+        while ((got = fread(buffer, 1, sizeof buffer, in)) > 0) {
+            text.append(buffer, got);
+        }
+        fclose(in);
+    }
+    return text;
+}
+
+class Driver {
+public:
+    Driver(std::wstring exe, std::wstring package, std::wstring shots)
+        : exe_(std::move(exe)), package_(std::move(package)), shots_(std::move(shots)) {
+        folder_ = exe_.substr(0, exe_.find_last_of(L"\\/"));
+    }
+
+    int Run() {
+        const bool passed = Start() && StartPage() && PackagePage() && ChooseFolder() && CheckPackage();
+        Close();
+        std::printf("%s\n", passed ? "DRIVE PASSED" : "DRIVE FAILED");
+        return passed ? 0 : 1;
+    }
+
+private:
+    bool Step(bool ok, const char* what) {
+        std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
+        std::fflush(stdout);
+        return ok;
+    }
+    void Shot(const wchar_t* name) {
+        const std::wstring path = shots_ + L"\\" + name + L".bmp";
+        if (SaveShot(tool_.window, path)) {
+            std::printf("shot %ls\n", path.c_str());
+        }
+    }
+    POINT ControlCentre(const std::vector<std::pair<const wchar_t*, int>>& pages, const wchar_t* name) {
+        return Centre(layout_.RectOf(pages, name));
+    }
+    bool WaitForColour(POINT point, COLORREF colour, DWORD timeoutMs) {
+        return WaitFor([&] { return Near(PixelAt(tool_.window, point), colour); }, timeoutMs);
+    }
+
+    bool Start() {
+        std::wstring commandLine = L"\"" + exe_ + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        if (!Step(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                                 &startup, &tool_.process) != 0,
+                  "the tool starts")) {
+            return false;
+        }
+        const DWORD id = tool_.process.dwProcessId;
+        if (!Step(WaitFor([&] { return (tool_.window = FindToolWindow(id)) != nullptr; }, 30000),
+                  "its window comes up carrying the single-instance property")) {
+            return false;
+        }
+        RECT client = {};
+        GetClientRect(tool_.window, &client);
+        TavikUI::CWindowManager::SetModuleInstance(GetModuleHandleW(nullptr));
+        TavikUI::CWindowManager::SetResourceFolder(folder_.c_str());
+        TavikUI::CWindowManager::SetSkinArchive(L"tavik.Data", false);
+        return Step(layout_.Create({client.right, client.bottom}), "the skin archive beside the tool lays out");
+    }
+
+    bool StartPage() {
+        Sleep(500);
+        const POINT start = ControlCentre({{L"IntroductionTab", 0}}, L"StartNetBtn");
+        const bool shown = WaitForColour(start, kButtonBlue, 5000);
+        Shot(L"1-start-page");
+        return Step(shown, "the start page shows the start button");
+    }
+
+    bool PackagePage() {
+        ClickAt(tool_.window, ControlCentre({{L"IntroductionTab", 0}}, L"StartNetBtn"));
+        const std::vector<std::pair<const wchar_t*, int>> pages = {
+            {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0}};
+        const bool browse = WaitForColour(ControlCentre(pages, L"SelectSoftPathBtn"), kButtonBlue, 5000);
+        const bool disabled = WaitForColour(ControlCentre(pages, L"ConfirmSoftwareBtn"), kDisabledGrey, 2000);
+        Shot(L"2-package-page");
+        return Step(browse && disabled, "the start button leads to the package page, confirm disabled");
+    }
+
+    bool ChooseFolder() {
+        const std::vector<std::pair<const wchar_t*, int>> pages = {
+            {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0}};
+        ClickAt(tool_.window, ControlCentre(pages, L"SelectSoftPathBtn"));
+        HWND dialog = nullptr;
+        const DWORD id = tool_.process.dwProcessId;
+        if (!Step(WaitFor([&] { return (dialog = FindDialog(id)) != nullptr; }, 10000),
+                  "the browse button opens the folder dialog")) {
+            return false;
+        }
+        Sleep(300);
+        // The dialog's edit box takes the path; OK then answers it.
+        HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+        if (!Step(edit != nullptr, "the folder dialog has its edit box")) {
+            return false;
+        }
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(package_.c_str()));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        const bool closed = WaitFor([&] { return !IsWindow(dialog); }, 5000);
+        const bool enabled = WaitForColour(ControlCentre(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
+        Shot(L"3-folder-chosen");
+        return Step(closed && enabled, "choosing the sample package enables the confirm button");
+    }
+
+    bool CheckPackage() {
+        const std::vector<std::pair<const wchar_t*, int>> pages = {
+            {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0},
+            {L"SelectSoftStatusTab", 2}};
+        ClickAt(tool_.window, ControlCentre(pages, L"ConfirmSoftwareBtn"));
+        const bool logged =
+            WaitFor([&] { return ReadLog(folder_).find("Rom size:") != std::string::npos; }, 30000);
+        const RECT option = layout_.RectOf(pages, L"SaveUserData");
+        const POINT radio = {option.left + 10, (option.top + option.bottom) / 2};
+        const bool choice = WaitForColour(radio, kButtonBlue, 15000);
+        const bool ready = WaitForColour(ControlCentre(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
+        const RECT picture = layout_.RectOf(pages, L"PhonePic");
+        const bool phone = WaitForColour({(picture.left + picture.right) / 2, picture.top + 60}, kModelScreen, 2000);
+        Shot(L"4-checked-package");
+        return Step(logged, "the check logs the package's size") &&
+               Step(phone, "the phone picture of the package's model shows") &&
+               Step(choice, "the keep-user-data choice shows, keeping the data") &&
+               Step(ready, "the confirm button is enabled again to start the flash");
+    }
+
+    void Close() {
+        if (!tool_.process.hProcess) {
+            return;
+        }
+        if (tool_.window && IsWindow(tool_.window)) {
+            PostMessageW(tool_.window, WM_CLOSE, 0, 0);
+        }
+        if (WaitForSingleObject(tool_.process.hProcess, 5000) != WAIT_OBJECT_0) {
+            // Work is in progress: the tool asks before it closes. This drive
+            // has nothing to lose, so it ends the tool.
+            std::printf("note the tool stays open while work is in progress; ending it\n");
+            TerminateProcess(tool_.process.hProcess, 0);
+            WaitForSingleObject(tool_.process.hProcess, 5000);
+        }
+        CloseHandle(tool_.process.hThread);
+        CloseHandle(tool_.process.hProcess);
+    }
+
+    std::wstring exe_, package_, shots_, folder_;
+    Tool tool_;
+    SkinLayout layout_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4) {
+        std::fputs("usage: tool_driver TOOL_EXE PACKAGE_FOLDER SHOT_FOLDER\n", stderr);
+        return 2;
+    }
+    Driver driver(argv[1], argv[2], argv[3]);
+    return driver.Run();
+}
