@@ -381,8 +381,20 @@ TEST_F(DownloadJobTest, TheCloseWarningDuringADownloadKeepsItGoingOnCancel) {
     ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
     ASSERT_TRUE(phone_->SetWritePace(150));
     Click(L"ConfirmSoftwareBtn");
-    ASSERT_TRUE(PumpUntil([this] { return RingValue() > 4; }, kJobWaitMs)) << LogText();
-    Shot(L"download_in_progress");
+    // The picture is taken the moment the ring shows a value mid-way, before
+    // further changes are run.
+    ASSERT_TRUE(PumpUntil(
+        [this] {
+            const int value = RingValue();
+            if (value <= 4 || value >= 90) {
+                return false;
+            }
+            RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            return apptest::SaveWindowShot(window_->Handle(),
+                                           apptest::OutputFolder() + L"\\download_in_progress.bmp");
+        },
+        kJobWaitMs))
+        << LogText();
 
     PostMessageW(window_->Handle(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([this] { return answerer_->Answered() > 1; }, 10000));
