@@ -17,4 +17,5 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
   cmake -S "$src" -B "$dir" "${gen[@]}" "${launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$src/cmake/toolchain-$arch-mingw.cmake" >/dev/null
 fi
-cmake --build "$dir" -j "$(nproc)"
+# TAVIK_BUILD_TARGETS (blank-separated) builds only those; TAVIK_BUILD_JOBS caps the jobs.
+cmake --build "$dir" -j "${TAVIK_BUILD_JOBS:-$(nproc)}" ${TAVIK_BUILD_TARGETS:+--target $TAVIK_BUILD_TARGETS}

@@ -9,6 +9,7 @@
 // Prints one line per step; exits 0 only when every step showed what it
 // should.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -99,6 +100,8 @@ HWND FindDialog(DWORD processId) {
 }
 
 POINT Centre(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+// A point of a button's face away from its text.
+POINT FaceOf(const RECT& rect) { return {rect.left + 6, rect.top + 6}; }
 
 COLORREF PixelAt(HWND window, POINT client) {
     ClientToScreen(window, &client);
@@ -199,11 +202,15 @@ private:
     POINT ControlCentre(const std::vector<std::pair<const wchar_t*, int>>& pages, const wchar_t* name) {
         return Centre(layout_.RectOf(pages, name));
     }
+    POINT ControlFace(const std::vector<std::pair<const wchar_t*, int>>& pages, const wchar_t* name) {
+        return FaceOf(layout_.RectOf(pages, name));
+    }
     bool WaitForColour(POINT point, COLORREF colour, DWORD timeoutMs) {
         return WaitFor([&] { return Near(PixelAt(tool_.window, point), colour); }, timeoutMs);
     }
 
     bool Start() {
+        SetEnvironmentVariableW(L"TAVIK_DRIVER_FOLDER", package_.c_str());
         std::wstring commandLine = L"\"" + exe_ + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
@@ -227,8 +234,7 @@ private:
 
     bool StartPage() {
         Sleep(500);
-        const POINT start = ControlCentre({{L"IntroductionTab", 0}}, L"StartNetBtn");
-        const bool shown = WaitForColour(start, kButtonBlue, 5000);
+        const bool shown = WaitForColour(FaceOf(layout_.RectOf({{L"IntroductionTab", 0}}, L"StartNetBtn")), kButtonBlue, 5000);
         Shot(L"1-start-page");
         return Step(shown, "the start page shows the start button");
     }
@@ -237,8 +243,8 @@ private:
         ClickAt(tool_.window, ControlCentre({{L"IntroductionTab", 0}}, L"StartNetBtn"));
         const std::vector<std::pair<const wchar_t*, int>> pages = {
             {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0}};
-        const bool browse = WaitForColour(ControlCentre(pages, L"SelectSoftPathBtn"), kButtonBlue, 5000);
-        const bool disabled = WaitForColour(ControlCentre(pages, L"ConfirmSoftwareBtn"), kDisabledGrey, 2000);
+        const bool browse = WaitForColour(ControlFace(pages, L"SelectSoftPathBtn"), kButtonBlue, 5000);
+        const bool disabled = WaitForColour(ControlFace(pages, L"ConfirmSoftwareBtn"), kDisabledGrey, 2000);
         Shot(L"2-package-page");
         return Step(browse && disabled, "the start button leads to the package page, confirm disabled");
     }
@@ -246,6 +252,9 @@ private:
     bool ChooseFolder() {
         const std::vector<std::pair<const wchar_t*, int>> pages = {
             {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0}};
+        if (!Step(LoadFolderDialogHelper(), "the folder dialog helper is loaded into the tool")) {
+            return false;
+        }
         ClickAt(tool_.window, ControlCentre(pages, L"SelectSoftPathBtn"));
         HWND dialog = nullptr;
         const DWORD id = tool_.process.dwProcessId;
@@ -253,18 +262,41 @@ private:
                   "the browse button opens the folder dialog")) {
             return false;
         }
-        Sleep(300);
-        // The dialog's edit box takes the path; OK then answers it.
-        HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
-        if (!Step(edit != nullptr, "the folder dialog has its edit box")) {
-            return false;
-        }
-        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(package_.c_str()));
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        const bool closed = WaitFor([&] { return !IsWindow(dialog); }, 5000);
-        const bool enabled = WaitForColour(ControlCentre(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
+        const bool closed = WaitFor([&] { return !IsWindow(dialog); }, 15000);
+        const bool enabled = WaitForColour(ControlFace(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
         Shot(L"3-folder-chosen");
         return Step(closed && enabled, "choosing the sample package enables the confirm button");
+    }
+
+    // The selection message carries a pointer: the helper library, loaded
+    // into the tool, sends it from there (TAVIK_DRIVER_FOLDER names the
+    // folder).
+    bool LoadFolderDialogHelper() {
+        const std::wstring helper = DriverFolder() + L"\\folder_dialog_helper.dll";
+        const SIZE_T bytes = (helper.size() + 1) * sizeof(wchar_t);
+        void* remote = VirtualAllocEx(tool_.process.hProcess, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+        if (!remote || !WriteProcessMemory(tool_.process.hProcess, remote, helper.c_str(), bytes, nullptr)) {
+            return false;
+        }
+        auto* load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+        HANDLE thread = CreateRemoteThread(tool_.process.hProcess, nullptr, 0, load, remote, 0, nullptr);
+        if (!thread) {
+            return false;
+        }
+        WaitForSingleObject(thread, 10000);
+        DWORD module = 0;
+        GetExitCodeThread(thread, &module);
+        CloseHandle(thread);
+        VirtualFreeEx(tool_.process.hProcess, remote, 0, MEM_RELEASE);
+        return module != 0;
+    }
+
+    static std::wstring DriverFolder() {
+        wchar_t path[MAX_PATH] = L"";
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring folder = path;
+        return folder.substr(0, folder.find_last_of(L'\\'));
     }
 
     bool CheckPackage() {
@@ -277,7 +309,7 @@ private:
         const RECT option = layout_.RectOf(pages, L"SaveUserData");
         const POINT radio = {option.left + 10, (option.top + option.bottom) / 2};
         const bool choice = WaitForColour(radio, kButtonBlue, 15000);
-        const bool ready = WaitForColour(ControlCentre(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
+        const bool ready = WaitForColour(ControlFace(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
         const RECT picture = layout_.RectOf(pages, L"PhonePic");
         const bool phone = WaitForColour({(picture.left + picture.right) / 2, picture.top + 60}, kModelScreen, 2000);
         Shot(L"4-checked-package");
