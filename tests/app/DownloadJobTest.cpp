@@ -169,6 +169,7 @@ struct QcomCase {
     const wchar_t* sample;
     SimPhoneMode mode;
     bool layoutWiped;   // the flow deletes the disk layout first
+    bool versionNotice; // the phone list asks for the version, which the mode cannot give
 };
 
 class QcomDownloadTypeTest : public DownloadJobTest, public ::testing::WithParamInterface<QcomCase> {};
@@ -189,6 +190,12 @@ TEST_P(QcomDownloadTypeTest, FlashesThePackageAndEndsOnTheSuccessPage) {
     EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
     // The ring moved past the step markers while the images went out.
     EXPECT_GT(RingValue(), 4);
+    // The notice of a missing phone version came from the UI thread (the
+    // answerer sees only its windows), and only when the list asks.
+    EXPECT_EQ(sample.versionNotice ? 2 : 1, answerer_->Answered());
+    if (sample.versionNotice) {
+        EXPECT_EQ(L"tavik\\VerNULLWarring.xml", answerer_->LastSkin());
+    }
     const std::string log = LogText();
     EXPECT_NE(std::string::npos, log.find("Throughput")) << log;
     EXPECT_NE(std::string::npos, log.find("Total Time")) << log;
@@ -201,9 +208,10 @@ TEST_P(QcomDownloadTypeTest, FlashesThePackageAndEndsOnTheSuccessPage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachType, QcomDownloadTypeTest,
-                         ::testing::Values(QcomCase{L"SampleFH8974", SimPhoneMode::EmergencyDownload, false},
-                                           QcomCase{L"SampleSH8x26", SimPhoneMode::Download, true},
-                                           QcomCase{L"SampleAuto8974", SimPhoneMode::EmergencyDownload, false}));
+                         ::testing::Values(QcomCase{L"SampleFH8974", SimPhoneMode::EmergencyDownload, false, false},
+                                           QcomCase{L"SampleSH8x26", SimPhoneMode::Download, true, true},
+                                           QcomCase{L"SampleAuto8974", SimPhoneMode::EmergencyDownload, false,
+                                                    true}));
 
 TEST_F(DownloadJobTest, KeepingUserDataLeavesItsSectorsAndTheFullPackageWritesThem) {
     const std::wstring package = FlashablePackage(L"SampleFH8974");

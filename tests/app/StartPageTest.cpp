@@ -86,6 +86,9 @@ TEST_F(StartPageTest, CloseWaitsForARunningCheckBeforeTheWindowGoes) {
     window_->ChooseSoftwareFolder(folder);
     Click(L"ConfirmSoftwareBtn");
     ASSERT_TRUE(window_->JobRunning());
+    // The check has begun (it logged the package's size; its animation runs
+    // on): a job the thread had not yet taken up would end with the thread.
+    ASSERT_TRUE(PumpUntil([this] { return LogText().find("Rom size:") != std::string::npos; }, 10000));
     // The confirmation is not part of this test: the user has agreed.
     window_->SetWorkInProgress(false);
     const HWND handle = window_->Handle();

@@ -85,6 +85,9 @@ CTavikDownloadDlg::~CTavikDownloadDlg() {
     if (jobThread_.IsSet()) {
         WaitForSingleObject(jobThread_.Get(), INFINITE);
     }
+    // The library goes before the log and the controls its reports would use.
+    mtkLibrary_.SetErrorSink(nullptr);
+    mtkLibrary_.Unload();
     qcom_.Stop();
 }
 

@@ -109,6 +109,7 @@ bool CTavikDownloadDlg::RunDownloadSteps() {
     if (platform_ == PLATFORM_MTK) {
         return DownloadMtk();
     }
+    SetOutcome(kFunctionTab, TavikPage::kFunctionFailed);
     return false;
 }
 
