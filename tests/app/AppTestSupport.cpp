@@ -19,6 +19,16 @@ namespace {
 MessageBoxAnswerer* g_activeAnswerer = nullptr;
 constexpr UINT kAnswerPollMs = 30;
 
+// Collects the visible message windows ("MessageBox") of a thread.
+BOOL CALLBACK CollectMessageWindow(HWND window, LPARAM found) {
+    wchar_t name[32] = {};
+    GetWindowTextW(window, name, 32);
+    if (IsWindowVisible(window) && wcscmp(name, L"MessageBox") == 0) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 bool ClickControl(HWND window, TavikUI::CWindowManager& manager, const wchar_t* name) {
@@ -66,17 +76,7 @@ void CALLBACK MessageBoxAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 void MessageBoxAnswerer::AnswerOpenBoxes() {
     std::vector<HWND> boxes;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            wchar_t name[32] = {};
-            GetWindowTextW(window, name, 32);
-            if (IsWindowVisible(window) && wcscmp(name, L"MessageBox") == 0) {
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&boxes));
+    EnumThreadWindows(GetCurrentThreadId(), &CollectMessageWindow, reinterpret_cast<LPARAM>(&boxes));
     for (HWND window : boxes) {
         auto* box = dynamic_cast<CMessageDlg*>(
             reinterpret_cast<TavikUI::CWindowWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA)));

@@ -29,22 +29,22 @@ protected:
         EXPECT_EQ(TextColor(L"SelectSoftStatus"), kStatusRed);
     }
 
+    // A stdcall callback (a lambda would not convert on the 32-bit build).
+    static BOOL CALLBACK FindShownDialog(HWND window, LPARAM result) {
+        wchar_t className[16] = L"";
+        GetClassNameW(window, className, 16);
+        if (IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
     // The dialog of the calling thread's window, once it is shown.
     static HWND WaitForFolderDialog(DWORD uiThread) {
         for (int i = 0; i < 1000; ++i) {
             HWND found = nullptr;
-            EnumThreadWindows(
-                uiThread,
-                [](HWND window, LPARAM result) {
-                    wchar_t className[16] = L"";
-                    GetClassNameW(window, className, 16);
-                    if (IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
-                        *reinterpret_cast<HWND*>(result) = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&found));
+            EnumThreadWindows(uiThread, &FindShownDialog, reinterpret_cast<LPARAM>(&found));
             if (found) {
                 return found;
             }
