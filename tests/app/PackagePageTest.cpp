@@ -29,8 +29,7 @@ protected:
         EXPECT_EQ(TextColor(L"SelectSoftStatus"), kStatusRed);
     }
 
-    // A stdcall callback (a lambda would not convert on the 32-bit build).
-    static BOOL CALLBACK FindShownDialog(HWND window, LPARAM result) {
+    static BOOL CALLBACK TakeVisibleDialog(HWND window, LPARAM result) {
         wchar_t className[16] = L"";
         GetClassNameW(window, className, 16);
         if (IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
@@ -44,7 +43,7 @@ protected:
     static HWND WaitForFolderDialog(DWORD uiThread) {
         for (int i = 0; i < 1000; ++i) {
             HWND found = nullptr;
-            EnumThreadWindows(uiThread, &FindShownDialog, reinterpret_cast<LPARAM>(&found));
+            EnumThreadWindows(uiThread, &TakeVisibleDialog, reinterpret_cast<LPARAM>(&found));
             if (found) {
                 return found;
             }
@@ -58,12 +57,24 @@ protected:
     // selection change is turned back to the start folder by the dialog's
     // callback (Windows' tree makes that change itself when it opens).
     static void SelectInFolderDialog(HWND dialog, const std::wstring& folder) {
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
+        HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+        // A folder made a moment ago may not be listed yet: walk again.
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
         for (size_t at = folder.find(L'\\', 3);; at = folder.find(L'\\', at + 1)) {
-            const std::wstring level = folder.substr(0, at);
-            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(level.c_str()));
-            if (at == std::wstring::npos) {
-                break;
+                const std::wstring level = folder.substr(0, at);
+                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(level.c_str()));
+                if (at == std::wstring::npos) {
+                    break;
+                }
+            }
+            // The selection must hold: the dialog may still turn it back.
+            Sleep(200);
+            wchar_t shown[MAX_PATH] = L"";
+            GetWindowTextW(edit, shown, MAX_PATH);
+            if (leaf == shown) {
+                return;
             }
         }
     }

@@ -138,6 +138,11 @@ LRESULT CTavikDownloadDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARA
         }
         return 0;
     }
+    case WM_DESTROY:
+        // Changes still queued would be dropped with the window, and their
+        // copies with them: run them while the controls exist.
+        RunPostedChanges();
+        break;
     case WM_CLOSE:
         if (!ConfirmClose()) {
             return 0;

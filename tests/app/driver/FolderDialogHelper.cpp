@@ -39,11 +39,22 @@ DWORD WINAPI AnswerFolderDialog(void*) {
     }
     Sleep(300);
     const std::wstring path = folder;
-    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-    for (size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
-        const std::wstring level = path.substr(0, at);
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(level.c_str()));
-        if (at == std::wstring::npos) {
+    const std::wstring leaf = path.substr(path.find_last_of(L'\\') + 1);
+    HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+        for (size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
+            const std::wstring level = path.substr(0, at);
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(level.c_str()));
+            if (at == std::wstring::npos) {
+                break;
+            }
+        }
+        // The selection must hold: the dialog may still turn it back.
+        Sleep(200);
+        wchar_t shown[MAX_PATH] = L"";
+        GetWindowTextW(edit, shown, MAX_PATH);
+        if (leaf == shown) {
             break;
         }
     }
