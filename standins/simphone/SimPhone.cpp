@@ -6,6 +6,7 @@
 #include <devguid.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 
@@ -134,7 +135,7 @@ bool Seek(HANDLE file, uint64_t offset) {
 }
 
 const wchar_t* const kStateFiles[] = {L"number", L"mode", L"version", L"faults", L"programmer",
-                                      L"journal.log", L"sbl1"};
+                                      L"journal.log", L"sbl1", L"pace"};
 
 }  // namespace
 
@@ -460,7 +461,20 @@ bool SimPhone::WriteStorage(uint64_t offset, const void* data, size_t size) {
                     WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
                     written == size;
     CloseHandle(file);
+    const uint32_t pace = WritePaceMs();
+    if (pace > 0) {
+        Sleep(pace);
+    }
     return ok;
+}
+
+uint32_t SimPhone::WritePaceMs() const {
+    const std::optional<std::string> pace = ReadState(L"pace");
+    return pace ? static_cast<uint32_t>(strtoul(pace->c_str(), nullptr, 10)) : 0;
+}
+
+bool SimPhone::SetWritePace(uint32_t milliseconds) {
+    return WriteState(L"pace", std::to_string(milliseconds));
 }
 
 bool SimPhone::HasPartitionTable() const {

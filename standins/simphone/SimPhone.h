@@ -107,7 +107,11 @@ public:
     std::wstring StoragePath() const;
     uint64_t StorageBytes() const;
     bool ReadStorage(uint64_t offset, void* data, size_t size) const;
+    // A write takes the phone's pace (milliseconds, 0 by default) on top, so
+    // a test can watch a download while it runs.
     bool WriteStorage(uint64_t offset, const void* data, size_t size);
+    uint32_t WritePaceMs() const;
+    bool SetWritePace(uint32_t milliseconds);
     bool HasPartitionTable() const;
 
     // Calls the stand-ins made, one line each, oldest first.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "LabelUI.h"
+#include "MessageDlg.h"
 #include "OptionUI.h"
 #include "ShadowWindow.h"
 #include "TabLayoutUI.h"
@@ -12,6 +13,124 @@
 namespace apptest {
 
 using TavikUI::CControlUI;
+
+namespace {
+
+MessageBoxAnswerer* g_activeAnswerer = nullptr;
+constexpr UINT kAnswerPollMs = 30;
+
+// Collects the visible message windows ("MessageBox") of a thread.
+BOOL CALLBACK CollectMessageWindow(HWND window, LPARAM found) {
+    wchar_t name[32] = {};
+    GetWindowTextW(window, name, 32);
+    if (IsWindowVisible(window) && wcscmp(name, L"MessageBox") == 0) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool ClickControl(HWND window, TavikUI::CWindowManager& manager, const wchar_t* name) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    CControlUI* control = manager.FindControlByName(name);
+    if (!control) {
+        return false;
+    }
+    const RECT rect = control->Rect();
+    const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    SendMessageW(window, WM_MOUSEMOVE, 0, point);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageW(window, WM_LBUTTONUP, 0, point);
+    return true;
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(const wchar_t* button) : button_(button) {
+    g_activeAnswerer = this;
+    timer_ = SetTimer(nullptr, 0, kAnswerPollMs, &MessageBoxAnswerer::OnTimer);
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+    KillTimer(nullptr, timer_);
+    if (g_activeAnswerer == this) {
+        g_activeAnswerer = nullptr;
+    }
+}
+
+MessageBoxAnswerer* MessageBoxAnswerer::Active() { return g_activeAnswerer; }
+
+std::wstring MessageBoxAnswerer::LastText(const wchar_t* control) const {
+    for (const auto& [name, text] : lastTexts_) {
+        if (name == control) {
+            return text;
+        }
+    }
+    return L"<missing>";
+}
+
+void CALLBACK MessageBoxAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_activeAnswerer) {
+        g_activeAnswerer->AnswerOpenBoxes();
+    }
+}
+
+void MessageBoxAnswerer::AnswerOpenBoxes() {
+    std::vector<HWND> boxes;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectMessageWindow, reinterpret_cast<LPARAM>(&boxes));
+    for (HWND window : boxes) {
+        auto* box = dynamic_cast<CMessageDlg*>(
+            reinterpret_cast<TavikUI::CWindowWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+        if (!box) {
+            continue;
+        }
+        ++answered_;
+        lastSkin_ = box->SkinFileName().Text();
+        lastTexts_.clear();
+        for (const wchar_t* name : {L"Version"}) {
+            if (CControlUI* control = box->Manager().FindControlByName(name)) {
+                lastTexts_.emplace_back(name, control->Text().Text());
+            }
+        }
+        if (!ClickControl(window, box->Manager(), button_.c_str())) {
+            box->CloseWithCode(1);
+        }
+    }
+}
+
+DialogCloser::DialogCloser(const wchar_t* caption) : caption_(caption) {
+    thread_ = CreateThread(nullptr, 0, &DialogCloser::Watch, this, 0, nullptr);
+}
+
+DialogCloser::~DialogCloser() {
+    InterlockedExchange(&stop_, 1);
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+}
+
+std::wstring DialogCloser::Text() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return text_;
+}
+
+DWORD WINAPI DialogCloser::Watch(void* closer) {
+    auto* self = static_cast<DialogCloser*>(closer);
+    while (InterlockedCompareExchange(&self->stop_, 0, 0) == 0) {
+        if (HWND box = FindWindowW(L"#32770", self->caption_.c_str())) {
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            {
+                std::lock_guard<std::mutex> guard(self->lock_);
+                self->text_ = text;
+            }
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(20);
+    }
+    return 0;
+}
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -185,6 +304,11 @@ void MainWindowTest::Shot(const std::wstring& name) {
 }
 
 void MainWindowTest::GoToPackagePage() {
+    // The start button shows its notice box first.
+    std::unique_ptr<MessageBoxAnswerer> notice;
+    if (!MessageBoxAnswerer::Active()) {
+        notice = std::make_unique<MessageBoxAnswerer>(L"MessageBoxOKBtn");
+    }
     Click(L"StartNetBtn");
     ASSERT_EQ(Page(L"IntroductionTab"), TavikPage::kWorkArea);
     ASSERT_EQ(Page(L"FunctionTab"), TavikPage::kFunctionChoosePackage);

@@ -9,6 +9,9 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "ControlUI.h"
@@ -30,7 +33,63 @@ public:
         return phoneName_.Text();
     }
     std::wstring Expected() const { return ExpectedVersion(); }
+    // Tests shorten the search time-out and give the engine the simulated
+    // phone's disk answers.
+    CPhoneConfig& MutableConfig() { return config_; }
+    CQcomDownloader& Engine() { return qcom_; }
 };
+
+// Answers every message window of the tool (CMessageDlg) that opens on this
+// thread while it lives, by clicking the named button; a box without that
+// button is closed as Escape would. A thread timer does it, so it acts inside
+// the boxes' modal loops.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(const wchar_t* button);
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    static MessageBoxAnswerer* Active();
+    int Answered() const { return answered_; }
+    // The skin file of the last box answered, and a control's text in it.
+    std::wstring LastSkin() const { return lastSkin_; }
+    std::wstring LastText(const wchar_t* control) const;
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    void AnswerOpenBoxes();
+
+    std::wstring button_;
+    UINT_PTR timer_ = 0;
+    int answered_ = 0;
+    std::wstring lastSkin_;
+    std::vector<std::pair<std::wstring, std::wstring>> lastTexts_;
+};
+
+// Closes the first system message box with the caption that appears while it
+// lives (from a thread of its own: the box blocks the thread that shows it)
+// and keeps its text.
+class DialogCloser {
+public:
+    explicit DialogCloser(const wchar_t* caption);
+    ~DialogCloser();
+    DialogCloser(const DialogCloser&) = delete;
+    DialogCloser& operator=(const DialogCloser&) = delete;
+    std::wstring Text();
+
+private:
+    static DWORD WINAPI Watch(void* closer);
+
+    std::wstring caption_;
+    std::wstring text_;
+    std::mutex lock_;
+    volatile LONG stop_ = 0;
+    HANDLE thread_ = nullptr;
+};
+
+// A real mouse click in the middle of a named control of any skinned window.
+bool ClickControl(HWND window, TavikUI::CWindowManager& manager, const wchar_t* name);
 
 // Runs the window's messages (as the modal loop does) until the condition
 // holds or the time is up; answers the condition.

@@ -85,6 +85,9 @@ CTavikDownloadDlg::~CTavikDownloadDlg() {
     if (jobThread_.IsSet()) {
         WaitForSingleObject(jobThread_.Get(), INFINITE);
     }
+    // The library goes before the log and the controls its reports would use.
+    mtkLibrary_.SetErrorSink(nullptr);
+    mtkLibrary_.Unload();
     qcom_.Stop();
 }
 
@@ -126,6 +129,8 @@ LRESULT CTavikDownloadDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARA
     case kShowAboutMessage:
         ShowMessageDlg(L"tavik\\AboutBox.xml");
         break;
+    case kShowMessageDlgMessage:
+        return AnswerMessageDlgRequest(lParam);
     case kUiChangeMessage: {
         std::unique_ptr<std::function<void()>> change(reinterpret_cast<std::function<void()>*>(lParam));
         if (change && *change) {
@@ -190,6 +195,8 @@ void CTavikDownloadDlg::RunJobs() {
             (this->*job)();
         }
         jobRunning_ = false;
+        // Only now, with the slot free, may a retry button appear.
+        ShowDownloadOutcome();
     }
 }
 

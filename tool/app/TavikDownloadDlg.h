@@ -20,6 +20,7 @@
 
 #include "DownloadMessage.h"
 #include "LogFile.h"
+#include "MtkLibrary.h"
 #include "QcomDownloader.h"
 #include "ScopedHandle.h"
 #include "ShadowWindow.h"
@@ -66,6 +67,9 @@ constexpr UINT kShowAboutMessage = WM_USER + 0x100;
 // Carries one control change from another thread to the UI thread; lParam
 // owns a heap-held std::function.
 constexpr UINT kUiChangeMessage = WM_APP + 0x40;
+// Sent by the job thread: the UI thread runs a message window and answers;
+// lParam points at the request, which the sender keeps.
+constexpr UINT kShowMessageDlgMessage = WM_APP + 0x41;
 
 class CTavikDownloadDlg : public TavikUI::CXMLWnd {
 public:
@@ -123,11 +127,12 @@ public:
     void ShowVersionError(const std::wstring& modelName);
     void OnDownloadFailed();
     bool LoadMtkDownloadDll();
-    // At close: the library's last release call, then the library is freed.
+    // At close: ends the library's open download state, then frees it.
     void ReleaseMtkLibrary();
 
-    // --- Menu and message windows (SkinMenu.cpp, MessageDlg.cpp) -----------------
+    // --- Menu and message windows (TavikDownloadDlgMessages.cpp) ------------------
     // Runs a message window modally and answers the clicked control's name.
+    // From the job thread it asks the UI thread and waits for the answer.
     TavikUI::CWideString ShowMessageDlg(const wchar_t* skinFile);
     void ShowHelpMenu();
 
@@ -181,12 +186,30 @@ protected:
     void StopJobThread(DWORD waitMs);
     void RunPostedChanges();
 
+    // --- Download job helpers --------------------------------------------------------
+    // The page a download job ends on, shown after its clean-up.
+    struct DownloadOutcome {
+        const wchar_t* tab = nullptr;
+        int page = 0;
+    };
+    void SetOutcome(const wchar_t* tab, int page);
+    // Shows the page the last download job ended on, once; nothing after
+    // another job.
+    void ShowDownloadOutcome();
+    // Connect, version check and download of the package's platform.
+    bool RunDownloadSteps();
+    // The model name of the phone's version, in the version-error markup.
+    void ShowVersionErrorFor(const std::wstring& phoneVersion);
+    // The window's own error (code 0x63): red status text and a log line.
+    void ReportOwnError(const std::wstring& text);
+    LRESULT AnswerMessageDlgRequest(LPARAM request);
+
     // Fields, in the order the window keeps them.
     TavikUI::CWideString softwareFolder_;   // guarded by stateLock_
     int32_t platform_ = PLATFORM_NONE;
     CQcomDownloader qcom_;
     CPhoneConfig config_;
-    HMODULE mtkLibrary_ = nullptr;
+    CMtkLibrary mtkLibrary_;
     TavikUI::CShadowWindow shadow_;
     DownloadMessage ownReport_ = {};
     CScopedHandle jobEvent_;
@@ -203,4 +226,5 @@ protected:
     DWORD uiThreadId_ = 0;
     std::atomic<bool> jobRunning_{false};
     mutable std::mutex stateLock_;
+    DownloadOutcome outcome_;               // job thread only
 };

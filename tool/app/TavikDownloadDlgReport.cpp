@@ -8,6 +8,9 @@
 
 namespace {
 
+// The longest text a report record's length field can describe.
+constexpr size_t kMaxMtkTextBytes = 0xFFFF;
+
 // The record's text as wide text; empty for a record without text.
 std::wstring WideReportText(const DownloadMessage& message) {
     const auto* text = static_cast<const wchar_t*>(message.text);
@@ -47,9 +50,11 @@ void CTavikDownloadDlg::OnMtkMessage(const DownloadMessage* message) {
     if (!window || !message) {
         return;
     }
-    // The library's text is narrow, in the ANSI code page.
+    // The library's text is narrow, in the ANSI code page. Its length is the
+    // text's own, read no further than a report record can carry.
     const auto* narrow = static_cast<const char*>(message->text);
-    const std::wstring wide = narrow ? AnsiToWide(narrow) : std::wstring();
+    const std::wstring wide =
+        narrow ? AnsiToWide(std::string(narrow, strnlen(narrow, kMaxMtkTextBytes))) : std::wstring();
     DownloadMessage converted = *message;
     converted.text = narrow ? wide.c_str() : nullptr;
     converted.length = static_cast<uint16_t>(wide.size() < 0xFFFF ? wide.size() : 0xFFFF);

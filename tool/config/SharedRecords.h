@@ -27,6 +27,28 @@ struct MtkInitParams {
     uint16_t reserved30;              // 0
 };
 
+// The maker's MediaTek library "QX_M_BCB_DL_Dll.dll". The tool binds its five
+// exports by name at run time (GetProcAddress at every use); our stand-in under
+// standins/QX_M_BCB_DL_Dll exports them with these types. Calling convention:
+// extern "C" __cdecl with undecorated names, 32-bit int results, non-zero
+// meaning success. That is our assumption about the maker's library, fixed here
+// once so the tool and the stand-in agree on it. The library keeps the block's
+// report callback from MTKHandlt_Init on and calls it with narrow (ANSI) texts
+// during the later calls, possibly from threads of its own.
+#define MTK_CALL __cdecl
+constexpr int kMtkBufferBytes = 128;  // every text buffer handed to the library
+constexpr char kMtkInitExport[] = "MTKHandlt_Init";
+constexpr char kMtkConnectExport[] = "MTKDL_Connect";
+constexpr char kMtkCheckExport[] = "MTKDL_Check";
+constexpr char kMtkDownloadExport[] = "MTKDL_Download";
+constexpr char kMtkDeleteExport[] = "MTKDL_Handle_Del";
+using MtkInitFunction = int32_t(MTK_CALL*)(MtkInitParams* params);
+using MtkConnectFunction = int32_t(MTK_CALL*)(char* buffer);
+// The phone's version into the first buffer, NUL-terminated (empty: none).
+using MtkCheckFunction = int32_t(MTK_CALL*)(char* version, char* second);
+using MtkDownloadFunction = int32_t(MTK_CALL*)(char* buffer);
+using MtkDeleteFunction = int32_t(MTK_CALL*)();
+
 // The one image table of the system; QMSL's meta-build upload takes it whole.
 struct ImageTable {
     char imagePaths[kImageTableMaxPaths][kImageTablePathBytes];  // ANSI, list order

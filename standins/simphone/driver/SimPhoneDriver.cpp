@@ -94,6 +94,9 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "version" && argc == 3) {
         return Result(phone.SetVersion(Narrow(argv[2])));
     }
+    if (command == "pace" && argc == 3) {
+        return Result(phone.SetWritePace(static_cast<uint32_t>(wcstoul(argv[2], nullptr, 10))));
+    }
     if (command == "fault" && argc == 3) {
         const std::string name = Narrow(argv[2]);
         if (name == "clear") {

@@ -31,10 +31,11 @@ constexpr COLORREF kButtonBlue = RGB(0x2D, 0x7D, 0xD2);
 constexpr COLORREF kDisabledGrey = RGB(0xA8, 0xB4, 0xC4);
 constexpr COLORREF kModelScreen = RGB(0x2D, 0x7D, 0xD2);
 
-// A hidden copy of the tool's main window skin, for control positions.
+// A hidden copy of one of the tool's skins (the main window's unless named),
+// for control positions.
 class SkinLayout : public TavikUI::CXMLWnd {
 public:
-    SkinLayout() : CXMLWnd(L"tavik\\tavikDownloadDlg.xml") {}
+    explicit SkinLayout(const wchar_t* skin = L"tavik\\tavikDownloadDlg.xml") : CXMLWnd(skin) {}
 
     bool Create(SIZE client) {
         client_ = client;
@@ -80,6 +81,20 @@ HWND FindToolWindow(DWORD processId) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == processId && GetPropW(window, kInstanceName)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// The tool's skinned message window ("MessageBox"), once it shows.
+HWND FindMessageWindow(DWORD processId) {
+    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[16] = L"";
+        GetWindowTextW(window, name, 16);
+        if (owner == processId && IsWindowVisible(window) && wcscmp(name, L"MessageBox") == 0) {
             return window;
         }
     }
@@ -181,7 +196,8 @@ public:
     }
 
     int Run() {
-        const bool passed = Start() && StartPage() && PackagePage() && ChooseFolder() && CheckPackage();
+        const bool passed = Start() && StartPage() && PackagePage() && ChooseFolder() && CheckPackage() &&
+                            DownloadProgress() && DownloadSuccess();
         Close();
         std::printf("%s\n", passed ? "DRIVE PASSED" : "DRIVE FAILED");
         return passed ? 0 : 1;
@@ -241,6 +257,9 @@ private:
 
     bool PackagePage() {
         ClickAt(tool_.window, ControlCentre({{L"IntroductionTab", 0}}, L"StartNetBtn"));
+        if (!AnswerMessageWindow(L"tavik\\MessageBox.xml", L"MessageBoxOKBtn", "the start button shows its notice")) {
+            return false;
+        }
         const std::vector<std::pair<const wchar_t*, int>> pages = {
             {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0}};
         const bool browse = WaitForColour(ControlFace(pages, L"SelectSoftPathBtn"), kButtonBlue, 5000);
@@ -317,6 +336,53 @@ private:
                Step(phone, "the phone picture of the package's model shows") &&
                Step(choice, "the keep-user-data choice shows, keeping the data") &&
                Step(ready, "the confirm button is enabled again to start the flash");
+    }
+
+    // Clicks a button of the tool's message window once it shows.
+    bool AnswerMessageWindow(const wchar_t* skin, const wchar_t* button, const char* what) {
+        HWND box = nullptr;
+        const DWORD id = tool_.process.dwProcessId;
+        if (!Step(WaitFor([&] { return (box = FindMessageWindow(id)) != nullptr; }, 10000), what)) {
+            return false;
+        }
+        RECT client = {};
+        GetClientRect(box, &client);
+        SkinLayout layout(skin);
+        if (!layout.Create({client.right, client.bottom})) {
+            return Step(false, "the message window's skin lays out");
+        }
+        Sleep(300);
+        ClickAt(box, Centre(layout.RectOf({}, button)));
+        return Step(WaitFor([&] { return !IsWindow(box); }, 5000), "its button closes it");
+    }
+
+    // The ring at its three and nine o'clock: the first drawn in the fore
+    // colour, the second not yet, while the images go out.
+    bool DownloadProgress() {
+        const std::vector<std::pair<const wchar_t*, int>> pages = {{L"IntroductionTab", 1}, {L"FunctionTab", 2}};
+        const RECT ring = layout_.RectOf(pages, L"DownloadProgress");
+        const int middle = (ring.top + ring.bottom) / 2;
+        const POINT quarter = {ring.right - 8, middle};
+        const POINT threeQuarters = {ring.left + 8, middle};
+        ClickAt(tool_.window, ControlCentre({{L"IntroductionTab", 1}, {L"FunctionTab", 0}}, L"ConfirmSoftwareBtn"));
+        const bool midway = WaitFor(
+            [&] {
+                return Near(PixelAt(tool_.window, quarter), kButtonBlue) &&
+                       !Near(PixelAt(tool_.window, threeQuarters), kButtonBlue);
+            },
+            60000);
+        Shot(L"5-download-progress");
+        return Step(midway, "the download runs: the ring shows it part-way");
+    }
+
+    bool DownloadSuccess() {
+        const std::vector<std::pair<const wchar_t*, int>> pages = {{L"IntroductionTab", 1}, {L"FunctionTab", 4}};
+        const bool done = WaitForColour(ControlFace(pages, L"DownloadSucBtn"), kButtonBlue, 120000);
+        const std::string log = ReadLog(folder_);
+        const bool timed = log.find("Total Time") != std::string::npos && log.find("Throughput") != std::string::npos;
+        Shot(L"6-download-success");
+        return Step(done, "the download ends on the success page") &&
+               Step(timed, "the log holds the total time and the throughput");
     }
 
     void Close() {

@@ -1,0 +1,482 @@
+// The download job from the real window: packages flashed onto the simulated
+// phone through the Qualcomm engine and the MediaTek stand-in, every outcome
+// page with its back and retry buttons, the version check's markup, the help
+// menu, the about box and the close warning during a download.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "AnnulusProgressUI.h"
+#include "AppTestSupport.h"
+#include "ButtonUrlUI.h"
+#include "FlowTestSupport.h"
+#include "MarkupEscape.h"
+#include "MessageDlg.h"
+#include "SimDiskControl.h"
+#include "SimPhone.h"
+#include "SkinMenu.h"
+#include "TextFormat.h"
+
+namespace {
+
+using apptest::MessageBoxAnswerer;
+using apptest::PumpPending;
+using apptest::PumpUntil;
+
+constexpr uint64_t kStorageBytes = 4 * 1024 * 1024;
+constexpr uint32_t kPatternSeed = 0x7A1C;
+constexpr DWORD kJobWaitMs = 60000;
+
+// The MediaTek library beside the program: ours, the build without
+// MTKDL_Download, or none.
+enum class MtkLibraryKind { kComplete, kMissingDownload, kNone };
+
+std::string PatternStorage() {
+    std::string bytes(static_cast<size_t>(kStorageBytes), '\0');
+    uint32_t state = kPatternSeed;
+    for (char& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+class DownloadJobTest : public apptest::MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        phone_.emplace(scratch_->File(L"phone1"));
+        ASSERT_TRUE(phone_->Create(1, kStorageBytes, "AP:none"));
+        ASSERT_TRUE(SetEnvironmentVariableW(kSimPhoneDirVariable, phone_->Folder().c_str()));
+        InstallMtkLibrary(MtkLibraryKind::kComplete);
+    }
+
+    void TearDown() override {
+        answerer_.reset();
+        if (window_) {
+            CloseWindow();
+        }
+        // The phone's state lies in the scratch folder: unplug it first.
+        EXPECT_TRUE(phone_->Remove());
+        SetEnvironmentVariableW(kSimPhoneDirVariable, nullptr);
+        InstallMtkLibrary(MtkLibraryKind::kComplete);
+        if (phoneListSaved_) {
+            EXPECT_TRUE(testsupport::WriteBytes(PhoneListPath(), *phoneListSaved_));
+        }
+        MainWindowTest::TearDown();
+    }
+
+    static std::wstring PhoneListPath() { return apptest::ProgramFolder() + L"\\PhoneList.Xml"; }
+
+    void InstallMtkLibrary(MtkLibraryKind kind) {
+        const std::wstring target = apptest::ProgramFolder() + L"\\QX_M_BCB_DL_Dll.dll";
+        DeleteFileW(target.c_str());
+        if (kind != MtkLibraryKind::kNone) {
+            const std::wstring source = ToWide(kind == MtkLibraryKind::kComplete
+                                                   ? TAVIK_MTK_LIBRARY_DIR
+                                                   : TAVIK_MTK_LIBRARY_MISSING_DOWNLOAD_DIR) +
+                                        L"\\QX_M_BCB_DL_Dll.dll";
+            ASSERT_TRUE(CopyFileW(source.c_str(), target.c_str(), FALSE));
+        }
+    }
+
+    // Changes the phone list beside the program for this test.
+    void EditPhoneList(const std::string& from, const std::string& to) {
+        std::string list = ReadWholeFile(PhoneListPath());
+        if (!phoneListSaved_) {
+            phoneListSaved_ = list;
+        }
+        const size_t at = list.find(from);
+        ASSERT_NE(std::string::npos, at) << from;
+        list.replace(at, from.size(), to);
+        ASSERT_TRUE(testsupport::WriteBytes(PhoneListPath(), list));
+    }
+
+    // The window with the package checked and ready, every message box
+    // answered with the button.
+    void OpenWithPackage(const std::wstring& folder, const wchar_t* boxButton = L"MessageBoxOKBtn") {
+        answerer_ = std::make_unique<MessageBoxAnswerer>(boxButton);
+        OpenWindow();
+        // The engine's disk requests get the simulated phone's answers.
+        window_->Engine().diskControl = std::make_unique<CSimDiskControl>();
+        GoToPackagePage();
+        CheckPackage(folder);
+        ASSERT_TRUE(window_->PackageReady()) << LogText();
+    }
+
+    // Starts the download (or a retry) with a click and waits for the page
+    // the job ends on.
+    void RunJob(const wchar_t* button = L"ConfirmSoftwareBtn") {
+        Click(button);
+        ASSERT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }, kJobWaitMs)) << LogText();
+        // The outcome page follows the job's end.
+        PumpUntil([this] { return Page(L"FunctionTab") != TavikPage::kFunctionProgress; }, 2000);
+        PumpPending();
+        Repaint();
+    }
+
+    void ExpectConnectPage(int page) {
+        EXPECT_EQ(TavikPage::kFunctionConnecting, Page(L"FunctionTab")) << LogText();
+        EXPECT_EQ(page, Page(L"ConnetDev")) << LogText();
+    }
+
+    // Back returns to the package choice with the package still ready.
+    void ExpectBackKeepsThePackage(const wchar_t* backButton) {
+        Click(backButton);
+        EXPECT_EQ(TavikPage::kFunctionChoosePackage, Page(L"FunctionTab"));
+        EXPECT_TRUE(window_->PackageReady());
+        EXPECT_TRUE(Enabled(L"ConfirmSoftwareBtn"));
+    }
+
+    int RingValue() {
+        auto* ring = static_cast<TavikUI::CAnnulusProgressUI*>(
+            Control(L"DownloadProgress")->InterfaceByName(L"AnnulusProgressUI"));
+        return ring ? ring->CurrentValue() : -1;
+    }
+
+    std::string Storage() {
+        std::string bytes(static_cast<size_t>(kStorageBytes), '\0');
+        EXPECT_TRUE(phone_->ReadStorage(0, &bytes[0], bytes.size()));
+        return bytes;
+    }
+
+    size_t JournalCount(const std::string& line) {
+        const std::vector<std::string> journal = phone_->Journal();
+        return static_cast<size_t>(std::count(journal.begin(), journal.end(), line));
+    }
+
+    // A copy whose primary GPT image carries its signature, so a written
+    // phone starts normally again.
+    std::wstring FlashablePackage(const wchar_t* sample) {
+        return CopyPackage(sample, L"package", [](const std::wstring& folder) {
+            const std::wstring gpt = folder + L"\\gpt_main0.bin";
+            std::string bytes = ReadWholeFile(gpt);
+            ASSERT_GT(bytes.size(), 1024u);
+            bytes.replace(512, 8, "EFI PART");
+            ASSERT_TRUE(testsupport::WriteBytes(gpt, bytes));
+        });
+    }
+
+    std::optional<SimPhone> phone_;
+    std::unique_ptr<MessageBoxAnswerer> answerer_;
+    std::optional<std::string> phoneListSaved_;
+};
+
+struct QcomCase {
+    const wchar_t* sample;
+    SimPhoneMode mode;
+    bool layoutWiped;   // the flow deletes the disk layout first
+    bool versionNotice; // the phone list asks for the version, which the mode cannot give
+};
+
+class QcomDownloadTypeTest : public DownloadJobTest, public ::testing::WithParamInterface<QcomCase> {};
+
+TEST_P(QcomDownloadTypeTest, FlashesThePackageAndEndsOnTheSuccessPage) {
+    const QcomCase sample = GetParam();
+    const std::wstring package = FlashablePackage(sample.sample);
+    OpenWithPackage(package);
+    Click(L"SaveProductionData");
+    ASSERT_TRUE(phone_->SetMode(sample.mode));
+    const std::string before = PatternStorage();
+    ASSERT_TRUE(phone_->WriteStorage(0, before.data(), before.size()));
+
+    Click(L"ConfirmSoftwareBtn");
+    ASSERT_TRUE(PumpUntil([&] { return !window_->JobRunning(); }, kJobWaitMs));
+    PumpUntil([this] { return Page(L"FunctionTab") == TavikPage::kFunctionSucceeded; }, 2000);
+
+    EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+    // The ring moved past the step markers while the images went out.
+    EXPECT_GT(RingValue(), 4);
+    // The notice of a missing phone version came from the UI thread (the
+    // answerer sees only its windows), and only when the list asks.
+    EXPECT_EQ(sample.versionNotice ? 2 : 1, answerer_->Answered());
+    if (sample.versionNotice) {
+        EXPECT_EQ(L"tavik\\VerNULLWarring.xml", answerer_->LastSkin());
+    }
+    const std::string log = LogText();
+    EXPECT_NE(std::string::npos, log.find("Throughput")) << log;
+    EXPECT_NE(std::string::npos, log.find("Total Time")) << log;
+    // The lists the package check chose for the download.
+    EXPECT_TRUE(Storage() == ModelStorage(before, sample.layoutWiped, ToWide(g_imageTable.rawprogramPath),
+                                          ToWide(g_imageTable.patchPath)))
+        << "the storage differs from the package's lists";
+    EXPECT_FALSE(window_->WorkInProgress());
+    ExpectBackKeepsThePackage(L"DownloadSucBtn");
+}
+
+INSTANTIATE_TEST_SUITE_P(EachType, QcomDownloadTypeTest,
+                         ::testing::Values(QcomCase{L"SampleFH8974", SimPhoneMode::EmergencyDownload, false, false},
+                                           QcomCase{L"SampleSH8x26", SimPhoneMode::Download, true, true},
+                                           QcomCase{L"SampleAuto8974", SimPhoneMode::EmergencyDownload, false,
+                                                    true}));
+
+TEST_F(DownloadJobTest, KeepingUserDataLeavesItsSectorsAndTheFullPackageWritesThem) {
+    const std::wstring package = FlashablePackage(L"SampleFH8974");
+    OpenWithPackage(package);
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+    const std::string before = PatternStorage();
+    ASSERT_TRUE(phone_->WriteStorage(0, before.data(), before.size()));
+
+    RunJob();  // the user data kept: the default choice
+    ASSERT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+    const std::string kept = Storage();
+    // udisk and usbmsc (sectors 74..89) keep what they had.
+    EXPECT_EQ(before.substr(74 * 512, 16 * 512), kept.substr(74 * 512, 16 * 512));
+    EXPECT_TRUE(kept == ModelStorage(before, false, package + L"\\rawprogram_unsparse_for_User.xml",
+                                     package + L"\\patch0.xml"));
+
+    Click(L"DownloadSucBtn");
+    Click(L"SaveProductionData");
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+    RunJob();
+    ASSERT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+    EXPECT_TRUE(Storage() == ModelStorage(kept, false, package + L"\\rawprogram_unsparse.xml",
+                                          package + L"\\patch0.xml"));
+    EXPECT_NE(before.substr(74 * 512, 16 * 512), Storage().substr(74 * 512, 16 * 512));
+}
+
+TEST_F(DownloadJobTest, AMediaTekPackageIsFlashedThroughTheLibrary) {
+    const std::wstring package = CopyPackage(L"SampleMT6582", L"package");
+    OpenWithPackage(package);
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Download));
+    RunJob();
+
+    EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+    EXPECT_EQ(100, RingValue());
+    const std::string storage = Storage();
+    const std::string preloader = ReadWholeFile(package + L"\\preloader_sample.bin");
+    const std::string boot = ReadWholeFile(package + L"\\boot.img");
+    EXPECT_EQ(preloader, storage.substr(0, preloader.size()));
+    EXPECT_EQ(boot, storage.substr(0x40000, boot.size()));
+    // One release for the one successful initialisation.
+    EXPECT_EQ(1u, JournalCount("MTKHandlt_Init"));
+    EXPECT_EQ(1u, JournalCount("MTKDL_Handle_Del"));
+}
+
+TEST_F(DownloadJobTest, NoPhoneInTimeEndsOnTheTimeOutPageAndRetryRunsTheWholeJob) {
+    const std::wstring package = FlashablePackage(L"SampleFH8974");
+    OpenWithPackage(package);
+    window_->MutableConfig().qcom.timeOut = 1;
+    RunJob();
+    ExpectConnectPage(TavikPage::kQcomTimeOut);
+    Shot(L"download_timeout");
+
+    // The retry runs everything again; the phone is there now.
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+    RunJob(L"QcomConnetTimeOutRetryBtn");
+    EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+
+    // And back from a time-out keeps the package ready.
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Off));
+    Click(L"DownloadSucBtn");
+    RunJob();
+    ExpectConnectPage(TavikPage::kQcomTimeOut);
+    ExpectBackKeepsThePackage(L"QcomConnetTimeOutBakBtn");
+}
+
+TEST_F(DownloadJobTest, APhoneThatDoesNotAnswerEndsOnTheConnectionErrorPage) {
+    const std::wstring package = FlashablePackage(L"SampleFH8974");
+    OpenWithPackage(package);
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+    ASSERT_TRUE(phone_->AddFault(SimPhoneFault::Timeout));
+    RunJob();
+    ExpectConnectPage(TavikPage::kQcomConnectError);
+    ExpectBackKeepsThePackage(L"QcomConnetErrBakBtn");
+}
+
+TEST_F(DownloadJobTest, AVersionThatDoesNotFitShowsThePhonesVersionInRedEscaped) {
+    const std::wstring package = FlashablePackage(L"SampleSH8x26");
+    OpenWithPackage(package);
+    ASSERT_TRUE(phone_->SetVersion("AP:<b>Other{1}</b>_T01 build"));
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Normal));
+    const std::string before = Storage();
+    RunJob();
+
+    ExpectConnectPage(TavikPage::kQcomVersionError);
+    const std::wstring text = Text(L"QcomVersionErrPhoneName");
+    EXPECT_EQ(0u, text.find(L"<x 10><f 3>手机版本<c #FF0000>")) << testsupport::Utf8(text);
+    EXPECT_EQ(std::wstring::npos, text.find(L"<b>")) << testsupport::Utf8(text);
+    EXPECT_NE(std::wstring::npos, text.find(EscapeMarkup(L"<b>Other{1}</b>"))) << testsupport::Utf8(text);
+    EXPECT_TRUE(before == Storage()) << "nothing may be written";
+    Shot(L"download_version_error");
+    ExpectBackKeepsThePackage(L"QcomBakVersionErrBtn");
+}
+
+TEST_F(DownloadJobTest, FailedAndInterruptedDownloadsEndOnTheFailurePage) {
+    const std::wstring package = FlashablePackage(L"SampleFH8974");
+    OpenWithPackage(package);
+    for (SimPhoneFault fault : {SimPhoneFault::FailWrite, SimPhoneFault::UnplugMidWrite}) {
+        ASSERT_TRUE(phone_->ClearFaults());
+        ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+        ASSERT_TRUE(phone_->AddFault(fault));
+        RunJob();
+        EXPECT_EQ(TavikPage::kFunctionFailed, Page(L"FunctionTab")) << SimPhoneFaultName(fault) << LogText();
+        EXPECT_FALSE(window_->WorkInProgress());
+        ExpectBackKeepsThePackage(L"DownloadFailRetryBtn");
+    }
+}
+
+TEST_F(DownloadJobTest, MediaTekFailuresEndOnTheirPagesWithBackAndRetry) {
+    EditPhoneList("ConnetTimeOut=\"30000\" DAPath=\"SAMPLE_MTK_DA.bin\" Scatter=\"MT6582_Android_scatter.txt\" "
+                  "CheckPhoneVar=\"FALSE\"",
+                  "ConnetTimeOut=\"300\" DAPath=\"SAMPLE_MTK_DA.bin\" Scatter=\"MT6582_Android_scatter.txt\" "
+                  "CheckPhoneVar=\"true\"");
+    const std::wstring package = CopyPackage(L"SampleMT6582", L"package");
+    OpenWithPackage(package);
+
+    RunJob();  // no phone in download mode within 300 ms
+    ExpectConnectPage(TavikPage::kMtkTimeOut);
+
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Download));
+    ASSERT_TRUE(phone_->AddFault(SimPhoneFault::Timeout));
+    RunJob(L"MtkConnetTimeOutRetryBtn");  // connected, but the version cannot be read
+    ExpectConnectPage(TavikPage::kMtkConnectError);
+
+    ASSERT_TRUE(phone_->ClearFaults());
+    const std::string expected = WideToAnsi(window_->Expected());
+    std::string lower = expected;
+    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+    ASSERT_NE(expected, lower);
+    ASSERT_TRUE(phone_->SetVersion(lower));
+    // Differs in case only: no match on MediaTek; the markup names the model
+    // the phone's version belongs to.
+    RunJob(L"MtkConnetErrRetryBtn");
+    ExpectConnectPage(TavikPage::kMtkVersionError);
+    EXPECT_NE(std::wstring::npos, Text(L"MtkVersionErrPhoneName").find(L"Sample MT6582"));
+    ExpectBackKeepsThePackage(L"MtkBakVersionErrBtn");
+
+    ASSERT_TRUE(phone_->SetVersion(expected));
+    ASSERT_TRUE(phone_->AddFault(SimPhoneFault::FailWrite));
+    RunJob();
+    EXPECT_EQ(TavikPage::kFunctionFailed, Page(L"FunctionTab")) << LogText();
+    // Every successful initialisation got its release.
+    EXPECT_EQ(JournalCount("MTKHandlt_Init"), JournalCount("MTKDL_Handle_Del"));
+    EXPECT_EQ(0u, JournalCount("MTKDL_Handle_Del without MTKHandlt_Init"));
+}
+
+TEST_F(DownloadJobTest, AMissingExportEndsOnTheConnectionErrorPageInRed) {
+    InstallMtkLibrary(MtkLibraryKind::kMissingDownload);
+    OpenWithPackage(CopyPackage(L"SampleMT6582", L"package"));
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Download));
+    RunJob();
+    ExpectConnectPage(TavikPage::kMtkConnectError);
+    EXPECT_EQ(L"Error:获取 MTKDL_Download()地址失败!", Text(L"SelectSoftStatus"));
+    EXPECT_EQ(kStatusRed, TextColor(L"SelectSoftStatus"));
+    EXPECT_EQ(JournalCount("MTKHandlt_Init"), JournalCount("MTKDL_Handle_Del"));
+    Click(L"MtkConnetErrRetryBtn");
+    EXPECT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }, kJobWaitMs));
+    ExpectBackKeepsThePackage(L"MtkConnetErrBakBtn");
+}
+
+TEST_F(DownloadJobTest, AMissingLibraryIsAnnouncedAtStartAndEndsOnTheConnectionErrorPage) {
+    InstallMtkLibrary(MtkLibraryKind::kNone);
+    apptest::DialogCloser closer(L"tavik_Download");
+    OpenWithPackage(CopyPackage(L"SampleMT6582", L"package"));
+    EXPECT_EQ(L"Error:加载QX_M_BCB_DL_Dll.dll失败！", closer.Text());
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Download));
+    RunJob();
+    ExpectConnectPage(TavikPage::kMtkConnectError);
+    EXPECT_EQ(L"Error:获取 MTKHandlt_Init()地址失败!", Text(L"SelectSoftStatus"));
+    ExpectBackKeepsThePackage(L"MtkConnetErrBakBtn");
+}
+
+TEST_F(DownloadJobTest, TheCloseWarningDuringADownloadKeepsItGoingOnCancel) {
+    const std::wstring package = FlashablePackage(L"SampleFH8974");
+    OpenWithPackage(package, L"calbtn");
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+    ASSERT_TRUE(phone_->SetWritePace(150));
+    Click(L"ConfirmSoftwareBtn");
+    // The picture is taken the moment the ring shows a value mid-way, before
+    // further changes are run.
+    ASSERT_TRUE(PumpUntil(
+        [this] {
+            const int value = RingValue();
+            if (value <= 4 || value >= 90) {
+                return false;
+            }
+            RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            return apptest::SaveWindowShot(window_->Handle(),
+                                           apptest::OutputFolder() + L"\\download_in_progress.bmp");
+        },
+        kJobWaitMs))
+        << LogText();
+
+    PostMessageW(window_->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([this] { return answerer_->Answered() > 1; }, 10000));
+    EXPECT_EQ(L"tavik/ColseWaring.xml", answerer_->LastSkin());
+    ASSERT_TRUE(IsWindow(window_->Handle()));
+    ASSERT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }, kJobWaitMs));
+    PumpUntil([this] { return Page(L"FunctionTab") == TavikPage::kFunctionSucceeded; }, 2000);
+    EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+    Shot(L"download_success");
+}
+
+// The help menu and the about box.
+class HelpMenuTest : public apptest::MainWindowTest {
+protected:
+    static CSkinMenu* OpenMenu() {
+        HWND menu = FindWindowW(L"CSkinMenu ", nullptr);
+        return menu ? dynamic_cast<CSkinMenu*>(reinterpret_cast<TavikUI::CWindowWnd*>(
+                          GetWindowLongPtrW(menu, GWLP_USERDATA)))
+                    : nullptr;
+    }
+};
+
+std::vector<std::wstring> g_shellAddresses;
+
+HINSTANCE WINAPI RecordShellOpen(HWND, LPCWSTR, LPCWSTR file, LPCWSTR, LPCWSTR, INT) {
+    g_shellAddresses.push_back(file ? file : L"");
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
+
+TEST_F(HelpMenuTest, OpensBelowTheHelpButtonReachesTheShellAndShowsTheAboutBox) {
+    OpenWindow();
+    Click(L"helpbtn");
+    CSkinMenu* menu = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (menu = OpenMenu()) != nullptr; }, 5000));
+    RECT rect = {};
+    GetWindowRect(menu->Handle(), &rect);
+    POINT expected = {885, 40};
+    ClientToScreen(window_->Handle(), &expected);
+    EXPECT_EQ(expected.x, rect.left);
+    EXPECT_EQ(expected.y, rect.top);
+    EXPECT_EQ(88, rect.right - rect.left);
+    EXPECT_EQ(107, rect.bottom - rect.top);
+    PumpPending();
+    apptest::SaveWindowShot(GetDesktopWindow(), apptest::OutputFolder() + L"\\help_menu.bmp");
+
+    // The link items are URL buttons: each opens its address itself.
+    g_shellAddresses.clear();
+    for (const wchar_t* item : {L"SoftwareInfoBtn", L"BBSBtn"}) {
+        auto* link = static_cast<TavikUI::CButtonUrlUI*>(
+            menu->Manager().FindControlByName(item)->InterfaceByName(L"ButtonURL"));
+        ASSERT_NE(nullptr, link) << testsupport::Utf8(item);
+        link->SetShellExecute(&RecordShellOpen);
+        apptest::ClickControl(menu->Handle(), menu->Manager(), item);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{kSoftwareInfoUrl, kForumUrl}), g_shellAddresses);
+
+    // The about entry: the box shows the tool's version; the menu closes as
+    // the box takes the focus.
+    MessageBoxAnswerer answerer(L"closebtn");
+    apptest::ClickControl(menu->Handle(), menu->Manager(), L"AboutBtn");
+    ASSERT_TRUE(PumpUntil([&] { return answerer.Answered() == 1; }, 5000));
+    EXPECT_EQ(L"tavik\\AboutBox.xml", answerer.LastSkin());
+    EXPECT_EQ(kToolVersionText, answerer.LastText(L"Version"));
+    EXPECT_TRUE(PumpUntil([] { return OpenMenu() == nullptr; }, 5000));
+}
+
+TEST_F(HelpMenuTest, ClosesWhenItLosesTheFocusAndOpensAnewEachTime) {
+    OpenWindow();
+    for (int round = 0; round < 2; ++round) {
+        Click(L"helpbtn");
+        ASSERT_TRUE(PumpUntil([] { return OpenMenu() != nullptr; }, 5000));
+        SetFocus(window_->Handle());
+        EXPECT_TRUE(PumpUntil([] { return OpenMenu() == nullptr; }, 5000)) << round;
+    }
+}
+
+}  // namespace
