@@ -7,12 +7,16 @@
 #include "ChildLayoutUI.h"
 #include "ContainerUI.h"
 #include "ControlUI.h"
+#include "DateTimeUI.h"
+#include "EditUI.h"
 #include "HorizontalLayoutUI.h"
 #include "LabelUI.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
 #include "ScrollBarUI.h"
+#include "SliderUI.h"
 #include "TabLayoutUI.h"
+#include "TextUI.h"
 #include "TileLayoutUI.h"
 #include "VerticalLayoutUI.h"
 
@@ -36,22 +40,22 @@ struct TagRow {
 // library: a self-registering object in a static library would be dropped
 // by the linker.
 const TagRow kTagTable[] = {
-    {L"Edit", nullptr},
+    {L"Edit", Make<CEditUI>},
     {L"List", nullptr},
-    {L"Text", nullptr},
+    {L"Text", Make<CTextUI>},
     {L"Combo", nullptr},
     {L"Label", Make<CLabelUI>},
     {L"Flash", nullptr},
     {L"Button", Make<CButtonUI>},
     {L"Option", Make<COptionUI>},
-    {L"Slider", nullptr},
+    {L"Slider", Make<CSliderUI>},
     {L"Control", Make<CControlUI>},
     {L"ActiveX", nullptr},
     {L"Progress", Make<CProgressUI>},
     {L"RichEdit", nullptr},
     {L"CheckBox", Make<CCheckBoxUI>},
     {L"ComboBox", nullptr},
-    {L"DateTime", nullptr},
+    {L"DateTime", Make<CDateTimeUI>},
     {L"TreeView", nullptr},
     {L"Container", Make<CContainerUI>},
     {L"TabLayout", Make<CTabLayoutUI>},

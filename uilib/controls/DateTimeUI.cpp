@@ -1,0 +1,132 @@
+#include "DateTimeUI.h"
+
+#include <cwchar>
+
+#include "DateTimeWnd.h"
+#include "WideString.h"
+#include "WindowManager.h"
+
+namespace TavikUI {
+namespace {
+
+bool IsMouseEvent(int type) { return type >= kEventMouseFirst && type <= kEventMouseLast; }
+
+}  // namespace
+
+CDateTimeUI::CDateTimeUI() : time_(), updateMode_(kShowStoredDate), picker_(nullptr) {
+    GetLocalTime(&time_);
+    UpdateText();
+    updateMode_ = kTakePickerDate;
+}
+
+CDateTimeUI::~CDateTimeUI() {
+    if (CDateTimeWnd* picker = picker_) {
+        picker_ = nullptr;
+        picker->DetachOwner();
+        // The window object deletes itself in its final message.
+        DestroyWindow(picker->Handle());
+    }
+}
+
+const wchar_t* CDateTimeUI::ClassName() const { return L"DateTimeUI"; }
+
+void* CDateTimeUI::InterfaceByName(const wchar_t* name) {
+    if (name && wcscmp(name, L"DateTime") == 0) {
+        return this;
+    }
+    return CLabelUI::InterfaceByName(name);
+}
+
+void CDateTimeUI::UpdateText() {
+    if (updateMode_ == kShowStoredDate) {
+        CWideString text;
+        text.FormatText(L"%4d-%02d-%02d", time_.wYear, time_.wMonth, time_.wDay);
+        SetText(text.Text());
+    } else if (updateMode_ == kClearText) {
+        SetText(L"");
+    }
+}
+
+void CDateTimeUI::OpenPicker() {
+    const bool fresh = picker_ == nullptr;
+    if (fresh) {
+        picker_ = new CDateTimeWnd();
+    }
+    CDateTimeWnd* picker = picker_;
+    if (!picker->Init(this)) {
+        // Only a picker that never got a window is still ours to delete.
+        if (fresh && picker_ == picker && !picker->Handle()) {
+            picker_ = nullptr;
+            delete picker;
+        }
+        return;
+    }
+    picker->ShowNative(true, true);
+}
+
+void CDateTimeUI::HandleEvent(UIEvent& event) {
+    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
+        if (parent_) {
+            parent_->HandleEvent(event);
+        } else {
+            CLabelUI::HandleEvent(event);
+        }
+        return;
+    }
+    const bool enabled = IsEnabled();
+    switch (event.type) {
+    case kEventSetCursor:
+        if (enabled) {
+            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_IBEAM)));
+            return;
+        }
+        break;
+    case kEventWindowSize:
+        if (picker_ && manager_) {
+            manager_->FocusWindowAndControl(this);
+        }
+        break;
+    case kEventScrollWheel:
+        if (picker_) {
+            return;
+        }
+        break;
+    case kEventSetFocus:
+        if (enabled) {
+            if (picker_) {
+                return;
+            }
+            OpenPicker();
+        }
+        break;
+    case kEventKillFocus:
+        if (enabled) {
+            InvalidateVisibleRect();
+        }
+        break;
+    case kEventMouseMove:
+    case kEventMouseLeave:
+    case kEventMouseEnter:
+    case kEventButtonUp:
+    case kEventContextMenu:
+        return;
+    case kEventButtonDown:
+    case kEventRightButtonDown:
+    case kEventDoubleClick:
+        if (enabled) {
+            if (manager_) {
+                manager_->ReleaseMouse();
+            }
+            if (IsFocused() || picker_) {
+                OpenPicker();
+            }
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    CLabelUI::HandleEvent(event);
+}
+
+}  // namespace TavikUI
