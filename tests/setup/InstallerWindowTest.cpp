@@ -71,20 +71,28 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(machine_.Ready());
+        OpenWindow();
+    }
+
+    void TearDown() override {
+        CloseWindow();
+        testsupport::RemoveFolderTree(Temporary() + L"tavik_Download.zip");
+    }
+
+    void OpenWindow() {
         window_ = std::make_unique<CTavikInstallDlg>();
         handle_ = window_->CreateNativeWindow(nullptr, L"tavikInstallDlg", 0x10CE0000, 0x100, CW_USEDEFAULT,
                                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
         ASSERT_TRUE(handle_);
         Repaint();
     }
-
-    void TearDown() override {
+    // The install thread must have ended before the window object goes.
+    void CloseWindow() {
         if (window_) {
-            EXPECT_TRUE(window_->StopInstall(30000));
+            ASSERT_TRUE(window_->StopInstall(30000));
             if (IsWindow(handle_)) DestroyWindow(handle_);
         }
         window_.reset();
-        testsupport::RemoveFolderTree(Temporary() + L"tavik_Download.zip");
     }
 
     static std::wstring Temporary() {
@@ -207,6 +215,24 @@ TEST_F(InstallerWindowTest, FolderChoiceKeepsAnEmptyFolderAndGivesAFullOneASubFo
     EXPECT_EQ(empty, window_->ChosenInstallFolder());
     ChooseInDialog(full);
     EXPECT_EQ(full + L"\\tavik_Download\\", window_->ChosenInstallFolder());
+}
+
+TEST_F(InstallerWindowTest, RelativeOrRootFolderTypedInIsRefusedBeforeAnythingIsWritten) {
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    ASSERT_TRUE(SetCurrentDirectoryW(machine_.Root().c_str()));
+    for (const wchar_t* typed : {L"tavik_here", L"C:\\", L""}) {
+        CloseWindow();
+        OpenWindow();
+        Find<CControlUI>(L"SelectSoftPathEdit")->SetText(typed);
+        ASSERT_TRUE(InstallAndWait()) << testsupport::Utf8(typed);
+        EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
+        EXPECT_TRUE(machine_.Journal().empty());
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"C:\\SeupFileList.Dat"));
+    }
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((machine_.Root() + L"\\tavik_here").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((machine_.Root() + L"\\SeupFileList.Dat").c_str()));
+    SetCurrentDirectoryW(current);
 }
 
 class InstallRunTest : public InstallerWindowTest {
