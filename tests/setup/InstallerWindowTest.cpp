@@ -314,7 +314,6 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     // timer.
     auto* bar = Find<TavikUI::CProgressUI>(L"InstallProgress");
     const int ticked = bar->CurrentValue();
-    EXPECT_GT(ticked, 0);
     EXPECT_LT(ticked, 100);
     EXPECT_TRUE(KillTimer(handle_, CTavikInstallDlg::kProgressTimer) ||
                 !"the timer runs until the bar is full");
