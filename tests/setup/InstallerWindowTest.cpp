@@ -125,6 +125,28 @@ protected:
         GetWindowRect(handle_, &rect);
         return SIZE{rect.right - rect.left, rect.bottom - rect.top};
     }
+    // The client area's pixel as WM_PRINTCLIENT paints it, 0xRRGGBB.
+    DWORD ClientPixel(int x, int y) {
+        RECT client = {};
+        GetClientRect(handle_, &client);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = -client.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageW(handle_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        GdiFlush();
+        const DWORD pixel = static_cast<const DWORD*>(bits)[y * client.right + x] & 0xFFFFFFu;
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        return pixel;
+    }
     bool Selected(const wchar_t* name) { return Find<TavikUI::COptionUI>(name)->IsSelected(); }
 
     // Chooses `folder` in the folder dialog, as a user would: the dialog
@@ -321,6 +343,11 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     for (int tick = ticked; tick < 100; ++tick) SendMessageW(handle_, WM_TIMER, CTavikInstallDlg::kProgressTimer, 0);
     EXPECT_EQ(100, bar->CurrentValue());
     EXPECT_FALSE(KillTimer(handle_, CTavikInstallDlg::kProgressTimer));
+    // Drawn full: the installing page's bar shows its fore colour to its end.
+    Find<TavikUI::CTabLayoutUI>(L"FunctionTab")->SelectTab(1);
+    Repaint();
+    const RECT barRect = bar->Rect();
+    EXPECT_EQ(0x2D7DD2u, ClientPixel(barRect.right - 3, (barRect.top + barRect.bottom) / 2));
 }
 
 TEST_F(InstallRunTest, SecondInstallWaitsForTheEarlierUninstaller) {
