@@ -175,6 +175,9 @@ protected:
         return process;
     }
     void Click(HWND window, const wchar_t* name) {
+        // Lay out what a resize or a page change left for the next paint
+        // first: posted clicks come before a pending paint.
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         const POINT at = centres_.at(name);
         const LPARAM where = MAKELPARAM(at.x, at.y);
         PostMessageW(window, WM_MOUSEMOVE, 0, where);
@@ -221,9 +224,12 @@ TEST_F(InstallerProgramTest, RunsOnceInstallsAndStartsTheToolFromTheInstallFolde
     Click(window, L"ShowSetupConfig");
     EXPECT_TRUE(WaitFor([&] { return Height(window) == CTavikInstallDlg::kOptionsHeight; }, 5000));
     // The folder typed into the field, as a user would.
-    Click(window, L"SelectSoftPathEdit");
     HWND field = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (field = FindWindowExW(window, nullptr, L"EditWnd", nullptr)) != nullptr; }, 5000));
+    for (int tries = 0; tries < 5 && !field; ++tries) {
+        Click(window, L"SelectSoftPathEdit");
+        WaitFor([&] { return (field = FindWindowExW(window, nullptr, L"EditWnd", nullptr)) != nullptr; }, 1000);
+    }
+    ASSERT_TRUE(field);
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(installFolder_.c_str()));
     SaveScreenshot(window, L"2-options");
     Click(window, L"ShowAgreement");
