@@ -1,5 +1,5 @@
 // The program tavikSetup.exe driven from outside through window messages:
-// one instance only, its pages, an install into the default folder and the
+// one instance only, its pages, an install into a typed-in folder and the
 // tool started from the finish page. Each page is saved as a screenshot
 // beside this test program (shots\installer-*.bmp).
 #include <gtest/gtest.h>
@@ -144,6 +144,9 @@ std::map<std::wstring, POINT> ControlCentres() {
     for (const wchar_t* name : {L"StartInstallBtn", L"CheckAgreement", L"ShowAgreement", L"ShowSetupConfig"}) {
         record(name);
     }
+    SetWindowPos(handle, nullptr, 0, 0, CTavikInstallDlg::kWidth, CTavikInstallDlg::kOptionsHeight, SWP_NOMOVE);
+    static_cast<TavikUI::CTabLayoutUI*>(manager.FindControlByName(L"SetupConfTab"))->SelectTab(1);
+    record(L"SelectSoftPathEdit");
     static_cast<TavikUI::CTabLayoutUI*>(manager.FindControlByName(L"FunctionTab"))->SelectTab(2);
     record(L"StartAppBtn");
     DestroyWindow(handle);
@@ -155,17 +158,15 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(machine_.Ready());
         centres_ = ControlCentres();
-        ASSERT_EQ(5u, centres_.size());
-        installFolder_ = CTavikInstallDlg::DefaultInstallFolder();
-        quorel_ = installFolder_.substr(0, installFolder_.size() - wcslen(L"tavik_Download\\"));
-        quorelExisted_ = GetFileAttributesW(quorel_.c_str()) != INVALID_FILE_ATTRIBUTES;
+        ASSERT_EQ(6u, centres_.size());
+        installFolder_ = machine_.Root() + L"\\安装 目录\\";
     }
     void TearDown() override {
         for (HANDLE process : processes_) {
             if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
             CloseHandle(process);
         }
-        if (!quorelExisted_) testsupport::RemoveFolderTree(quorel_);
     }
 
     HANDLE Start() {
@@ -174,6 +175,9 @@ protected:
         return process;
     }
     void Click(HWND window, const wchar_t* name) {
+        // Lay out what a resize or a page change left for the next paint
+        // first: posted clicks come before a pending paint.
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         const POINT at = centres_.at(name);
         const LPARAM where = MAKELPARAM(at.x, at.y);
         PostMessageW(window, WM_MOUSEMOVE, 0, where);
@@ -198,8 +202,6 @@ protected:
     std::map<std::wstring, POINT> centres_;
     std::vector<HANDLE> processes_;
     std::wstring installFolder_;
-    std::wstring quorel_;
-    bool quorelExisted_ = false;
 };
 
 TEST_F(InstallerProgramTest, RunsOnceInstallsAndStartsTheToolFromTheInstallFolder) {
@@ -221,6 +223,14 @@ TEST_F(InstallerProgramTest, RunsOnceInstallsAndStartsTheToolFromTheInstallFolde
 
     Click(window, L"ShowSetupConfig");
     EXPECT_TRUE(WaitFor([&] { return Height(window) == CTavikInstallDlg::kOptionsHeight; }, 5000));
+    // The folder typed into the field, as a user would.
+    HWND field = nullptr;
+    for (int tries = 0; tries < 5 && !field; ++tries) {
+        Click(window, L"SelectSoftPathEdit");
+        WaitFor([&] { return (field = FindWindowExW(window, nullptr, L"EditWnd", nullptr)) != nullptr; }, 1000);
+    }
+    ASSERT_TRUE(field);
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(installFolder_.c_str()));
     SaveScreenshot(window, L"2-options");
     Click(window, L"ShowAgreement");
     EXPECT_TRUE(WaitFor([&] { return Height(window) == CTavikInstallDlg::kAgreementHeight; }, 5000));
