@@ -210,7 +210,9 @@ void CTavikInstallDlg::OnSelectInstallPath(NotifyMessage&) {
 }
 
 std::wstring CTavikInstallDlg::BrowseInstallFolder() {
-    const UINT flags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_UAHINT | BIF_BROWSEFORCOMPUTER;
+    // Not BIF_BROWSEFORCOMPUTER: a dialog that accepts only computers
+    // refuses every folder. Unlike the tool's dialog it offers a new folder.
+    const UINT flags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_UAHINT;
     return TavikUI::BrowseForFolder(Handle(), L"请选择小助手安装目录", flags, DefaultInstallFolder());
 }
 
