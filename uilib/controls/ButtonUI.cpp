@@ -285,11 +285,6 @@ void CButtonUI::PaintButtonText(HDC dc) {
     DrawLabelText(dc, color, TextStyle());
 }
 
-void CButtonUI::StoreImage(CWideString& field, const wchar_t* description) {
-    field.AssignText(description);
-    InvalidateVisibleRect();
-}
-
 void CButtonUI::SetNormalImage(const wchar_t* description) { StoreImage(normalImage_, description); }
 
 void CButtonUI::SetHotImage(const wchar_t* description) { StoreImage(hotImage_, description); }

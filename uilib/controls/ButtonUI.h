@@ -82,7 +82,6 @@ private:
     void PaintHotImages(HDC dc);
     void PaintNormalImage(HDC dc);
     void PaintForeImage(HDC dc);
-    void StoreImage(CWideString& field, const wchar_t* description);
     bool Contains(POINT point) const;
 
     bool handCursor_;

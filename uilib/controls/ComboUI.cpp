@@ -285,11 +285,6 @@ void CComboUI::HandleEvent(UIEvent& event) {
 
 // --- Attributes -------------------------------------------------------------------------
 
-void CComboUI::SetImage(CWideString& field, const wchar_t* description) {
-    field.AssignText(description);
-    InvalidateVisibleRect();
-}
-
 void CComboUI::SetTextPadding(const RECT& padding) {
     textPadding_ = padding;
     InvalidateVisibleRect();
@@ -302,15 +297,15 @@ void CComboUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (wcscmp(name, L"textpadding") == 0) {
         SetTextPadding(ReadRectText(value));
     } else if (wcscmp(name, L"normalimage") == 0) {
-        SetImage(normalImage_, value);
+        StoreImage(normalImage_, value);
     } else if (wcscmp(name, L"hotimage") == 0) {
-        SetImage(hotImage_, value);
+        StoreImage(hotImage_, value);
     } else if (wcscmp(name, L"pushedimage") == 0) {
-        SetImage(pushedImage_, value);
+        StoreImage(pushedImage_, value);
     } else if (wcscmp(name, L"focusedimage") == 0) {
-        SetImage(focusedImage_, value);
+        StoreImage(focusedImage_, value);
     } else if (wcscmp(name, L"disabledimage") == 0) {
-        SetImage(disabledImage_, value);
+        StoreImage(disabledImage_, value);
     } else if (wcscmp(name, L"dropbox") == 0) {
         dropBoxAttributes_.AssignText(value);
     } else if (wcscmp(name, L"dropboxsize") == 0) {

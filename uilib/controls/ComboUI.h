@@ -89,7 +89,6 @@ protected:
 private:
     friend class CComboWnd;
 
-    void SetImage(CWideString& field, const wchar_t* description);
     void RenumberRows(int first, int last);
     // Called by the popup as its window goes.
     void PopupClosed();

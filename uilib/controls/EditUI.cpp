@@ -256,23 +256,19 @@ void CEditUI::SetNumberOnly(bool numberOnly) {
 }
 
 void CEditUI::SetNormalImage(const wchar_t* description) {
-    normalImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(normalImage_, description);
 }
 
 void CEditUI::SetHotImage(const wchar_t* description) {
-    hotImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(hotImage_, description);
 }
 
 void CEditUI::SetFocusedImage(const wchar_t* description) {
-    focusedImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(focusedImage_, description);
 }
 
 void CEditUI::SetDisabledImage(const wchar_t* description) {
-    disabledImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(disabledImage_, description);
 }
 
 SIZE CEditUI::DesiredSize(SIZE available) {

@@ -154,11 +154,6 @@ void CListHeaderItemUI::HandleEvent(UIEvent& event) {
     CControlUI::HandleEvent(event);
 }
 
-void CListHeaderItemUI::SetImage(CWideString& field, const wchar_t* description) {
-    field.AssignText(description);
-    InvalidateVisibleRect();
-}
-
 void CListHeaderItemUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (!name || !value) {
         return;
@@ -185,15 +180,15 @@ void CListHeaderItemUI::ApplyAttribute(const wchar_t* name, const wchar_t* value
             InvalidateVisibleRect();
         }
     } else if (wcscmp(name, L"normalimage") == 0) {
-        SetImage(normalImage_, value);
+        StoreImage(normalImage_, value);
     } else if (wcscmp(name, L"hotimage") == 0) {
-        SetImage(hotImage_, value);
+        StoreImage(hotImage_, value);
     } else if (wcscmp(name, L"pushedimage") == 0) {
-        SetImage(pushedImage_, value);
+        StoreImage(pushedImage_, value);
     } else if (wcscmp(name, L"focusedimage") == 0) {
-        SetImage(focusedImage_, value);
+        StoreImage(focusedImage_, value);
     } else if (wcscmp(name, L"sepimage") == 0) {
-        SetImage(separatorImage_, value);
+        StoreImage(separatorImage_, value);
     } else {
         CControlUI::ApplyAttribute(name, value);
     }

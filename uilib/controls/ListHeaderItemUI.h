@@ -42,7 +42,6 @@ public:
     CUIRect GripRect() const;
 
 private:
-    void SetImage(CWideString& field, const wchar_t* description);
     // Draws the image; a description that fails is emptied. False when
     // nothing was drawn.
     bool DrawOrDrop(HDC dc, CWideString& description);

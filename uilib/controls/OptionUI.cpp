@@ -177,18 +177,15 @@ void COptionUI::PaintTextPart(HDC dc) {
 }
 
 void COptionUI::SetSelectedImage(const wchar_t* description) {
-    selectedImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(selectedImage_, description);
 }
 
 void COptionUI::SetSelectedHotImage(const wchar_t* description) {
-    selectedHotImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(selectedHotImage_, description);
 }
 
 void COptionUI::SetForeImage(const wchar_t* description) {
-    optionForeImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(optionForeImage_, description);
 }
 
 }  // namespace TavikUI

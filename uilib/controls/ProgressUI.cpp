@@ -105,8 +105,7 @@ void CProgressUI::SetForeImage(const wchar_t* description) {
     if (foreImage_.Equals(description)) {
         return;
     }
-    foreImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(foreImage_, description);
 }
 
 ProgressRange CProgressUI::MakeRangeUsable(int32_t span) {

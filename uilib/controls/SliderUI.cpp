@@ -50,18 +50,15 @@ void CSliderUI::SetThumbSize(int width, int height) {
 }
 
 void CSliderUI::SetThumbImage(const wchar_t* description) {
-    thumbImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(thumbImage_, description);
 }
 
 void CSliderUI::SetThumbHotImage(const wchar_t* description) {
-    thumbHotImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(thumbHotImage_, description);
 }
 
 void CSliderUI::SetThumbPushedImage(const wchar_t* description) {
-    thumbPushedImage_.AssignText(description);
-    InvalidateVisibleRect();
+    StoreImage(thumbPushedImage_, description);
 }
 
 CUIRect CSliderUI::ThumbRect() const {

@@ -383,6 +383,11 @@ SIZE CControlUI::DesiredSize(SIZE /*available*/) { return CUISize(declaredWidth_
 
 void CControlUI::InvalidateVisibleRect() { InvalidateClipped(rect_); }
 
+void CControlUI::StoreImage(CWideString& field, const wchar_t* description) {
+    field.AssignText(description);
+    InvalidateVisibleRect();
+}
+
 void CControlUI::InvalidateClipped(CUIRect area) {
     if (!IsVisible()) {
         return;

@@ -227,6 +227,9 @@ protected:
     // separator drag resizes its layout only when the drag ends).
     void StoreDeclaredWidth(int width) { declaredWidth_ = width; }
     void StoreDeclaredHeight(int height) { declaredHeight_ = height; }
+    // Takes a new image description for one of the control's images and
+    // repaints.
+    void StoreImage(CWideString& field, const wchar_t* description);
 
     CWindowManager* manager_;
     CControlUI* parent_;

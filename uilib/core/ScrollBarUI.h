@@ -124,7 +124,6 @@ private:
     void OnRepeatTimer();
     void EndPress();
     void NotifyScrollWithoutOwner();
-    void SetImage(CWideString& field, const wchar_t* description);
     // The image for the state, else the normal one; undrawable descriptions
     // are cleared. False when nothing was drawn.
     bool PaintStateImage(HDC dc, ImageSet& images, uint32_t state, const wchar_t* modifier);

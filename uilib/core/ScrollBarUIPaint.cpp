@@ -49,31 +49,26 @@ const ImageAttribute kImageAttributes[] = {
 
 // --- Images ---------------------------------------------------------------------
 
-void CScrollBarUI::SetImage(CWideString& field, const wchar_t* description) {
-    field.AssignText(description);
-    InvalidateVisibleRect();
-}
-
-void CScrollBarUI::SetBackgroundNormalImage(const wchar_t* d) { SetImage(background_.normal, d); }
-void CScrollBarUI::SetBackgroundHotImage(const wchar_t* d) { SetImage(background_.hot, d); }
-void CScrollBarUI::SetBackgroundPushedImage(const wchar_t* d) { SetImage(background_.pushed, d); }
-void CScrollBarUI::SetBackgroundDisabledImage(const wchar_t* d) { SetImage(background_.disabled, d); }
-void CScrollBarUI::SetButton1NormalImage(const wchar_t* d) { SetImage(button1_.images.normal, d); }
-void CScrollBarUI::SetButton1HotImage(const wchar_t* d) { SetImage(button1_.images.hot, d); }
-void CScrollBarUI::SetButton1PushedImage(const wchar_t* d) { SetImage(button1_.images.pushed, d); }
-void CScrollBarUI::SetButton1DisabledImage(const wchar_t* d) { SetImage(button1_.images.disabled, d); }
-void CScrollBarUI::SetButton2NormalImage(const wchar_t* d) { SetImage(button2_.images.normal, d); }
-void CScrollBarUI::SetButton2HotImage(const wchar_t* d) { SetImage(button2_.images.hot, d); }
-void CScrollBarUI::SetButton2PushedImage(const wchar_t* d) { SetImage(button2_.images.pushed, d); }
-void CScrollBarUI::SetButton2DisabledImage(const wchar_t* d) { SetImage(button2_.images.disabled, d); }
-void CScrollBarUI::SetThumbNormalImage(const wchar_t* d) { SetImage(thumb_.images.normal, d); }
-void CScrollBarUI::SetThumbHotImage(const wchar_t* d) { SetImage(thumb_.images.hot, d); }
-void CScrollBarUI::SetThumbPushedImage(const wchar_t* d) { SetImage(thumb_.images.pushed, d); }
-void CScrollBarUI::SetThumbDisabledImage(const wchar_t* d) { SetImage(thumb_.images.disabled, d); }
-void CScrollBarUI::SetRailNormalImage(const wchar_t* d) { SetImage(rail_.normal, d); }
-void CScrollBarUI::SetRailHotImage(const wchar_t* d) { SetImage(rail_.hot, d); }
-void CScrollBarUI::SetRailPushedImage(const wchar_t* d) { SetImage(rail_.pushed, d); }
-void CScrollBarUI::SetRailDisabledImage(const wchar_t* d) { SetImage(rail_.disabled, d); }
+void CScrollBarUI::SetBackgroundNormalImage(const wchar_t* d) { StoreImage(background_.normal, d); }
+void CScrollBarUI::SetBackgroundHotImage(const wchar_t* d) { StoreImage(background_.hot, d); }
+void CScrollBarUI::SetBackgroundPushedImage(const wchar_t* d) { StoreImage(background_.pushed, d); }
+void CScrollBarUI::SetBackgroundDisabledImage(const wchar_t* d) { StoreImage(background_.disabled, d); }
+void CScrollBarUI::SetButton1NormalImage(const wchar_t* d) { StoreImage(button1_.images.normal, d); }
+void CScrollBarUI::SetButton1HotImage(const wchar_t* d) { StoreImage(button1_.images.hot, d); }
+void CScrollBarUI::SetButton1PushedImage(const wchar_t* d) { StoreImage(button1_.images.pushed, d); }
+void CScrollBarUI::SetButton1DisabledImage(const wchar_t* d) { StoreImage(button1_.images.disabled, d); }
+void CScrollBarUI::SetButton2NormalImage(const wchar_t* d) { StoreImage(button2_.images.normal, d); }
+void CScrollBarUI::SetButton2HotImage(const wchar_t* d) { StoreImage(button2_.images.hot, d); }
+void CScrollBarUI::SetButton2PushedImage(const wchar_t* d) { StoreImage(button2_.images.pushed, d); }
+void CScrollBarUI::SetButton2DisabledImage(const wchar_t* d) { StoreImage(button2_.images.disabled, d); }
+void CScrollBarUI::SetThumbNormalImage(const wchar_t* d) { StoreImage(thumb_.images.normal, d); }
+void CScrollBarUI::SetThumbHotImage(const wchar_t* d) { StoreImage(thumb_.images.hot, d); }
+void CScrollBarUI::SetThumbPushedImage(const wchar_t* d) { StoreImage(thumb_.images.pushed, d); }
+void CScrollBarUI::SetThumbDisabledImage(const wchar_t* d) { StoreImage(thumb_.images.disabled, d); }
+void CScrollBarUI::SetRailNormalImage(const wchar_t* d) { StoreImage(rail_.normal, d); }
+void CScrollBarUI::SetRailHotImage(const wchar_t* d) { StoreImage(rail_.hot, d); }
+void CScrollBarUI::SetRailPushedImage(const wchar_t* d) { StoreImage(rail_.pushed, d); }
+void CScrollBarUI::SetRailDisabledImage(const wchar_t* d) { StoreImage(rail_.disabled, d); }
 
 // --- Attributes -------------------------------------------------------------------
 
