@@ -183,7 +183,15 @@ protected:
                                      sizeof(kSaharaResetPacket));
             const ULONGLONG start = GetTickCount64();
             while (GetTickCount64() - start < 20000) {
-                // The engine holds the port unshared while it writes.
+                // The engine opens the port unshared: look only once the
+                // packet's bytes are there, so the watcher never holds the
+                // file while the engine opens it.
+                WIN32_FILE_ATTRIBUTE_DATA data = {};
+                if (!GetFileAttributesExW(port.c_str(), GetFileExInfoStandard, &data) ||
+                    data.nFileSizeLow < packet.size()) {
+                    Sleep(10);
+                    continue;
+                }
                 HANDLE file = CreateFileW(port.c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, 0, nullptr);
