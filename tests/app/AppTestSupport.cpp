@@ -168,44 +168,6 @@ std::wstring OutputFolder() {
     return folder;
 }
 
-bool SaveWindowShot(HWND window, const std::wstring& path) {
-    RECT rect = {};
-    if (!GetWindowRect(window, &rect)) {
-        return false;
-    }
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + rowBytes * height;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    bytes.append(static_cast<const char*>(bits), rowBytes * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return testsupport::WriteBytes(path, bytes);
-}
-
-namespace {
-
-}  // namespace
 
 void MainWindowTest::SetUp() {
     static bool registered = false;
@@ -300,7 +262,7 @@ void MainWindowTest::Click(const wchar_t* name) {
 void MainWindowTest::Shot(const std::wstring& name) {
     Repaint();
     PumpPending();
-    EXPECT_TRUE(SaveWindowShot(window_->Handle(), OutputFolder() + L"\\" + name + L".bmp"));
+    EXPECT_TRUE(testsupport::SaveWindowScreenshot(window_->Handle(), OutputFolder() + L"\\" + name + L".bmp"));
 }
 
 void MainWindowTest::GoToPackagePage() {

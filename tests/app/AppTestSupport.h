@@ -17,6 +17,7 @@
 #include "ControlUI.h"
 #include "TavikDownloadDlg.h"
 #include "TestFiles.h"
+#include "WindowScreenshot.h"
 
 namespace apptest {
 
@@ -103,8 +104,6 @@ std::wstring SamplePackage(const std::wstring& name);
 std::wstring ProgramFolder();
 // Where the tests leave their screenshots.
 std::wstring OutputFolder();
-// Saves the window's area of the screen as a 24-bit BMP file.
-bool SaveWindowShot(HWND window, const std::wstring& path);
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -398,7 +398,7 @@ TEST_F(DownloadJobTest, TheCloseWarningDuringADownloadKeepsItGoingOnCancel) {
                 return false;
             }
             RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-            return apptest::SaveWindowShot(window_->Handle(),
+            return testsupport::SaveWindowScreenshot(window_->Handle(),
                                            apptest::OutputFolder() + L"\\download_in_progress.bmp");
         },
         kJobWaitMs))
@@ -446,7 +446,7 @@ TEST_F(HelpMenuTest, OpensBelowTheHelpButtonReachesTheShellAndShowsTheAboutBox) 
     EXPECT_EQ(88, rect.right - rect.left);
     EXPECT_EQ(107, rect.bottom - rect.top);
     PumpPending();
-    apptest::SaveWindowShot(GetDesktopWindow(), apptest::OutputFolder() + L"\\help_menu.bmp");
+    testsupport::SaveWindowScreenshot(GetDesktopWindow(), apptest::OutputFolder() + L"\\help_menu.bmp");
 
     // The link items are URL buttons: each opens its address itself.
     g_shellAddresses.clear();

@@ -19,6 +19,7 @@
 #include "TabLayoutUI.h"
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
+#include "WindowScreenshot.h"
 
 namespace {
 
@@ -85,38 +86,9 @@ DWORD FindProcessByImage(const std::wstring& image) {
 void SaveScreenshot(HWND window, const std::wstring& name) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(300);
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const DWORD imageBytes = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + imageBytes;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    bytes.append(static_cast<const char*>(bits), imageBytes);
     const std::wstring folder = testsupport::ProgramFolder() + L"\\shots";
     testsupport::MakeFolders(folder);
-    testsupport::WriteBytes(folder + L"\\installer-" + name + L".bmp", bytes);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    testsupport::SaveWindowScreenshot(window, folder + L"\\installer-" + name + L".bmp");
 }
 
 // Where the named controls sit, taken from the same window built in this

@@ -110,35 +110,12 @@ void CListBodyUI::Place(const RECT& rect) {
     const int rowSpan = neededWidth > availableWidth ? neededWidth : availableWidth;
 
     // As the vertical layout: fixed heights first, the rest shared.
-    int fixedTotal = 0;
-    int automaticCount = 0;
-    int placedCount = 0;
-    for (int i = 0; i < children_.Count(); ++i) {
-        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
-        if (!child->IsVisible() || child->IsFloating()) {
-            continue;
-        }
-        const SIZE desired = child->DesiredSize(CUISize(availableWidth, availableHeight));
-        int height = 0;
-        if (desired.cy == 0) {
-            ++automaticCount;
-        } else {
-            height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
-        }
-        const CUIRect padding = child->Padding();
-        fixedTotal += padding.top + padding.bottom + height;
-        ++placedCount;
-    }
-    fixedTotal += childPadding_ * (placedCount - 1);
-    int automaticHeight = 0;
-    if (automaticCount > 0) {
-        automaticHeight = ZeroWhenNegative((availableHeight - fixedTotal) / automaticCount);
-    }
+    const HeightShare share = ShareHeights(availableWidth, availableHeight);
 
     int y = inner.top - VisibleBarPosition(verticalBar);
     const int x = inner.left - VisibleBarPosition(horizontalBar);
     int remaining = availableHeight;
-    int fixedBudget = fixedTotal;
+    int fixedBudget = share.fixedTotal;
     int needed = 0;
     int automaticSeen = 0;
     for (int i = 0; i < children_.Count(); ++i) {
@@ -158,9 +135,9 @@ void CListBodyUI::Place(const RECT& rect) {
             height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
             fixedBudget -= height;
         } else {
-            height = automaticHeight;
+            height = share.automaticHeight;
             ++automaticSeen;
-            if (automaticSeen == automaticCount) {
+            if (automaticSeen == share.automaticCount) {
                 height = ZeroWhenNegative(remaining - padding.bottom - fixedBudget);
             }
             height = ClampToLimits(height, child->MinHeight(), child->MaxHeight());
@@ -176,7 +153,7 @@ void CListBodyUI::Place(const RECT& rect) {
         needed += padding.top + height + padding.bottom;
         remaining -= height + padding.bottom + childPadding_;
     }
-    needed += childPadding_ * (placedCount - 1);
+    needed += childPadding_ * (share.placedCount - 1);
     UpdateScrollBars(inner, neededWidth, needed);
 }
 

@@ -27,6 +27,31 @@ void CVerticalLayoutUI::ApplyAttribute(const wchar_t* name, const wchar_t* value
     CSeparatorLayoutUI::ApplyAttribute(name, value);
 }
 
+CVerticalLayoutUI::HeightShare CVerticalLayoutUI::ShareHeights(int availableWidth, int availableHeight) const {
+    HeightShare share;
+    for (int i = 0; i < children_.Count(); ++i) {
+        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
+        if (!child->IsVisible() || child->IsFloating()) {
+            continue;
+        }
+        const SIZE desired = child->DesiredSize(CUISize(availableWidth, availableHeight));
+        int height = 0;
+        if (desired.cy == 0) {
+            ++share.automaticCount;
+        } else {
+            height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
+        }
+        const CUIRect padding = child->Padding();
+        share.fixedTotal += padding.top + padding.bottom + height;
+        ++share.placedCount;
+    }
+    share.fixedTotal += childPadding_ * (share.placedCount - 1);
+    if (share.automaticCount > 0) {
+        share.automaticHeight = ZeroWhenNegative((availableHeight - share.fixedTotal) / share.automaticCount);
+    }
+    return share;
+}
+
 void CVerticalLayoutUI::Place(const RECT& rect) {
     CControlUI::Place(rect);
     const CScrollBarUI* verticalBar = VerticalScrollBar();
@@ -41,39 +66,14 @@ void CVerticalLayoutUI::Place(const RECT& rect) {
     const int availableWidth = inner.Width() + VisibleBarRange(horizontalBar);
     const int availableHeight = inner.Height();
 
-    // First pass: the fixed heights and the number of children that share
-    // the rest.
-    int fixedTotal = 0;
-    int automaticCount = 0;
-    int placedCount = 0;
-    for (int i = 0; i < children_.Count(); ++i) {
-        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
-        if (!child->IsVisible() || child->IsFloating()) {
-            continue;
-        }
-        const SIZE desired = child->DesiredSize(CUISize(availableWidth, availableHeight));
-        int height = 0;
-        if (desired.cy == 0) {
-            ++automaticCount;
-        } else {
-            height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
-        }
-        const CUIRect padding = child->Padding();
-        fixedTotal += padding.top + padding.bottom + height;
-        ++placedCount;
-    }
-    fixedTotal += childPadding_ * (placedCount - 1);
-    int automaticHeight = 0;
-    if (automaticCount > 0) {
-        automaticHeight = ZeroWhenNegative((availableHeight - fixedTotal) / automaticCount);
-    }
+    const HeightShare share = ShareHeights(availableWidth, availableHeight);
 
     // Second pass: place them; the last automatic child takes the rounding
     // remainder.
     int y = inner.top - VisibleBarPosition(verticalBar);
     const int x = inner.left - VisibleBarPosition(horizontalBar);
     int remaining = availableHeight;
-    int fixedBudget = fixedTotal;
+    int fixedBudget = share.fixedTotal;
     int needed = 0;
     int automaticSeen = 0;
     for (int i = 0; i < children_.Count(); ++i) {
@@ -93,9 +93,9 @@ void CVerticalLayoutUI::Place(const RECT& rect) {
             height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
             fixedBudget -= height;
         } else {
-            height = automaticHeight;
+            height = share.automaticHeight;
             ++automaticSeen;
-            if (automaticSeen == automaticCount) {
+            if (automaticSeen == share.automaticCount) {
                 height = ZeroWhenNegative(remaining - padding.bottom - fixedBudget);
             }
             height = ClampToLimits(height, child->MinHeight(), child->MaxHeight());
@@ -115,7 +115,7 @@ void CVerticalLayoutUI::Place(const RECT& rect) {
         needed += padding.top + height + padding.bottom;
         remaining -= height + padding.bottom + childPadding_;
     }
-    needed += childPadding_ * (placedCount - 1);
+    needed += childPadding_ * (share.placedCount - 1);
     UpdateScrollBars(inner, 0, needed);
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ControlUI.h"
+#include "WindowScreenshot.h"
 #include "TabLayoutUI.h"
 #include "WindowManager.h"
 #include "XMLWnd.h"
@@ -138,42 +139,6 @@ void ClickAt(HWND window, POINT client) {
     PostMessageW(window, WM_LBUTTONUP, 0, point);
 }
 
-bool SaveShot(HWND window, const std::wstring& path) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + rowBytes * height;
-    bool written = false;
-    if (FILE* out = _wfopen(path.c_str(), L"wb")) {
-        written = fwrite(&file, sizeof(file), 1, out) == 1 &&
-                  fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
-                  fwrite(bits, rowBytes * height, 1, out) == 1;
-        fclose(out);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return written;
-}
 
 std::string ReadLog(const std::wstring& folder) {
     std::string text;
@@ -211,7 +176,7 @@ private:
     }
     void Shot(const wchar_t* name) {
         const std::wstring path = shots_ + L"\\" + name + L".bmp";
-        if (SaveShot(tool_.window, path)) {
+        if (testsupport::SaveWindowScreenshot(tool_.window, path)) {
             std::printf("shot %ls\n", path.c_str());
         }
     }
