@@ -15,6 +15,7 @@
 
 #include "NotifyPump.h"
 #include "PointerArray.h"
+#include "ProgramMessages.h"
 #include "StringHashMap.h"
 #include "UIEvent.h"
 #include "UIInterfaces.h"
@@ -43,6 +44,7 @@ class CWindowManager {
 public:
     // The message the delayed-delete queue is emptied on.
     static constexpr UINT kDeleteQueuedMessage = WM_APP + 1;
+    static_assert(kDeleteQueuedMessage <= kLastLibraryMessage, "library messages stay in the library range");
 
     CWindowManager();
     CWindowManager(const CWindowManager&) = delete;
