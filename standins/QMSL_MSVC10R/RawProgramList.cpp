@@ -5,23 +5,9 @@
 #include <cctype>
 #include <cstdlib>
 
-namespace {
+#include "StandInFiles.h"
 
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    char chunk[4096];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof(chunk), &got, nullptr) != FALSE) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    CloseHandle(file);
-    return ok;
-}
+namespace {
 
 std::string Unescape(const std::string& value) {
     static const struct {
@@ -79,10 +65,11 @@ std::string Attribute(const std::string& tag, const std::string& name) {
 bool ReadListElements(const std::string& path, const std::string& tag,
                       const std::vector<std::string>& names,
                       std::vector<std::vector<std::string>>& rows) {
-    std::string xml;
-    if (!ReadFileBytes(path, xml)) {
+    const std::optional<std::string> text = standins::ReadWholeFileAnsi(path);
+    if (!text) {
         return false;
     }
+    const std::string& xml = *text;
     rows.clear();
     const std::string opening = "<" + tag;
     size_t at = 0;

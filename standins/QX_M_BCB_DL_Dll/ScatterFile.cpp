@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "StandInFiles.h"
+
 namespace {
 
 std::string Trimmed(const std::string& text) {
@@ -26,30 +28,10 @@ bool ParseNumber(const std::string& text, uint64_t& value) {
     return errno == 0 && end != nullptr && *end == '\0';
 }
 
-std::optional<std::string> ReadText(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof(chunk), &got, nullptr) != FALSE) && got > 0) {
-        text.append(chunk, got);
-    }
-    CloseHandle(file);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return text;
-}
-
 }  // namespace
 
 std::optional<ScatterFile> ReadScatterFile(const std::string& path) {
-    const std::optional<std::string> text = ReadText(path);
+    const std::optional<std::string> text = standins::ReadWholeFileAnsi(path);
     if (!text) {
         return std::nullopt;
     }

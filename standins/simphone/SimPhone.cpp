@@ -11,6 +11,7 @@
 #include <cwctype>
 
 #include "SimUsbBus.h"
+#include "StandInFiles.h"
 
 namespace {
 
@@ -88,26 +89,6 @@ std::wstring Lower(std::wstring text) {
 std::string Trim(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
         text.pop_back();
-    }
-    return text;
-}
-
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof(chunk), &got, nullptr) != FALSE) && got > 0) {
-        text.append(chunk, got);
-    }
-    CloseHandle(file);
-    if (!ok) {
-        return std::nullopt;
     }
     return text;
 }
@@ -206,7 +187,7 @@ std::wstring SimPhone::StateFile(const wchar_t* name) const {
 }
 
 std::optional<std::string> SimPhone::ReadState(const wchar_t* name) const {
-    return ReadWholeFile(StateFile(name));
+    return standins::ReadWholeFile(StateFile(name));
 }
 
 bool SimPhone::WriteState(const wchar_t* name, const std::string& text) {
