@@ -12,6 +12,7 @@
 namespace configtest {
 
 using testsupport::FixturesDir;
+using testsupport::ProductDataDir;
 using testsupport::ProgramFolder;
 using testsupport::Utf8;
 

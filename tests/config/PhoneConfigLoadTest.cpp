@@ -364,8 +364,8 @@ TEST_F(PhoneConfigTest, GetExternalTypeWritesAtMost64Characters) {
 class PhoneListBesideProgram {
 public:
     PhoneListBesideProgram() {
-        CopyTree(FixturesDir() + L"\\PhoneList.Xml", ProgramFolder());
-        CopyTree(FixturesDir() + L"\\SAMPLE_MTK_DA.bin", ProgramFolder());
+        CopyTree(ProductDataDir() + L"\\PhoneList.Xml", ProgramFolder());
+        CopyTree(ProductDataDir() + L"\\SAMPLE_MTK_DA.bin", ProgramFolder());
     }
     ~PhoneListBesideProgram() {
         DeleteFileW((ProgramFolder() + L"\\PhoneList.Xml").c_str());

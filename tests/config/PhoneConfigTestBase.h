@@ -16,8 +16,8 @@ protected:
         config.Init();
         config.reportCallback = &configtest::ReportRecorder::Callback;
         exeFolder = scratch.Child(L"program", true);
-        configtest::CopyTree(configtest::FixturesDir() + L"\\PhoneList.Xml", exeFolder);
-        configtest::CopyTree(configtest::FixturesDir() + L"\\SAMPLE_MTK_DA.bin", exeFolder);
+        configtest::CopyTree(configtest::ProductDataDir() + L"\\PhoneList.Xml", exeFolder);
+        configtest::CopyTree(configtest::ProductDataDir() + L"\\SAMPLE_MTK_DA.bin", exeFolder);
         UseExeFolder(exeFolder);
     }
 

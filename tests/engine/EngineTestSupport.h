@@ -77,6 +77,7 @@ public:
 
 using testsupport::CopyFolderTree;
 using testsupport::FixturesDir;
+using testsupport::ProductDataDir;
 using testsupport::ProgramFolder;
 using testsupport::RemoveFolderTree;
 using testsupport::WriteBytes;

@@ -117,11 +117,11 @@ void FlowTest::SetUp() {
     config_ = std::make_unique<CPhoneConfig>();
     config_->Init();
     config_->reportCallback = &ReportRecorder::Callback;
-    // The sample phone list is read where the program would keep it.
-    const std::wstring fixtures = FixturesDir();
-    ASSERT_LT(fixtures.size(), static_cast<size_t>(kConfigPathChars));
-    fixtures.copy(config_->exeFolder, fixtures.size());
-    config_->exeFolder[fixtures.size()] = L'\0';
+    // The shipped phone list is read where the program keeps it.
+    const std::wstring dataFolder = ProductDataDir();
+    ASSERT_LT(dataFolder.size(), static_cast<size_t>(kConfigPathChars));
+    dataFolder.copy(config_->exeFolder, dataFolder.size());
+    config_->exeFolder[dataFolder.size()] = L'\0';
     packages_ = folders_->File(L"packages");
     ASSERT_TRUE(CreateDirectoryW(packages_.c_str(), nullptr));
 }

@@ -39,7 +39,7 @@ protected:
         g_reports.clear();
         package_ = folders_->File(L"SampleMT6582");
         ASSERT_TRUE(CopyFolderTree(FixturesDir() + L"\\packages\\SampleMT6582", package_));
-        daPath_ = NarrowPath(FixturesDir() + L"\\SAMPLE_MTK_DA.bin");
+        daPath_ = NarrowPath(ProductDataDir() + L"\\SAMPLE_MTK_DA.bin");
         scatterPath_ = NarrowPath(package_ + L"\\MT6582_Android_scatter.txt");
         params_ = MtkInitParams{};
         params_.attributesRead = 1;

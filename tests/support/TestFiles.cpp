@@ -50,6 +50,11 @@ std::wstring FixturesDir() {
     return WithBackSlashes(std::wstring(dir.begin(), dir.end()));
 }
 
+std::wstring ProductDataDir() {
+    const std::string dir = TAVIK_PRODUCT_DATA_DIR;
+    return WithBackSlashes(std::wstring(dir.begin(), dir.end()));
+}
+
 std::wstring ProgramFolder() {
     wchar_t name[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, name, MAX_PATH);

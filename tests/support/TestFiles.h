@@ -11,6 +11,9 @@ namespace testsupport {
 std::wstring WithBackSlashes(std::wstring path);
 // Windows form of the committed fixtures folder.
 std::wstring FixturesDir();
+// Windows form of the data folder the tool ships with (phone list, download
+// agent, FireHose programmers).
+std::wstring ProductDataDir();
 // Folder of the running test program.
 std::wstring ProgramFolder();
 // UTF-8 form of a wide text, for failure messages and UTF-8 files.
