@@ -77,13 +77,13 @@ void ReportRecorder::Callback(const DownloadMessage* message) {
         return;
     }
     const wchar_t* text = static_cast<const wchar_t*>(message->text);
-    g_activeRecorder->m_reports.push_back(
+    g_activeRecorder->reports_.push_back(
         {message->code, text != nullptr ? std::wstring(text) : std::wstring(), message->length});
 }
 
 std::vector<std::wstring> ReportRecorder::Texts() const {
     std::vector<std::wstring> texts;
-    for (const CapturedReport& report : m_reports) {
+    for (const CapturedReport& report : reports_) {
         texts.push_back(report.text);
     }
     return texts;

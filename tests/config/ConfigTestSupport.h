@@ -53,12 +53,12 @@ public:
 
     static void Callback(const DownloadMessage* message);
 
-    const std::vector<CapturedReport>& Reports() const { return m_reports; }
+    const std::vector<CapturedReport>& Reports() const { return reports_; }
     std::vector<std::wstring> Texts() const;
-    void Clear() { m_reports.clear(); }
+    void Clear() { reports_.clear(); }
 
 private:
-    std::vector<CapturedReport> m_reports;
+    std::vector<CapturedReport> reports_;
 };
 
 // The ok line of a checked file, "%20s %6.2fMb ok", written out by hand.

@@ -146,17 +146,17 @@ public:
         static int counter = 0;
         wchar_t folder[MAX_PATH];
         GetTempPathW(MAX_PATH, folder);
-        m_path = std::wstring(folder) + L"xmldoc_" + std::to_wstring(GetCurrentProcessId()) +
+        path_ = std::wstring(folder) + L"xmldoc_" + std::to_wstring(GetCurrentProcessId()) +
                  L"_" + std::to_wstring(++counter) + L".xml";
     }
-    ~TempFile() { DeleteFileW(m_path.c_str()); }
+    ~TempFile() { DeleteFileW(path_.c_str()); }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
-    const std::wstring& Path() const { return m_path; }
+    const std::wstring& Path() const { return path_; }
 
     void WriteBytes(const std::string& bytes) const {
-        FILE* file = _wfopen(m_path.c_str(), L"wb");
+        FILE* file = _wfopen(path_.c_str(), L"wb");
         ASSERT_NE(file, nullptr);
         fwrite(bytes.data(), 1, bytes.size(), file);
         fclose(file);
@@ -164,7 +164,7 @@ public:
 
     std::string ReadBytes() const {
         std::string bytes;
-        FILE* file = _wfopen(m_path.c_str(), L"rb");
+        FILE* file = _wfopen(path_.c_str(), L"rb");
         if (file == nullptr) {
             return bytes;
         }
@@ -178,7 +178,7 @@ public:
     }
 
 private:
-    std::wstring m_path;
+    std::wstring path_;
 };
 
 std::wstring WriteThenRead(const std::wstring& text, std::string* bytes = nullptr) {

@@ -138,15 +138,15 @@ ScratchFolder::ScratchFolder(const std::wstring& prefix) {
     if (!base.empty() && base.back() == L'\\') {
         base.pop_back();
     }
-    m_path = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" +
+    path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" +
              std::to_wstring(serial++);
     // A folder of the same name left by an earlier run of this process id.
-    RemoveFolderTree(m_path);
-    m_created = CreateDirectoryW(m_path.c_str(), nullptr) != FALSE;
+    RemoveFolderTree(path_);
+    created_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
 }
 
 ScratchFolder::~ScratchFolder() {
-    RemoveFolderTree(m_path);
+    RemoveFolderTree(path_);
 }
 
 }  // namespace testsupport

@@ -39,13 +39,13 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    const std::wstring& Path() const { return m_path; }
-    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
-    bool Created() const { return m_created; }
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+    bool Created() const { return created_; }
 
 private:
-    std::wstring m_path;
-    bool m_created = false;
+    std::wstring path_;
+    bool created_ = false;
 };
 
 }  // namespace testsupport

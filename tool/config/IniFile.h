@@ -15,5 +15,5 @@ public:
     std::wstring GetString(const wchar_t* section, const wchar_t* key) const;
 
 private:
-    std::wstring m_path;
+    std::wstring path_;
 };

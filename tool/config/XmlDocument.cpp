@@ -142,20 +142,20 @@ size_t ScanElementTagEnd(const std::wstring& text, size_t start) {
 
 class XmlTokenizer {
 public:
-    explicit XmlTokenizer(const std::wstring& text) : m_text(text) {}
+    explicit XmlTokenizer(const std::wstring& text) : text_(text) {}
 
     XmlToken Next() {
-        const size_t start = m_pos;
-        if (start >= m_text.size()) {
+        const size_t start = pos_;
+        if (start >= text_.size()) {
             return XmlToken{kEndOfTextToken, start, 0, 0, std::wstring()};
         }
-        if (m_text[start] != L'<') {
+        if (text_[start] != L'<') {
             return CharacterRun(start);
         }
-        if (start + 1 >= m_text.size()) {
+        if (start + 1 >= text_.size()) {
             return Unterminated(L"tag", start);
         }
-        const wchar_t c = m_text[start + 1];
+        const wchar_t c = text_[start + 1];
         if (c == L'/') {
             return Delimited(kEndTagToken, start, start + 2, L">", L"Element end tag");
         }
@@ -174,14 +174,14 @@ public:
 
 private:
     XmlToken Complete(int kind, size_t start, size_t end, uint32_t flags = 0) {
-        m_pos = end;
+        pos_ = end;
         return XmlToken{kind, start, end - start, flags, std::wstring()};
     }
 
     // The text ends inside the token that began at `start`.
     XmlToken Unterminated(const wchar_t* what, size_t start) {
-        const size_t end = m_text.size();
-        m_pos = end;
+        const size_t end = text_.size();
+        pos_ = end;
         return XmlToken{kErrorToken, start, end - start, 0,
                         FormatWide(L"%s at offset %d unterminated", what,
                                    static_cast<int>(start))};
@@ -189,26 +189,26 @@ private:
 
     // The character at `resumeAt` cannot follow; parsing goes on from there.
     XmlToken Incorrect(const wchar_t* what, size_t start, size_t resumeAt) {
-        m_pos = resumeAt;
+        pos_ = resumeAt;
         return XmlToken{kErrorToken, start, resumeAt - start, 0,
                         FormatWide(L"Incorrect %s at offset %d", what, static_cast<int>(start))};
     }
 
     XmlToken CharacterRun(size_t start) {
-        size_t end = m_text.find(L'<', start);
+        size_t end = text_.find(L'<', start);
         if (end == std::wstring::npos) {
-            end = m_text.size();
+            end = text_.size();
         }
         bool blank = true;
         for (size_t i = start; i < end && blank; ++i) {
-            blank = IsBlank(m_text[i]);
+            blank = IsBlank(text_[i]);
         }
         return Complete(blank ? kWhiteSpaceToken : kTextToken, start, end);
     }
 
     XmlToken Delimited(int kind, size_t start, size_t searchFrom, const wchar_t* terminator,
                        const wchar_t* what) {
-        const size_t found = searchFrom <= m_text.size() ? m_text.find(terminator, searchFrom)
+        const size_t found = searchFrom <= text_.size() ? text_.find(terminator, searchFrom)
                                                          : std::wstring::npos;
         if (found == std::wstring::npos) {
             return Unterminated(what, start);
@@ -217,24 +217,24 @@ private:
     }
 
     XmlToken MarkupDeclaration(size_t start) {
-        if (start + 2 >= m_text.size()) {
+        if (start + 2 >= text_.size()) {
             return Unterminated(L"tag", start);
         }
-        const wchar_t kind = m_text[start + 2];
+        const wchar_t kind = text_[start + 2];
         if (kind == L'-') {
-            if (start + 3 >= m_text.size()) {
+            if (start + 3 >= text_.size()) {
                 return Unterminated(L"Comment", start);
             }
-            if (m_text[start + 3] != L'-') {
+            if (text_[start + 3] != L'-') {
                 return Incorrect(L"comment tag", start, start + 3);
             }
             return Delimited(kCommentToken, start, start + 4, L"-->", L"Comment");
         }
         if (kind == L'[') {
-            if (start + 3 >= m_text.size()) {
+            if (start + 3 >= text_.size()) {
                 return Unterminated(L"tag", start);
             }
-            if (m_text[start + 3] != L'C') {
+            if (text_[start + 3] != L'C') {
                 return Incorrect(L"tag", start, start + 3);
             }
             return Delimited(kCDataToken, start, start + 4, L"]]>", L"CDATA Section");
@@ -251,11 +251,11 @@ private:
     // A DOCTYPE ends at the first '>' outside its bracketed internal subset;
     // declarations inside the subset run from '<' to '>'.
     XmlToken Doctype(size_t start) {
-        const size_t length = m_text.size();
+        const size_t length = text_.size();
         bool inSubset = false;
         size_t i = start + 2;
         while (i < length) {
-            const wchar_t c = m_text[i];
+            const wchar_t c = text_[i];
             if (!inSubset) {
                 if (c == L'>') {
                     return Complete(kDeclarationToken, start, i + 1);
@@ -266,7 +266,7 @@ private:
                 inSubset = false;
                 ++i;
             } else if (c == L'<') {
-                const size_t close = m_text.find(L'>', i + 1);
+                const size_t close = text_.find(L'>', i + 1);
                 if (close == std::wstring::npos) {
                     return Unterminated(L"Doctype", i);
                 }
@@ -279,16 +279,16 @@ private:
     }
 
     XmlToken ElementTag(size_t start) {
-        const size_t close = ScanElementTagEnd(m_text, start);
+        const size_t close = ScanElementTagEnd(text_, start);
         if (close == std::wstring::npos) {
             return Unterminated(L"Element tag", start);
         }
-        const uint32_t flags = m_text[close - 1] == L'/' ? kEmptyElementToken : 0;
+        const uint32_t flags = text_[close - 1] == L'/' ? kEmptyElementToken : 0;
         return Complete(kElementTagToken, start, close + 1, flags);
     }
 
-    const std::wstring& m_text;
-    size_t m_pos = 0;
+    const std::wstring& text_;
+    size_t pos_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -615,13 +615,13 @@ std::wstring RuntimeErrorText(int error) {
 // tag or the end of the text closes them.
 class CXmlDocument::TreeBuilder {
 public:
-    explicit TreeBuilder(CXmlDocument& document) : m_document(document) {
-        m_stack.reserve(6);
+    explicit TreeBuilder(CXmlDocument& document) : document_(document) {
+        stack_.reserve(6);
     }
 
     // Answers the first error text, empty when none was found.
     std::wstring Build() {
-        XmlTokenizer tokenizer(m_document.m_text);
+        XmlTokenizer tokenizer(document_.text_);
         for (;;) {
             const XmlToken token = tokenizer.Next();
             switch (token.kind) {
@@ -637,7 +637,7 @@ public:
                 break;
             case kEndOfTextToken:
                 CloseAtEndOfText();
-                return m_error;
+                return error_;
             default:
                 break;
             }
@@ -655,60 +655,60 @@ private:
     };
 
     std::wstring NameAt(size_t from, size_t limit) const {
-        const std::wstring& text = m_document.m_text;
+        const std::wstring& text = document_.text_;
         const size_t end = RunUntil(text, from, limit, kRecordNameEnd);
         return text.substr(from, end - from);
     }
 
     int32_t TopRecord() const {
-        return m_stack.empty() ? 0 : m_stack.back().record;
+        return stack_.empty() ? 0 : stack_.back().record;
     }
 
     void KeepError(const std::wstring& text) {
-        if (m_error.empty()) {
-            m_error = text;
+        if (error_.empty()) {
+            error_ = text;
         }
     }
 
     void MarkNotEnded() {
-        m_document.Record(0).flags |= kNotWellFormed;
-        m_document.Record(TopRecord()).flags |= kChildNotEnded;
+        document_.Record(0).flags |= kNotWellFormed;
+        document_.Record(TopRecord()).flags |= kChildNotEnded;
     }
 
     void LinkAsLastChild(int32_t parent, int32_t child) {
-        ElementRecord& childRecord = m_document.Record(child);
-        ElementRecord& parentRecord = m_document.Record(parent);
+        ElementRecord& childRecord = document_.Record(child);
+        ElementRecord& parentRecord = document_.Record(parent);
         if (parentRecord.firstChild == 0) {
             parentRecord.firstChild = child;
             childRecord.flags |= kFirstChild;
             childRecord.previousSibling = child;
             return;
         }
-        ElementRecord& first = m_document.Record(parentRecord.firstChild);
+        ElementRecord& first = document_.Record(parentRecord.firstChild);
         const int32_t last = first.previousSibling;
-        m_document.Record(last).nextSibling = child;
+        document_.Record(last).nextSibling = child;
         childRecord.previousSibling = last;
         first.previousSibling = child;
     }
 
     void OpenElement(const XmlToken& token) {
-        const int32_t index = m_document.NewRecord();
+        const int32_t index = document_.NewRecord();
         const int32_t parent = TopRecord();
-        ElementRecord& record = m_document.Record(index);
+        ElementRecord& record = document_.Record(index);
         record = ElementRecord{};
         record.start = ClampToInt32(token.start);
         record.length = ClampToInt32(token.length);
         record.tagLengths = PackTagLengths(static_cast<int64_t>(token.length), 0);
-        record.flags = static_cast<uint32_t>(std::min<size_t>(m_stack.size(), kLevelMask));
+        record.flags = static_cast<uint32_t>(std::min<size_t>(stack_.size(), kLevelMask));
         record.parent = parent;
         LinkAsLastChild(parent, index);
         if (token.flags & kEmptyElementToken) {
             return;
         }
-        if (m_stack.size() == m_stack.capacity()) {
-            m_stack.reserve(2 * m_stack.capacity() + 6);
+        if (stack_.size() == stack_.capacity()) {
+            stack_.reserve(2 * stack_.capacity() + 6);
         }
-        m_stack.push_back(TagStackEntry{token.kind, token.start, token.length, token.flags,
+        stack_.push_back(TagStackEntry{token.kind, token.start, token.length, token.flags,
                                         NameAt(token.start + 1, token.start + token.length),
                                         index});
     }
@@ -716,34 +716,34 @@ private:
     // The element loses its extent beyond the start tag; its children become
     // its following siblings under its own parent.
     void CloseImplicitly(const TagStackEntry& entry) {
-        ElementRecord& element = m_document.Record(entry.record);
+        ElementRecord& element = document_.Record(entry.record);
         element.length = ClampToInt32(entry.length);
         element.flags |= kClosedImplicitly;
         const int32_t parent = element.parent;
         if ((element.flags & kChildNotEnded) != 0) {
             element.flags &= ~kChildNotEnded;
-            m_document.Record(parent).flags |= kChildNotEnded;
+            document_.Record(parent).flags |= kChildNotEnded;
         }
         const int32_t first = element.firstChild;
         if (first == 0) {
             return;
         }
         element.firstChild = 0;
-        ElementRecord& firstRecord = m_document.Record(first);
+        ElementRecord& firstRecord = document_.Record(first);
         const int32_t last = firstRecord.previousSibling;
         firstRecord.flags &= ~kFirstChild;
-        for (int32_t child = first; child != 0; child = m_document.Record(child).nextSibling) {
-            m_document.Record(child).parent = parent;
+        for (int32_t child = first; child != 0; child = document_.Record(child).nextSibling) {
+            document_.Record(child).parent = parent;
         }
-        ElementRecord& moved = m_document.Record(entry.record);
+        ElementRecord& moved = document_.Record(entry.record);
         const int32_t oldNext = moved.nextSibling;
         moved.nextSibling = first;
-        m_document.Record(first).previousSibling = entry.record;
-        m_document.Record(last).nextSibling = oldNext;
+        document_.Record(first).previousSibling = entry.record;
+        document_.Record(last).nextSibling = oldNext;
         if (oldNext != 0) {
-            m_document.Record(oldNext).previousSibling = last;
+            document_.Record(oldNext).previousSibling = last;
         } else {
-            m_document.Record(m_document.Record(parent).firstChild).previousSibling = last;
+            document_.Record(document_.Record(parent).firstChild).previousSibling = last;
         }
     }
 
@@ -751,62 +751,62 @@ private:
     // the result is the same as closing from the top down, but every child
     // moves to its final parent only once.
     void CloseEntriesFrom(size_t bottom) {
-        for (size_t k = bottom; k < m_stack.size(); ++k) {
-            CloseImplicitly(m_stack[k]);
+        for (size_t k = bottom; k < stack_.size(); ++k) {
+            CloseImplicitly(stack_[k]);
         }
-        m_stack.resize(bottom);
+        stack_.resize(bottom);
     }
 
     void CloseByEndTag(const XmlToken& token) {
         const size_t tokenEnd = token.start + token.length;
         const std::wstring name = NameAt(token.start + 2, tokenEnd);
-        const bool ignoreCase = m_document.IgnoresCase();
-        size_t match = m_stack.size();
-        for (size_t k = m_stack.size(); k-- > 0;) {
-            const std::wstring& open = m_stack[k].name;
+        const bool ignoreCase = document_.IgnoresCase();
+        size_t match = stack_.size();
+        for (size_t k = stack_.size(); k-- > 0;) {
+            const std::wstring& open = stack_[k].name;
             if (NameRuleMatches(open.c_str(), open.size(), name.c_str(), ignoreCase)) {
                 match = k;
                 break;
             }
         }
-        if (match == m_stack.size()) {
+        if (match == stack_.size()) {
             MarkNotEnded();
             KeepError(FormatWide(L"No start tag for end tag '%s' at offset %d", name.c_str(),
                                  static_cast<int>(token.start)));
             return;
         }
-        if (match + 1 < m_stack.size()) {
-            m_document.Record(0).flags |= kNotWellFormed;
-            const TagStackEntry& open = m_stack.back();
+        if (match + 1 < stack_.size()) {
+            document_.Record(0).flags |= kNotWellFormed;
+            const TagStackEntry& open = stack_.back();
             KeepError(FormatWide(
                 L"End tag '%s' at offset %d does not match start tag '%s' at offset %d",
                 name.c_str(), static_cast<int>(token.start + 1), open.name.c_str(),
                 static_cast<int>(open.start)));
             CloseEntriesFrom(match + 1);
         }
-        ElementRecord& element = m_document.Record(m_stack.back().record);
+        ElementRecord& element = document_.Record(stack_.back().record);
         element.length = ClampToInt32(tokenEnd) - element.start;
         element.tagLengths = PackTagLengths(StartTagLength(element.tagLengths),
                                             static_cast<int64_t>(token.length));
-        m_stack.pop_back();
+        stack_.pop_back();
     }
 
     void CloseAtEndOfText() {
-        if (m_stack.empty()) {
+        if (stack_.empty()) {
             return;
         }
-        const TagStackEntry& innermost = m_stack.back();
+        const TagStackEntry& innermost = stack_.back();
         const std::wstring error = FormatWide(L"Element '%s' at offset %d not ended",
                                               innermost.name.c_str(),
                                               static_cast<int>(innermost.start));
         CloseEntriesFrom(0);
-        m_document.Record(0).flags |= kNotWellFormed;
+        document_.Record(0).flags |= kNotWellFormed;
         KeepError(error);
     }
 
-    CXmlDocument& m_document;
-    std::vector<TagStackEntry> m_stack;
-    std::wstring m_error;
+    CXmlDocument& document_;
+    std::vector<TagStackEntry> stack_;
+    std::wstring error_;
 };
 
 // ---------------------------------------------------------------------------
@@ -816,73 +816,73 @@ CXmlDocument::CXmlDocument() = default;
 CXmlDocument::~CXmlDocument() = default;
 
 CXmlDocument::ElementRecord& CXmlDocument::Record(int32_t index) {
-    return m_pages[static_cast<size_t>(index >> kPageShift)][index & (kPageSize - 1)];
+    return pages_[static_cast<size_t>(index >> kPageShift)][index & (kPageSize - 1)];
 }
 
 const CXmlDocument::ElementRecord& CXmlDocument::Record(int32_t index) const {
-    return m_pages[static_cast<size_t>(index >> kPageShift)][index & (kPageSize - 1)];
+    return pages_[static_cast<size_t>(index >> kPageShift)][index & (kPageSize - 1)];
 }
 
 // One growth step adds at most one page: a partly filled last page is
 // replaced by a larger copy, otherwise a new page follows.
 void CXmlDocument::GrowRecordsOneStep(int32_t wanted) {
-    const int32_t missing = wanted - m_recordsAllocated;
+    const int32_t missing = wanted - recordsAllocated_;
     const int32_t lastPageSize =
-        m_pages.empty() ? kPageSize
-                        : m_recordsAllocated - static_cast<int32_t>(m_pages.size() - 1) * kPageSize;
+        pages_.empty() ? kPageSize
+                        : recordsAllocated_ - static_cast<int32_t>(pages_.size() - 1) * kPageSize;
     if (lastPageSize < kPageSize) {
         const int32_t newSize = std::min(kPageSize, lastPageSize + missing);
         std::unique_ptr<ElementRecord[]> page(new ElementRecord[newSize]());
-        std::copy(m_pages.back().get(), m_pages.back().get() + lastPageSize, page.get());
-        m_pages.back() = std::move(page);
-        m_recordsAllocated += newSize - lastPageSize;
+        std::copy(pages_.back().get(), pages_.back().get() + lastPageSize, page.get());
+        pages_.back() = std::move(page);
+        recordsAllocated_ += newSize - lastPageSize;
     } else {
         const int32_t newSize = std::min(kPageSize, missing);
-        m_pages.emplace_back(new ElementRecord[newSize]());
-        m_recordsAllocated += newSize;
+        pages_.emplace_back(new ElementRecord[newSize]());
+        recordsAllocated_ += newSize;
     }
 }
 
 void CXmlDocument::ReserveRecords(int32_t wanted) {
-    while (m_recordsAllocated < wanted) {
+    while (recordsAllocated_ < wanted) {
         GrowRecordsOneStep(wanted);
     }
 }
 
 int32_t CXmlDocument::NewRecord() {
-    if (m_recordsUsed == m_recordsAllocated) {
-        GrowRecordsOneStep(std::max(m_recordsUsed + m_recordsUsed / 2, m_recordsUsed + 1));
+    if (recordsUsed_ == recordsAllocated_) {
+        GrowRecordsOneStep(std::max(recordsUsed_ + recordsUsed_ / 2, recordsUsed_ + 1));
     }
-    return m_recordsUsed++;
+    return recordsUsed_++;
 }
 
 void CXmlDocument::ClearNavigation() {
-    m_parent = 0;
-    m_current = 0;
-    m_child = 0;
-    m_nodeKind = 0;
-    m_nodeOffset = 0;
-    m_nodeLength = 0;
+    parent_ = 0;
+    current_ = 0;
+    child_ = 0;
+    nodeKind_ = 0;
+    nodeOffset_ = 0;
+    nodeLength_ = 0;
 }
 
 void CXmlDocument::SetText(const std::wstring& text) {
-    m_text = text;
-    m_result.clear();
-    m_recordsUsed = 0;
+    text_ = text;
+    result_.clear();
+    recordsUsed_ = 0;
     ClearNavigation();
 }
 
 const std::wstring& CXmlDocument::Text() const {
-    return m_text;
+    return text_;
 }
 
 const std::wstring& CXmlDocument::Result() const {
-    return m_result;
+    return result_;
 }
 
 bool CXmlDocument::Load(const std::wstring& path) {
     int flags = 0;
-    if (!ReadUtf8File(path, m_text, m_result, flags)) {
+    if (!ReadUtf8File(path, text_, result_, flags)) {
         return false;
     }
     return Parse();
@@ -890,10 +890,10 @@ bool CXmlDocument::Load(const std::wstring& path) {
 
 bool CXmlDocument::Parse() {
     ClearNavigation();
-    m_savedPositions.reset();
-    const size_t length = m_text.size();
+    savedPositions_.reset();
+    const size_t length = text_.size();
     ReserveRecords(ClampToInt32(length / 64 + 8));
-    m_recordsUsed = 1;
+    recordsUsed_ = 1;
     Record(0) = ElementRecord{};
 
     std::wstring error;
@@ -914,10 +914,10 @@ bool CXmlDocument::Parse() {
         error = L"Root element has sibling";
     }
 
-    if (m_result.empty()) {
-        m_result = error;
+    if (result_.empty()) {
+        result_ = error;
     } else if (!error.empty()) {
-        m_result += L", " + error;
+        result_ += L", " + error;
     }
     return (document.flags & kNotWellFormed) == 0 && root != 0 && !rootHasSibling;
 }
@@ -978,37 +978,37 @@ bool CXmlDocument::WriteUtf8File(const std::wstring& path, const std::wstring& t
 }
 
 bool CXmlDocument::IsElementRecord(int32_t record) const {
-    if (record < 1 || record >= m_recordsUsed) {
+    if (record < 1 || record >= recordsUsed_) {
         return false;
     }
     const size_t start = static_cast<size_t>(Record(record).start);
-    return start < m_text.size() && m_text[start] == L'<';
+    return start < text_.size() && text_[start] == L'<';
 }
 
 bool CXmlDocument::RecordNameMatches(int32_t record, const wchar_t* wanted) const {
     const size_t from = static_cast<size_t>(Record(record).start) + 1;
-    if (from > m_text.size()) {
+    if (from > text_.size()) {
         return false;
     }
-    const size_t end = RunUntil(m_text, from, m_text.size(), kRecordNameEnd);
-    return NameRuleMatches(m_text.c_str() + from, end - from, wanted, IgnoresCase());
+    const size_t end = RunUntil(text_, from, text_.size(), kRecordNameEnd);
+    return NameRuleMatches(text_.c_str() + from, end - from, wanted, IgnoresCase());
 }
 
 bool CXmlDocument::FindNextElement(const wchar_t* name) {
-    if (m_recordsUsed <= 0) {
+    if (recordsUsed_ <= 0) {
         return false;
     }
     int32_t candidate =
-        m_current == 0 ? Record(m_parent).firstChild : Record(m_current).nextSibling;
+        current_ == 0 ? Record(parent_).firstChild : Record(current_).nextSibling;
     // The sibling list is a plain list; the count only guards the walk.
-    for (int32_t steps = 0; candidate != 0 && steps < m_recordsUsed; ++steps) {
+    for (int32_t steps = 0; candidate != 0 && steps < recordsUsed_; ++steps) {
         if (name == nullptr || *name == 0 || RecordNameMatches(candidate, name)) {
-            m_current = candidate;
-            m_parent = Record(candidate).parent;
-            m_child = 0;
-            m_nodeKind = 1;
-            m_nodeOffset = 0;
-            m_nodeLength = 0;
+            current_ = candidate;
+            parent_ = Record(candidate).parent;
+            child_ = 0;
+            nodeKind_ = 1;
+            nodeOffset_ = 0;
+            nodeLength_ = 0;
             return true;
         }
         candidate = Record(candidate).nextSibling;
@@ -1017,23 +1017,23 @@ bool CXmlDocument::FindNextElement(const wchar_t* name) {
 }
 
 bool CXmlDocument::EnterElement() {
-    if (m_nodeKind != 1 || m_current == 0) {
+    if (nodeKind_ != 1 || current_ == 0) {
         return false;
     }
-    m_parent = m_current;
-    m_current = 0;
-    m_child = 0;
-    m_nodeKind = 0;
-    m_nodeOffset = 0;
-    m_nodeLength = 0;
+    parent_ = current_;
+    current_ = 0;
+    child_ = 0;
+    nodeKind_ = 0;
+    nodeOffset_ = 0;
+    nodeLength_ = 0;
     return true;
 }
 
 std::wstring CXmlDocument::GetAttributeValue(const wchar_t* name) const {
-    if (m_nodeKind != 1) {
+    if (nodeKind_ != 1) {
         return std::wstring();
     }
-    return GetRecordAttribute(m_current, name);
+    return GetRecordAttribute(current_, name);
 }
 
 std::wstring CXmlDocument::GetRecordAttribute(int32_t record, const wchar_t* name) const {
@@ -1041,15 +1041,15 @@ std::wstring CXmlDocument::GetRecordAttribute(int32_t record, const wchar_t* nam
         return std::wstring();
     }
     const AttributeSpan span =
-        ScanStartTag(m_text, static_cast<size_t>(Record(record).start), name, IgnoresCase());
+        ScanStartTag(text_, static_cast<size_t>(Record(record).start), name, IgnoresCase());
     if (!span.found) {
         return std::wstring();
     }
-    return DecodeEntities(m_text, span.valueBegin, span.valueEnd);
+    return DecodeEntities(text_, span.valueBegin, span.valueEnd);
 }
 
 bool CXmlDocument::SetAttributeValue(const wchar_t* name, const std::wstring& value) {
-    if (m_nodeKind != 1 || name == nullptr || *name == 0 || !IsElementRecord(m_current)) {
+    if (nodeKind_ != 1 || name == nullptr || *name == 0 || !IsElementRecord(current_)) {
         return false;
     }
     // A name that the attribute scan could not read back would break the tag.
@@ -1059,7 +1059,7 @@ bool CXmlDocument::SetAttributeValue(const wchar_t* name, const std::wstring& va
         }
     }
     const AttributeSpan span =
-        ScanStartTag(m_text, static_cast<size_t>(Record(m_current).start), name, IgnoresCase());
+        ScanStartTag(text_, static_cast<size_t>(Record(current_).start), name, IgnoresCase());
     const std::wstring quoted = L"\"" + EncodeEntities(value) + L"\"";
     size_t at = span.insertAt;
     size_t removed = 0;
@@ -1071,12 +1071,12 @@ bool CXmlDocument::SetAttributeValue(const wchar_t* name, const std::wstring& va
     } else {
         inserted = L" " + std::wstring(name) + L"=" + quoted;
     }
-    const size_t newLength = m_text.size() - removed + inserted.size();
-    if (newLength > m_text.capacity()) {
-        m_text.reserve(newLength + newLength / 2 + 128);
+    const size_t newLength = text_.size() - removed + inserted.size();
+    if (newLength > text_.capacity()) {
+        text_.reserve(newLength + newLength / 2 + 128);
     }
-    m_text.replace(at, removed, inserted);
-    MoveOffsetsAfterEdit(m_current, static_cast<int32_t>(inserted.size()) -
+    text_.replace(at, removed, inserted);
+    MoveOffsetsAfterEdit(current_, static_cast<int32_t>(inserted.size()) -
                                         static_cast<int32_t>(removed));
     return true;
 }
@@ -1090,11 +1090,11 @@ void CXmlDocument::MoveOffsetsAfterEdit(int32_t record, int32_t delta) {
     element.tagLengths =
         PackTagLengths(static_cast<int64_t>(StartTagLength(element.tagLengths)) + delta,
                        EndTagLength(element.tagLengths));
-    for (int32_t later = record + 1; later < m_recordsUsed; ++later) {
+    for (int32_t later = record + 1; later < recordsUsed_; ++later) {
         Record(later).start += delta;
     }
     int32_t ancestor = element.parent;
-    for (int32_t steps = 0; steps < m_recordsUsed; ++steps) {
+    for (int32_t steps = 0; steps < recordsUsed_; ++steps) {
         Record(ancestor).length += delta;
         if (ancestor == 0) {
             break;
@@ -1104,7 +1104,7 @@ void CXmlDocument::MoveOffsetsAfterEdit(int32_t record, int32_t delta) {
 }
 
 bool CXmlDocument::GetRecord(int32_t record, ElementRecord& out) const {
-    if (record < 0 || record >= m_recordsUsed) {
+    if (record < 0 || record >= recordsUsed_) {
         return false;
     }
     out = Record(record);

@@ -60,8 +60,8 @@ public:
     bool SetAttributeValue(const wchar_t* name, const std::wstring& value);
 
     // Read access to the records, for callers that keep record indexes.
-    int32_t CurrentRecord() const { return m_current; }
-    int32_t RecordCount() const { return m_recordsUsed; }
+    int32_t CurrentRecord() const { return current_; }
+    int32_t RecordCount() const { return recordsUsed_; }
     bool GetRecord(int32_t record, ElementRecord& out) const;
 
 private:
@@ -82,24 +82,24 @@ private:
     void GrowRecordsOneStep(int32_t wanted);
     int32_t NewRecord();
     void ClearNavigation();
-    bool IgnoresCase() const { return (m_documentFlags & kCompareNoCase) != 0; }
+    bool IgnoresCase() const { return (documentFlags_ & kCompareNoCase) != 0; }
     bool IsElementRecord(int32_t record) const;
     bool RecordNameMatches(int32_t record, const wchar_t* wanted) const;
     void MoveOffsetsAfterEdit(int32_t record, int32_t delta);
 
-    std::wstring m_text;
-    std::wstring m_result;
-    int32_t m_parent = 0;
-    int32_t m_current = 0;
-    int32_t m_child = 0;
-    int32_t m_recordsUsed = 0;
-    int32_t m_nodeKind = 0;
-    int32_t m_nodeOffset = 0;
-    int32_t m_nodeLength = 0;
-    uint32_t m_documentFlags = 0;
+    std::wstring text_;
+    std::wstring result_;
+    int32_t parent_ = 0;
+    int32_t current_ = 0;
+    int32_t child_ = 0;
+    int32_t recordsUsed_ = 0;
+    int32_t nodeKind_ = 0;
+    int32_t nodeOffset_ = 0;
+    int32_t nodeLength_ = 0;
+    uint32_t documentFlags_ = 0;
     // Seven named positions; no operation creates the table yet, Parse drops it.
-    std::unique_ptr<SavedPosition[]> m_savedPositions;
+    std::unique_ptr<SavedPosition[]> savedPositions_;
     // Pages of kPageSize records; only the last page may be smaller.
-    std::vector<std::unique_ptr<ElementRecord[]>> m_pages;
-    int32_t m_recordsAllocated = 0;
+    std::vector<std::unique_ptr<ElementRecord[]>> pages_;
+    int32_t recordsAllocated_ = 0;
 };

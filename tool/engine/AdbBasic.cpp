@@ -49,7 +49,7 @@ AdbMessageHeader MakeAdbHeader(uint32_t command, uint32_t arg0, uint32_t arg1,
     return AdbMessageHeader{command, arg0, arg1, dataLength, dataCheck, command ^ 0xFFFFFFFFu};
 }
 
-AdbConnection::~AdbConnection() {
+CAdbConnection::~CAdbConnection() {
     usb_close(*this);
 }
 
@@ -64,7 +64,7 @@ void WriteAdbDebugLine(const wchar_t* module, int line, const std::wstring& mess
     SetLastError(error);
 }
 
-int32_t usb_write(AdbConnection& connection, const void* buffer, int32_t length) {
+int32_t usb_write(CAdbConnection& connection, const void* buffer, int32_t length) {
     WriteAdbDebugLine(kModule, kWriteLine, FormatWide(L"usb_write %d", length));
     if (length < 0 || (buffer == nullptr && length > 0)) {
         return 0;
@@ -88,7 +88,7 @@ int32_t usb_write(AdbConnection& connection, const void* buffer, int32_t length)
     return 0;
 }
 
-int32_t usb_read(AdbConnection& connection, void* buffer, int32_t length) {
+int32_t usb_read(CAdbConnection& connection, void* buffer, int32_t length) {
     if (length < 0 || (buffer == nullptr && length > 0)) {
         return 0;
     }
@@ -117,14 +117,14 @@ int32_t usb_read(AdbConnection& connection, void* buffer, int32_t length) {
     return 0;
 }
 
-void usb_close(AdbConnection& connection) {
+void usb_close(CAdbConnection& connection) {
     WriteAdbDebugLine(kModule, kCloseLine, L"usb_close");
     CloseIfSet(connection.writeEndpoint);
     CloseIfSet(connection.readEndpoint);
     CloseIfSet(connection.adbInterface);
 }
 
-int32_t OpenBulkEndpoints(AdbConnection& connection) {
+int32_t OpenBulkEndpoints(CAdbConnection& connection) {
     connection.readEndpoint = AdbOpenDefaultBulkReadEndpoint(
         connection.adbInterface, kAdbAccessReadWrite, kAdbSharingReadWrite);
     if (connection.readEndpoint == nullptr) {
@@ -147,7 +147,7 @@ int32_t OpenBulkEndpoints(AdbConnection& connection) {
                : 0;
 }
 
-int32_t OpenAdbInterface(AdbConnection& connection, const std::wstring& devicePath,
+int32_t OpenAdbInterface(CAdbConnection& connection, const std::wstring& devicePath,
                          const AdbDebugSource& source) {
     if (devicePath.empty() || devicePath.size() > kMaxDevicePathChars) {
         return 0;

@@ -47,12 +47,12 @@ AdbMessageHeader MakeAdbHeader(uint32_t command, uint32_t arg0, uint32_t arg1,
 // One open Android USB interface with its two bulk endpoints. The ADB and the
 // fastboot connection have this same layout; the handles are closed when the
 // connection goes (usb_close).
-class AdbConnection {
+class CAdbConnection {
 public:
-    AdbConnection() = default;
-    ~AdbConnection();
-    AdbConnection(const AdbConnection&) = delete;
-    AdbConnection& operator=(const AdbConnection&) = delete;
+    CAdbConnection() = default;
+    ~CAdbConnection();
+    CAdbConnection(const CAdbConnection&) = delete;
+    CAdbConnection& operator=(const CAdbConnection&) = delete;
 
     AdbApiHandle adbInterface = nullptr;
     AdbApiHandle readEndpoint = nullptr;
@@ -66,16 +66,16 @@ public:
 };
 
 // One synchronous write; 1 when every byte went.
-int32_t usb_write(AdbConnection& connection, const void* buffer, int32_t length);
+int32_t usb_write(CAdbConnection& connection, const void* buffer, int32_t length);
 // One synchronous read of at most 4096 bytes, tried again (up to 10 tries)
 // while the library reports a time-out; 1 ok.
-int32_t usb_read(AdbConnection& connection, void* buffer, int32_t length);
+int32_t usb_read(CAdbConnection& connection, void* buffer, int32_t length);
 // Closes the write endpoint, the read endpoint and the interface, each when
 // set, and clears all three.
-void usb_close(AdbConnection& connection);
+void usb_close(CAdbConnection& connection);
 
 // Both bulk endpoints, then the interface name; 1 ok.
-int32_t OpenBulkEndpoints(AdbConnection& connection);
+int32_t OpenBulkEndpoints(CAdbConnection& connection);
 
 // Where a connection layer's serial-number lines come from.
 struct AdbDebugSource {
@@ -85,7 +85,7 @@ struct AdbDebugSource {
 };
 // Opens the interface at a device path (at most 255 characters), its
 // endpoints, and reads the serial number; 1 ready.
-int32_t OpenAdbInterface(AdbConnection& connection, const std::wstring& devicePath,
+int32_t OpenAdbInterface(CAdbConnection& connection, const std::wstring& devicePath,
                          const AdbDebugSource& source);
 
 // "\nerror in <module>,on line <line>,System ErrorCode:<error>. <message>" to

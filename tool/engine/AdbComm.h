@@ -14,7 +14,7 @@ constexpr char kAdbVersionProperty[] = "ro.qx.qxznvernumber";
 // its terminator. A longer answer is cut.
 constexpr size_t kAdbAnswerMaxChars = 127;
 
-class CAdbComm : public AdbConnection {
+class CAdbComm : public CAdbConnection {
 public:
     // Opens the interface at the device path and makes the CNXN exchange;
     // 1 ready.

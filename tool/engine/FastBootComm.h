@@ -7,7 +7,7 @@
 
 #include "AdbBasic.h"
 
-class CFastBootComm : public AdbConnection {
+class CFastBootComm : public CAdbConnection {
 public:
     // Opens the interface at the device path, its endpoints and the serial;
     // 1 ready.

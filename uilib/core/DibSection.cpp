@@ -31,7 +31,7 @@ HBITMAP CreateDibSection32(int width, int height, DibRows rows, void** bits) {
 }
 
 
-WorkBitmap::WorkBitmap(HDC compatible, int width, int height) : width_(width), height_(height) {
+CWorkBitmap::CWorkBitmap(HDC compatible, int width, int height) : width_(width), height_(height) {
     void* bits = nullptr;
     bitmap_ = CreateDibSection32(width, height, DibRows::kTopDown, &bits);
     pixels_ = static_cast<uint32_t*>(bits);
@@ -41,14 +41,14 @@ WorkBitmap::WorkBitmap(HDC compatible, int width, int height) : width_(width), h
     }
 }
 
-WorkBitmap::~WorkBitmap() {
+CWorkBitmap::~CWorkBitmap() {
     EndDrawing();
     if (bitmap_) {
         DeleteObject(bitmap_);
     }
 }
 
-void WorkBitmap::EndDrawing() {
+void CWorkBitmap::EndDrawing() {
     if (dc_) {
         SelectObject(dc_, old_);
         DeleteDC(dc_);
@@ -56,7 +56,7 @@ void WorkBitmap::EndDrawing() {
     }
 }
 
-void WorkBitmap::MakeOpaque() {
+void CWorkBitmap::MakeOpaque() {
     GdiFlush();
     const size_t count = static_cast<size_t>(width_) * static_cast<size_t>(height_);
     for (size_t i = 0; i < count; ++i) {

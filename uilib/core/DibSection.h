@@ -21,12 +21,12 @@ HBITMAP CreateDibSection32(int width, int height, DibRows rows, void** bits);
 // drawn into; the pixels stay reachable for the alpha bytes GDI does not
 // write. A bitmap is selected into one DC at a time: EndDrawing frees it for
 // blending from another.
-class WorkBitmap {
+class CWorkBitmap {
 public:
-    WorkBitmap(HDC compatible, int width, int height);
-    ~WorkBitmap();
-    WorkBitmap(const WorkBitmap&) = delete;
-    WorkBitmap& operator=(const WorkBitmap&) = delete;
+    CWorkBitmap(HDC compatible, int width, int height);
+    ~CWorkBitmap();
+    CWorkBitmap(const CWorkBitmap&) = delete;
+    CWorkBitmap& operator=(const CWorkBitmap&) = delete;
 
     bool IsValid() const { return dc_ != nullptr && pixels_ != nullptr; }
     HDC DC() const { return dc_; }

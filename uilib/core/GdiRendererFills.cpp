@@ -100,7 +100,7 @@ void FillGradientWith(HDC dc, const RECT& rect, DWORD from, DWORD to, bool verti
     // Drawn at the origin of a working bitmap, then copied or blended on.
     // The bands leave alpha 0 in the pixels as every GDI fill does: the
     // bitmap is made opaque before it is used.
-    WorkBitmap work(dc, rect.right - rect.left, rect.bottom - rect.top);
+    CWorkBitmap work(dc, rect.right - rect.left, rect.bottom - rect.top);
     if (!work.IsValid()) {
         return;
     }
@@ -131,7 +131,7 @@ void CGdiRenderer::FillColor(HDC dc, const RECT& rect, DWORD color) {
         SetBkColor(dc, old);
         return;
     }
-    WorkBitmap pixel(dc, 1, 1);
+    CWorkBitmap pixel(dc, 1, 1);
     if (!pixel.IsValid()) {
         return;
     }

@@ -174,7 +174,7 @@ CGifHandler* CGdiRenderer::LoadGif(const wchar_t* name, const wchar_t* resourceT
     int channels = 0;
     GifFrameRecord* decoded =
         LoadGifFramesFromMemory(bytes.data.get(), static_cast<int>(bytes.size), &count, &channels, 4);
-    const GifFrameList frames(decoded, count);
+    const CGifFrameList frames(decoded, count);
     if (frames.Count() == 0) {
         return nullptr;
     }

@@ -31,12 +31,12 @@ GifFrameRecord* LoadGifFramesFromMemory(const uint8_t* bytes, int length, int* f
 void FreeGifFrames(GifFrameRecord* frames, int frameCount);
 
 // Owns a frame array for the length of a scope.
-class GifFrameList {
+class CGifFrameList {
 public:
-    GifFrameList(GifFrameRecord* frames, int count) : frames_(frames), count_(frames ? count : 0) {}
-    GifFrameList(const GifFrameList&) = delete;
-    GifFrameList& operator=(const GifFrameList&) = delete;
-    ~GifFrameList() { FreeGifFrames(frames_, count_); }
+    CGifFrameList(GifFrameRecord* frames, int count) : frames_(frames), count_(frames ? count : 0) {}
+    CGifFrameList(const CGifFrameList&) = delete;
+    CGifFrameList& operator=(const CGifFrameList&) = delete;
+    ~CGifFrameList() { FreeGifFrames(frames_, count_); }
 
     int Count() const { return count_; }
     const GifFrameRecord& At(int index) const { return frames_[index]; }

@@ -69,8 +69,8 @@ bool BlendImagePartByHand(HDC dc, const RECT& to, HDC sourceDC, const RECT& from
     const int width = WidthOf(visible);
     const int height = HeightOf(visible);
     // Copies of known layout: the source part and the destination part.
-    const WorkBitmap source(dc, WidthOf(from), HeightOf(from));
-    const WorkBitmap work(dc, width, height);
+    const CWorkBitmap source(dc, WidthOf(from), HeightOf(from));
+    const CWorkBitmap work(dc, width, height);
     if (!source.IsValid() || !work.IsValid()) {
         return false;
     }

@@ -12,7 +12,7 @@
 
 using namespace ImageTests;
 using TavikUI::CGifHandler;
-using TavikUI::GifFrameList;
+using TavikUI::CGifFrameList;
 using TavikUI::GifFrameRecord;
 using TavikUI::LoadGifFramesFromMemory;
 
@@ -54,7 +54,7 @@ std::vector<ImageRecord*> FramesOf(CGifHandler& handler) {
 
 TEST(GifFrameReading, EveryFrameIsTheWholeCanvasWithItsDelay) {
     const ReadResult read = ReadFrames(GifBytes(2, 1, {{0, 0, 0, 5}, {1, 0, 1, 0}, {0, 0, 2, 12}}));
-    const GifFrameList frames(read.frames, read.count);
+    const CGifFrameList frames(read.frames, read.count);
     ASSERT_EQ(read.count, 3);
     EXPECT_EQ(read.channels, 4);
     for (int i = 0; i < 3; ++i) {
@@ -76,11 +76,11 @@ TEST(GifFrameReading, EveryFrameIsTheWholeCanvasWithItsDelay) {
 
 TEST(GifFrameReading, SingleFrameAndFixtureAnimation) {
     const ReadResult single = ReadFrames(GifBytes(1, 1, {{0, 0, 3, 0}}));
-    const GifFrameList singleFrames(single.frames, single.count);
+    const CGifFrameList singleFrames(single.frames, single.count);
     EXPECT_EQ(single.count, 1);
 
     const ReadResult anim = ReadFrames(ReadFixture("anim3.gif"));
-    const GifFrameList animFrames(anim.frames, anim.count);
+    const CGifFrameList animFrames(anim.frames, anim.count);
     ASSERT_EQ(anim.count, 3);
     EXPECT_EQ(PixelOf(animFrames.At(0), 3, 2), kRed);
     EXPECT_EQ(PixelOf(animFrames.At(1), 3, 2), kGreen);
@@ -98,7 +98,7 @@ TEST(GifFrameReading, DamagedThirdFrameEndsTheAnimationAfterTwo) {
     }
     ZipTest::SetLe16(&gif, descriptor + 1, 2);
     const ReadResult read = ReadFrames(gif);
-    const GifFrameList frames(read.frames, read.count);
+    const CGifFrameList frames(read.frames, read.count);
     EXPECT_EQ(read.count, 2);
     ASSERT_NE(read.frames, nullptr);
     EXPECT_EQ(PixelOf(frames.At(1), 1, 1), kGreen);
@@ -124,7 +124,7 @@ TEST(GifFrameReading, TruncatedAnimationsKeepWhatWasRead) {
     const std::string gif = ReadFixture("anim3.gif");
     for (size_t keep = 1; keep < gif.size(); ++keep) {
         const ReadResult read = ReadFrames(gif.substr(0, keep));
-        const GifFrameList frames(read.frames, read.count);
+        const CGifFrameList frames(read.frames, read.count);
         if (read.frames) {
             EXPECT_GE(read.count, 1) << keep;
             EXPECT_LE(read.count, 3) << keep;
@@ -143,7 +143,7 @@ TEST(GifFrameReading, CanvasSizeIsCapped) {
         pixels.push_back({i, 0, i % 4, 1});
     }
     const ReadResult many = ReadFrames(GifBytes(2048, 2048, pixels));
-    const GifFrameList frames(many.frames, many.count);
+    const CGifFrameList frames(many.frames, many.count);
     EXPECT_EQ(many.count, 4);
 }
 
