@@ -40,7 +40,9 @@ CTextHostImpl::CTextHostImpl()
       charFormat_(),
       paraFormat_(),
       acceleratorPos_(-1),
-      passwordChar_(0) {}
+      // The edit's masking character: with none the engine would show a
+      // password field's text.
+      passwordChar_(L'*') {}
 
 CTextHostImpl::~CTextHostImpl() { ReleaseServices(); }
 
