@@ -228,6 +228,11 @@ void CRichEditUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     }
 }
 
+void CRichEditUI::AttachToManager(CWindowManager* manager, CControlUI* parent, bool init) {
+    CWindowManager::MoveMessageFilter(this, manager_, manager, host_ != nullptr);
+    CContainerUI::AttachToManager(manager, parent, init);
+}
+
 void CRichEditUI::InitHook() {
     if (initialised_) {
         return;
