@@ -67,12 +67,7 @@ void CButtonUI::SetEnabledState(bool enabled) {
 bool CButtonUI::Contains(POINT point) const { return PtInRect(&rect_, point) != FALSE; }
 
 void CButtonUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CLabelUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CLabelUI::HandleEvent(e); })) {
         return;
     }
     switch (event.type) {
@@ -183,18 +178,7 @@ SIZE CButtonUI::DesiredSize(SIZE available) {
     return CUISize(DeclaredWidth(), fontHeight + kDesiredHeightMargin);
 }
 
-void CButtonUI::RefreshStateBits() {
-    if (IsFocused()) {
-        buttonState_ |= kButtonFocused;
-    } else {
-        buttonState_ &= ~kButtonFocused;
-    }
-    if (IsEnabled()) {
-        buttonState_ &= ~kButtonDisabled;
-    } else {
-        buttonState_ |= kButtonDisabled;
-    }
-}
+void CButtonUI::RefreshStateBits() { buttonState_ = WithCurrentFocusAndEnabled(buttonState_, *this); }
 
 bool CButtonUI::DrawOrDrop(HDC dc, CWideString& description) {
     if (description.IsEmpty()) {

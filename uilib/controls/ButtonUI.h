@@ -20,6 +20,13 @@ enum ButtonStateBit : UINT {
     kButtonCaptured = 0x40,
 };
 
+// The state word's focused and disabled bits brought up to date from the
+// control (the button and the combo keep them alike).
+inline UINT WithCurrentFocusAndEnabled(UINT state, const CControlUI& control) {
+    state = control.IsFocused() ? state | kButtonFocused : state & ~kButtonFocused;
+    return control.IsEnabled() ? state & ~kButtonDisabled : state | kButtonDisabled;
+}
+
 class CButtonUI : public CLabelUI {
 public:
     CButtonUI();

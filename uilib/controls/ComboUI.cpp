@@ -4,6 +4,7 @@
 
 #include "ComboWnd.h"
 #include "ControlValueText.h"
+#include "RowSelection.h"
 #include "WindowManager.h"
 
 namespace TavikUI {
@@ -110,8 +111,8 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
         index = count - 1;
     }
     CControlUI* control = ChildAt(index);
-    IListItemUI* row = AsListItem(control);
-    if (!row || !control->IsVisible() || !control->IsEnabled()) {
+    IListItemUI* row = SelectableRow(control);
+    if (!row) {
         return false;
     }
     currentSelection_ = index;
@@ -127,14 +128,6 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
 }
 
 // --- Children ------------------------------------------------------------------------
-
-void CComboUI::RenumberRows(int first, int last) {
-    for (int i = first; i <= last; ++i) {
-        if (IListItemUI* row = AsListItem(ChildAt(i))) {
-            row->SetIndex(i);
-        }
-    }
-}
 
 bool CComboUI::AddChild(CControlUI* control) {
     if (IListItemUI* row = AsListItem(control)) {
@@ -152,10 +145,7 @@ bool CComboUI::InsertChild(CControlUI* control, int index) {
         row->SetOwner(this);
         row->SetIndex(index);
     }
-    RenumberRows(index + 1, ChildCount() - 1);
-    if (currentSelection_ >= index) {
-        ++currentSelection_;
-    }
+    FollowInsertedRow(*this, index, currentSelection_);
     return true;
 }
 
@@ -173,13 +163,7 @@ bool CComboUI::RemoveChildAt(int index) {
     if (!CContainerUI::RemoveChild(row)) {
         return false;
     }
-    RenumberRows(index, ChildCount() - 1);
-    if (index == currentSelection_) {
-        currentSelection_ = -1;
-        SelectItem(NextSelectableIndex(index, false), false);
-    } else if (index < currentSelection_) {
-        --currentSelection_;
-    }
+    FollowRemovedRow(*this, *this, index, currentSelection_);
     return true;
 }
 
@@ -197,22 +181,14 @@ bool CComboUI::MoveChildTo(CControlUI* control, int index) {
     if (!CContainerUI::MoveChildTo(control, index)) {
         return false;
     }
-    RenumberRows(from < index ? from : index, from < index ? index : from);
-    if (selected) {
-        currentSelection_ = IndexOfChild(selected);
-    }
+    FollowMovedRow(*this, from, index, selected, currentSelection_);
     return true;
 }
 
 // --- Events ----------------------------------------------------------------------------
 
 void CComboUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CContainerUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CContainerUI::HandleEvent(e); })) {
         return;
     }
     switch (event.type) {
@@ -347,18 +323,7 @@ bool CComboUI::DrawOrDrop(HDC dc, CWideString& description) {
     return true;
 }
 
-void CComboUI::RefreshStateBits() {
-    if (IsFocused()) {
-        state_ |= kFocused;
-    } else {
-        state_ &= ~kFocused;
-    }
-    if (IsEnabled()) {
-        state_ &= ~kDisabled;
-    } else {
-        state_ |= kDisabled;
-    }
-}
+void CComboUI::RefreshStateBits() { state_ = WithCurrentFocusAndEnabled(state_, *this); }
 
 void CComboUI::PaintStateImages(HDC dc) {
     RefreshStateBits();

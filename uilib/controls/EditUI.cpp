@@ -5,6 +5,7 @@
 #include "ControlValueText.h"
 #include "EditWnd.h"
 #include "GdiRenderer.h"
+#include "NativeEditorEvents.h"
 #include "UIRect.h"
 #include "WindowManager.h"
 
@@ -112,50 +113,18 @@ void CEditUI::NativeWindowClosed() {
 }
 
 void CEditUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CLabelUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CLabelUI::HandleEvent(e); })) {
+        return;
+    }
+    auto open = [this] {
+        OpenNativeWindow();
+        InvalidateVisibleRect();
+    };
+    if (HandleNativeEditorEvent(*this, event, nativeWindow_ != nullptr, open)) {
         return;
     }
     const bool enabled = IsEnabled();
     switch (event.type) {
-    case kEventSetCursor:
-        if (enabled) {
-            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_IBEAM)));
-            return;
-        }
-        break;
-    case kEventWindowSize:
-        if (nativeWindow_ && manager_) {
-            manager_->FocusWindowAndControl(this);
-        }
-        break;
-    case kEventScrollWheel:
-        if (nativeWindow_) {
-            return;
-        }
-        break;
-    case kEventSetFocus:
-        if (enabled) {
-            if (nativeWindow_) {
-                return;
-            }
-            OpenNativeWindow();
-            InvalidateVisibleRect();
-        }
-        break;
-    case kEventKillFocus:
-        if (enabled) {
-            InvalidateVisibleRect();
-        }
-        break;
-    case kEventMouseMove:
-    case kEventButtonUp:
-    case kEventContextMenu:
-        return;
     case kEventMouseLeave:
     case kEventMouseEnter:
         if (enabled) {

@@ -75,12 +75,7 @@ void CListHeaderItemUI::MarkListForLayout() {
 }
 
 void CListHeaderItemUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CControlUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CControlUI::HandleEvent(e); })) {
         return;
     }
     const CUIRect grip = GripRect();

@@ -439,12 +439,7 @@ LRESULT CRichEditUI::FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, b
 }
 
 void CRichEditUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CControlUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CControlUI::HandleEvent(e); })) {
         return;
     }
     switch (event.type) {

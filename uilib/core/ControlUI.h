@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "Delegate.h"
 #include "UIEvent.h"
@@ -230,6 +231,10 @@ protected:
     // Takes a new image description for one of the control's images and
     // repaints.
     void StoreImage(CWideString& field, const wchar_t* description);
+    // With mouse input off a mouse event is not the control's own: it goes
+    // to the parent, or without one to `withoutParent`. Answers whether the
+    // event was handed on (the caller then stops).
+    bool HandMouseEventToParent(UIEvent& event, const std::function<void(UIEvent&)>& withoutParent);
 
     CWindowManager* manager_;
     CControlUI* parent_;
