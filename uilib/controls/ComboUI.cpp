@@ -130,10 +130,7 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
 // --- Children ------------------------------------------------------------------------
 
 bool CComboUI::AddChild(CControlUI* control) {
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(ChildCount());
-    }
+    AdoptRow(control, *this, ChildCount());
     return CContainerUI::AddChild(control);
 }
 
@@ -141,11 +138,7 @@ bool CComboUI::InsertChild(CControlUI* control, int index) {
     if (!CContainerUI::InsertChild(control, index)) {
         return false;
     }
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(index);
-    }
-    FollowInsertedRow(*this, index, currentSelection_);
+    FollowInsertedRow(*this, control, index, currentSelection_);
     return true;
 }
 
@@ -312,17 +305,6 @@ SIZE CComboUI::DesiredSize(SIZE available) {
 
 void CComboUI::Paint(HDC dc, const RECT& area) { CControlUI::Paint(dc, area); }
 
-bool CComboUI::DrawOrDrop(HDC dc, CWideString& description) {
-    if (description.IsEmpty()) {
-        return false;
-    }
-    if (!DrawImageInRect(dc, description.Text())) {
-        description.Clear();
-        return false;
-    }
-    return true;
-}
-
 void CComboUI::RefreshStateBits() { state_ = WithCurrentFocusAndEnabled(state_, *this); }
 
 void CComboUI::PaintStateImages(HDC dc) {
@@ -337,10 +319,10 @@ void CComboUI::PaintStateImages(HDC dc) {
     } else if (state_ & kFocused) {
         stateImage = &focusedImage_;
     }
-    if (stateImage && DrawOrDrop(dc, *stateImage)) {
+    if (stateImage && DrawImageOrDrop(dc, *stateImage)) {
         return;
     }
-    DrawOrDrop(dc, normalImage_);
+    DrawImageOrDrop(dc, normalImage_);
 }
 
 void CComboUI::PaintSelectedRow(HDC dc, const RECT& textRect) {

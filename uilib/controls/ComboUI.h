@@ -77,9 +77,6 @@ public:
     void SetDropBoxSize(SIZE size) { dropBoxSize_ = size; }
 
 protected:
-    // Draws the image; a description that fails is emptied. False when
-    // nothing was drawn.
-    bool DrawOrDrop(HDC dc, CWideString& description);
     // The focused and disabled bits from the control's state.
     void RefreshStateBits();
     // The text part in the rectangle (the selected row's own drawing).

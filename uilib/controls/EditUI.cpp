@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "ButtonUI.h"
 #include "ControlValueText.h"
 #include "EditWnd.h"
 #include "GdiRenderer.h"
@@ -249,17 +250,8 @@ SIZE CEditUI::DesiredSize(SIZE available) {
     return CUISize(DeclaredWidth(), fontHeight + kDesiredHeightMargin);
 }
 
-bool CEditUI::DrawStateImage(HDC dc, CWideString& description) {
-    if (DrawImageInRect(dc, description.Text())) {
-        return true;
-    }
-    description.Clear();
-    return false;
-}
-
 void CEditUI::PaintStateImages(HDC dc) {
-    state_ = IsFocused() ? (state_ | kStateFocused) : (state_ & ~kStateFocused);
-    state_ = IsEnabled() ? (state_ & ~kStateDisabled) : (state_ | kStateDisabled);
+    state_ = WithCurrentFocusAndEnabled(state_, *this);
     CWideString* stateImage = nullptr;
     if (state_ & kStateDisabled) {
         stateImage = &disabledImage_;
@@ -268,11 +260,11 @@ void CEditUI::PaintStateImages(HDC dc) {
     } else if (state_ & kStateHot) {
         stateImage = &hotImage_;
     }
-    if (stateImage && !stateImage->IsEmpty() && DrawStateImage(dc, *stateImage)) {
+    if (stateImage && !stateImage->IsEmpty() && DrawImageOrDrop(dc, *stateImage)) {
         return;
     }
     if (!normalImage_.IsEmpty()) {
-        DrawStateImage(dc, normalImage_);
+        DrawImageOrDrop(dc, normalImage_);
     }
 }
 

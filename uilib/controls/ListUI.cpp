@@ -111,10 +111,7 @@ bool CListUI::AddChild(CControlUI* control) {
         CountColumns();
         return added;
     }
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(body_->ChildCount());
-    }
+    AdoptRow(control, *this, body_->ChildCount());
     return body_->AddChild(control);
 }
 
@@ -130,11 +127,7 @@ bool CListUI::InsertChild(CControlUI* control, int index) {
     if (!body_->InsertChild(control, index)) {
         return false;
     }
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(index);
-    }
-    FollowInsertedRow(*this, index, currentSelection_);
+    FollowInsertedRow(*this, control, index, currentSelection_);
     return true;
 }
 

@@ -10,7 +10,15 @@ void RenumberRows(CContainerUI& owner, int first, int last) {
     }
 }
 
-void FollowInsertedRow(CContainerUI& owner, int index, int& selection) {
+void AdoptRow(CControlUI* control, CControlUI& owner, int index) {
+    if (IListItemUI* row = AsListItem(control)) {
+        row->SetOwner(&owner);
+        row->SetIndex(index);
+    }
+}
+
+void FollowInsertedRow(CContainerUI& owner, CControlUI* control, int index, int& selection) {
+    AdoptRow(control, owner, index);
     RenumberRows(owner, index + 1, owner.ChildCount() - 1);
     if (selection >= index) {
         ++selection;

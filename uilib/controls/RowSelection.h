@@ -11,9 +11,13 @@ namespace TavikUI {
 // Gives the rows from `first` to `last` (both included) their index.
 void RenumberRows(CContainerUI& owner, int first, int last);
 
-// A row was inserted at `index`: the rows after it are renumbered and a
-// selection at or after it moves up by one.
-void FollowInsertedRow(CContainerUI& owner, int index, int& selection);
+// A control joining the owner's rows at `index` gets the owner and the
+// index when it is a row.
+void AdoptRow(CControlUI* control, CControlUI& owner, int index);
+
+// `control` was inserted at `index`: it is adopted, the rows after it are
+// renumbered and a selection at or after it moves up by one.
+void FollowInsertedRow(CContainerUI& owner, CControlUI* control, int index, int& selection);
 
 // A row was removed from `index`: the rows from there are renumbered; the
 // selected row's removal selects the one now at that index, or the nearest

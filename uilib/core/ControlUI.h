@@ -171,6 +171,9 @@ public:
     // Draws an image description in the rectangle, clipped by the paint
     // rectangle; false when it cannot be drawn.
     bool DrawImageInRect(HDC dc, const wchar_t* description, const wchar_t* modifier = nullptr);
+    // The same for one of the control's images; one that fails is cleared
+    // so it is not tried again. False for an empty or failing description.
+    bool DrawImageOrDrop(HDC dc, CWideString& description);
     // Asks the manager for every mouse move; false when another control has it.
     bool CaptureMouse();
     // name="value" pairs separated by one space.
