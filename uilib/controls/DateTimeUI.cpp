@@ -15,14 +15,7 @@ CDateTimeUI::CDateTimeUI() : time_(), updateMode_(kShowStoredDate), picker_(null
     updateMode_ = kTakePickerDate;
 }
 
-CDateTimeUI::~CDateTimeUI() {
-    if (CDateTimeWnd* picker = picker_) {
-        picker_ = nullptr;
-        picker->DetachOwner();
-        // The window object deletes itself in its final message.
-        DestroyWindow(picker->Handle());
-    }
-}
+CDateTimeUI::~CDateTimeUI() { CloseNativeEditor(picker_); }
 
 const wchar_t* CDateTimeUI::ClassName() const { return L"DateTimeUI"; }
 

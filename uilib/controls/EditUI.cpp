@@ -35,14 +35,7 @@ CEditUI::CEditUI()
     SetBackgroundColor(kWhite);
 }
 
-CEditUI::~CEditUI() {
-    if (CEditWnd* window = nativeWindow_) {
-        nativeWindow_ = nullptr;
-        window->DetachOwner();
-        // The window object deletes itself in its final message.
-        DestroyWindow(window->Handle());
-    }
-}
+CEditUI::~CEditUI() { CloseNativeEditor(nativeWindow_); }
 
 const wchar_t* CEditUI::ClassName() const { return L"EditUI"; }
 

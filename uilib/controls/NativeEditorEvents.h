@@ -1,6 +1,8 @@
-// The event handling that the edit and the date-time control share: both
-// edit through a native child window they open on focus.
+// What the edit and the date-time control share: both edit through a native
+// child window they open on focus, and close it when they go.
 #pragma once
+
+#include <windows.h>
 
 #include <functional>
 
@@ -16,5 +18,16 @@ namespace TavikUI {
 // done; the control handles the rest itself.
 bool HandleNativeEditorEvent(CControlUI& control, const UIEvent& event, bool nativeOpen,
                              const std::function<void()>& openNative);
+
+// Detaches an open native window from its control and destroys it; the
+// window object deletes itself in its final message.
+template <class NativeWindow>
+void CloseNativeEditor(NativeWindow*& window) {
+    if (NativeWindow* open = window) {
+        window = nullptr;
+        open->DetachOwner();
+        DestroyWindow(open->Handle());
+    }
+}
 
 }  // namespace TavikUI
