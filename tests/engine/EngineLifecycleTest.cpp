@@ -41,6 +41,20 @@ bool ThreadCountBecomes(int expected) {
     return false;
 }
 
+// Whether the estimator thread took the wake-up, i.e. a run has started. A
+// look that finds the auto-reset event still set consumes it, so it is set
+// again for the thread.
+bool RunStarted(CQcomDownloader& engine) {
+    for (int i = 0; i < 400; ++i) {
+        if (WaitForSingleObject(engine.progressEvent.Get(), 0) == WAIT_TIMEOUT) {
+            return true;
+        }
+        SetEvent(engine.progressEvent.Get());
+        Sleep(5);
+    }
+    return false;
+}
+
 class EstimatorTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -183,7 +197,7 @@ TEST(EngineStopTest, StopEndsTheProgressThreadBeforeTheEngineGoesAway) {
     engine->progressPercent = 4;
     engine->progressActive = 1;
     SetEvent(engine->progressEvent.Get());
-    Sleep(50);
+    ASSERT_TRUE(RunStarted(*engine));
 
     // The pause (over 20 s) is cut short, not waited out: the generous
     // bound stays far below it.
@@ -206,7 +220,8 @@ TEST(EngineStopTest, StopWhileSteppingFastLeavesNoReportsBehind) {
     engine->progressPercent = 4;
     engine->progressActive = 1;
     SetEvent(engine->progressEvent.Get());
-    Sleep(20);
+    ASSERT_TRUE(recorder.WaitUntil(
+        [](const std::vector<RecordedReport>& reports) { return !reports.empty(); }, 5000));
     engine->Stop();
     const size_t count = recorder.Count();
     EXPECT_TRUE(ThreadCountBecomes(before));

@@ -106,6 +106,26 @@ protected:
     }
     std::string PhonePortName() const { return "COM" + std::to_string(phonePort_); }
 
+    // Waits until the tool's port holds `count` bytes of input, looking
+    // through a handle of its own that is closed again before the test opens
+    // the port: the bytes stay queued for it.
+    bool WaitForToolInput(DWORD count, DWORD timeoutMs) const {
+        const std::wstring name = FormatWide(L"\\\\.\\COM%d", toolPort_);
+        HANDLE port = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (port == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        const ULONGLONG start = GetTickCount64();
+        COMSTAT status{};
+        DWORD errors = 0;
+        while (ClearCommError(port, &errors, &status) && status.cbInQue < count &&
+               GetTickCount64() - start < timeoutMs) {
+            Sleep(10);
+        }
+        CloseHandle(port);
+        return status.cbInQue >= count;
+    }
+
     // Reads through the tool's port until `count` bytes came or the time ran out.
     static std::vector<uint8_t> ReadQueued(CComPort& com, size_t count, DWORD timeoutMs) {
         std::vector<uint8_t> bytes;
@@ -221,11 +241,11 @@ TEST_F(SerialLineTest, ReadTakesWhatIsQueuedAndNothingWhenEmpty) {
 TEST_F(SerialLineTest, WriteDropsInputReceivedBeforeIt) {
     SimSerialPort phone;
     ASSERT_TRUE(phone.Open(phonePort_));
-    CComPort com;
-    ASSERT_TRUE(com.Open(toolPort_));
     const std::vector<uint8_t> stale = Pattern(40);
     ASSERT_EQ(stale.size(), phone.Write(stale.data(), static_cast<DWORD>(stale.size()), 1000));
-    Sleep(300);  // through socat into the tool's queue
+    ASSERT_TRUE(WaitForToolInput(static_cast<DWORD>(stale.size()), 2000));
+    CComPort com;
+    ASSERT_TRUE(com.Open(toolPort_));
 
     ASSERT_TRUE(com.Write(sizeof(kSaharaResetPacket), kSaharaResetPacket));
     uint8_t buffer[64] = {};
@@ -237,11 +257,11 @@ TEST_F(SerialLineTest, WriteDropsInputReceivedBeforeIt) {
 TEST_F(SerialLineTest, ReadStopsAtTheCountAskedAndAtTheQueueSize) {
     SimSerialPort phone;
     ASSERT_TRUE(phone.Open(phonePort_));
-    CComPort com;
-    ASSERT_TRUE(com.Open(toolPort_));
     const std::vector<uint8_t> sent = Pattern(3000);
     ASSERT_EQ(sent.size(), phone.Write(sent.data(), static_cast<DWORD>(sent.size()), 2000));
-    Sleep(300);  // through socat into the tool's queue
+    ASSERT_TRUE(WaitForToolInput(static_cast<DWORD>(sent.size()), 2000));
+    CComPort com;
+    ASSERT_TRUE(com.Open(toolPort_));
 
     constexpr uint8_t kGuard = 0xee;
     std::vector<uint8_t> small(4 + 16, kGuard);

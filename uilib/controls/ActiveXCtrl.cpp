@@ -460,7 +460,8 @@ HRESULT STDMETHODCALLTYPE CActiveXCtrl::GetExtendedControl(IDispatch** dispatch)
     return owner_->HostedObject()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch));
 }
 
-HRESULT STDMETHODCALLTYPE CActiveXCtrl::TransformCoords(POINTL*, POINTF*, DWORD) { return S_OK; }
+// The container converts nothing; S_OK would leave the caller's output unset.
+HRESULT STDMETHODCALLTYPE CActiveXCtrl::TransformCoords(POINTL*, POINTF*, DWORD) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE CActiveXCtrl::TranslateAccelerator(MSG*, DWORD) { return S_FALSE; }
 

@@ -49,7 +49,8 @@ HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::GetWindow(HWND* window) {
 
 HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::ContextSensitiveHelp(BOOL) { return S_OK; }
 
-HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::GetBorder(LPRECT) { return S_OK; }
+// The frame has no tool space to offer, so there is no border to describe.
+HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
 
 HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
 
@@ -66,7 +67,14 @@ HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::SetActiveObject(IOleInPlaceActiveObj
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
+// The container adds no menus of its own: its three groups are empty.
+HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS widths) {
+    if (!widths) {
+        return E_POINTER;
+    }
+    widths->width[0] = widths->width[2] = widths->width[4] = 0;
+    return S_OK;
+}
 
 HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
 

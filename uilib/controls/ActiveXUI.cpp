@@ -65,6 +65,9 @@ void* CActiveXUI::InterfaceByName(const wchar_t* name) {
 }
 
 void CActiveXUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     if (wcscmp(name, L"clsid") == 0) {
         SetClsidText(value);
     } else if (wcscmp(name, L"modulename") == 0) {
@@ -163,8 +166,11 @@ bool CActiveXUI::CreateActiveXControl() {
         return false;
     }
     if (!SetUpObject()) {
-        // A half set-up object is closed and let go with its site.
+        // A half set-up object is closed and let go with its site. A derived
+        // release may clear the created flag; the attempt still counts, or
+        // every later placement would try again.
         ReleaseControl();
+        created_ = true;
         return false;
     }
     return true;
@@ -254,6 +260,12 @@ RECT CActiveXUI::ObjectRect() const {
 
 bool CActiveXUI::IsWindowedObject() const {
     return site_ && !site_->IsWindowless() && site_->Window() && site_->Window()->Handle();
+}
+
+void CActiveXUI::AttachToManager(CWindowManager* manager, CControlUI* parent, bool init) {
+    const bool filtering = site_ && site_->IsInPlaceActive() && site_->IsWindowless();
+    CWindowManager::MoveMessageFilter(this, manager_, manager, filtering);
+    CControlUI::AttachToManager(manager, parent, init);
 }
 
 void CActiveXUI::Place(const RECT& rect) {

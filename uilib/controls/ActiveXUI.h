@@ -28,6 +28,8 @@ public:
     void* InterfaceByName(const wchar_t* name) override;
     // Creates a delayed object on the first placement, then sizes it.
     void Place(const RECT& rect) override;
+    // A windowless object's message filter moves with the control.
+    void AttachToManager(CWindowManager* manager, CControlUI* parent, bool init = true) override;
     // A windowed object's window follows the control's visibility.
     void ShowOrHide(bool show = true) override;
     void SetParentGivenVisibility(bool visible) override;

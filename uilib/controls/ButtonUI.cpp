@@ -67,12 +67,7 @@ void CButtonUI::SetEnabledState(bool enabled) {
 bool CButtonUI::Contains(POINT point) const { return PtInRect(&rect_, point) != FALSE; }
 
 void CButtonUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CLabelUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CLabelUI::HandleEvent(e); })) {
         return;
     }
     switch (event.type) {
@@ -183,35 +178,13 @@ SIZE CButtonUI::DesiredSize(SIZE available) {
     return CUISize(DeclaredWidth(), fontHeight + kDesiredHeightMargin);
 }
 
-void CButtonUI::RefreshStateBits() {
-    if (IsFocused()) {
-        buttonState_ |= kButtonFocused;
-    } else {
-        buttonState_ &= ~kButtonFocused;
-    }
-    if (IsEnabled()) {
-        buttonState_ &= ~kButtonDisabled;
-    } else {
-        buttonState_ |= kButtonDisabled;
-    }
-}
-
-bool CButtonUI::DrawOrDrop(HDC dc, CWideString& description) {
-    if (description.IsEmpty()) {
-        return false;
-    }
-    if (!DrawImageInRect(dc, description.Text())) {
-        description.Clear();
-        return false;
-    }
-    return true;
-}
+void CButtonUI::RefreshStateBits() { buttonState_ = WithCurrentFocusAndEnabled(buttonState_, *this); }
 
 void CButtonUI::PaintStateImages(HDC dc) {
     RefreshStateBits();
     if (buttonState_ & kButtonDisabled) {
         // A disabled image that is missing or fails gives way to the normal one.
-        if (!DrawOrDrop(dc, disabledImage_)) {
+        if (!DrawImageOrDrop(dc, disabledImage_)) {
             PaintNormalImage(dc);
         }
     } else if (buttonState_ & kButtonPushed) {
@@ -220,13 +193,13 @@ void CButtonUI::PaintStateImages(HDC dc) {
         if (pushedImage_.IsEmpty()) {
             PaintNormalImage(dc);
         } else {
-            DrawOrDrop(dc, pushedImage_);
+            DrawImageOrDrop(dc, pushedImage_);
         }
     } else if (buttonState_ & kButtonHot) {
         PaintHotImages(dc);
         return;
     } else if (buttonState_ & kButtonFocused) {
-        if (!DrawOrDrop(dc, focusedImage_)) {
+        if (!DrawImageOrDrop(dc, focusedImage_)) {
             PaintNormalImage(dc);
         }
     } else {
@@ -244,16 +217,16 @@ void CButtonUI::PaintHotImages(HDC dc) {
         }
         PaintNormalImage(dc);
     } else {
-        DrawOrDrop(dc, hotImage_);
+        DrawImageOrDrop(dc, hotImage_);
     }
     if (hotForeImage_.IsEmpty()) {
         PaintForeImage(dc);
     } else {
-        DrawOrDrop(dc, hotForeImage_);
+        DrawImageOrDrop(dc, hotForeImage_);
     }
 }
 
-void CButtonUI::PaintNormalImage(HDC dc) { DrawOrDrop(dc, normalImage_); }
+void CButtonUI::PaintNormalImage(HDC dc) { DrawImageOrDrop(dc, normalImage_); }
 
 void CButtonUI::PaintForeImage(HDC dc) {
     if (ForeImage().IsEmpty()) {

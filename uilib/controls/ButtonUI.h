@@ -20,6 +20,13 @@ enum ButtonStateBit : UINT {
     kButtonCaptured = 0x40,
 };
 
+// The state word's focused and disabled bits brought up to date from the
+// control (the button, the combo and the edit keep them alike).
+inline UINT WithCurrentFocusAndEnabled(UINT state, const CControlUI& control) {
+    state = control.IsFocused() ? state | kButtonFocused : state & ~kButtonFocused;
+    return control.IsEnabled() ? state & ~kButtonDisabled : state | kButtonDisabled;
+}
+
 class CButtonUI : public CLabelUI {
 public:
     CButtonUI();
@@ -72,9 +79,6 @@ public:
 protected:
     // The focused and disabled bits follow the control's own flags.
     void RefreshStateBits();
-    // Draws the image, clearing it when it cannot be drawn; false for an
-    // empty or failed image.
-    bool DrawOrDrop(HDC dc, CWideString& description);
     // The button's text in the colour its state picks.
     void PaintButtonText(HDC dc);
 

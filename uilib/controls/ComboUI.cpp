@@ -4,6 +4,7 @@
 
 #include "ComboWnd.h"
 #include "ControlValueText.h"
+#include "RowSelection.h"
 #include "WindowManager.h"
 
 namespace TavikUI {
@@ -110,8 +111,8 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
         index = count - 1;
     }
     CControlUI* control = ChildAt(index);
-    IListItemUI* row = AsListItem(control);
-    if (!row || !control->IsVisible() || !control->IsEnabled()) {
+    IListItemUI* row = SelectableRow(control);
+    if (!row) {
         return false;
     }
     currentSelection_ = index;
@@ -128,19 +129,8 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
 
 // --- Children ------------------------------------------------------------------------
 
-void CComboUI::RenumberRows(int first, int last) {
-    for (int i = first; i <= last; ++i) {
-        if (IListItemUI* row = AsListItem(ChildAt(i))) {
-            row->SetIndex(i);
-        }
-    }
-}
-
 bool CComboUI::AddChild(CControlUI* control) {
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(ChildCount());
-    }
+    AdoptRow(control, *this, ChildCount());
     return CContainerUI::AddChild(control);
 }
 
@@ -148,14 +138,7 @@ bool CComboUI::InsertChild(CControlUI* control, int index) {
     if (!CContainerUI::InsertChild(control, index)) {
         return false;
     }
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(index);
-    }
-    RenumberRows(index + 1, ChildCount() - 1);
-    if (currentSelection_ >= index) {
-        ++currentSelection_;
-    }
+    FollowInsertedRow(*this, control, index, currentSelection_);
     return true;
 }
 
@@ -173,13 +156,7 @@ bool CComboUI::RemoveChildAt(int index) {
     if (!CContainerUI::RemoveChild(row)) {
         return false;
     }
-    RenumberRows(index, ChildCount() - 1);
-    if (index == currentSelection_) {
-        currentSelection_ = -1;
-        SelectItem(NextSelectableIndex(index, false), false);
-    } else if (index < currentSelection_) {
-        --currentSelection_;
-    }
+    FollowRemovedRow(*this, *this, index, currentSelection_);
     return true;
 }
 
@@ -197,22 +174,14 @@ bool CComboUI::MoveChildTo(CControlUI* control, int index) {
     if (!CContainerUI::MoveChildTo(control, index)) {
         return false;
     }
-    RenumberRows(from < index ? from : index, from < index ? index : from);
-    if (selected) {
-        currentSelection_ = IndexOfChild(selected);
-    }
+    FollowMovedRow(*this, from, index, selected, currentSelection_);
     return true;
 }
 
 // --- Events ----------------------------------------------------------------------------
 
 void CComboUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CContainerUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CContainerUI::HandleEvent(e); })) {
         return;
     }
     switch (event.type) {
@@ -336,29 +305,7 @@ SIZE CComboUI::DesiredSize(SIZE available) {
 
 void CComboUI::Paint(HDC dc, const RECT& area) { CControlUI::Paint(dc, area); }
 
-bool CComboUI::DrawOrDrop(HDC dc, CWideString& description) {
-    if (description.IsEmpty()) {
-        return false;
-    }
-    if (!DrawImageInRect(dc, description.Text())) {
-        description.Clear();
-        return false;
-    }
-    return true;
-}
-
-void CComboUI::RefreshStateBits() {
-    if (IsFocused()) {
-        state_ |= kFocused;
-    } else {
-        state_ &= ~kFocused;
-    }
-    if (IsEnabled()) {
-        state_ &= ~kDisabled;
-    } else {
-        state_ |= kDisabled;
-    }
-}
+void CComboUI::RefreshStateBits() { state_ = WithCurrentFocusAndEnabled(state_, *this); }
 
 void CComboUI::PaintStateImages(HDC dc) {
     RefreshStateBits();
@@ -372,10 +319,10 @@ void CComboUI::PaintStateImages(HDC dc) {
     } else if (state_ & kFocused) {
         stateImage = &focusedImage_;
     }
-    if (stateImage && DrawOrDrop(dc, *stateImage)) {
+    if (stateImage && DrawImageOrDrop(dc, *stateImage)) {
         return;
     }
-    DrawOrDrop(dc, normalImage_);
+    DrawImageOrDrop(dc, normalImage_);
 }
 
 void CComboUI::PaintSelectedRow(HDC dc, const RECT& textRect) {

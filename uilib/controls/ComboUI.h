@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "ButtonUI.h"
 #include "ContainerUI.h"
 #include "ListInterfaces.h"
 
@@ -17,8 +18,8 @@ class CComboWnd;
 class CComboUI : public CContainerUI, public IListOwnerUI {
 public:
     // State bits.
-    static constexpr UINT kFocused = 0x1;
-    static constexpr UINT kDisabled = 0x4;
+    static constexpr UINT kFocused = kButtonFocused;
+    static constexpr UINT kDisabled = kButtonDisabled;
     static constexpr UINT kHot = 0x8;
     static constexpr UINT kPushed = 0x10;
     static constexpr UINT kCaptured = 0x40;
@@ -76,9 +77,6 @@ public:
     void SetDropBoxSize(SIZE size) { dropBoxSize_ = size; }
 
 protected:
-    // Draws the image; a description that fails is emptied. False when
-    // nothing was drawn.
-    bool DrawOrDrop(HDC dc, CWideString& description);
     // The focused and disabled bits from the control's state.
     void RefreshStateBits();
     // The text part in the rectangle (the selected row's own drawing).
@@ -89,7 +87,6 @@ protected:
 private:
     friend class CComboWnd;
 
-    void RenumberRows(int first, int last);
     // Called by the popup as its window goes.
     void PopupClosed();
 

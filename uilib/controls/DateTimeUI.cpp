@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "DateTimeWnd.h"
+#include "NativeEditorEvents.h"
 #include "WideString.h"
 #include "WindowManager.h"
 
@@ -14,14 +15,7 @@ CDateTimeUI::CDateTimeUI() : time_(), updateMode_(kShowStoredDate), picker_(null
     updateMode_ = kTakePickerDate;
 }
 
-CDateTimeUI::~CDateTimeUI() {
-    if (CDateTimeWnd* picker = picker_) {
-        picker_ = nullptr;
-        picker->DetachOwner();
-        // The window object deletes itself in its final message.
-        DestroyWindow(picker->Handle());
-    }
-}
+CDateTimeUI::~CDateTimeUI() { CloseNativeEditor(picker_); }
 
 const wchar_t* CDateTimeUI::ClassName() const { return L"DateTimeUI"; }
 
@@ -60,50 +54,16 @@ void CDateTimeUI::OpenPicker() {
 }
 
 void CDateTimeUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CLabelUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CLabelUI::HandleEvent(e); })) {
+        return;
+    }
+    if (HandleNativeEditorEvent(*this, event, picker_ != nullptr, [this] { OpenPicker(); })) {
         return;
     }
     const bool enabled = IsEnabled();
     switch (event.type) {
-    case kEventSetCursor:
-        if (enabled) {
-            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_IBEAM)));
-            return;
-        }
-        break;
-    case kEventWindowSize:
-        if (picker_ && manager_) {
-            manager_->FocusWindowAndControl(this);
-        }
-        break;
-    case kEventScrollWheel:
-        if (picker_) {
-            return;
-        }
-        break;
-    case kEventSetFocus:
-        if (enabled) {
-            if (picker_) {
-                return;
-            }
-            OpenPicker();
-        }
-        break;
-    case kEventKillFocus:
-        if (enabled) {
-            InvalidateVisibleRect();
-        }
-        break;
-    case kEventMouseMove:
     case kEventMouseLeave:
     case kEventMouseEnter:
-    case kEventButtonUp:
-    case kEventContextMenu:
         return;
     case kEventButtonDown:
     case kEventRightButtonDown:

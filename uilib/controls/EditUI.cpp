@@ -2,9 +2,11 @@
 
 #include <cwchar>
 
+#include "ButtonUI.h"
 #include "ControlValueText.h"
 #include "EditWnd.h"
 #include "GdiRenderer.h"
+#include "NativeEditorEvents.h"
 #include "UIRect.h"
 #include "WindowManager.h"
 
@@ -33,14 +35,7 @@ CEditUI::CEditUI()
     SetBackgroundColor(kWhite);
 }
 
-CEditUI::~CEditUI() {
-    if (CEditWnd* window = nativeWindow_) {
-        nativeWindow_ = nullptr;
-        window->DetachOwner();
-        // The window object deletes itself in its final message.
-        DestroyWindow(window->Handle());
-    }
-}
+CEditUI::~CEditUI() { CloseNativeEditor(nativeWindow_); }
 
 const wchar_t* CEditUI::ClassName() const { return L"EditUI"; }
 
@@ -112,50 +107,18 @@ void CEditUI::NativeWindowClosed() {
 }
 
 void CEditUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CLabelUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CLabelUI::HandleEvent(e); })) {
+        return;
+    }
+    auto open = [this] {
+        OpenNativeWindow();
+        InvalidateVisibleRect();
+    };
+    if (HandleNativeEditorEvent(*this, event, nativeWindow_ != nullptr, open)) {
         return;
     }
     const bool enabled = IsEnabled();
     switch (event.type) {
-    case kEventSetCursor:
-        if (enabled) {
-            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_IBEAM)));
-            return;
-        }
-        break;
-    case kEventWindowSize:
-        if (nativeWindow_ && manager_) {
-            manager_->FocusWindowAndControl(this);
-        }
-        break;
-    case kEventScrollWheel:
-        if (nativeWindow_) {
-            return;
-        }
-        break;
-    case kEventSetFocus:
-        if (enabled) {
-            if (nativeWindow_) {
-                return;
-            }
-            OpenNativeWindow();
-            InvalidateVisibleRect();
-        }
-        break;
-    case kEventKillFocus:
-        if (enabled) {
-            InvalidateVisibleRect();
-        }
-        break;
-    case kEventMouseMove:
-    case kEventButtonUp:
-    case kEventContextMenu:
-        return;
     case kEventMouseLeave:
     case kEventMouseEnter:
         if (enabled) {
@@ -280,17 +243,8 @@ SIZE CEditUI::DesiredSize(SIZE available) {
     return CUISize(DeclaredWidth(), fontHeight + kDesiredHeightMargin);
 }
 
-bool CEditUI::DrawStateImage(HDC dc, CWideString& description) {
-    if (DrawImageInRect(dc, description.Text())) {
-        return true;
-    }
-    description.Clear();
-    return false;
-}
-
 void CEditUI::PaintStateImages(HDC dc) {
-    state_ = IsFocused() ? (state_ | kStateFocused) : (state_ & ~kStateFocused);
-    state_ = IsEnabled() ? (state_ & ~kStateDisabled) : (state_ | kStateDisabled);
+    state_ = WithCurrentFocusAndEnabled(state_, *this);
     CWideString* stateImage = nullptr;
     if (state_ & kStateDisabled) {
         stateImage = &disabledImage_;
@@ -299,11 +253,11 @@ void CEditUI::PaintStateImages(HDC dc) {
     } else if (state_ & kStateHot) {
         stateImage = &hotImage_;
     }
-    if (stateImage && !stateImage->IsEmpty() && DrawStateImage(dc, *stateImage)) {
+    if (stateImage && !stateImage->IsEmpty() && DrawImageOrDrop(dc, *stateImage)) {
         return;
     }
     if (!normalImage_.IsEmpty()) {
-        DrawStateImage(dc, normalImage_);
+        DrawImageOrDrop(dc, normalImage_);
     }
 }
 

@@ -18,7 +18,7 @@ class CEditWnd;
 class CEditUI : public CLabelUI {
 public:
     // Bits of the paint state.
-    static constexpr uint32_t kStateFocused = 0x01;
+    static constexpr uint32_t kStateFocused = 0x01;  // as the button's bits
     static constexpr uint32_t kStateDisabled = 0x04;
     static constexpr uint32_t kStateHot = 0x08;
     // "nativebkcolor" unset: the native edit keeps the system colours.
@@ -82,8 +82,6 @@ private:
     void StoreNativeText(const wchar_t* text) { text_.AssignText(text); }
     // Called by the native edit as it goes away.
     void NativeWindowClosed();
-    // Draws the description; a failed one is emptied and false answered.
-    bool DrawStateImage(HDC dc, CWideString& description);
 
     CEditWnd* nativeWindow_;
     int maxChars_;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "ColorChannels.h"
 #include "EditUI.h"
 #include "WindowManager.h"
 
@@ -11,9 +12,6 @@ namespace TavikUI {
 namespace {
 
 const DWORD kEditStyle = WS_CHILD | ES_AUTOHSCROLL;
-
-// 0xAARRGGBB to a COLORREF: red and blue swapped, alpha dropped.
-COLORREF ToColorRef(DWORD argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
 
 }  // namespace
 

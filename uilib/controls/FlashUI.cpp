@@ -54,7 +54,7 @@ void* CFlashUI::InterfaceByName(const wchar_t* name) {
 }
 
 void CFlashUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (wcscmp(name, L"homepage") == 0 || wcscmp(name, L"autonavi") == 0) {
+    if (!name || !value || wcscmp(name, L"homepage") == 0 || wcscmp(name, L"autonavi") == 0) {
         return;
     }
     CActiveXUI::ApplyAttribute(name, value);

@@ -19,35 +19,9 @@ void CListBodyUI::HandleEvent(UIEvent& event) {
 }
 
 void CListBodyUI::SetScrollPosition(SIZE position) {
-    int dy = 0;
-    CScrollBarUI* vertical = VerticalScrollBar();
-    if (IsBarVisible(vertical)) {
-        const int old = vertical->Position();
-        vertical->SetPosition(position.cy);
-        dy = vertical->Position() - old;
-    }
-    int dx = 0;
-    CScrollBarUI* horizontal = HorizontalScrollBar();
-    if (IsBarVisible(horizontal)) {
-        const int old = horizontal->Position();
-        horizontal->SetPosition(position.cx);
-        dx = horizontal->Position() - old;
-    }
-    if (dx == 0 && dy == 0) {
-        return;
-    }
-    for (int i = 0; i < children_.Count(); ++i) {
-        auto* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
-        if (!child->IsVisible() || child->IsFloating()) {
-            continue;
-        }
-        CUIRect moved = child->Rect();
-        moved.Offset(-dx, -dy);
-        child->Place(moved);
-    }
-    InvalidateVisibleRect();
-    if (dx != 0 && owner_) {
-        owner_->FollowHorizontalScroll(dx);
+    const SIZE moved = MoveScrollPosition(position);
+    if (moved.cx != 0 && owner_) {
+        owner_->FollowHorizontalScroll(moved.cx);
     }
 }
 
@@ -98,62 +72,18 @@ void CListBodyUI::Place(const RECT& rect) {
     CUIRect inner = ClientRect();
     const int neededWidth = NeededWidth(inner);
     inner.bottom += UpdateHorizontalBar(neededWidth, inner.Width());
-    const CScrollBarUI* verticalBar = VerticalScrollBar();
-    const CScrollBarUI* horizontalBar = HorizontalScrollBar();
     if (children_.IsEmpty()) {
         UpdateScrollBars(inner, neededWidth, 0);
         return;
     }
-
-    const int availableWidth = inner.Width() + VisibleBarRange(horizontalBar);
-    const int availableHeight = inner.Height();
-    const int rowSpan = neededWidth > availableWidth ? neededWidth : availableWidth;
-
-    // As the vertical layout: fixed heights first, the rest shared.
-    const HeightShare share = ShareHeights(availableWidth, availableHeight);
-
-    int y = inner.top - VisibleBarPosition(verticalBar);
-    const int x = inner.left - VisibleBarPosition(horizontalBar);
-    int remaining = availableHeight;
-    int fixedBudget = share.fixedTotal;
-    int needed = 0;
-    int automaticSeen = 0;
-    for (int i = 0; i < children_.Count(); ++i) {
-        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloating()) {
-            PlaceFloatingChild(i);
-            continue;
-        }
-        const CUIRect padding = child->Padding();
-        remaining -= padding.top;
-        const SIZE desired = child->DesiredSize(CUISize(availableWidth, remaining));
-        int height = 0;
-        if (desired.cy != 0) {
-            height = ClampToLimits(desired.cy, child->MinHeight(), child->MaxHeight());
-            fixedBudget -= height;
-        } else {
-            height = share.automaticHeight;
-            ++automaticSeen;
-            if (automaticSeen == share.automaticCount) {
-                height = ZeroWhenNegative(remaining - padding.bottom - fixedBudget);
-            }
-            height = ClampToLimits(height, child->MinHeight(), child->MaxHeight());
-        }
-        // Rows span the columns, whatever width they declare.
-        const int width =
-            ClampToLimits(rowSpan - padding.left - padding.right, child->MinWidth(), child->MaxWidth());
-        const int left = x + padding.left;
-        const int top = y + padding.top;
-        child->Place(CUIRect(left, top, left + width, top + height + padding.bottom));
-
-        y += padding.top + height + padding.bottom + childPadding_;
-        needed += padding.top + height + padding.bottom;
-        remaining -= height + padding.bottom + childPadding_;
-    }
-    needed += childPadding_ * (share.placedCount - 1);
+    const CUISize available(inner.Width() + VisibleBarRange(HorizontalScrollBar()), inner.Height());
+    const int rowSpan = neededWidth > available.cx ? neededWidth : available.cx;
+    const POINT origin = {inner.left - VisibleBarPosition(HorizontalScrollBar()),
+                          inner.top - VisibleBarPosition(VerticalScrollBar())};
+    // Rows span the columns, whatever width they declare.
+    const int needed = PlaceAlongAxis(origin, available, [rowSpan](const CControlUI& child, const CUIRect& padding) {
+        return ClampToLimits(rowSpan - padding.left - padding.right, child.MinWidth(), child.MaxWidth());
+    });
     UpdateScrollBars(inner, neededWidth, needed);
 }
 

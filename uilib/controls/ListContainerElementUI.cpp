@@ -14,12 +14,7 @@ void* CListContainerElementUI::InterfaceByName(const wchar_t* name) {
 }
 
 void CListContainerElementUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (owner_) {
-            owner_->ForwardEvent(event);
-        } else {
-            CContainerUI::HandleEvent(event);
-        }
+    if (HandMouseEventToOwner(event, [this](UIEvent& e) { CContainerUI::HandleEvent(e); })) {
         return;
     }
     if (HandleActivation(event) || HandleRowPointer(event)) {

@@ -75,12 +75,7 @@ void CListHeaderItemUI::MarkListForLayout() {
 }
 
 void CListHeaderItemUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CControlUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CControlUI::HandleEvent(e); })) {
         return;
     }
     const CUIRect grip = GripRect();
@@ -202,17 +197,6 @@ SIZE CListHeaderItemUI::DesiredSize(SIZE available) {
                    static_cast<int>(manager_->DefaultFontRecord()->metrics.tmHeight) + kHeaderItemTextMargin);
 }
 
-bool CListHeaderItemUI::DrawOrDrop(HDC dc, CWideString& description) {
-    if (description.IsEmpty()) {
-        return false;
-    }
-    if (!DrawImageInRect(dc, description.Text())) {
-        description.Clear();
-        return false;
-    }
-    return true;
-}
-
 void CListHeaderItemUI::PaintStateImages(HDC dc) {
     if (IsFocused()) {
         state_ |= kFocused;
@@ -229,11 +213,11 @@ void CListHeaderItemUI::PaintStateImages(HDC dc) {
     }
     if (stateImage) {
         if (stateImage->IsEmpty()) {
-            DrawOrDrop(dc, normalImage_);
+            DrawImageOrDrop(dc, normalImage_);
         }
-        DrawOrDrop(dc, *stateImage);
+        DrawImageOrDrop(dc, *stateImage);
     } else {
-        DrawOrDrop(dc, normalImage_);
+        DrawImageOrDrop(dc, normalImage_);
     }
     if (separatorImage_.IsEmpty()) {
         return;

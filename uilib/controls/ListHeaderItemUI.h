@@ -42,9 +42,6 @@ public:
     CUIRect GripRect() const;
 
 private:
-    // Draws the image; a description that fails is emptied. False when
-    // nothing was drawn.
-    bool DrawOrDrop(HDC dc, CWideString& description);
     void MarkListForLayout();
 
     POINT lastPoint_;

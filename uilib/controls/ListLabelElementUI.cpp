@@ -25,12 +25,7 @@ void* CListLabelElementUI::InterfaceByName(const wchar_t* name) {
 }
 
 void CListLabelElementUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (owner_) {
-            owner_->ForwardEvent(event);
-        } else {
-            CListElementUI::HandleEvent(event);
-        }
+    if (HandMouseEventToOwner(event, [this](UIEvent& e) { CListElementUI::HandleEvent(e); })) {
         return;
     }
     if (HandleRowPointer(event)) {

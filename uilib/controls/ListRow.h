@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <functional>
 
 #include "ContainerUI.h"
 #include "GdiRenderer.h"
@@ -147,6 +148,21 @@ protected:
             color = info.disabledTextColor;
         }
         return color;
+    }
+
+    // With mouse input off a mouse event is not the row's own: it goes to
+    // the owner, or without one to `withoutOwner`. Answers whether the event
+    // was handed on (the caller then stops).
+    bool HandMouseEventToOwner(UIEvent& event, const std::function<void(UIEvent&)>& withoutOwner) {
+        if (this->AcceptsMouse() || !IsMouseEvent(event.type)) {
+            return false;
+        }
+        if (owner_) {
+            owner_->ForwardEvent(event);
+        } else {
+            withoutOwner(event);
+        }
+        return true;
     }
 
     // Hands an event on to the owner, or to the control's own handling.

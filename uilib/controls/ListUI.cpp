@@ -5,6 +5,7 @@
 #include "ControlValueText.h"
 #include "ListBodyUI.h"
 #include "ListHeaderUI.h"
+#include "RowSelection.h"
 #include "ScrollBarUI.h"
 #include "WindowManager.h"
 
@@ -64,14 +65,6 @@ bool CListUI::TakeHeader(CControlUI* header) {
     return CContainerUI::InsertChild(header, 0);
 }
 
-void CListUI::RenumberRows(int first, int last) {
-    for (int i = first; i <= last; ++i) {
-        if (IListItemUI* row = AsListItem(body_->ChildAt(i))) {
-            row->SetIndex(i);
-        }
-    }
-}
-
 CControlUI* CListUI::ChildAt(int index) const { return body_->ChildAt(index); }
 
 int CListUI::ChildCount() const { return body_->ChildCount(); }
@@ -105,10 +98,7 @@ bool CListUI::MoveChildTo(CControlUI* control, int index) {
     if (!body_->MoveChildTo(control, index)) {
         return false;
     }
-    RenumberRows(from < index ? from : index, from < index ? index : from);
-    if (selected) {
-        currentSelection_ = body_->IndexOfChild(selected);
-    }
+    FollowMovedRow(*this, from, index, selected, currentSelection_);
     return true;
 }
 
@@ -121,10 +111,7 @@ bool CListUI::AddChild(CControlUI* control) {
         CountColumns();
         return added;
     }
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(body_->ChildCount());
-    }
+    AdoptRow(control, *this, body_->ChildCount());
     return body_->AddChild(control);
 }
 
@@ -140,14 +127,7 @@ bool CListUI::InsertChild(CControlUI* control, int index) {
     if (!body_->InsertChild(control, index)) {
         return false;
     }
-    if (IListItemUI* row = AsListItem(control)) {
-        row->SetOwner(this);
-        row->SetIndex(index);
-    }
-    RenumberRows(index + 1, body_->ChildCount() - 1);
-    if (currentSelection_ >= index) {
-        ++currentSelection_;
-    }
+    FollowInsertedRow(*this, control, index, currentSelection_);
     return true;
 }
 
@@ -175,13 +155,7 @@ bool CListUI::RemoveChildAt(int index) {
     if (index < 0 || !body_->RemoveChildAt(index)) {
         return false;
     }
-    RenumberRows(index, body_->ChildCount() - 1);
-    if (index == currentSelection_) {
-        currentSelection_ = -1;
-        SelectItem(NextSelectableIndex(index, false), false);
-    } else if (index < currentSelection_) {
-        --currentSelection_;
-    }
+    FollowRemovedRow(*this, *this, index, currentSelection_);
     return true;
 }
 
@@ -231,8 +205,8 @@ bool CListUI::SelectItem(int index, bool takeFocus) {
         return false;
     }
     CControlUI* control = ChildAt(index);
-    IListItemUI* row = AsListItem(control);
-    if (!row || !control->IsVisible() || !control->IsEnabled()) {
+    IListItemUI* row = SelectableRow(control);
+    if (!row) {
         return false;
     }
     currentSelection_ = index;
@@ -358,12 +332,7 @@ void CListUI::FollowHorizontalScroll(int dx) {
 // --- Events ------------------------------------------------------------------------------
 
 void CListUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CVerticalLayoutUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CVerticalLayoutUI::HandleEvent(e); })) {
         return;
     }
     switch (event.type) {

@@ -160,8 +160,6 @@ private:
     // Moves the visible, non-floating header items left by dx (0: none
     // move) and copies every item's rectangle into the column rectangles.
     void ShiftColumns(int dx);
-    // Gives rows from `first` to `last` (inclusive) their body index.
-    void RenumberRows(int first, int last);
     void ScrollBodyBy(int dx, int dy);
 
     bool scrollSelect_;

@@ -131,10 +131,10 @@ void COptionUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
 bool COptionUI::PaintSelectedImages(HDC dc, bool& stop) {
     stop = false;
     if ((ButtonState() & kButtonHot) && !selectedHotImage_.IsEmpty()) {
-        return DrawOrDrop(dc, selectedHotImage_);
+        return DrawImageOrDrop(dc, selectedHotImage_);
     }
     if (!selectedImage_.IsEmpty()) {
-        return DrawOrDrop(dc, selectedImage_);
+        return DrawImageOrDrop(dc, selectedImage_);
     }
     if (selectedBkColor_ != 0) {
         // The colour stands for the whole selected look: nothing over it.
@@ -155,7 +155,7 @@ void COptionUI::PaintStateImages(HDC dc) {
     if (stop) {
         return;
     }
-    DrawOrDrop(dc, optionForeImage_);
+    DrawImageOrDrop(dc, optionForeImage_);
 }
 
 void COptionUI::PaintTextPart(HDC dc) {

@@ -228,6 +228,11 @@ void CRichEditUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     }
 }
 
+void CRichEditUI::AttachToManager(CWindowManager* manager, CControlUI* parent, bool init) {
+    CWindowManager::MoveMessageFilter(this, manager_, manager, host_ != nullptr);
+    CContainerUI::AttachToManager(manager, parent, init);
+}
+
 void CRichEditUI::InitHook() {
     if (initialised_) {
         return;
@@ -434,12 +439,7 @@ LRESULT CRichEditUI::FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, b
 }
 
 void CRichEditUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CControlUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CControlUI::HandleEvent(e); })) {
         return;
     }
     switch (event.type) {

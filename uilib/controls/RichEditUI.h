@@ -34,6 +34,8 @@ public:
     void Place(const RECT& rect) override;
     // Creates the engine once.
     void InitHook() override;
+    // The engine's message filter moves with the control.
+    void AttachToManager(CWindowManager* manager, CControlUI* parent, bool init = true) override;
     void HandleEvent(UIEvent& event) override;
     void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void Paint(HDC dc, const RECT& area) override;

@@ -109,12 +109,7 @@ int CSliderUI::ValueAt(POINT point) const {
 }
 
 void CSliderUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CLabelUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CLabelUI::HandleEvent(e); })) {
         return;
     }
     const bool enabled = IsEnabled();

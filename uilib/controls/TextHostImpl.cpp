@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "ColorChannels.h"
 #include "RichEditUI.h"
 #include "ScrollBarUI.h"
 #include "WindowManager.h"
@@ -22,9 +23,6 @@ const int kTwipsPerInch = 1440;
 const int kHimetricPerInch = 2540;
 const int kBoldWeight = 700;
 const DWORD kScrollBarStyles = WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_DISABLENOSCROLL;
-
-COLORREF ToColorRef(DWORD argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
-
 }  // namespace
 
 CTextHostImpl::CTextHostImpl()
@@ -40,7 +38,9 @@ CTextHostImpl::CTextHostImpl()
       charFormat_(),
       paraFormat_(),
       acceleratorPos_(-1),
-      passwordChar_(0) {}
+      // The edit's masking character: with none the engine would show a
+      // password field's text.
+      passwordChar_(L'*') {}
 
 CTextHostImpl::~CTextHostImpl() { ReleaseServices(); }
 

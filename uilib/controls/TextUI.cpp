@@ -43,12 +43,7 @@ int CTextUI::LinkAt(POINT point) const {
 }
 
 void CTextUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CLabelUI::HandleEvent(event);
-        }
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CLabelUI::HandleEvent(e); })) {
         return;
     }
     const int link = LinkAt(event.point);

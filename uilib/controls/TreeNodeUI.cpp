@@ -183,12 +183,7 @@ bool CTreeNodeUI::Select(bool select) {
 }
 
 void CTreeNodeUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (owner_) {
-            owner_->ForwardEvent(event);
-        } else {
-            CContainerUI::HandleEvent(event);
-        }
+    if (HandMouseEventToOwner(event, [this](UIEvent& e) { CContainerUI::HandleEvent(e); })) {
         return;
     }
     CListContainerElementUI::HandleEvent(event);

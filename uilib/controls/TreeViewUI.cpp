@@ -84,6 +84,9 @@ int CTreeViewUI::AddNodeAt(CTreeNodeUI* node, int index) {
     if (!CListUI::InsertChild(node, index)) {
         return -1;
     }
+    // Every row of an added subtree must know its tree, or later additions
+    // and removals below it lose their rows.
+    node->SetTreeView(this);
     // The whole subtree follows in row order.
     int next = index + 1;
     for (int i = 0; i < node->ChildNodeCount(); ++i) {

@@ -48,6 +48,9 @@ void* CWebBrowserUI::InterfaceByName(const wchar_t* name) {
 }
 
 void CWebBrowserUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     if (wcscmp(name, L"homepage") == 0) {
         SetHomePage(value);
     } else if (wcscmp(name, L"autonavi") == 0) {
@@ -55,6 +58,11 @@ void CWebBrowserUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     } else {
         CActiveXUI::ApplyAttribute(name, value);
     }
+}
+
+void CWebBrowserUI::AttachToManager(CWindowManager* manager, CControlUI* parent, bool init) {
+    CWindowManager::MoveAcceleratorTranslator(this, manager_, manager, HostedObject() != nullptr);
+    CActiveXUI::AttachToManager(manager, parent, init);
 }
 
 IWebBrowserHandler& CWebBrowserUI::ActiveHandler() const { return handler_ ? *handler_ : NoHandler(); }

@@ -34,6 +34,8 @@ public:
     // "WebBrowser" answers the browser; anything else goes to the host.
     void* InterfaceByName(const wchar_t* name) override;
     void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
+    // The accelerator translator moves with the control.
+    void AttachToManager(CWindowManager* manager, CControlUI* parent, bool init = true) override;
     // Disconnects the events, lets go of the browser and closes it.
     void ReleaseControl() override;
     // The hosted browser, connected to this control's event sink, then the

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "ControlValueText.h"
+#include "LayoutArithmetic.h"
 #include "ScrollBarUI.h"
 #include "WindowManager.h"
 
@@ -446,10 +447,10 @@ CUIRect CContainerUI::InnerRect() const {
 
 CUIRect CContainerUI::ClientRect() const {
     CUIRect client = InnerRect();
-    if (IsBarShown(verticalScrollBar_)) {
+    if (IsBarVisible(verticalScrollBar_)) {
         client.right -= verticalScrollBar_->DeclaredWidth();
     }
-    if (IsBarShown(horizontalScrollBar_)) {
+    if (IsBarVisible(horizontalScrollBar_)) {
         client.bottom -= horizontalScrollBar_->DeclaredHeight();
     }
     return client;
@@ -457,33 +458,31 @@ CUIRect CContainerUI::ClientRect() const {
 
 // --- Scrolling -----------------------------------------------------------------------
 
-bool CContainerUI::IsBarShown(const CScrollBarUI* bar) const { return bar && bar->IsVisible(); }
-
 SIZE CContainerUI::ScrollPosition() const {
-    return CUISize(IsBarShown(horizontalScrollBar_) ? horizontalScrollBar_->Position() : 0,
-                   IsBarShown(verticalScrollBar_) ? verticalScrollBar_->Position() : 0);
+    return CUISize(VisibleBarPosition(horizontalScrollBar_), VisibleBarPosition(verticalScrollBar_));
 }
 
 SIZE CContainerUI::ScrollRange() const {
-    return CUISize(IsBarShown(horizontalScrollBar_) ? horizontalScrollBar_->Range() : 0,
-                   IsBarShown(verticalScrollBar_) ? verticalScrollBar_->Range() : 0);
+    return CUISize(VisibleBarRange(horizontalScrollBar_), VisibleBarRange(verticalScrollBar_));
 }
 
-void CContainerUI::SetScrollPosition(SIZE position) {
+void CContainerUI::SetScrollPosition(SIZE position) { MoveScrollPosition(position); }
+
+SIZE CContainerUI::MoveScrollPosition(SIZE position) {
     int dy = 0;
-    if (IsBarShown(verticalScrollBar_)) {
+    if (IsBarVisible(verticalScrollBar_)) {
         const int old = verticalScrollBar_->Position();
         verticalScrollBar_->SetPosition(position.cy);
         dy = verticalScrollBar_->Position() - old;
     }
     int dx = 0;
-    if (IsBarShown(horizontalScrollBar_)) {
+    if (IsBarVisible(horizontalScrollBar_)) {
         const int old = horizontalScrollBar_->Position();
         horizontalScrollBar_->SetPosition(position.cx);
         dx = horizontalScrollBar_->Position() - old;
     }
     if (dx == 0 && dy == 0) {
-        return;
+        return CUISize(0, 0);
     }
     for (int i = 0; i < children_.Count(); ++i) {
         auto* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
@@ -495,6 +494,7 @@ void CContainerUI::SetScrollPosition(SIZE position) {
         child->Place(moved);
     }
     InvalidateVisibleRect();
+    return CUISize(dx, dy);
 }
 
 int CContainerUI::LineHeight() const {
@@ -506,7 +506,7 @@ int CContainerUI::LineHeight() const {
 
 int CContainerUI::PageHeight() const {
     int height = rect_.Height() - inset_.top - inset_.bottom;
-    if (IsBarShown(horizontalScrollBar_)) {
+    if (IsBarVisible(horizontalScrollBar_)) {
         height -= horizontalScrollBar_->DeclaredHeight();
     }
     return height;
@@ -514,7 +514,7 @@ int CContainerUI::PageHeight() const {
 
 int CContainerUI::PageWidth() const {
     int width = rect_.Width() - inset_.left - inset_.right;
-    if (IsBarShown(verticalScrollBar_)) {
+    if (IsBarVisible(verticalScrollBar_)) {
         width -= verticalScrollBar_->DeclaredWidth();
     }
     return width;
@@ -643,7 +643,7 @@ void CContainerUI::PlaceFloatingChild(int index) {
 }
 
 void CContainerUI::UpdateScrollBars(const RECT& area, int /*neededWidth*/, int neededHeight) {
-    if (IsBarShown(horizontalScrollBar_)) {
+    if (IsBarVisible(horizontalScrollBar_)) {
         horizontalScrollBar_->Place(
             CUIRect(area.left, area.bottom, area.right, area.bottom + horizontalScrollBar_->DeclaredHeight()));
     }

@@ -133,6 +133,9 @@ protected:
     // children clipped to the client rectangle (floating ones to the
     // container), then the visible scroll bars.
     void PaintChildrenAndScrollBars(HDC dc, const RECT& area);
+    // Sets the visible bars' positions and moves the children with them;
+    // answers how far they moved.
+    SIZE MoveScrollPosition(SIZE position);
 
     CPointerArray children_;
     CUIRect inset_;
@@ -152,7 +155,6 @@ private:
     // The common part of AddChild and InsertChild before the list changes.
     void AdoptChild(CControlUI* child);
     CScrollBarUI* MakeScrollBar(bool horizontal);
-    bool IsBarShown(const CScrollBarUI* bar) const;
     int LineHeight() const;
     int PageHeight() const;
     int PageWidth() const;

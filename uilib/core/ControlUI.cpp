@@ -334,6 +334,18 @@ CControlUI* CControlUI::VisitControls(ControlVisitor visitor, void* data, UINT f
     return visitor ? visitor(this, data) : nullptr;
 }
 
+bool CControlUI::HandMouseEventToParent(UIEvent& event, const std::function<void(UIEvent&)>& withoutParent) {
+    if (AcceptsMouse() || !IsMouseEvent(event.type)) {
+        return false;
+    }
+    if (parent_) {
+        parent_->HandleEvent(event);
+    } else {
+        withoutParent(event);
+    }
+    return true;
+}
+
 void CControlUI::RunInit() {
     InitHook();
     initDelegates_.Fire(this);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "Delegate.h"
 #include "UIEvent.h"
@@ -170,6 +171,9 @@ public:
     // Draws an image description in the rectangle, clipped by the paint
     // rectangle; false when it cannot be drawn.
     bool DrawImageInRect(HDC dc, const wchar_t* description, const wchar_t* modifier = nullptr);
+    // The same for one of the control's images; one that fails is cleared
+    // so it is not tried again. False for an empty or failing description.
+    bool DrawImageOrDrop(HDC dc, CWideString& description);
     // Asks the manager for every mouse move; false when another control has it.
     bool CaptureMouse();
     // name="value" pairs separated by one space.
@@ -230,6 +234,10 @@ protected:
     // Takes a new image description for one of the control's images and
     // repaints.
     void StoreImage(CWideString& field, const wchar_t* description);
+    // With mouse input off a mouse event is not the control's own: it goes
+    // to the parent, or without one to `withoutParent`. Answers whether the
+    // event was handed on (the caller then stops).
+    bool HandMouseEventToParent(UIEvent& event, const std::function<void(UIEvent&)>& withoutParent);
 
     CWindowManager* manager_;
     CControlUI* parent_;

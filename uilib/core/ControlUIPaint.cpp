@@ -125,6 +125,17 @@ bool CControlUI::DrawImageInRect(HDC dc, const wchar_t* description, const wchar
     return CGdiRenderer::DrawImageDescription(dc, manager_, rect_, paintRect_, description, modifier);
 }
 
+bool CControlUI::DrawImageOrDrop(HDC dc, CWideString& description) {
+    if (description.IsEmpty()) {
+        return false;
+    }
+    if (!DrawImageInRect(dc, description.Text())) {
+        description.Clear();
+        return false;
+    }
+    return true;
+}
+
 // Paint-field setters: the first group invalidates only on change.
 void CControlUI::SetBackgroundColor(DWORD color) {
     if (backgroundColor_ != color) {

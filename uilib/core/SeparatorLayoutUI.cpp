@@ -5,6 +5,7 @@
 
 #include "ControlValueText.h"
 #include "GdiRenderer.h"
+#include "LayoutArithmetic.h"
 #include "WindowManager.h"
 
 namespace TavikUI {
@@ -20,6 +21,89 @@ void CSeparatorLayoutUI::SetSeparatorImmediate(bool immediate) {
         manager_->UnregisterPostPaintControl(this);
     }
     immediate_ = immediate;
+}
+
+CSeparatorLayoutUI::FlowShare CSeparatorLayoutUI::ShareAlongAxis(CUISize available) const {
+    const CFlowAxis flow = Flow();
+    FlowShare share;
+    for (int i = 0; i < children_.Count(); ++i) {
+        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
+        if (!child->IsVisible() || child->IsFloating()) {
+            continue;
+        }
+        const int desired = flow.Along(child->DesiredSize(available));
+        int extent = 0;
+        if (desired == 0) {
+            ++share.automaticCount;
+        } else {
+            extent = ClampToLimits(desired, flow.MinAlong(*child), flow.MaxAlong(*child));
+        }
+        const CUIRect padding = child->Padding();
+        share.fixedTotal += flow.LeadAlong(padding) + flow.TrailAlong(padding) + extent;
+        ++share.placedCount;
+    }
+    share.fixedTotal += childPadding_ * (share.placedCount - 1);
+    if (share.automaticCount > 0) {
+        share.automaticExtent = ZeroWhenNegative((flow.Along(available) - share.fixedTotal) / share.automaticCount);
+    }
+    return share;
+}
+
+int CSeparatorLayoutUI::DeclaredOrFillAcross(const CControlUI& child, const CUIRect& padding, int available) const {
+    const CFlowAxis flow = Flow();
+    int extent = flow.DeclaredAcross(child);
+    if (extent == 0) {
+        extent = ZeroWhenNegative(available - flow.LeadAcross(padding) - flow.TrailAcross(padding));
+    }
+    return ClampToLimits(extent, flow.MinAcross(child), flow.MaxAcross(child));
+}
+
+int CSeparatorLayoutUI::PlaceAlongAxis(POINT origin, CUISize available, const AcrossExtent& across) {
+    const CFlowAxis flow = Flow();
+    const FlowShare share = ShareAlongAxis(available);
+    const bool vertical = axis_ == Axis::kVertical;
+    int position = vertical ? origin.y : origin.x;
+    const int acrossOrigin = vertical ? origin.x : origin.y;
+    const int availableAcross = vertical ? available.cx : available.cy;
+    int remaining = flow.Along(available);
+    int fixedBudget = share.fixedTotal;
+    int needed = 0;
+    int automaticSeen = 0;
+    for (int i = 0; i < children_.Count(); ++i) {
+        CControlUI* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
+        if (!child->IsVisible()) {
+            continue;
+        }
+        if (child->IsFloating()) {
+            PlaceFloatingChild(i);
+            continue;
+        }
+        const CUIRect padding = child->Padding();
+        const int lead = flow.LeadAlong(padding);
+        const int trail = flow.TrailAlong(padding);
+        remaining -= lead;
+        const int desired = flow.Along(child->DesiredSize(flow.Size(remaining, availableAcross)));
+        int extent = 0;
+        if (desired != 0) {
+            extent = ClampToLimits(desired, flow.MinAlong(*child), flow.MaxAlong(*child));
+            fixedBudget -= extent;
+        } else {
+            extent = share.automaticExtent;
+            ++automaticSeen;
+            if (automaticSeen == share.automaticCount) {
+                extent = ZeroWhenNegative(remaining - trail - fixedBudget);
+            }
+            extent = ClampToLimits(extent, flow.MinAlong(*child), flow.MaxAlong(*child));
+        }
+        const int start = position + lead;
+        const int acrossStart = acrossOrigin + flow.LeadAcross(padding);
+        child->Place(flow.Rect(start, start + extent + trail, acrossStart, acrossStart + across(*child, padding)));
+
+        position += lead + extent + trail + childPadding_;
+        needed += lead + extent + trail;
+        remaining -= extent + trail + childPadding_;
+    }
+    return needed + childPadding_ * (share.placedCount - 1);
 }
 
 CUIRect CSeparatorLayoutUI::SeparatorStrip(const RECT& rect) const {

@@ -1,12 +1,16 @@
-// The part the vertical and horizontal layouts share: a separator strip along
-// one edge of the layout that the user drags to resize the layout along the
-// layout's own axis. In immediate mode the layout follows the pointer; else
-// a translucent bar shows the new edge and the size changes on release.
+// The part the vertical and horizontal layouts share: the pass that places
+// the children one after the other along the layout's axis, and a separator
+// strip along one edge of the layout that the user drags to resize the
+// layout along that axis. In immediate mode the layout follows the pointer;
+// else a translucent bar shows the new edge and the size changes on release.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+
 #include "ContainerUI.h"
+#include "FlowAxis.h"
 #include "UIRect.h"
 
 namespace TavikUI {
@@ -42,6 +46,29 @@ public:
 
 protected:
     explicit CSeparatorLayoutUI(Axis axis);
+
+    // The first pass of placing: what the children with a desired extent
+    // along the axis take (with paddings and gaps), and the share of the
+    // rest each of the others gets.
+    struct FlowShare {
+        // Children placed in the flow (visible, not floating).
+        int placedCount = 0;
+        int fixedTotal = 0;
+        int automaticCount = 0;
+        int automaticExtent = 0;
+    };
+    FlowShare ShareAlongAxis(CUISize available) const;
+    // A placed child's extent across the axis, from its padding.
+    using AcrossExtent = std::function<int(const CControlUI& child, const CUIRect& padding)>;
+    // The declared extent across, else all of `available` less the padding;
+    // within the child's limits.
+    int DeclaredOrFillAcross(const CControlUI& child, const CUIRect& padding, int available) const;
+    // The second pass: places the children one after the other from the
+    // origin, each rectangle reaching over its trailing padding along the
+    // axis, the floating ones on their own; the last automatic child takes
+    // the rounding remainder. Answers the extent needed along the axis.
+    int PlaceAlongAxis(POINT origin, CUISize available, const AcrossExtent& across);
+    CFlowAxis Flow() const { return CFlowAxis(axis_ == Axis::kVertical); }
 
 private:
     // The coordinate along the layout's axis, and the two edges across it.

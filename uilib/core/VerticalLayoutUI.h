@@ -20,18 +20,6 @@ public:
     // "sepheight"; the rest goes to the shared separator and the container.
     void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
 
-protected:
-    // The first pass of placing: what the children with a desired height
-    // take (with paddings and gaps), and the share of the rest each of the
-    // others gets.
-    struct HeightShare {
-        // Children placed in the flow (visible, not floating).
-        int placedCount = 0;
-        int fixedTotal = 0;
-        int automaticCount = 0;
-        int automaticHeight = 0;
-    };
-    HeightShare ShareHeights(int availableWidth, int availableHeight) const;
 };
 
 }  // namespace TavikUI

@@ -205,6 +205,12 @@ public:
     bool UnregisterPostPaintControl(CControlUI* control);
     bool RegisterAcceleratorTranslator(ITranslateAccelerator* translator);
     bool UnregisterAcceleratorTranslator(ITranslateAccelerator* translator);
+    // A control's filter or translator follows the control when it changes
+    // managers (`active`: it still filters), so no manager keeps one of a
+    // control it no longer holds, which may be deleted unseen.
+    static void MoveMessageFilter(IMessageFilterUI* filter, CWindowManager* from, CWindowManager* to, bool active);
+    static void MoveAcceleratorTranslator(ITranslateAccelerator* translator, CWindowManager* from, CWindowManager* to,
+                                          bool active);
     // True when a translator consumed the message (answered S_OK).
     bool TranslateAccelerators(MSG* message);
 

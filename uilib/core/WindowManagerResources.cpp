@@ -20,6 +20,15 @@ bool RemoveFirst(CPointerArray& list, const void* item) {
     return index >= 0 && list.RemoveAt(index);
 }
 
+void MoveRegistration(void* entry, CPointerArray* from, CPointerArray* to) {
+    if (from) {
+        RemoveFirst(*from, entry);
+    }
+    if (to) {
+        to->Append(entry);
+    }
+}
+
 }  // namespace
 
 // --- Fonts ---------------------------------------------------------------------
@@ -288,6 +297,22 @@ bool CWindowManager::RegisterAcceleratorTranslator(ITranslateAccelerator* transl
 
 bool CWindowManager::UnregisterAcceleratorTranslator(ITranslateAccelerator* translator) {
     return RemoveFirst(acceleratorTranslators_, translator);
+}
+
+void CWindowManager::MoveMessageFilter(IMessageFilterUI* filter, CWindowManager* from, CWindowManager* to,
+                                       bool active) {
+    if (from != to) {
+        MoveRegistration(filter, from ? &from->messageFilters_ : nullptr,
+                         to && active ? &to->messageFilters_ : nullptr);
+    }
+}
+
+void CWindowManager::MoveAcceleratorTranslator(ITranslateAccelerator* translator, CWindowManager* from,
+                                               CWindowManager* to, bool active) {
+    if (from != to) {
+        MoveRegistration(translator, from ? &from->acceleratorTranslators_ : nullptr,
+                         to && active ? &to->acceleratorTranslators_ : nullptr);
+    }
 }
 
 bool CWindowManager::TranslateAccelerators(MSG* message) {

@@ -16,12 +16,13 @@ namespace {
 
 constexpr uint32_t kArchiveTag = 1;
 
-// The result of the latest call, for callers of a failed open (no lock: a
-// handle is used by one thread at a time).
-ZipResult g_lastResult = ZIP_OK;
+// The result of the latest call on this thread, for callers of a failed open:
+// the UI thread and an installer's worker read archives at the same time, and
+// neither may read the other's error.
+thread_local ZipResult t_lastResult = ZIP_OK;
 
 ZipResult Remember(ZipResult result) {
-    g_lastResult = result;
+    t_lastResult = result;
     return result;
 }
 
@@ -110,6 +111,6 @@ ZipResult ZipArchiveClose(HZIPARCHIVE handle) {
     return Remember(ZIP_OK);
 }
 
-ZipResult ZipArchiveLastResult() { return g_lastResult; }
+ZipResult ZipArchiveLastResult() { return t_lastResult; }
 
 }  // namespace TavikUI

@@ -78,7 +78,7 @@ ZipResult ZipArchiveExtractItem(HZIPARCHIVE archive, int32_t index, void* target
 // Closes the archive, its open item and its source file, and frees the handle.
 ZipResult ZipArchiveClose(HZIPARCHIVE archive);
 
-// The result of the latest interface call, shared by all handles.
+// The result of the latest interface call made on the calling thread.
 ZipResult ZipArchiveLastResult();
 
 }  // namespace TavikUI

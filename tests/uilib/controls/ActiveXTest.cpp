@@ -10,7 +10,12 @@
 #include <vector>
 
 #include "ActiveXTestSupport.h"
+#include "ActiveXCtrl.h"
+#include "ActiveXFrameWnd.h"
 #include "ActiveXUI.h"
+#include "ContainerUI.h"
+#include "FlashUI.h"
+#include "WebBrowserUI.h"
 #include "SkinBuilder.h"
 
 using ActiveXTests::ClsidText;
@@ -61,6 +66,34 @@ TEST(ActiveXInterfaceTest, NamesRefusedClsidsAndQueriesWithoutObject) {
     EXPECT_EQ(control.QueryControl(IID_IUnknown, nullptr), E_POINTER);
     EXPECT_EQ(control.QueryControl(IID_IUnknown, &object), E_PENDING);
     EXPECT_EQ(object, nullptr);
+}
+
+TEST(ActiveXInterfaceTest, EveryHostIgnoresANullNameOrValue) {
+    TavikUI::CWebBrowserUI browser;
+    TavikUI::CFlashUI flash;
+    for (CActiveXUI* control : {static_cast<CActiveXUI*>(&browser), static_cast<CActiveXUI*>(&flash)}) {
+        control->ApplyAttribute(nullptr, L"true");
+        control->ApplyAttribute(L"delaycreate", nullptr);
+        control->CActiveXUI::ApplyAttribute(nullptr, L"true");
+        EXPECT_TRUE(control->DelayCreate()) << control->ClassName();
+    }
+}
+
+TEST(ActiveXInterfaceTest, SiteAndFrameAnswerWhatTheyCannotFillAsUnsupported) {
+    auto* site = new TavikUI::CActiveXCtrl();
+    POINTL himetric = {1, 1};
+    POINTF container = {0, 0};
+    EXPECT_EQ(static_cast<IOleControlSite*>(site)->TransformCoords(&himetric, &container, XFORMCOORDS_HIMETRICTOCONTAINER),
+              E_NOTIMPL);
+    static_cast<IOleClientSite*>(site)->Release();
+    auto* frame = new TavikUI::CActiveXFrameWnd(nullptr);
+    RECT border = {};
+    EXPECT_EQ(frame->GetBorder(&border), INPLACE_E_NOTOOLSPACE);
+    OLEMENUGROUPWIDTHS widths;
+    FillMemory(&widths, sizeof(widths), 0x7F);
+    EXPECT_EQ(frame->InsertMenus(nullptr, &widths), S_OK);
+    EXPECT_EQ(widths.width[0] + widths.width[2] + widths.width[4], 0);
+    frame->Release();
 }
 
 class ActiveXWindowTest : public OleWindowTest {};
@@ -190,6 +223,30 @@ TEST_F(ActiveXWindowTest, WindowedObjectLivesInAChildWindowThatFollowsTheControl
     EXPECT_EQ(state_->liveObjects, 0);
     EXPECT_EQ(state_->references, 0);
     EXPECT_EQ(state_->hostReferences, 0);
+}
+
+TEST_F(ActiveXWindowTest, AnEagerObjectsFilterFollowsTheTreeAndDiesWithIt) {
+    const std::wstring skin = Skin(ActiveXTests::kWindowlessClsid, L"delaycreate=\"false\"");
+    auto firstFilter = [](TavikUI::CControlUI* root) -> TavikUI::IMessageFilterUI* {
+        auto* container = static_cast<TavikUI::IContainerUI*>(root->InterfaceByName(L"IContainer"));
+        return dynamic_cast<CActiveXUI*>(container->ChildAt(0));
+    };
+    // Built for the manager but never attached, then deleted: only the
+    // pointer is compared afterwards.
+    TavikUI::CSkinBuilder builder;
+    std::unique_ptr<TavikUI::CControlUI> unattached(
+        builder.Create(skin.c_str(), nullptr, &callback_, manager_.get(), nullptr));
+    ASSERT_NE(unattached, nullptr);
+    ASSERT_EQ(state_->liveObjects, 1);
+    TavikUI::IMessageFilterUI* deleted = firstFilter(unattached.get());
+    ASSERT_NE(deleted, nullptr);
+    unattached.reset();
+    EXPECT_FALSE(manager_->UnregisterMessageFilter(deleted));
+    // Attached, the same object filters the manager's messages.
+    TavikUI::CSkinBuilder attached;
+    TavikUI::CControlUI* root = attached.Create(skin.c_str(), nullptr, &callback_, manager_.get(), nullptr);
+    ASSERT_TRUE(manager_->AttachRoot(root));
+    EXPECT_TRUE(manager_->UnregisterMessageFilter(firstFilter(root)));
 }
 
 TEST_F(ActiveXWindowTest, CreationWaitsForThePlacementUnlessDelayIsTurnedOff) {

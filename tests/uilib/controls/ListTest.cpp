@@ -307,10 +307,12 @@ TEST(ListAttributeTest, AlignWordsAndTheTagTable) {
     list.AddChild(row);
     row->ApplyAttribute(L"selected", L"true");
     EXPECT_EQ(list.CurrentSelection(), 0);
-    for (const wchar_t* tag : {L"List", L"ListHeader", L"ListHeaderItem", L"ListTextElement", L"ListLabelElement",
-                               L"ListContainerElement", L"Combo", L"ComboBox"}) {
-        std::unique_ptr<CControlUI> control(TavikUI::CreateLibraryControl(tag));
-        EXPECT_NE(control, nullptr) << tag;
+    // Each tag builds its own class (the class name is the tag with "UI").
+    for (const std::wstring tag : {L"List", L"ListHeader", L"ListHeaderItem", L"ListTextElement", L"ListLabelElement",
+                                   L"ListContainerElement", L"Combo", L"ComboBox"}) {
+        std::unique_ptr<CControlUI> control(TavikUI::CreateLibraryControl(tag.c_str()));
+        ASSERT_NE(control, nullptr) << tag;
+        EXPECT_EQ(std::wstring(control->ClassName()), tag + L"UI");
     }
 }
 

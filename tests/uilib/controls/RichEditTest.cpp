@@ -126,6 +126,29 @@ TEST_F(RichEditWindowTest, OverflowingTextShowsTheBarAndScrolls) {
     EXPECT_EQ(bar->Position(), 0);
 }
 
+class RichEditPasswordTest : public SkinWindowTest {};
+
+TEST_F(RichEditPasswordTest, APasswordFieldPaintsTheSameMaskForAnyText) {
+    const std::wstring field = L"float=\"true\" password=\"true\" rich=\"false\" textcolor=\"#FF000000\" ";
+    ASSERT_TRUE(BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\"><RichEdit " + field +
+                          L"pos=\"10,10,210,40\" text=\"iii\"/><RichEdit " + field +
+                          L"pos=\"10,50,210,80\" text=\"WWW\"/></Container></Window>"));
+    RenderCanvas canvas(400, 300);
+    Print(canvas);
+    const int narrow = canvas.Count(RECT{10, 10, 210, 40}, IsDark);
+    EXPECT_GT(narrow, 0);
+    EXPECT_EQ(canvas.Count(RECT{10, 50, 210, 80}, IsDark), narrow);
+}
+
+TEST_F(RichEditWindowTest, ItsMessageFilterStaysOnlyWithTheManagerHoldingIt) {
+    TavikUI::IMessageFilterUI* filter = notes_;
+    TavikUI::CControlUI* parent = notes_->Parent();
+    notes_->AttachToManager(nullptr, nullptr, false);
+    EXPECT_FALSE(manager_->UnregisterMessageFilter(filter));
+    notes_->AttachToManager(manager_.get(), parent, false);
+    EXPECT_TRUE(manager_->UnregisterMessageFilter(filter));
+}
+
 TEST_F(RichEditWindowTest, ItsTextAppearsInThePaintedWindow) {
     RenderCanvas canvas(400, 300);
     Print(canvas);

@@ -164,6 +164,27 @@ TEST_F(TreeViewTest, AddingAndRemovingNodesKeepsRowsAndLinksWhole) {
     EXPECT_EQ(Rows(), (Names{L"b"}));
 }
 
+TEST_F(TreeViewTest, ASubtreeAddedWholeKeepsItsRowsInTreeOrder) {
+    // c already holds g, which holds g1, before c joins the tree.
+    auto named = [](const wchar_t* name) {
+        auto* node = new CTreeNodeUI();
+        node->SetName(name);
+        return node;
+    };
+    CTreeNodeUI* c = named(L"c");
+    CTreeNodeUI* g = named(L"g");
+    ASSERT_TRUE(g->AddChild(named(L"g1")));
+    ASSERT_TRUE(c->AddChild(g));
+    CTreeNodeUI* b = Node(L"b");
+    ASSERT_TRUE(b->AddChild(c));
+    ASSERT_TRUE(b->AddChild(named(L"x")));
+    EXPECT_EQ(Rows(), (Names{L"a", L"a1", L"a1x", L"a2", L"b", L"c", L"g", L"g1", L"x"}));
+    ASSERT_TRUE(g->AddChild(named(L"g2")));
+    EXPECT_EQ(Rows(), (Names{L"a", L"a1", L"a1x", L"a2", L"b", L"c", L"g", L"g1", L"g2", L"x"}));
+    ASSERT_TRUE(b->RemoveChild(c));
+    EXPECT_EQ(Rows(), (Names{L"a", L"a1", L"a1x", L"a2", L"b", L"x"}));
+}
+
 }  // namespace
 
 namespace {

@@ -107,6 +107,19 @@ TEST_F(WebBrowserWindowTest, WithoutAutoNavigationItStaysBlank) {
     EXPECT_EQ(browser->TranslateAcceleratorMessage(&key), E_NOTIMPL);
 }
 
+TEST_F(WebBrowserWindowTest, AFailedCreationIsNotRepeatedByLaterLayouts) {
+    // The test module's refusing class fails its in-place activation.
+    const std::wstring attributes = L"modulename=\"" + std::wstring(ActiveXTests::kModuleName) + L"\" clsid=\"" +
+                                    ActiveXTests::ClsidText(ActiveXTests::kRefusingClsid) + L"\"";
+    CWebBrowserUI* browser = BuildBrowser(attributes.c_str());
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(state_->verbs, 1);
+    browser->Place(browser->Rect());
+    EXPECT_EQ(state_->verbs, 1);
+    EXPECT_EQ(browser->HostedObject(), nullptr);
+    EXPECT_EQ(state_->liveObjects, 0);
+}
+
 TEST(WebBrowserSinkTest, ScriptErrorsAreAnsweredTrueAndOtherCommandsRefused) {
     CWebBrowserUI browser;
     IOleCommandTarget* target = nullptr;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ZipReader.h"
@@ -286,6 +287,22 @@ TEST_F(ZipArchiveOpenTest, ArchiveObjectOpensOnce) {
     std::unique_ptr<CZipSource> second;
     ASSERT_EQ(ZIP_OK, CZipSource::OpenMemory(bytes.data(), static_cast<uint32_t>(bytes.size()), &second));
     EXPECT_EQ(ZIP_ALREADY_OPEN, archive.Open(std::move(second)));
+}
+
+TEST_F(ZipArchiveOpenTest, EachThreadReadsItsOwnLastResult) {
+    const std::string bytes = BuildArchive(ThreeItems());
+    ArchivePtr mine = OpenMemory(bytes);
+    ArchivePtr theirs = OpenMemory(bytes);
+    ASSERT_TRUE(mine && theirs);
+    ASSERT_EQ(ZIP_OK, ZipArchiveFindItem(mine.get(), L"first.txt", false, nullptr, nullptr));
+    ZipResult seenThere = ZIP_OK;
+    std::thread other([&] {
+        ZipArchiveFindItem(theirs.get(), L"missing.txt", false, nullptr, nullptr);
+        seenThere = ZipArchiveLastResult();
+    });
+    other.join();
+    EXPECT_EQ(ZIP_ITEM_NOT_FOUND, seenThere);
+    EXPECT_EQ(ZIP_OK, ZipArchiveLastResult());
 }
 
 // ---------------------------------------------------------------------------
