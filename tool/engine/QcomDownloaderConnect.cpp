@@ -68,7 +68,7 @@ int32_t CQcomDownloader::CheckPhoneVersion(std::string& version) {
         }
         read = ReadNvVersion(raw) != 0;
         if (!read) {
-            Sleep(kVersionPauseMs);
+            Pause(kVersionPauseMs);
         }
     }
     if (!read) {
@@ -94,7 +94,7 @@ int32_t CQcomDownloader::CheckPhoneVersion(std::string& version) {
 }
 
 int32_t CQcomDownloader::SearchForMode(int32_t mode) {
-    for (int attempt = 0; attempt < kModeSearchTries; ++attempt) {
+    for (int attempt = 0; attempt < kModeSearchTries && !StopRequested(); ++attempt) {
         // A failed search (timed out, or the user stopped) goes on at once.
         if (SearchDevices() != 1) {
             continue;
@@ -106,7 +106,7 @@ int32_t CQcomDownloader::SearchForMode(int32_t mode) {
         if (phoneMode == mode) {
             return 1;
         }
-        Sleep(kOtherModePauseMs);
+        Pause(kOtherModePauseMs);
     }
     return 0;
 }
