@@ -25,7 +25,7 @@ const wchar_t kInstanceName[] = L"tavikDownloadDlg";
 constexpr UINT kWindowIconId = 101;
 // How long a close waits for a running job to reach one of its stop checks.
 // A job still inside a library call after it ends with the process.
-constexpr DWORD kJobStopWaitMs = 4000;
+constexpr DWORD kJobStopWaitMs = 3000;
 const wchar_t kStoppingText[] = L"正在停止，请稍候……";
 const wchar_t kJobThreadFailedText[] = L"Error:无法启动后台任务!";
 
