@@ -156,7 +156,9 @@ LRESULT CTavikDownloadDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARA
     case WM_NCLBUTTONDBLCLK:
         return 0;
     case kShowAboutMessage:
-        ShowMessageDlg(L"tavik\\AboutBox.xml");
+        if (!closing_) {
+            ShowMessageDlg(L"tavik\\AboutBox.xml");
+        }
         break;
     case kShowMessageDlgMessage:
         return AnswerMessageDlgRequest(lParam);

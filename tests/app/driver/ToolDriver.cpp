@@ -198,19 +198,28 @@ private:
         return WaitFor([&] { return Near(PixelAt(tool_.window, point), colour); }, timeoutMs);
     }
 
-    bool Start() {
-        SetEnvironmentVariableW(L"TAVIK_DRIVER_FOLDER", package_.c_str());
+    // Starts the tool in its folder and waits for its window to show.
+    bool Launch(const char* what) {
         std::wstring commandLine = L"\"" + exe_ + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         if (!Step(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                                  &startup, &tool_.process) != 0,
-                  "the tool starts")) {
+                  what)) {
             return false;
         }
         const DWORD id = tool_.process.dwProcessId;
-        if (!Step(WaitFor([&] { return (tool_.window = FindToolWindow(id)) != nullptr; }, 30000),
-                  "its window comes up carrying the single-instance property")) {
+        return Step(WaitFor(
+                        [&] {
+                            return (tool_.window = FindToolWindow(id)) != nullptr && IsWindowVisible(tool_.window);
+                        },
+                        30000),
+                    "its window comes up carrying the single-instance property");
+    }
+
+    bool Start() {
+        SetEnvironmentVariableW(L"TAVIK_DRIVER_FOLDER", package_.c_str());
+        if (!Launch("the tool starts")) {
             return false;
         }
         RECT client = {};
@@ -382,19 +391,7 @@ private:
         CloseHandle(tool_.process.hThread);
         CloseHandle(tool_.process.hProcess);
         tool_ = Tool{};
-        std::wstring commandLine = L"\"" + exe_ + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        if (!Step(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                                 &startup, &tool_.process) != 0,
-                  "the tool starts again")) {
-            return false;
-        }
-        const DWORD id = tool_.process.dwProcessId;
-        const bool shown = WaitFor(
-            [&] { return (tool_.window = FindToolWindow(id)) != nullptr && IsWindowVisible(tool_.window); }, 30000);
-        const bool painted = shown && StartPage();
-        return Step(shown && painted, "a start right after shows its window");
+        return Launch("the tool starts again") && StartPage() && Step(true, "a start right after shows its window");
     }
 
     void Close() {
