@@ -223,9 +223,10 @@ bool CPhoneConfig::ReadRowPath(const wchar_t* attribute, const wchar_t* notConfi
         SendMessage(notConfiguredText, MSG_FAILURE);
         return false;
     }
+    // A folder that could not be had names no file beside the drive's root.
     const std::wstring path = PathInFolder(folder, name);
     if (path.empty() || !WideToNarrow(path, field, fieldSize)) {
-        ReportPathTooLong(path, MSG_FAILURE);
+        ReportPathTooLong(FormatWide(L"%s\\%s", folder, name.c_str()), MSG_FAILURE);
         return false;
     }
     return true;

@@ -94,7 +94,8 @@ int32_t CQcomDownloader::CheckPhoneVersion(std::string& version) {
 }
 
 int32_t CQcomDownloader::SearchForMode(int32_t mode) {
-    for (int attempt = 0; attempt < kModeSearchTries && !StopRequested(); ++attempt) {
+    // A stop makes each search end at once, so the tries end at once too.
+    for (int attempt = 0; attempt < kModeSearchTries; ++attempt) {
         // A failed search (timed out, or the user stopped) goes on at once.
         if (SearchDevices() != 1) {
             continue;
