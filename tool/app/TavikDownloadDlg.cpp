@@ -103,7 +103,8 @@ CTavikDownloadDlg::CTavikDownloadDlg(const JobThreadApi& jobThreadApi) : CXMLWnd
 
 CTavikDownloadDlg::~CTavikDownloadDlg() {
     // A window that was never closed normally still stops its thread before
-    // the objects the thread uses go away.
+    // the objects the thread uses go away; one that does not stop within the
+    // bound ends the process instead.
     CTavikDownloadDlg* expected = this;
     g_mainWindow.compare_exchange_strong(expected, nullptr);
     changes_.Close();
