@@ -188,8 +188,8 @@ void MainWindowTest::TearDown() {
     scratch_.reset();
 }
 
-void MainWindowTest::OpenWindow() {
-    window_ = std::make_unique<TestableDownloadDlg>();
+void MainWindowTest::OpenWindow(const JobThreadApi& jobThreadApi) {
+    window_ = std::make_unique<TestableDownloadDlg>(jobThreadApi);
     ASSERT_NE(window_->CreateNativeWindow(nullptr, L"tavikDownloadDlg", 0x10CE0000, WS_EX_WINDOWEDGE, CW_USEDEFAULT,
                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT),
               nullptr);

@@ -24,6 +24,8 @@ namespace apptest {
 // The window with its configuration and flags open to the tests.
 class TestableDownloadDlg : public CTavikDownloadDlg {
 public:
+    using CTavikDownloadDlg::CTavikDownloadDlg;
+    bool JobThreadEnded() const { return WaitForSingleObject(jobThread_.Get(), 0) == WAIT_OBJECT_0; }
     const CPhoneConfig& Config() const { return config_; }
     bool PackageReady() const { return packageReady_ != 0; }
     bool JobRunning() const { return jobRunning_; }
@@ -111,7 +113,7 @@ protected:
     void TearDown() override;
 
     // Creates the window as the tool's entry does and lets it paint.
-    void OpenWindow();
+    void OpenWindow(const JobThreadApi& jobThreadApi = JobThreadApi::System());
     // Closes it through WM_CLOSE and deletes the object.
     void CloseWindow();
 

@@ -131,6 +131,29 @@ protected:
         EXPECT_TRUE(Enabled(L"ConfirmSoftwareBtn"));
     }
 
+    // The status under the pages shows the text in its colour, drawn.
+    void ExpectStatusShown(const std::wstring& text, DWORD color) {
+        EXPECT_EQ(text, Text(L"DownloadStatus")) << LogText();
+        EXPECT_EQ(color, TextColor(L"DownloadStatus"));
+        TavikUI::CControlUI* status = Control(L"DownloadStatus");
+        ASSERT_NE(nullptr, status);
+        EXPECT_TRUE(status->IsVisible());
+        const RECT rect = status->Rect();
+        RECT client = {};
+        GetClientRect(window_->Handle(), &client);
+        RECT shown = {};
+        EXPECT_TRUE(IntersectRect(&shown, &rect, &client) && shown.bottom - shown.top >= 40);
+    }
+
+    // The text of the log's last line, after its time stamp.
+    std::wstring LastLoggedText() {
+        const std::string log = LogText();
+        const size_t end = log.rfind("\r\n");
+        const size_t start = end == std::string::npos ? std::string::npos : log.rfind("\r\n", end - 1);
+        const size_t from = start == std::string::npos ? 0 : start + 2;
+        return end == std::string::npos ? std::wstring() : AnsiToWide(log.substr(from + 20, end - from - 20));
+    }
+
     int RingValue() {
         auto* ring = static_cast<TavikUI::CAnnulusProgressUI*>(
             Control(L"DownloadProgress")->InterfaceByName(L"AnnulusProgressUI"));
@@ -196,9 +219,11 @@ TEST_P(QcomDownloadTypeTest, FlashesThePackageAndEndsOnTheSuccessPage) {
     if (sample.versionNotice) {
         EXPECT_EQ(L"tavik\\VerNULLWarring.xml", answerer_->LastSkin());
     }
-    const std::string log = LogText();
-    EXPECT_NE(std::string::npos, log.find("Throughput")) << log;
-    EXPECT_NE(std::string::npos, log.find("Total Time")) << log;
+    // The success page shows the engine's total time and throughput.
+    const std::wstring summary = Text(L"DownloadStatus");
+    ExpectStatusShown(summary, kStatusGreen);
+    EXPECT_NE(std::wstring::npos, summary.find(L"Total Time")) << testsupport::Utf8(summary);
+    EXPECT_NE(std::wstring::npos, summary.find(L"Throughput")) << testsupport::Utf8(summary);
     // The lists the package check chose for the download.
     EXPECT_TRUE(Storage() == ModelStorage(before, sample.layoutWiped, ToWide(g_imageTable.rawprogramPath),
                                           ToWide(g_imageTable.patchPath)))
@@ -262,6 +287,7 @@ TEST_F(DownloadJobTest, NoPhoneInTimeEndsOnTheTimeOutPageAndRetryRunsTheWholeJob
     window_->MutableConfig().qcom.timeOut = 1;
     RunJob();
     ExpectConnectPage(TavikPage::kQcomTimeOut);
+    ExpectStatusShown(L"Watting for Phone Timeout!", kStatusRed);
     Shot(L"download_timeout");
 
     // The retry runs everything again; the phone is there now.
@@ -314,6 +340,10 @@ TEST_F(DownloadJobTest, FailedAndInterruptedDownloadsEndOnTheFailurePage) {
         ASSERT_TRUE(phone_->AddFault(fault));
         RunJob();
         EXPECT_EQ(TavikPage::kFunctionFailed, Page(L"FunctionTab")) << SimPhoneFaultName(fault) << LogText();
+        // The reason is the job's last report, in red whatever its level.
+        const std::wstring reason = LastLoggedText();
+        EXPECT_FALSE(reason.empty());
+        ExpectStatusShown(reason, kStatusRed);
         EXPECT_FALSE(window_->WorkInProgress());
         ExpectBackKeepsThePackage(L"DownloadFailRetryBtn");
     }
@@ -366,8 +396,12 @@ TEST_F(DownloadJobTest, AMissingExportEndsOnTheConnectionErrorPageInRed) {
     EXPECT_EQ(L"Error:获取 MTKDL_Download()地址失败!", Text(L"SelectSoftStatus"));
     EXPECT_EQ(kStatusRed, TextColor(L"SelectSoftStatus"));
     EXPECT_EQ(JournalCount("MTKHandlt_Init"), JournalCount("MTKDL_Handle_Del"));
-    Click(L"MtkConnetErrRetryBtn");
-    EXPECT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }, kJobWaitMs));
+    // The retry runs the whole job again, to the same end.
+    RunJob(L"MtkConnetErrRetryBtn");
+    ExpectConnectPage(TavikPage::kMtkConnectError);
+    EXPECT_EQ(2u, JournalCount("MTKHandlt_Init"));
+    EXPECT_EQ(2u, JournalCount("MTKDL_Handle_Del"));
+    ExpectStatusShown(L"Error:获取 MTKDL_Download()地址失败!", kStatusRed);
     ExpectBackKeepsThePackage(L"MtkConnetErrBakBtn");
 }
 
@@ -412,6 +446,83 @@ TEST_F(DownloadJobTest, TheCloseWarningDuringADownloadKeepsItGoingOnCancel) {
     PumpUntil([this] { return Page(L"FunctionTab") == TavikPage::kFunctionSucceeded; }, 2000);
     EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
     Shot(L"download_success");
+}
+
+TEST_F(DownloadJobTest, TheQcomVersionCheckIgnoresCaseAndTakesSkipAsMissing) {
+    OpenWithPackage(FlashablePackage(L"SampleSH8x26"));
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Normal));
+    CQcomDownloader& engine = window_->Engine();
+    engine.Init_QcomDownLoad(window_->Config().qcom);
+    ASSERT_EQ(1, engine.SearchDevices());
+    ASSERT_EQ(1, engine.ConnectPhone());
+    struct Case {
+        const char* version;
+        bool accepted;
+        int notices;
+    };
+    for (const Case& sample : {Case{"AP:SAMPLESH8X26_T05", true, 0}, Case{"AP:Skip_T01", true, 1},
+                               Case{"AP:SampleAuto8974_T01", false, 0}}) {
+        ASSERT_TRUE(phone_->SetVersion(sample.version));
+        const int before = answerer_->Answered();
+        EXPECT_EQ(sample.accepted, window_->CheckQcomPhoneVersion()) << sample.version;
+        PumpPending();
+        EXPECT_EQ(before + sample.notices, answerer_->Answered()) << sample.version;
+    }
+}
+
+void CALLBACK CloseAgain(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND tool = FindWindowW(nullptr, L"tavikDownloadDlg")) {
+        PostMessageW(tool, WM_CLOSE, 0, 0);
+        PostMessageW(tool, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+}
+
+TEST_F(DownloadJobTest, AConfirmedCloseStopsTheWaitForAPhoneAtOnceAndRunsOnce) {
+    OpenWithPackage(FlashablePackage(L"SampleFH8974"), L"okbtn");
+    Click(L"ConfirmSoftwareBtn");
+    ASSERT_TRUE(PumpUntil([this] { return Page(L"FunctionTab") == TavikPage::kFunctionConnecting; }));
+    const HWND handle = window_->Handle();
+    // Further closes and Escape keep coming while the warning is open and
+    // while the close waits for the job.
+    const UINT_PTR again = SetTimer(nullptr, 0, 40, &CloseAgain);
+    const DWORD start = GetTickCount();
+    PostMessageW(handle, WM_CLOSE, 0, 0);
+    const bool closed = PumpUntil([handle] { return !IsWindow(handle); }, 10000);
+    KillTimer(nullptr, again);
+    ASSERT_TRUE(closed);
+    // The search would have waited a minute for the phone.
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(window_->JobThreadEnded());
+    EXPECT_EQ(2, answerer_->Answered());  // the start notice and one close warning
+    const std::string log = LogText();
+    const std::string stopped = "Download stopped: the tool was closed!";
+    const size_t at = log.find(stopped);
+    EXPECT_NE(std::string::npos, at) << log;
+    EXPECT_EQ(std::string::npos, log.find(stopped, at + 1)) << log;
+    window_.reset();
+}
+
+// The real program closed while it flashes, driven from outside; then
+// started again.
+TEST_F(DownloadJobTest, TheRealProgramClosedMidDownloadEndsWithinTheBoundAndStartsAgain) {
+    const std::wstring package = FlashablePackage(L"SampleFH8974");
+    ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+    ASSERT_TRUE(phone_->SetWritePace(400));
+    const std::wstring exe = L"" TAVIK_DOWNLOAD_EXE;
+    const std::wstring shots = apptest::OutputFolder();
+    std::wstring commandLine = L"\"" + apptest::ProgramFolder() + L"\\tool_driver.exe\" \"" + exe + L"\" \"" +
+                               package + L"\" \"" + shots + L"\" --close-mid-download";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION driver = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &driver));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(driver.hProcess, 240000));
+    DWORD exitCode = 1;
+    GetExitCodeProcess(driver.hProcess, &exitCode);
+    EXPECT_EQ(0u, exitCode) << "see the driver's steps above";
+    CloseHandle(driver.hThread);
+    CloseHandle(driver.hProcess);
 }
 
 // The help menu and the about box.

@@ -39,9 +39,10 @@ protected:
         return TRUE;
     }
 
-    // The dialog of the calling thread's window, once it is shown.
-    static HWND WaitForFolderDialog(DWORD uiThread) {
-        for (int i = 0; i < 1000; ++i) {
+    // The dialog of the calling thread's window, once it is shown within
+    // the time.
+    static HWND WaitForFolderDialog(DWORD uiThread, DWORD timeoutMs = 20000) {
+        for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
             HWND found = nullptr;
             EnumThreadWindows(uiThread, &TakeVisibleDialog, reinterpret_cast<LPARAM>(&found));
             if (found) {
@@ -185,6 +186,33 @@ TEST_F(PackagePageTest, AReadyPackageStartsNoSecondCheckAndASecondClickRunsTheCh
     PumpUntil([this] { return Page(L"ConnetDev") == TavikPage::kQcomTimeOut; }, 2000);
     EXPECT_EQ(Page(L"FunctionTab"), TavikPage::kFunctionConnecting);
     EXPECT_EQ(Page(L"ConnetDev"), TavikPage::kQcomTimeOut);
+}
+
+TEST_F(PackagePageTest, WhileTheCheckRunsBrowsingAndTheUserDataOptionsDoNothing) {
+    window_->ChooseSoftwareFolder(CopyPackage(L"SampleFH8974", L"busy"));
+    PumpPending();
+    Click(L"ConfirmSoftwareBtn");
+    ASSERT_TRUE(PumpUntil([this] { return Control(L"SoftwareReadyGif")->IsVisible(); }));
+    EXPECT_FALSE(Enabled(L"SaveUserData"));
+    EXPECT_FALSE(Enabled(L"SaveProductionData"));
+    const DWORD uiThread = GetCurrentThreadId();
+    std::atomic<bool> opened{false};
+    std::thread watch([&] {
+        if (const HWND dialog = WaitForFolderDialog(uiThread, 1500)) {
+            opened = true;
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    TavikUI::NotifyMessage click;
+    window_->OnSelectSoftPathBtn(click);
+    window_->OnSaveProductionData(click);
+    watch.join();
+    EXPECT_FALSE(opened) << "the folder dialog came up during the check";
+    ASSERT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }));
+    PumpPending();
+    EXPECT_TRUE(Enabled(L"SaveUserData"));
+    EXPECT_TRUE(Selected(L"SaveUserData"));
+    EXPECT_STREQ(window_->Config().qcom.rawprogramFile, "rawprogram_unsparse_for_User.xml");
 }
 
 TEST_F(PackagePageTest, AnotherFolderAfterACheckResetsTheReadyState) {

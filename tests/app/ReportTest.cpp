@@ -7,6 +7,9 @@
 #include "AnnulusProgressUI.h"
 #include "LogFile.h"
 #include "MarkupEscape.h"
+#include "MtkLibrary.h"
+#include "ProgramFolder.h"
+#include "UiChangeQueue.h"
 
 namespace apptest {
 namespace {
@@ -124,6 +127,36 @@ TEST(LogLineTest, TextsOutsideTheCodePageBecomeReplacementCharacters) {
     const std::string bytes = testsupport::ReadBytes(scratch.File(L"log.txt")).value_or("");
     ASSERT_GE(bytes.size(), 6u);
     EXPECT_EQ(bytes.substr(bytes.size() - 5), "a?b\r\n");
+}
+
+TEST(ProgramFolderTest, APathThatCannotBeHadWholeNamesNoFileAtAll) {
+    EXPECT_EQ(PathInFolder(L"C:\\tool", L"Log\\tavikLog.log"), L"C:\\tool\\Log\\tavikLog.log");
+    const std::wstring deep = L"C:\\" + std::wstring(MAX_PATH - 10, L'd');
+    for (const std::wstring& folder : {std::wstring(), deep}) {
+        EXPECT_EQ(PathInFolder(folder, L"QX_M_BCB_DL_Dll.dll"), L"") << folder.size();
+        // Neither the library nor the log falls back to the drive's root.
+        CMtkLibrary library;
+        EXPECT_FALSE(library.Load(folder));
+        CLogFile log;
+        EXPECT_FALSE(log.Create(CLogFile::PathInFolder(folder)));
+        EXPECT_FALSE(log.AppendLine(L"nowhere"));
+    }
+    EXPECT_EQ(ProgramFolder(), testsupport::ProgramFolder());
+}
+
+TEST(UiChangeQueueTest, ChangesLeftAtTheCloseAreFreedAndLaterOnesRefused) {
+    auto owned = std::make_shared<int>(0);
+    CUiChangeQueue queue;
+    ASSERT_TRUE(queue.Push([owned] { ++*owned; }));
+    queue.RunAll();
+    EXPECT_EQ(*owned, 1);
+    ASSERT_TRUE(queue.Push([owned] { ++*owned; }));
+    queue.Close();
+    EXPECT_EQ(owned.use_count(), 1);
+    EXPECT_FALSE(queue.Push([owned] { ++*owned; }));
+    EXPECT_EQ(owned.use_count(), 1);
+    queue.RunAll();
+    EXPECT_EQ(*owned, 1);
 }
 
 TEST(MarkupEscapeTest, TagCharactersDrawAsThemselves) {

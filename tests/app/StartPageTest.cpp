@@ -73,30 +73,60 @@ TEST_F(StartPageTest, EscapeClosesAnIdleWindowAndClearsTheWindowPointer) {
 TEST_F(StartPageTest, TheCloseButtonClosesAnIdleWindowAndACaptionDoubleClickDoesNothing) {
     OpenWindow();
     const HWND handle = window_->Handle();
-    EXPECT_EQ(SendMessageW(handle, WM_NCLBUTTONDBLCLK, HTCAPTION, 0), 0);
+    // With a maximise box the default handling would maximise: only the
+    // window's own handling keeps it as it is.
+    SetWindowLongW(handle, GWL_STYLE, GetWindowLongW(handle, GWL_STYLE) | WS_MAXIMIZEBOX);
+    SendMessageW(handle, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+    PumpPending();
     EXPECT_FALSE(IsZoomed(handle));
     Click(L"closebtn");
     EXPECT_TRUE(PumpUntil([handle] { return !IsWindow(handle); }, 3000));
 }
 
-TEST_F(StartPageTest, CloseWaitsForARunningCheckBeforeTheWindowGoes) {
+TEST_F(StartPageTest, ACloseDuringTheReadyAnimationCutsItShortAndEndsTheJobThread) {
     OpenWindow();
     GoToPackagePage();
-    const std::wstring folder = CopyPackage(L"SampleFH8974", L"closing");
-    window_->ChooseSoftwareFolder(folder);
+    window_->ChooseSoftwareFolder(CopyPackage(L"SampleFH8974", L"closing"));
     Click(L"ConfirmSoftwareBtn");
     // The ready animation runs at the end of the check, for two seconds.
     ASSERT_TRUE(PumpUntil([this] { return Control(L"SoftwareReadyGif")->IsVisible(); }));
     // The confirmation is not part of this test: the user has agreed.
     window_->SetWorkInProgress(false);
     const HWND handle = window_->Handle();
+    const DWORD start = GetTickCount();
     PostMessageW(handle, WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([handle] { return !IsWindow(handle); }, 10000));
-    // The check ran to its end before the window went.
-    EXPECT_FALSE(window_->JobRunning());
-    EXPECT_TRUE(testsupport::ReadBytes(folder + L"\\rawprogram_unsparse_for_User.xml").has_value());
+    // The animation stops at its next frame, well before its two seconds.
+    EXPECT_LT(GetTickCount() - start, 1200u);
+    EXPECT_TRUE(window_->JobThreadEnded());
     window_.reset();
 }
+
+// Refuses what the window asks for to start its job thread.
+HANDLE NoEvent() { return nullptr; }
+HANDLE NoThread(LPTHREAD_START_ROUTINE, void*) { return nullptr; }
+
+class JobThreadRefusedTest : public MainWindowTest, public ::testing::WithParamInterface<JobThreadApi> {};
+
+TEST_P(JobThreadRefusedTest, IsAnnouncedAndTheConfirmButtonStaysDisabled) {
+    MessageBoxAnswerer answerer(L"MessageBoxOKBtn");
+    OpenWindow(GetParam());
+    ASSERT_TRUE(PumpUntil([&answerer] { return answerer.Answered() == 1; }, 5000));
+    EXPECT_EQ(answerer.LastSkin(), kJobThreadFailedSkin);
+    EXPECT_NE(LogText().find("Error:"), std::string::npos);
+
+    GoToPackagePage();
+    window_->ChooseSoftwareFolder(CopyPackage(L"SampleFH8974", L"nothread"));
+    PumpPending();
+    EXPECT_FALSE(Enabled(L"ConfirmSoftwareBtn"));
+    TavikUI::NotifyMessage click;
+    window_->OnConfirmSoftwareBtn(click);
+    EXPECT_FALSE(window_->JobRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(EventOrThread, JobThreadRefusedTest,
+                         ::testing::Values(JobThreadApi{&NoEvent, JobThreadApi::System().startThread},
+                                           JobThreadApi{JobThreadApi::System().createEvent, &NoThread}));
 
 // The real program, started twice.
 class SingleInstanceTest : public ::testing::Test {

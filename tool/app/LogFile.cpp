@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "ProgramFolder.h"
 #include "TextFormat.h"
 
 namespace {
@@ -27,12 +28,15 @@ SYSTEMTIME ShiftedToChinaTime(const SYSTEMTIME& utc) {
 }  // namespace
 
 std::wstring CLogFile::PathInFolder(const std::wstring& folder) {
-    return FormatWide(L"%s\\Log\\tavikLog.log", folder.c_str());
+    return ::PathInFolder(folder, L"Log\\tavikLog.log");
 }
 
 bool CLogFile::Create(const std::wstring& path) {
     std::lock_guard<std::mutex> guard(lock_);
     path_ = path;
+    if (path_.empty()) {
+        return false;
+    }
     FILE* file = _wfopen(path_.c_str(), L"w");
     if (!file) {
         return false;

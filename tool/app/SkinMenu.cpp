@@ -19,6 +19,24 @@ CSkinMenu::~CSkinMenu() = default;
 
 const wchar_t* CSkinMenu::WindowClassName() const { return L"CSkinMenu "; }
 
+bool CSkinMenu::Open(POINT point, HWND owner) {
+    auto* menu = new CSkinMenu();
+    bool deleted = false;
+    menu->deletedFlag_ = &deleted;
+    const HWND window = menu->CreateAt(point, owner);
+    if (deleted) {
+        return false;
+    }
+    menu->deletedFlag_ = nullptr;
+    if (window == nullptr) {
+        // No window, so no FinalMessage: the menu is freed here.
+        delete menu;
+        return false;
+    }
+    menu->ShowNative(true, true);
+    return true;
+}
+
 HWND CSkinMenu::CreateAt(POINT point, HWND owner) {
     owner_ = owner;
     HWND window = CreateNativeWindow(owner, L"MenuWnd", kMenuStyle, kMenuExtendedStyle, CW_USEDEFAULT,
@@ -54,6 +72,9 @@ LRESULT CSkinMenu::HandleKillFocus(UINT, WPARAM, LPARAM, bool& handled) {
 }
 
 void CSkinMenu::FinalMessage(HWND window) {
+    if (deletedFlag_ != nullptr) {
+        *deletedFlag_ = true;
+    }
     CXMLWnd::FinalMessage(window);
     delete this;
 }

@@ -22,16 +22,23 @@ public:
     LRESULT HandleKillFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void ReceiveNotification(TavikUI::NotifyMessage& message) override;
 
-    // Creates the menu window at the point (the owner's client coordinates)
-    // without activating or resizing it; the skin gives the size.
-    HWND CreateAt(POINT point, HWND owner);
+    // A new menu at the point (the owner's client coordinates), shown; the
+    // skin gives its size. False, with nothing left behind, when its window
+    // cannot be created.
+    static bool Open(POINT point, HWND owner);
 
 private:
     ~CSkinMenu() override;
+    // Creates the menu window at the point without activating or resizing
+    // it.
+    HWND CreateAt(POINT point, HWND owner);
     // Opens an address through the shell; a failure is not the menu's to
     // report.
     void OpenAddress(const wchar_t* address);
 
     HWND owner_ = nullptr;
     bool closing_ = false;
+    // Set by FinalMessage while Open creates the window: the menu has
+    // already deleted itself.
+    bool* deletedFlag_ = nullptr;
 };

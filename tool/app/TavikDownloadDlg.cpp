@@ -23,9 +23,32 @@ std::atomic<CTavikDownloadDlg*> g_mainWindow{nullptr};
 const wchar_t kSkinFile[] = L"tavik\\tavikDownloadDlg.xml";
 const wchar_t kInstanceName[] = L"tavikDownloadDlg";
 constexpr UINT kWindowIconId = 101;
-// How long a close waits for a running job before the window goes; the
-// object itself waits for the thread without bound before it is freed.
-constexpr DWORD kJobStopWaitMs = 5000;
+// How long a close waits for a running job to reach one of its stop checks.
+// A job still inside a library call after it ends with the process.
+constexpr DWORD kJobStopWaitMs = 3000;
+const wchar_t kStoppingText[] = L"正在停止，请稍候……";
+const wchar_t kJobThreadFailedText[] = L"Error:无法启动后台任务!";
+
+HANDLE CreateJobEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
+
+HANDLE StartThread(LPTHREAD_START_ROUTINE procedure, void* argument) {
+    return CreateThread(nullptr, 0, procedure, argument, 0, nullptr);
+}
+
+bool IsUserInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
+// The job thread is still inside a call that cannot be cut short (a library
+// call that is flashing the phone): what it uses must not be freed under
+// it, so the process ends here. Nothing is buffered: the log is closed after
+// every line.
+[[noreturn]] void EndProcessUnderRunningJob() {
+    TerminateProcess(GetCurrentProcess(), 0);
+    ExitProcess(0);
+}
 
 const TavikUI::NotifyMapEntry* MainDialogRows() {
     using Dlg = CTavikDownloadDlg;
@@ -55,16 +78,21 @@ const TavikUI::NotifyMapEntry* MainDialogRows() {
 
 }  // namespace
 
+JobThreadApi JobThreadApi::System() { return JobThreadApi{&CreateJobEvent, &StartThread}; }
+
 CTavikDownloadDlg* CTavikDownloadDlg::MainWindow() { return g_mainWindow.load(); }
 
-CTavikDownloadDlg::CTavikDownloadDlg() : CXMLWnd(kSkinFile) {
+CTavikDownloadDlg::CTavikDownloadDlg(const JobThreadApi& jobThreadApi) : CXMLWnd(kSkinFile) {
     config_.Init();
     uiThreadId_ = GetCurrentThreadId();
 
-    jobEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    jobThread_.Reset(CreateThread(nullptr, 0, &CTavikDownloadDlg::WorkerThreadProc, this, 0, nullptr));
+    // Without its event the thread could only spin: it is not started then.
+    jobEvent_.Reset(jobThreadApi.createEvent());
+    if (jobEvent_.IsSet()) {
+        jobThread_.Reset(jobThreadApi.startThread(&CTavikDownloadDlg::WorkerThreadProc, this));
+    }
 
-    qcom_.runFlag = &runFlag_;
+    qcom_.runFlag = runFlag_.Address();
     qcom_.reportCallback = &CTavikDownloadDlg::OnDownloadMessage;
     qcom_.textCallback = &CTavikDownloadDlg::OnQmslText;
 
@@ -75,15 +103,13 @@ CTavikDownloadDlg::CTavikDownloadDlg() : CXMLWnd(kSkinFile) {
 
 CTavikDownloadDlg::~CTavikDownloadDlg() {
     // A window that was never closed normally still stops its thread before
-    // the objects the thread uses go away.
+    // the objects the thread uses go away; one that does not stop within the
+    // bound ends the process instead.
     CTavikDownloadDlg* expected = this;
     g_mainWindow.compare_exchange_strong(expected, nullptr);
-    runFlag_ = 0;
-    if (jobEvent_.IsSet()) {
-        SetEvent(jobEvent_.Get());
-    }
-    if (jobThread_.IsSet()) {
-        WaitForSingleObject(jobThread_.Get(), INFINITE);
+    changes_.Close();
+    if (!StopJobThread(closeWaited_ ? 0 : kJobStopWaitMs)) {
+        EndProcessUnderRunningJob();
     }
     // The library goes before the log and the controls its reports would use.
     mtkLibrary_.SetErrorSink(nullptr);
@@ -106,6 +132,10 @@ void CTavikDownloadDlg::WindowReady() {
     LoadMtkDownloadDll();
     SetPropW(Handle(), kInstanceName, reinterpret_cast<HANDLE>(1));
     ShowNative(true, true);
+    if (!JobThreadStarted()) {
+        AppendLogLine(kJobThreadFailedText);
+        ShowMessageDlg(kJobThreadFailedSkin);
+    }
 }
 
 void CTavikDownloadDlg::SetupShadow() {
@@ -127,24 +157,30 @@ LRESULT CTavikDownloadDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARA
     case WM_NCLBUTTONDBLCLK:
         return 0;
     case kShowAboutMessage:
-        ShowMessageDlg(L"tavik\\AboutBox.xml");
+        if (!closing_) {
+            ShowMessageDlg(L"tavik\\AboutBox.xml");
+        }
         break;
     case kShowMessageDlgMessage:
         return AnswerMessageDlgRequest(lParam);
-    case kUiChangeMessage: {
-        std::unique_ptr<std::function<void()>> change(reinterpret_cast<std::function<void()>*>(lParam));
-        if (change && *change) {
-            (*change)();
-        }
+    case kUiChangeMessage:
+        changes_.RunAll();
         return 0;
-    }
     case WM_DESTROY:
-        // Changes still queued would be dropped with the window, and their
-        // copies with them: run them while the controls exist.
-        RunPostedChanges();
+        // The changes still queued run while the controls exist; later ones
+        // are dropped.
+        changes_.RunAll();
+        changes_.Close();
         break;
     case WM_CLOSE:
+        // One close at a time: a second close, or Escape, while the warning
+        // is open or the close waits for the job does nothing.
+        if (closing_) {
+            return 0;
+        }
+        closing_ = true;
         if (!ConfirmClose()) {
+            closing_ = false;
             return 0;
         }
         WindowDestroy();
@@ -163,9 +199,20 @@ bool CTavikDownloadDlg::ConfirmClose() {
 }
 
 void CTavikDownloadDlg::WindowDestroy() {
+    bool downloading = false;
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        downloading = jobRunning_ && queuedJob_ == &CTavikDownloadDlg::DownloadJob;
+    }
+    if (downloading) {
+        AppendLogLine(kStoppedByCloseText);
+        SetControlText(L"DownloadStatus", kStoppingText);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
     // Callbacks of other threads must find no window from here on.
     g_mainWindow = nullptr;
     StopJobThread(kJobStopWaitMs);
+    closeWaited_ = true;
     OutputDebugStringW(L"WindowDestroy !\n");
     ReleaseMtkLibrary();
     RemovePropW(Handle(), kInstanceName);
@@ -181,9 +228,9 @@ DWORD WINAPI CTavikDownloadDlg::WorkerThreadProc(void* window) {
 void CTavikDownloadDlg::RunJobs() {
     for (;;) {
         // No reset before the wait: a job queued while the previous one was
-        // ending is not lost.
-        WaitForSingleObject(jobEvent_.Get(), INFINITE);
-        if (runFlag_ == 0) {
+        // ending is not lost. A wait that fails would fail again at once:
+        // it ends the loop.
+        if (WaitForSingleObject(jobEvent_.Get(), INFINITE) != WAIT_OBJECT_0 || runFlag_.Load() == 0) {
             break;
         }
         Job job = nullptr;
@@ -195,16 +242,22 @@ void CTavikDownloadDlg::RunJobs() {
             (this->*job)();
         }
         jobRunning_ = false;
+        EnableUserDataChoice(true);
         // Only now, with the slot free, may a retry button appear.
         ShowDownloadOutcome();
     }
 }
 
 bool CTavikDownloadDlg::QueueJob(Job job) {
+    if (!JobThreadStarted()) {
+        return false;
+    }
     bool idle = false;
     if (!jobRunning_.compare_exchange_strong(idle, true)) {
         return false;
     }
+    // The job reads the configuration these options change.
+    EnableUserDataChoice(false);
     {
         std::lock_guard<std::mutex> guard(stateLock_);
         queuedJob_ = job;
@@ -213,23 +266,29 @@ bool CTavikDownloadDlg::QueueJob(Job job) {
     return true;
 }
 
-void CTavikDownloadDlg::StopJobThread(DWORD waitMs) {
-    runFlag_ = 0;
-    SetEvent(jobEvent_.Get());
-    if (!jobThread_.IsSet()) {
-        return;
+bool CTavikDownloadDlg::StopJobThread(DWORD waitMs) {
+    runFlag_.Store(0);
+    qcom_.RequestStop();
+    if (jobEvent_.IsSet()) {
+        SetEvent(jobEvent_.Get());
     }
-    // A running job may wait on this thread (a message window it owns): pump
-    // while waiting.
+    if (!jobThread_.IsSet()) {
+        return true;
+    }
+    // A running job may wait on this thread (a message window it asks for):
+    // pump while waiting, but the user's clicks and keys wait no more.
+    const HANDLE thread = jobThread_.Get();
     const DWORD start = GetTickCount();
-    for (;;) {
+    bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    while (!ended) {
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= waitMs) {
             break;
         }
-        const HANDLE thread = jobThread_.Get();
         const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, waitMs - elapsed, QS_ALLINPUT);
-        if (result != WAIT_OBJECT_0 + 1) {
+        if (result == WAIT_OBJECT_0) {
+            ended = true;
+        } else if (result != WAIT_OBJECT_0 + 1) {
             break;
         }
         MSG message;
@@ -238,18 +297,22 @@ void CTavikDownloadDlg::StopJobThread(DWORD waitMs) {
                 PostQuitMessage(static_cast<int>(message.wParam));
                 break;
             }
+            if (IsUserInput(message.message)) {
+                continue;
+            }
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
     }
-    RunPostedChanges();
+    if (OnUiThread()) {
+        changes_.RunAll();
+    }
+    return ended;
 }
 
-void CTavikDownloadDlg::RunPostedChanges() {
-    MSG message;
-    while (PeekMessageW(&message, Handle(), kUiChangeMessage, kUiChangeMessage, PM_REMOVE)) {
-        RouteWindowMessage(message.message, message.wParam, message.lParam);
-    }
+void CTavikDownloadDlg::EnableUserDataChoice(bool enable) {
+    SetControlEnabled(L"SaveUserData", enable);
+    SetControlEnabled(L"SaveProductionData", enable);
 }
 
 // --- Control changes ---------------------------------------------------------------
@@ -261,10 +324,10 @@ void CTavikDownloadDlg::RunOnUiThread(std::function<void()> change) {
         change();
         return;
     }
-    auto posted = std::make_unique<std::function<void()>>(std::move(change));
+    // A lost doorbell costs nothing: the queue still owns the change.
     const HWND window = Handle();
-    if (window && PostMessageW(window, kUiChangeMessage, 0, reinterpret_cast<LPARAM>(posted.get()))) {
-        posted.release();
+    if (window && changes_.Push(std::move(change))) {
+        PostMessageW(window, kUiChangeMessage, 0, 0);
     }
 }
 
@@ -370,6 +433,7 @@ void CTavikDownloadDlg::OnStartNetBtn(NotifyMessage& /*message*/) {
 
 void CTavikDownloadDlg::OnBackBtn(NotifyMessage& /*message*/) {
     SelectPage(L"FunctionTab", TavikPage::kFunctionChoosePackage);
+    SetControlText(L"DownloadStatus", std::wstring());
 }
 
 void CTavikDownloadDlg::OnHelpBtn(NotifyMessage& /*message*/) { ShowHelpMenu(); }

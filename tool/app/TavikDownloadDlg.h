@@ -21,9 +21,11 @@
 #include "DownloadMessage.h"
 #include "LogFile.h"
 #include "MtkLibrary.h"
+#include "ProgramMessages.h"
 #include "QcomDownloader.h"
 #include "ScopedHandle.h"
 #include "ShadowWindow.h"
+#include "UiChangeQueue.h"
 #include "WideString.h"
 #include "XMLWnd.h"
 
@@ -64,19 +66,45 @@ constexpr DWORD kStatusRed = 0xFFFF0000;
 
 // Posted by the help menu's about entry: the main window shows the about box.
 constexpr UINT kShowAboutMessage = WM_USER + 0x100;
-// Carries one control change from another thread to the UI thread; lParam
-// owns a heap-held std::function.
-constexpr UINT kUiChangeMessage = WM_APP + 0x40;
+// Posted when another thread queued control changes: the UI thread runs
+// them (the window's change queue owns them).
+constexpr UINT kUiChangeMessage = TavikUI::kFirstProgramMessage;
 // Sent by the job thread: the UI thread runs a message window and answers;
 // lParam points at the request, which the sender keeps.
-constexpr UINT kShowMessageDlgMessage = WM_APP + 0x41;
+constexpr UINT kShowMessageDlgMessage = TavikUI::kFirstProgramMessage + 1;
+
+// The notice shown when the job thread cannot be started.
+constexpr wchar_t kJobThreadFailedSkin[] = L"tavik\\JobThreadFailed.xml";
+// The log line of a download ended by closing the tool.
+constexpr wchar_t kStoppedByCloseText[] = L"Download stopped: the tool was closed!";
+
+// A 32-bit flag word that other threads read: every access is atomic, and
+// the engine reads the same word through its address.
+class CSharedFlag {
+public:
+    explicit CSharedFlag(int32_t value) : value_(value) {}
+    int32_t Load() const { return __atomic_load_n(&value_, __ATOMIC_ACQUIRE); }
+    void Store(int32_t value) { __atomic_store_n(&value_, value, __ATOMIC_RELEASE); }
+    const int32_t* Address() const { return &value_; }
+
+private:
+    int32_t value_;
+};
+
+// How the window makes its job event and starts its job thread; tests put
+// in refusing ones.
+struct JobThreadApi {
+    HANDLE (*createEvent)();
+    HANDLE (*startThread)(LPTHREAD_START_ROUTINE procedure, void* argument);
+    static JobThreadApi System();
+};
 
 class CTavikDownloadDlg : public TavikUI::CXMLWnd {
 public:
     // A job of the job thread: a member operation answering 1 on success.
     using Job = int (CTavikDownloadDlg::*)();
 
-    CTavikDownloadDlg();
+    explicit CTavikDownloadDlg(const JobThreadApi& jobThreadApi = JobThreadApi::System());
     ~CTavikDownloadDlg() override;
 
     LRESULT RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -97,8 +125,10 @@ public:
 
     // --- Job slot ------------------------------------------------------------
     // Stores the job and wakes the job thread. False, changing nothing, while
-    // a job runs (one slot, no queue: a second click does not run it twice).
+    // a job runs (one slot, no queue: a second click does not run it twice)
+    // and when there is no job thread.
     bool QueueJob(Job job);
+    bool JobThreadStarted() const { return jobThread_.IsSet(); }
 
     // --- Package check ----------------------------------------------------------
     // A folder the user chose: a new one resets the package state; an empty
@@ -181,10 +211,13 @@ protected:
 
     static DWORD WINAPI WorkerThreadProc(void* window);
     void RunJobs();
-    // The whole close of the job thread: run flag 0, wake it, wait for it
-    // (bounded, pumping messages) and run the changes it posted.
-    void StopJobThread(DWORD waitMs);
-    void RunPostedChanges();
+    // The whole close of the job thread: run flag 0 and the engine's stop,
+    // wake it, wait for it at most waitMs (pumping messages, dropping the
+    // user's input) and run the changes it queued. True when it has ended.
+    bool StopJobThread(DWORD waitMs);
+    // The keep-user-data options follow whether a job may change the
+    // configuration they set.
+    void EnableUserDataChoice(bool enable);
 
     // --- Download job helpers --------------------------------------------------------
     // The page a download job ends on, shown after its clean-up.
@@ -213,7 +246,7 @@ protected:
     TavikUI::CShadowWindow shadow_;
     DownloadMessage ownReport_ = {};
     CScopedHandle jobEvent_;
-    int32_t runFlag_ = 1;
+    CSharedFlag runFlag_{1};
     Job queuedJob_ = nullptr;               // guarded by stateLock_
     std::atomic<int32_t> packageReady_{0};
     TavikUI::CWideString phoneName_;        // guarded by stateLock_
@@ -227,4 +260,9 @@ protected:
     std::atomic<bool> jobRunning_{false};
     mutable std::mutex stateLock_;
     DownloadOutcome outcome_;               // job thread only
+    CUiChangeQueue changes_;
+    // UI thread only: a close is being confirmed or carried out.
+    bool closing_ = false;
+    // UI thread only: the close has already waited for the job thread.
+    bool closeWaited_ = false;
 };

@@ -38,6 +38,11 @@ bool AnsiFileExists(const char* path) {
 }  // namespace
 
 void CTavikDownloadDlg::OnSelectSoftPathBtn(NotifyMessage& /*message*/) {
+    // A new folder during a check or its ready animation would leave the
+    // user-data choice showing for a package that is not ready.
+    if (jobRunning_) {
+        return;
+    }
     ChooseSoftwareFolder(BrowseSoftwareFolder());
 }
 
@@ -65,7 +70,8 @@ void CTavikDownloadDlg::SetSoftwarePath(const std::wstring& folder) {
 }
 
 void CTavikDownloadDlg::EnableConfirmButton(bool enable) {
-    SetControlEnabled(L"ConfirmSoftwareBtn", enable);
+    // Without a job thread the button could start nothing.
+    SetControlEnabled(L"ConfirmSoftwareBtn", enable && JobThreadStarted());
     SetControlText(L"ConfirmSoftwareBtn", packageReady_ ? kStartFlashText : kConfirmText);
     if (enable) {
         SetControlText(L"SelectSoftStatus", std::wstring());
@@ -163,19 +169,26 @@ void CTavikDownloadDlg::SetPhonePicture(const std::wstring& file) {
 void CTavikDownloadDlg::PlaySoftwareReadyAnimation() {
     SetControlText(L"SelectSoftStatus", std::wstring());
     SetControlVisible(L"SoftwareReadyGif", true);
-    for (int frame = 1; frame <= kReadyFrames; ++frame) {
+    for (int frame = 1; frame <= kReadyFrames && runFlag_.Load() != 0; ++frame) {
         SetControlBackgroundImage(L"SoftwareReadyGif", FormatWide(L"Tavik\\Png_List\\%03d.png", frame));
         Sleep(kReadyFrameMs);
     }
     SetControlVisible(L"SoftwareReadyGif", false);
 }
 
+// The configuration these options set is the job's while one runs.
 void CTavikDownloadDlg::OnSaveUserData(NotifyMessage& /*message*/) {
+    if (jobRunning_) {
+        return;
+    }
     SelectOption(L"SaveUserData");
     config_.SelectRawProgram(0);
 }
 
 void CTavikDownloadDlg::OnSaveProductionData(NotifyMessage& /*message*/) {
+    if (jobRunning_) {
+        return;
+    }
     SelectOption(L"SaveProductionData");
     config_.SelectRawProgram(1);
 }

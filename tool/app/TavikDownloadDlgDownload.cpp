@@ -9,6 +9,7 @@
 #include <string>
 
 #include "MarkupEscape.h"
+#include "ProgramFolder.h"
 #include "TextFormat.h"
 
 using TavikUI::NotifyMessage;
@@ -32,12 +33,13 @@ void CTavikDownloadDlg::QueueDownloadJob(NotifyMessage& /*message*/) {
 }
 
 bool CTavikDownloadDlg::LoadMtkDownloadDll() {
-    wchar_t exePath[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, exePath, MAX_PATH);
-    std::wstring folder(exePath, length < MAX_PATH ? length : 0);
-    folder = folder.substr(0, folder.rfind(L'\\') == std::wstring::npos ? 0 : folder.rfind(L'\\'));
+    // A folder that cannot be had loads nothing: the MediaTek steps then
+    // fail at their export lookup, as without the library.
+    const std::wstring folder = ProgramFolder();
     // The library finds its own files relative to the current folder.
-    SetCurrentDirectoryW(folder.c_str());
+    if (!folder.empty()) {
+        SetCurrentDirectoryW(folder.c_str());
+    }
     mtkLibrary_.SetErrorSink([this](const std::wstring& text) { ReportOwnError(text); });
     if (mtkLibrary_.Load(folder)) {
         return true;
@@ -63,8 +65,10 @@ void CTavikDownloadDlg::SetOutcome(const wchar_t* tab, int page) {
 int CTavikDownloadDlg::DownloadJob() {
     workInProgress_ = 1;
     SetCheckPercent(0);
-    // A retry starts from an empty ring, not from the previous run's value.
+    // A retry starts from an empty ring and status, not from the previous
+    // run's.
     SetRingProgress(L"DownloadProgress", 0);
+    SetControlText(L"DownloadStatus", std::wstring());
     outcome_ = DownloadOutcome{};
     int result = 0;
     if (PrepareDownload()) {
@@ -81,6 +85,11 @@ int CTavikDownloadDlg::DownloadJob() {
 }
 
 void CTavikDownloadDlg::ShowDownloadOutcome() {
+    if (outcome_.tab != nullptr) {
+        // The last status stays in sight, red when it is why the job failed.
+        const bool succeeded = outcome_.tab == kFunctionTab && outcome_.page == TavikPage::kFunctionSucceeded;
+        SetControlTextColor(L"DownloadStatus", succeeded ? kStatusGreen : kStatusRed);
+    }
     if (outcome_.tab == kFunctionTab) {
         ShowWorkPage(outcome_.page);
     } else if (outcome_.tab != nullptr) {

@@ -45,16 +45,13 @@ CWideString CTavikDownloadDlg::ShowMessageDlg(const wchar_t* skinFile) {
 
 LRESULT CTavikDownloadDlg::AnswerMessageDlgRequest(LPARAM request) {
     auto* asked = reinterpret_cast<MessageDlgRequest*>(request);
-    if (asked != nullptr) {
+    // A closing window shows no more boxes: the empty answer reads as a
+    // cancel. The pages the job set before asking come first.
+    if (asked != nullptr && !closing_) {
+        changes_.RunAll();
         asked->result = ShowMessageDlg(asked->skinFile);
     }
     return 0;
 }
 
-void CTavikDownloadDlg::ShowHelpMenu() {
-    // The menu owns itself: it deletes itself when its window is gone.
-    auto* menu = new CSkinMenu();
-    if (menu->CreateAt(kHelpMenuPoint, Handle())) {
-        menu->ShowNative(true, true);
-    }
-}
+void CTavikDownloadDlg::ShowHelpMenu() { CSkinMenu::Open(kHelpMenuPoint, Handle()); }

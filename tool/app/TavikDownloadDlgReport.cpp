@@ -92,6 +92,9 @@ void CTavikDownloadDlg::ReportDownloadStatus(const DownloadMessage& message) {
     }
     const std::wstring text = WideReportText(message);
     ShowStatusText(text, LevelColor(level));
+    // Mirrored under the pages, so the page a job ends on shows it.
+    SetControlTextColor(L"DownloadStatus", LevelColor(level));
+    SetControlText(L"DownloadStatus", text);
     AppendLogLine(text);
 }
 

@@ -8,6 +8,7 @@
 #include "FixedText.h"
 #include "IniFile.h"
 #include "PackageFile.h"
+#include "ProgramFolder.h"
 #include "TextFormat.h"
 #include "VersionName.h"
 
@@ -80,15 +81,7 @@ bool FindPhoneRow(CXmlDocument& document, const std::wstring& modelKey) {
 void CPhoneConfig::Init() {
     *this = CPhoneConfig();
 
-    wchar_t moduleName[kConfigPathChars] = L"";
-    const DWORD length = GetModuleFileNameW(nullptr, moduleName, kConfigPathChars);
-    if (length > 0 && length < static_cast<DWORD>(kConfigPathChars)) {
-        wchar_t* lastSlash = std::wcsrchr(moduleName, L'\\');
-        if (lastSlash != nullptr) {
-            *lastSlash = L'\0';
-        }
-        CopyToField(exeFolder, moduleName);
-    }
+    CopyToField(exeFolder, ProgramFolder());
 
     mtkParams.daPath = daPath;
     mtkParams.scatterPath = scatterPath;
@@ -141,7 +134,7 @@ bool CPhoneConfig::LoadPhoneConfig(const wchar_t* folderText) {
         return false;
     }
 
-    if (!SelectPhoneRow(FormatWide(L"%s\\PhoneList.Xml", exeFolder))) {
+    if (!SelectPhoneRow(PathInFolder(exeFolder, L"PhoneList.Xml"))) {
         return false;
     }
     CopyToField(softwareFolder, folder);
@@ -230,9 +223,10 @@ bool CPhoneConfig::ReadRowPath(const wchar_t* attribute, const wchar_t* notConfi
         SendMessage(notConfiguredText, MSG_FAILURE);
         return false;
     }
-    const std::wstring path = FormatWide(L"%s\\%s", folder, name.c_str());
-    if (!WideToNarrow(path, field, fieldSize)) {
-        ReportPathTooLong(path, MSG_FAILURE);
+    // A folder that could not be had names no file beside the drive's root.
+    const std::wstring path = PathInFolder(folder, name);
+    if (path.empty() || !WideToNarrow(path, field, fieldSize)) {
+        ReportPathTooLong(FormatWide(L"%s\\%s", folder, name.c_str()), MSG_FAILURE);
         return false;
     }
     return true;
@@ -274,7 +268,7 @@ bool CPhoneConfig::GetExternalType(const wchar_t* modelKey, wchar_t* externalTyp
     const std::wstring key = modelKey != nullptr ? modelKey : L"";
     if (!key.empty()) {
         CXmlDocument list;
-        if (list.Load(FormatWide(L"%s\\PhoneList.Xml", exeFolder)) && list.FindNextElement() &&
+        if (list.Load(PathInFolder(exeFolder, L"PhoneList.Xml")) && list.FindNextElement() &&
             FindPhoneRow(list, key)) {
             CopyTruncated(externalTypeOut, kExternalTypeOutChars,
                           list.GetAttributeValue(L"ExternalType"));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ProgramFolder.h"
 #include "TextFormat.h"
 
 namespace {
@@ -19,8 +20,12 @@ CMtkLibrary::~CMtkLibrary() { Unload(); }
 
 bool CMtkLibrary::Load(const std::wstring& folder) {
     Unload();
-    const std::wstring path = folder + L"\\" + kLibraryFile;
-    module_ = LoadLibraryW(path.c_str());
+    // Only ever the full path in the tool's folder: never a search.
+    const std::wstring path = PathInFolder(folder, kLibraryFile);
+    if (path.empty()) {
+        return false;
+    }
+    module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     return module_ != nullptr;
 }
 

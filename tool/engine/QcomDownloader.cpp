@@ -105,13 +105,7 @@ CQcomDownloader::~CQcomDownloader() {
 }
 
 void CQcomDownloader::Stop() {
-    quitFlag = 1;
-    if (stopEvent_.IsSet()) {
-        SetEvent(stopEvent_.Get());
-    }
-    if (progressEvent.IsSet()) {
-        SetEvent(progressEvent.Get());
-    }
+    RequestStop();
     // Waiting for the thread itself: it must not outlive the object it reads.
     // The wait is bounded, since the thread may be inside the owner's
     // callback, which may itself wait for the thread calling Stop (a window
@@ -196,6 +190,26 @@ void CQcomDownloader::OnQmslText(void* handle, const char* text, uint16_t length
     } else if ((at = wide.find(kThroughput)) != std::wstring::npos) {
         const std::wstring value = TextFrom(wide, at + std::wcslen(kThroughput));
         throughputText = FitEngineText(FormatWide(L"Throughput: %s", value.c_str()));
+    }
+}
+
+void CQcomDownloader::RequestStop() {
+    quitFlag = 1;
+    if (stopEvent_.IsSet()) {
+        SetEvent(stopEvent_.Get());
+    }
+    if (progressEvent.IsSet()) {
+        SetEvent(progressEvent.Get());
+    }
+}
+
+bool CQcomDownloader::StopRequested() const { return quitFlag != 0 || RunFlagCleared(); }
+
+void CQcomDownloader::Pause(DWORD ms) const {
+    if (stopEvent_.IsSet()) {
+        WaitForSingleObject(stopEvent_.Get(), ms);
+    } else {
+        Sleep(ms);
     }
 }
 

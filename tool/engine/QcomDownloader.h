@@ -50,6 +50,13 @@ public:
     // A thread still in the owner's report callback after the wait never
     // touches the engine again.
     void Stop();
+    // Asks every flow to stop at its next check (the waits for a phone or a
+    // mode, the pauses, between images and between steps) and ends the
+    // progress thread; the call QMSL is in runs to its end. For the owner's
+    // close: the engine is not used for a download again.
+    void RequestStop();
+    // The owner's run flag reads 0 or RequestStop was called.
+    bool StopRequested() const;
 
     // Takes a copy of the package's Qualcomm block and of the image table it
     // points at; before each download.
@@ -207,6 +214,8 @@ private:
     bool FindAdbDevice(std::wstring& path);
     // Stores and sends the step percentage.
     void SetPercent(int32_t percent);
+    // Sleeps, cut short by RequestStop.
+    void Pause(DWORD ms) const;
 
     static DWORD WINAPI ProgressThreadProc(void* link);
     void RunProgressEstimator(EstimatorHold& hold, const EstimatorLink& link);

@@ -68,7 +68,7 @@ int32_t CQcomDownloader::CheckPhoneVersion(std::string& version) {
         }
         read = ReadNvVersion(raw) != 0;
         if (!read) {
-            Sleep(kVersionPauseMs);
+            Pause(kVersionPauseMs);
         }
     }
     if (!read) {
@@ -94,6 +94,7 @@ int32_t CQcomDownloader::CheckPhoneVersion(std::string& version) {
 }
 
 int32_t CQcomDownloader::SearchForMode(int32_t mode) {
+    // A stop makes each search end at once, so the tries end at once too.
     for (int attempt = 0; attempt < kModeSearchTries; ++attempt) {
         // A failed search (timed out, or the user stopped) goes on at once.
         if (SearchDevices() != 1) {
@@ -106,7 +107,7 @@ int32_t CQcomDownloader::SearchForMode(int32_t mode) {
         if (phoneMode == mode) {
             return 1;
         }
-        Sleep(kOtherModePauseMs);
+        Pause(kOtherModePauseMs);
     }
     return 0;
 }

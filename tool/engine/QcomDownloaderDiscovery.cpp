@@ -172,7 +172,7 @@ int32_t CQcomDownloader::SearchDevices() {
         SendText(FormatWide(L"Watting for Phone ...[%d s]",
                             static_cast<int>(timeOut - elapsedSeconds)),
                  MSG_PROGRESS_LINE);
-        if (RunFlagCleared()) {
+        if (StopRequested()) {
             SendText(L"SearchDevices_UserStop", MSG_DETAIL);
             return 0;
         }
@@ -189,6 +189,6 @@ int32_t CQcomDownloader::SearchDevices() {
             SendText(L"Watting for Phone Timeout!", MSG_FAILURE);
             return 0;
         }
-        Sleep(kSearchPauseMs);
+        Pause(kSearchPauseMs);
     }
 }

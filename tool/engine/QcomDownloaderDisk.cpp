@@ -155,6 +155,9 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
 
     uint64_t bytesDone = 0;
     for (;;) {
+        if (engine.StopRequested()) {
+            return false;
+        }
         DWORD bytesRead = 0;
         if (!ReadFile(image.Get(), buffers.chunk.get(), kChunkBytes, &bytesRead, nullptr)) {
             return false;

@@ -4,6 +4,7 @@
 // automatic flow (FireHose with every way into emergency download mode).
 #include "QcomDownloader.h"
 
+#include "ProgramFolder.h"
 #include "QmslLibrary.h"
 #include "TextFormat.h"
 
@@ -15,18 +16,6 @@ constexpr int32_t kPercentInEdl = 1;
 constexpr int32_t kPercentProgrammerRuns = 2;
 constexpr int32_t kPercentSaharaClosed = 3;
 constexpr int32_t kPercentReadyToUpload = 4;
-
-// The folder of the running program, in the ANSI code page.
-std::string ProgramFolderA() {
-    char name[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, name, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return std::string();
-    }
-    std::string folder(name, length);
-    const size_t slash = folder.rfind('\\');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
-}
 
 }  // namespace
 
@@ -79,8 +68,9 @@ bool CQcomDownloader::FindFireHoseProgrammer(bool inProgramFolderToo, std::strin
     if (!inProgramFolderToo) {
         return false;
     }
-    path = FormatNarrow("%s\\FireHoseMPRG\\%s", ProgramFolderA().c_str(), name.c_str());
-    return path.size() < MAX_PATH && FileExistsA(path);
+    const std::wstring beside = PathInFolder(ProgramFolder(), L"FireHoseMPRG\\" + AnsiToWide(name));
+    path = WideToAnsi(beside);
+    return !beside.empty() && FileExistsA(path);
 }
 
 int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
@@ -93,6 +83,9 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
         return 0;
     }
 
+    if (StopRequested()) {
+        return 0;
+    }
     // The programmer goes up through the Sahara connection.
     SetPercent(kPercentInEdl);
     SendText(L"Flash Programmer File...", MSG_PROGRESS_LINE);
@@ -116,8 +109,11 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
         saharaHandle = 0;
     }
     SetPercent(kPercentSaharaClosed);
-    Sleep(kAfterSaharaPauseMs);
+    Pause(kAfterSaharaPauseMs);
 
+    if (StopRequested()) {
+        return 0;
+    }
     // The programmer speaks FireHose on the same port.
     SendText(L"FireHose Connect Phone...", MSG_DETAIL);
     if (ConnectFireHose() == 0) {
@@ -137,6 +133,9 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
         return 0;
     }
 
+    if (StopRequested()) {
+        return 0;
+    }
     // The estimator moves the percentage while QMSL uploads.
     SendText(L"Start FlashImage...", MSG_PROGRESS_LINE);
     progressActive = 1;
@@ -158,6 +157,9 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
 int32_t CQcomDownloader::SaharaDownload() {
     SetPercent(kPercentStart);
     if (SetPhoneToDownloadMode() == 0) {
+        return 0;
+    }
+    if (StopRequested()) {
         return 0;
     }
     SetPercent(kPercentReadyToUpload);

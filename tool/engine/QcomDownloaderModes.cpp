@@ -72,7 +72,7 @@ int32_t CQcomDownloader::SetPhoneToEdlBy(bool withFallback) {
     if (WaitForMode(PHONE_EMPTY) == 0) {
         return 0;
     }
-    Sleep(kAfterEdlPauseMs);
+    Pause(kAfterEdlPauseMs);
     if (ReconnectPhone() == 0) {
         return 0;
     }
@@ -149,7 +149,7 @@ int32_t CQcomDownloader::SetEdlFromDownload() {
         SendText(L"Reboot phone Failed!", MSG_FAILURE);
         return 0;
     }
-    Sleep(kAfterResetPauseMs);
+    Pause(kAfterResetPauseMs);
     if (SearchForMode(PHONE_EMPTY) == 0) {
         SendText(kRebootAgainText, MSG_FAILURE);
         return 0;

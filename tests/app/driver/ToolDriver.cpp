@@ -5,9 +5,11 @@
 // tool's own skin archive, laid out by the UI library in a hidden window of
 // the same size.
 //
-// usage: tool_driver TOOL_EXE PACKAGE_FOLDER SHOT_FOLDER
+// usage: tool_driver TOOL_EXE PACKAGE_FOLDER SHOT_FOLDER [--close-mid-download]
 // Prints one line per step; exits 0 only when every step showed what it
-// should.
+// should. With --close-mid-download the drive closes the tool while the ring
+// runs, confirms, and checks that the program ends within 10 s and that a
+// new start shows its window.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -155,14 +157,20 @@ std::string ReadLog(const std::wstring& folder) {
 
 class Driver {
 public:
-    Driver(std::wstring exe, std::wstring package, std::wstring shots)
-        : exe_(std::move(exe)), package_(std::move(package)), shots_(std::move(shots)) {
+    Driver(std::wstring exe, std::wstring package, std::wstring shots, bool closeMidDownload)
+        : exe_(std::move(exe)), package_(std::move(package)), shots_(std::move(shots)),
+          closeMidDownload_(closeMidDownload) {
         folder_ = exe_.substr(0, exe_.find_last_of(L"\\/"));
     }
 
     int Run() {
-        const bool passed = Start() && StartPage() && PackagePage() && ChooseFolder() && CheckPackage() &&
-                            DownloadProgress() && DownloadSuccess();
+        bool passed = Start() && StartPage() && PackagePage() && ChooseFolder() && CheckPackage() &&
+                      DownloadProgress();
+        if (closeMidDownload_) {
+            passed = passed && CloseMidDownload() && StartAgain();
+        } else {
+            passed = passed && DownloadSuccess();
+        }
         Close();
         std::printf("%s\n", passed ? "DRIVE PASSED" : "DRIVE FAILED");
         return passed ? 0 : 1;
@@ -190,19 +198,28 @@ private:
         return WaitFor([&] { return Near(PixelAt(tool_.window, point), colour); }, timeoutMs);
     }
 
-    bool Start() {
-        SetEnvironmentVariableW(L"TAVIK_DRIVER_FOLDER", package_.c_str());
+    // Starts the tool in its folder and waits for its window to show.
+    bool Launch(const char* what) {
         std::wstring commandLine = L"\"" + exe_ + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         if (!Step(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                                  &startup, &tool_.process) != 0,
-                  "the tool starts")) {
+                  what)) {
             return false;
         }
         const DWORD id = tool_.process.dwProcessId;
-        if (!Step(WaitFor([&] { return (tool_.window = FindToolWindow(id)) != nullptr; }, 30000),
-                  "its window comes up carrying the single-instance property")) {
+        return Step(WaitFor(
+                        [&] {
+                            return (tool_.window = FindToolWindow(id)) != nullptr && IsWindowVisible(tool_.window);
+                        },
+                        30000),
+                    "its window comes up carrying the single-instance property");
+    }
+
+    bool Start() {
+        SetEnvironmentVariableW(L"TAVIK_DRIVER_FOLDER", package_.c_str());
+        if (!Launch("the tool starts")) {
             return false;
         }
         RECT client = {};
@@ -350,6 +367,33 @@ private:
                Step(timed, "the log holds the total time and the throughput");
     }
 
+    // The user closes the tool while it flashes and confirms the warning:
+    // the program ends within the bound whatever the job is doing.
+    bool CloseMidDownload() {
+        const DWORD start = GetTickCount();
+        PostMessageW(tool_.window, WM_CLOSE, 0, 0);
+        if (!AnswerMessageWindow(L"tavik/ColseWaring.xml", L"okbtn", "closing asks for confirmation")) {
+            return false;
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        std::printf("note the warning was answered %lu ms after the close\n", elapsed);
+        const bool ended =
+            WaitForSingleObject(tool_.process.hProcess, elapsed < 10000 ? 10000 - elapsed : 0) == WAIT_OBJECT_0;
+        DWORD exitCode = 1;
+        GetExitCodeProcess(tool_.process.hProcess, &exitCode);
+        const bool logged = ReadLog(folder_).find("Download stopped: the tool was closed!") != std::string::npos;
+        std::printf("note the program ended %lu ms after the close\n", GetTickCount() - start);
+        return Step(ended && exitCode == 0, "the confirmed close ends the program within 10 s") &&
+               Step(logged, "the log says the download was stopped by the close");
+    }
+
+    bool StartAgain() {
+        CloseHandle(tool_.process.hThread);
+        CloseHandle(tool_.process.hProcess);
+        tool_ = Tool{};
+        return Launch("the tool starts again") && StartPage() && Step(true, "a start right after shows its window");
+    }
+
     void Close() {
         if (!tool_.process.hProcess) {
             return;
@@ -369,6 +413,7 @@ private:
     }
 
     std::wstring exe_, package_, shots_, folder_;
+    bool closeMidDownload_ = false;
     Tool tool_;
     SkinLayout layout_;
 };
@@ -376,10 +421,11 @@ private:
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4) {
-        std::fputs("usage: tool_driver TOOL_EXE PACKAGE_FOLDER SHOT_FOLDER\n", stderr);
+    const bool closeMidDownload = argc == 5 && wcscmp(argv[4], L"--close-mid-download") == 0;
+    if (argc != 4 && !closeMidDownload) {
+        std::fputs("usage: tool_driver TOOL_EXE PACKAGE_FOLDER SHOT_FOLDER [--close-mid-download]\n", stderr);
         return 2;
     }
-    Driver driver(argv[1], argv[2], argv[3]);
+    Driver driver(argv[1], argv[2], argv[3], closeMidDownload);
     return driver.Run();
 }
