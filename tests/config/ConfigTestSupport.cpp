@@ -6,12 +6,6 @@
 
 namespace configtest {
 
-namespace {
-
-ReportRecorder* g_activeRecorder = nullptr;
-
-}  // namespace
-
 ScratchFolder::ScratchFolder() : testsupport::ScratchFolder(L"phonecfg_") {
     EXPECT_TRUE(Created()) << "cannot create " << Utf8(Path());
 }
@@ -66,27 +60,6 @@ std::string ReadFile(const std::wstring& path) {
 void WriteInfoFile(const std::wstring& folder, const std::string& version) {
     MakeFolders(folder);
     WriteFile(folder + L"\\Quorel_info.ini", "[product_info]\r\nVER=" + version + "\r\n");
-}
-
-ReportRecorder::ReportRecorder() { g_activeRecorder = this; }
-
-ReportRecorder::~ReportRecorder() { g_activeRecorder = nullptr; }
-
-void ReportRecorder::Callback(const DownloadMessage* message) {
-    if (g_activeRecorder == nullptr || message == nullptr) {
-        return;
-    }
-    const wchar_t* text = static_cast<const wchar_t*>(message->text);
-    g_activeRecorder->reports_.push_back(
-        {message->code, text != nullptr ? std::wstring(text) : std::wstring(), message->length});
-}
-
-std::vector<std::wstring> ReportRecorder::Texts() const {
-    std::vector<std::wstring> texts;
-    for (const CapturedReport& report : reports_) {
-        texts.push_back(report.text);
-    }
-    return texts;
 }
 
 std::wstring OkLine(const std::wstring& name, const wchar_t* sizeText) {

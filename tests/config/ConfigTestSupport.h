@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DownloadMessage.h"
+#include "ReportRecorder.h"
 #include "TestFiles.h"
 
 namespace configtest {
@@ -37,29 +38,8 @@ std::string ReadFile(const std::wstring& path);
 // A package folder that holds only "Quorel_info.ini" with the given VER.
 void WriteInfoFile(const std::wstring& folder, const std::string& version);
 
-struct CapturedReport {
-    int32_t code;
-    std::wstring text;
-    uint16_t length;
-};
-
-// Collects the reports of the callback while it lives (one at a time).
-class ReportRecorder {
-public:
-    ReportRecorder();
-    ~ReportRecorder();
-    ReportRecorder(const ReportRecorder&) = delete;
-    ReportRecorder& operator=(const ReportRecorder&) = delete;
-
-    static void Callback(const DownloadMessage* message);
-
-    const std::vector<CapturedReport>& Reports() const { return reports_; }
-    std::vector<std::wstring> Texts() const;
-    void Clear() { reports_.clear(); }
-
-private:
-    std::vector<CapturedReport> reports_;
-};
+using CapturedReport = testsupport::RecordedReport;
+using testsupport::ReportRecorder;
 
 // The ok line of a checked file, "%20s %6.2fMb ok", written out by hand.
 std::wstring OkLine(const std::wstring& name, const wchar_t* sizeText);

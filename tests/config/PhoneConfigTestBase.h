@@ -34,7 +34,7 @@ protected:
         return folder;
     }
 
-    const std::vector<configtest::CapturedReport>& Reports() const { return recorder.Reports(); }
+    std::vector<configtest::CapturedReport> Reports() const { return recorder.Reports(); }
     std::vector<std::wstring> Texts() const { return recorder.Texts(); }
 
     configtest::ScratchFolder scratch;

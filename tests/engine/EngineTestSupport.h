@@ -17,49 +17,13 @@
 
 #include "DownloadMessage.h"
 #include "QcomDownloader.h"
+#include "ReportRecorder.h"
 #include "SimPhone.h"
 #include "TestFiles.h"
 
-struct RecordedReport {
-    int32_t code;
-    int32_t value;
-    std::wstring text;
-};
-
-using TextReport = std::pair<int32_t, std::wstring>;
-
-// Receives the reports of the engines under test; one recorder is active at a
-// time and the engine's callback is the static Callback.
-class ReportRecorder {
-public:
-    ReportRecorder();
-    ~ReportRecorder();
-    ReportRecorder(const ReportRecorder&) = delete;
-    ReportRecorder& operator=(const ReportRecorder&) = delete;
-
-    static void Callback(const DownloadMessage* message);
-
-    std::vector<RecordedReport> Reports() const;
-    std::vector<std::wstring> Texts(int32_t code) const;
-    std::vector<int32_t> Percents() const;
-    // Every report but the percentages, in order.
-    std::vector<TextReport> TextReports() const;
-    bool HasText(int32_t code, const std::wstring& text) const;
-    size_t Count() const;
-    void Clear();
-    // Runs on the reporting thread after each report is recorded.
-    void SetHook(std::function<void(const RecordedReport&)> hook);
-    // Polls until the reports satisfy `done`; false after timeoutMs.
-    bool WaitUntil(const std::function<bool(const std::vector<RecordedReport>&)>& done,
-                   DWORD timeoutMs) const;
-
-private:
-    void Record(const DownloadMessage& message);
-
-    mutable std::mutex mutex_;
-    std::vector<RecordedReport> reports_;
-    std::function<void(const RecordedReport&)> hook_;
-};
+using testsupport::RecordedReport;
+using testsupport::ReportRecorder;
+using testsupport::TextReport;
 
 // An engine reporting to the recorder. Kept on the heap: it holds the
 // 136 KB image table.
