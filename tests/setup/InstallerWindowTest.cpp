@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <memory>
@@ -20,6 +21,7 @@
 #include "TabLayoutUI.h"
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
+#include "WindowScreenshot.h"
 #include "ZipArchive.h"
 
 namespace {
@@ -151,11 +153,13 @@ protected:
 
     // Chooses `folder` in the folder dialog, as a user would: the dialog
     // opens modally inside the click, so another thread selects and
-    // confirms, or cancels.
+    // confirms, or cancels. A dialog that does not close is cancelled and
+    // the test fails instead of waiting for it for ever.
     void ChooseInDialog(const std::wstring& folder, bool confirm = true) {
-        std::thread user([this, folder, confirm] {
+        bool closed = false;
+        std::thread user([this, folder, confirm, &closed] {
             HWND dialog = nullptr;
-            for (int tries = 0; tries < 200 && !dialog; ++tries) {
+            for (int tries = 0; tries < 400 && !dialog; ++tries) {
                 Sleep(50);
                 EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
                                   reinterpret_cast<LPARAM>(&dialog));
@@ -168,16 +172,43 @@ protected:
                 SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
             }
             Sleep(200);
-            SendMessageW(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+            PostMessageW(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+            for (int tries = 0; tries < 100 && IsWindow(dialog); ++tries) Sleep(50);
+            closed = !IsWindow(dialog);
+            while (IsWindow(dialog)) {
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                Sleep(200);
+            }
         });
         Click(L"SelectInstallPathBtn");
         user.join();
+        EXPECT_TRUE(closed) << "the folder dialog did not open or did not close";
     }
 
-    // Starts the install and waits for the finish page.
-    bool InstallAndWait() {
+    // Starts the install and waits for the page it ends on.
+    bool InstallAndWait(int endPage) {
         Click(L"StartInstallBtn");
-        return PumpUntil([this] { return window_->InstallFinished() && Page(L"FunctionTab") == 2; }, 60000);
+        return PumpUntil([this, endPage] { return window_->InstallFinished() && Page(L"FunctionTab") == endPage; },
+                         60000);
+    }
+
+    // The payload's item names, in the archive's order.
+    static std::vector<std::wstring> PayloadItems() {
+        std::vector<std::wstring> names;
+        const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES");
+        TavikUI::HZIPARCHIVE payload =
+            resource ? TavikUI::ZipArchiveOpen(LockResource(LoadResource(nullptr, resource)),
+                                               SizeofResource(nullptr, resource), TavikUI::ZIP_KIND_MEMORY)
+                     : nullptr;
+        if (!payload) return names;
+        TavikUI::ZipArchiveEntry summary = {};
+        TavikUI::ZipArchiveGetItem(payload, -1, &summary);
+        for (int32_t i = 0; i < summary.index; ++i) {
+            TavikUI::ZipArchiveEntry item = {};
+            if (TavikUI::ZipArchiveGetItem(payload, i, &item) == TavikUI::ZIP_OK) names.push_back(item.name);
+        }
+        TavikUI::ZipArchiveClose(payload);
+        return names;
     }
 
     ScratchMachine machine_;
@@ -249,7 +280,7 @@ TEST_F(InstallerWindowTest, RelativeOrRootFolderTypedInIsRefusedBeforeAnythingIs
         CloseWindow();
         OpenWindow();
         Find<CControlUI>(L"SelectSoftPathEdit")->SetText(typed);
-        ASSERT_TRUE(InstallAndWait()) << testsupport::Utf8(typed);
+        ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage)) << testsupport::Utf8(typed);
         EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
         EXPECT_TRUE(machine_.Journal().empty());
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"C:\\SeupFileList.Dat"));
@@ -275,7 +306,9 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     Click(L"StartInstallBtn");
     // A second click while it runs starts no second install.
     Click(L"StartInstallBtn");
-    ASSERT_TRUE(PumpUntil([this] { return window_->InstallFinished() && Page(L"FunctionTab") == 2; }, 60000));
+    ASSERT_TRUE(PumpUntil(
+        [this] { return window_->InstallFinished() && Page(L"FunctionTab") == CTavikInstallDlg::kFinishedPage; },
+        60000));
 
     // Every payload item with its bytes, and the list in item order.
     const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES");
@@ -359,7 +392,7 @@ TEST_F(InstallRunTest, SecondInstallWaitsForTheEarlierUninstaller) {
     ASSERT_TRUE(InstallRecord::WriteUninstallValues(earlier, 1));
     SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", L"1500");
 
-    ASSERT_TRUE(InstallAndWait());
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFinishedPage));
     std::wstring temporary = Temporary();
     temporary.pop_back();
     const std::vector<std::wstring> expected = {
@@ -373,7 +406,7 @@ TEST_F(InstallRunTest, EarlierInstallationWithoutUninstallerStopsAtOnce) {
     const DWORD version = 9;
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"Version",
                                              REG_DWORD, &version, sizeof(version)));
-    ASSERT_TRUE(InstallAndWait());
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder_ + L"SeupFileList.Dat").c_str()));
 }
@@ -384,13 +417,106 @@ TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
     GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
     const std::wstring missing = machine_.Root() + L"\\NoSuchFolder";
     SetEnvironmentVariableW(L"TMP", missing.c_str());
-    const bool finished = InstallAndWait();
+    const bool finished = InstallAndWait(CTavikInstallDlg::kFailedPage);
     SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
     ASSERT_TRUE(finished);
     EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((machine_.Desktop() + L"\\tavik刷机小助手.lnk").c_str()));
     EXPECT_TRUE(InstallRecord::IsFolderEmpty(folder_));
+}
+
+TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegisteredAndReportedAsFailed) {
+    // A folder where the payload's tool skin goes.
+    ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"tavik.Data"));
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
+
+    std::vector<std::wstring> listed;
+    for (const std::wstring& name : PayloadItems()) {
+        const std::wstring path = folder_ + name;
+        listed.push_back(path);
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const bool folderItem = name.back() == L'/';
+        if (name != L"tavik.Data") {
+            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                        ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folderItem)
+                << testsupport::Utf8(name);
+        }
+    }
+    ASSERT_GT(listed.size(), 30u);
+    EXPECT_EQ(InstallRecord::EncodeFileList(listed), testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
+    // Registered, so that the uninstaller can take back what was written.
+    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+    EXPECT_EQ(1u, machine_.Journal().size());
+
+    const std::wstring shots = testsupport::ProgramFolder() + L"\\shots";
+    testsupport::MakeFolders(shots);
+    Repaint();
+    testsupport::SaveWindowScreenshot(handle_, shots + L"\\installer-6-failed.bmp");
+
+    // The failure page's button closes the installer and starts nothing.
+    Click(L"CloseSetupBtn");
+    PumpUntil([this] { return !IsWindow(handle_); }, 5000);
+    EXPECT_FALSE(IsWindow(handle_));
+    EXPECT_EQ(0u, FindProcessByImage(folder_ + L"tavik_Download.exe"));
+}
+
+TEST_F(InstallRunTest, RegistrationThatCannotBeWrittenIsReportedAsFailed) {
+    // An uninstall key that may be read and deleted but not written.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, 0, nullptr, 0,
+                                             KEY_READ | WRITE_DAC, nullptr, &key, nullptr));
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1,
+                                                                     &readOnly, nullptr));
+    const LONG secured = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
+    LocalFree(readOnly);
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, secured);
+    ASSERT_FALSE(InstallRecord::WriteUninstallValues(folder_, 1)) << "the key can still be written";
+
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
+    EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"tavik_Download.exe").has_value());
+}
+
+// The earlier installation's uninstaller: the stand-in under its name, taking
+// far longer than any test waits.
+class HungEarlierUninstallerTest : public InstallRunTest {
+protected:
+    void SetUp() override {
+        InstallRunTest::SetUp();
+        earlier_ = machine_.Root() + L"\\Earlier\\";
+        ASSERT_TRUE(testsupport::MakeFolders(earlier_));
+        ASSERT_TRUE(CopyFileW(DpinstStandIn().c_str(), (earlier_ + L"Uninstall.exe").c_str(), FALSE));
+        ASSERT_TRUE(InstallRecord::WriteUninstallValues(earlier_, 1));
+        SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", L"60000");
+    }
+    void TearDown() override {
+        InstallRunTest::TearDown();
+        EndProcessesOf(earlier_ + L"Uninstall.exe");
+        EndProcessesOf(folder_ + L"Driver\\x86\\dpinst.exe");
+    }
+    std::wstring earlier_;
+};
+
+TEST_F(HungEarlierUninstallerTest, IsWaitedForNoLongerThanTheBound) {
+    CTavikInstallDlg::Waits waits;
+    waits.earlierUninstallerMs = 500;
+    waits.afterUninstallerMs = 0;
+    waits.packageMs = 500;
+    window_->SetWaits(waits);
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFinishedPage));
+    const std::vector<std::wstring> journal = machine_.Journal();
+    ASSERT_EQ(2u, journal.size());
+    EXPECT_EQ(0u, journal[0].find(L"start|Uninstall.exe|/q|"));
+    EXPECT_EQ(0u, journal[1].find(L"start|dpinst.exe|"));
+    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+}
+
+TEST_F(HungEarlierUninstallerTest, ClosingTheWindowCutsTheWaitShort) {
+    Click(L"StartInstallBtn");
+    ASSERT_TRUE(PumpUntil([this] { return !machine_.Journal().empty(); }, 20000));
+    EXPECT_TRUE(window_->StopInstall(5000));
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ bool Installation::Install(std::string& why) {
 
 // ---- Programs and registry ---------------------------------------------------
 
-int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD waitMs) {
+HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup = {};
@@ -108,12 +108,18 @@ int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        return -1;
+        return nullptr;
     }
     CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD waitMs) {
+    HANDLE process = StartProgram(program, arguments);
+    if (!process) return -1;
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
+    if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    CloseHandle(process);
     return static_cast<int>(code);
 }
 
