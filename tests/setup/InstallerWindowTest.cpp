@@ -192,23 +192,35 @@ protected:
                          60000);
     }
 
-    // The payload's item names, in the archive's order.
-    static std::vector<std::wstring> PayloadItems() {
-        std::vector<std::wstring> names;
-        const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES");
+    // The payload's items in the archive's order: names, and the bytes of
+    // the files.
+    struct PayloadItem {
+        std::wstring name;
+        std::string bytes;
+    };
+    static HRSRC PayloadResource() { return FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES"); }
+    static std::vector<PayloadItem> PayloadItems() {
+        std::vector<PayloadItem> items;
+        const HRSRC resource = PayloadResource();
         TavikUI::HZIPARCHIVE payload =
             resource ? TavikUI::ZipArchiveOpen(LockResource(LoadResource(nullptr, resource)),
                                                SizeofResource(nullptr, resource), TavikUI::ZIP_KIND_MEMORY)
                      : nullptr;
-        if (!payload) return names;
+        if (!payload) return items;
         TavikUI::ZipArchiveEntry summary = {};
         TavikUI::ZipArchiveGetItem(payload, -1, &summary);
         for (int32_t i = 0; i < summary.index; ++i) {
-            TavikUI::ZipArchiveEntry item = {};
-            if (TavikUI::ZipArchiveGetItem(payload, i, &item) == TavikUI::ZIP_OK) names.push_back(item.name);
+            TavikUI::ZipArchiveEntry entry = {};
+            if (TavikUI::ZipArchiveGetItem(payload, i, &entry) != TavikUI::ZIP_OK) continue;
+            PayloadItem item{entry.name, std::string(entry.uncompressedSize, '\0')};
+            if (!item.bytes.empty()) {
+                TavikUI::ZipArchiveExtractItem(payload, i, &item.bytes[0], static_cast<uint32_t>(item.bytes.size()),
+                                               TavikUI::ZIP_KIND_MEMORY);
+            }
+            items.push_back(item);
         }
         TavikUI::ZipArchiveClose(payload);
-        return names;
+        return items;
     }
 
     ScratchMachine machine_;
@@ -299,7 +311,17 @@ protected:
         // Typed into the field without its back slash: the install adds it.
         Find<CControlUI>(L"SelectSoftPathEdit")->SetText((machine_.Root() + L"\\Install").c_str());
     }
+    // An earlier installation in "Earlier\" whose uninstaller is the
+    // stand-in under its name, taking `delayMs` to end.
+    bool RegisterEarlierInstallation(const wchar_t* delayMs) {
+        earlier_ = machine_.Root() + L"\\Earlier\\";
+        return testsupport::MakeFolders(earlier_) &&
+               CopyFileW(DpinstStandIn().c_str(), (earlier_ + L"Uninstall.exe").c_str(), FALSE) &&
+               InstallRecord::WriteUninstallValues(earlier_, 1) &&
+               SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", delayMs);
+    }
     std::wstring folder_;
+    std::wstring earlier_;
 };
 
 TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
@@ -311,35 +333,18 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
         60000));
 
     // Every payload item with its bytes, and the list in item order.
-    const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES");
-    ASSERT_TRUE(resource);
-    const DWORD payloadSize = SizeofResource(nullptr, resource);
-    TavikUI::HZIPARCHIVE payload =
-        TavikUI::ZipArchiveOpen(LockResource(LoadResource(nullptr, resource)), payloadSize, TavikUI::ZIP_KIND_MEMORY);
-    ASSERT_TRUE(payload);
-    TavikUI::ZipArchiveEntry summary = {};
-    TavikUI::ZipArchiveGetItem(payload, -1, &summary);
-    ASSERT_GT(summary.index, 30);
     std::vector<std::wstring> listed;
-    for (int32_t i = 0; i < summary.index; ++i) {
-        TavikUI::ZipArchiveEntry item = {};
-        ASSERT_EQ(TavikUI::ZIP_OK, TavikUI::ZipArchiveGetItem(payload, i, &item));
+    for (const PayloadItem& item : PayloadItems()) {
         const std::wstring path = folder_ + item.name;
         listed.push_back(path);
         if (path.back() == L'/') {
             EXPECT_NE(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) << testsupport::Utf8(path);
             continue;
         }
-        std::string bytes(item.uncompressedSize, '\0');
-        const TavikUI::ZipResult read =
-            TavikUI::ZipArchiveExtractItem(payload, i, bytes.empty() ? nullptr : &bytes[0],
-                                           static_cast<uint32_t>(bytes.size()), TavikUI::ZIP_KIND_MEMORY);
-        // The exact size delivers everything; the reader may still hold the item open.
-        EXPECT_TRUE(read == TavikUI::ZIP_OK || read == TavikUI::ZIP_MORE_DATA || bytes.empty());
-        EXPECT_EQ(bytes, testsupport::ReadBytes(path).value_or("<missing>")) << testsupport::Utf8(path);
+        EXPECT_EQ(item.bytes, testsupport::ReadBytes(path).value_or("<missing>")) << testsupport::Utf8(path);
         EXPECT_EQ(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) << testsupport::Utf8(path);
     }
-    TavikUI::ZipArchiveClose(payload);
+    ASSERT_GT(listed.size(), 30u);
     EXPECT_EQ(InstallRecord::EncodeFileList(listed), testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((Temporary() + L"tavik_Download.zip").c_str()));
 
@@ -351,7 +356,7 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     DWORD size = sizeof(kib);
     RegGetValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr,
                  &kib, &size);
-    EXPECT_EQ(payloadSize >> 10, kib);
+    EXPECT_EQ(SizeofResource(nullptr, PayloadResource()) >> 10, kib);
 
     const std::wstring tool = folder_ + L"tavik_Download.exe";
     const std::wstring quorel = machine_.Programs() + L"\\Quorel\\tavik_Download\\";
@@ -384,13 +389,8 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
 }
 
 TEST_F(InstallRunTest, SecondInstallWaitsForTheEarlierUninstaller) {
-    // The earlier installation's uninstaller: the stand-in under its name,
-    // slow enough that a run not waited for would end after the drivers.
-    const std::wstring earlier = machine_.Root() + L"\\Earlier\\";
-    ASSERT_TRUE(testsupport::MakeFolders(earlier));
-    ASSERT_TRUE(CopyFileW(DpinstStandIn().c_str(), (earlier + L"Uninstall.exe").c_str(), FALSE));
-    ASSERT_TRUE(InstallRecord::WriteUninstallValues(earlier, 1));
-    SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", L"1500");
+    // Slow enough that a run not waited for would end after the drivers.
+    ASSERT_TRUE(RegisterEarlierInstallation(L"1500"));
 
     ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFinishedPage));
     std::wstring temporary = Temporary();
@@ -432,15 +432,11 @@ TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegistered
     ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
 
     std::vector<std::wstring> listed;
-    for (const std::wstring& name : PayloadItems()) {
-        const std::wstring path = folder_ + name;
+    for (const PayloadItem& item : PayloadItems()) {
+        const std::wstring path = folder_ + item.name;
         listed.push_back(path);
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        const bool folderItem = name.back() == L'/';
-        if (name != L"tavik.Data") {
-            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
-                        ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folderItem)
-                << testsupport::Utf8(name);
+        if (item.name != L"tavik.Data" && path.back() != L'/') {
+            EXPECT_EQ(item.bytes, testsupport::ReadBytes(path).value_or("<missing>")) << testsupport::Utf8(path);
         }
     }
     ASSERT_GT(listed.size(), 30u);
@@ -479,24 +475,19 @@ TEST_F(InstallRunTest, RegistrationThatCannotBeWrittenIsReportedAsFailed) {
     EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"tavik_Download.exe").has_value());
 }
 
-// The earlier installation's uninstaller: the stand-in under its name, taking
-// far longer than any test waits.
+// An earlier installation whose uninstaller takes far longer than any test
+// waits.
 class HungEarlierUninstallerTest : public InstallRunTest {
 protected:
     void SetUp() override {
         InstallRunTest::SetUp();
-        earlier_ = machine_.Root() + L"\\Earlier\\";
-        ASSERT_TRUE(testsupport::MakeFolders(earlier_));
-        ASSERT_TRUE(CopyFileW(DpinstStandIn().c_str(), (earlier_ + L"Uninstall.exe").c_str(), FALSE));
-        ASSERT_TRUE(InstallRecord::WriteUninstallValues(earlier_, 1));
-        SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", L"60000");
+        ASSERT_TRUE(RegisterEarlierInstallation(L"60000"));
     }
     void TearDown() override {
         InstallRunTest::TearDown();
         EndProcessesOf(earlier_ + L"Uninstall.exe");
         EndProcessesOf(folder_ + L"Driver\\x86\\dpinst.exe");
     }
-    std::wstring earlier_;
 };
 
 TEST_F(HungEarlierUninstallerTest, IsWaitedForNoLongerThanTheBound) {
