@@ -1,7 +1,8 @@
 // The install sequence, run on the install thread. It ends on the finish page
 // when every step succeeded and on the failure page otherwise. Once the
-// payload is unpacked, even in part, the tool is registered for
-// uninstalling, so that whatever got written can be removed again.
+// payload is unpacked, even in part, and the drivers are installed, the tool
+// is registered for uninstalling, so that whatever got written can be removed
+// again.
 #include <shlobj.h>
 #include <shobjidl.h>
 
