@@ -81,7 +81,7 @@ protected:
 };
 
 TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(TavikUninstall::kStartPage, Page());
     EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersion")->Text().Text());
     EXPECT_NE(nullptr, GetPropW(window.Handle(), TavikUninstall::kInstanceName));
