@@ -7,6 +7,7 @@
 
 #include <sddl.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <thread>
@@ -60,6 +61,33 @@ BOOL CALLBACK MatchDialog(HWND candidate, LPARAM found) {
     if (wcscmp(className, L"#32770") != 0) return TRUE;
     *reinterpret_cast<HWND*>(found) = candidate;
     return FALSE;
+}
+
+BOOL CALLBACK MatchClass(HWND candidate, LPARAM search) {
+    auto* wanted = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(search);
+    wchar_t className[32] = {};
+    GetClassNameW(candidate, className, 32);
+    if (wcscmp(className, wanted->first) != 0) return TRUE;
+    wanted->second = candidate;
+    return FALSE;
+}
+
+HWND FindDescendant(HWND window, const wchar_t* className) {
+    std::pair<const wchar_t*, HWND> search(className, nullptr);
+    EnumChildWindows(window, MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// The selected item's text of a tree view of this process.
+std::wstring SelectedItemText(HWND tree) {
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    if (!item.hItem || !TreeView_GetItem(tree, &item)) return std::wstring();
+    return text;
 }
 
 class InstallerWindowTest : public ::testing::Test {
@@ -153,36 +181,44 @@ protected:
 
     // Chooses `folder` in the folder dialog, as a user would: the dialog
     // opens modally inside the click, so another thread selects and
-    // confirms, or cancels. A dialog that does not close is cancelled and
-    // the test fails instead of waiting for it for ever.
+    // confirms, or cancels. Wine's dialog at times ignores a selection; it
+    // is then cancelled and opened again. A dialog that does not close is
+    // cancelled and the test fails instead of waiting for it for ever.
     void ChooseInDialog(const std::wstring& folder, bool confirm = true) {
         bool closed = false;
-        std::thread user([this, folder, confirm, &closed] {
-            HWND dialog = nullptr;
-            for (int tries = 0; tries < 400 && !dialog; ++tries) {
-                Sleep(50);
-                EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
-                                  reinterpret_cast<LPARAM>(&dialog));
-            }
-            if (!dialog) return;
-            // Twice: the dialog goes back to its start folder on its first
-            // selection change.
-            for (int i = 0; i < 2; ++i) {
-                Sleep(200);
-                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-            }
-            Sleep(200);
-            PostMessageW(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
-            for (int tries = 0; tries < 100 && IsWindow(dialog); ++tries) Sleep(50);
-            closed = !IsWindow(dialog);
-            while (IsWindow(dialog)) {
-                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                Sleep(200);
-            }
-        });
-        Click(L"SelectInstallPathBtn");
-        user.join();
-        EXPECT_TRUE(closed) << "the folder dialog did not open or did not close";
+        bool chosen = !confirm;
+        for (int attempt = 0; attempt < 3 && !(closed && chosen); ++attempt) {
+            closed = false;
+            std::thread user([this, folder, confirm, &closed, &chosen] {
+                HWND dialog = nullptr;
+                for (int tries = 0; tries < 400 && !dialog; ++tries) {
+                    Sleep(50);
+                    EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
+                                      reinterpret_cast<LPARAM>(&dialog));
+                }
+                if (!dialog) return;
+                // Selected until its tree shows the folder: the dialog goes
+                // back to its start folder once on its own.
+                const HWND tree = FindDescendant(dialog, L"SysTreeView32");
+                const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
+                for (int tries = 0; confirm && !chosen && tries < 10; ++tries) {
+                    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+                    Sleep(300);
+                    chosen = SelectedItemText(tree) == name;
+                }
+                const WPARAM answer = confirm && chosen ? IDOK : IDCANCEL;
+                SendMessageTimeoutW(dialog, WM_COMMAND, answer, 0, SMTO_NORMAL, 5000, nullptr);
+                for (int tries = 0; tries < 100 && IsWindow(dialog); ++tries) Sleep(50);
+                closed = !IsWindow(dialog);
+                while (IsWindow(dialog)) {
+                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                    Sleep(200);
+                }
+            });
+            Click(L"SelectInstallPathBtn");
+            user.join();
+        }
+        EXPECT_TRUE(closed && chosen) << "the folder dialog did not open, choose or close";
     }
 
     // Starts the install and waits for the page it ends on.
