@@ -476,7 +476,8 @@ TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegistered
         }
     }
     ASSERT_GT(listed.size(), 30u);
-    EXPECT_EQ(InstallRecord::EncodeFileList(listed), testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
+    EXPECT_EQ(InstallRecord::EncodeFileList(listed),
+              testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
     // Registered, so that the uninstaller can take back what was written.
     EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
     EXPECT_EQ(1u, machine_.Journal().size());

@@ -64,6 +64,8 @@ bool ScratchTrash::Holds(const std::wstring& tail) const {
 Installation::Installation() = default;
 
 Installation::~Installation() {
+    // What a test left of the user's (or a failed uninstall left) goes too.
+    if (!folder_.empty()) testsupport::RemoveFolderTree(folder_);
     if (!madeParent_.empty()) testsupport::RemoveFolderTree(madeParent_);
 }
 
@@ -81,6 +83,8 @@ bool Installation::Install(std::string& why) {
     SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
     const std::wstring quorel = std::wstring(programFiles) + L"\\Quorel";
     if (!Exists(quorel)) madeParent_ = quorel;
+    // An earlier run's leftovers would not be this installation's.
+    testsupport::RemoveFolderTree(quorel + L"\\tavik_Download");
 
     if (RunAndWait(InstallDriverProgram(), L"", 180000) != 0) {
         why = "the installer did not finish";
