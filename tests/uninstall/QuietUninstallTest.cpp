@@ -93,6 +93,7 @@ TEST_F(QuietUninstallTest, KeepsWhatIsNotItsOwn) {
     EXPECT_TRUE(Exists(install.Folder() + L"Log\\.mine"));
     EXPECT_FALSE(install.Trash().Holds(L"Log"));
     EXPECT_TRUE(Exists(outside));
+    DeleteFileW(outside.c_str());
     EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel\\tavik_Download"));
     EXPECT_TRUE(Exists(install.Programs() + L"\\Quorel\\Other.lnk"));
 }
