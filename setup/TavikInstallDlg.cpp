@@ -28,6 +28,7 @@ const NotifyMapEntry* InstallerRows() {
         NotifyRow(L"click", L"CheckAgreement", &CTavikInstallDlg::OnCheckAgreement),
         NotifyRow(L"click", L"StartAppBtn", &CTavikInstallDlg::OnStartApp),
         NotifyRow(L"click", L"SelectInstallPathBtn", &CTavikInstallDlg::OnSelectInstallPath),
+        NotifyRow(L"click", L"CloseSetupBtn", &CTavikInstallDlg::OnCloseSetup),
         TavikUI::NotifyRowEnd(),
     };
     return rows;
@@ -107,7 +108,7 @@ LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM
 }
 
 void CTavikInstallDlg::ShowInstallPage(int page) {
-    if (page == 1) ResizeKeepingPosition(kWidth, kHeight);
+    if (page == kInstallingPage) ResizeKeepingPosition(kWidth, kHeight);
     SelectPage(L"FunctionTab", page);
 }
 
@@ -167,12 +168,13 @@ void CTavikInstallDlg::OnStartInstall(NotifyMessage&) {
     progressCounter_ = 0;
     SetTimer(Handle(), kProgressTimer, 500, nullptr);
     installDone_ = false;
+    installCompleted_ = false;
     installThread_ = CreateThread(nullptr, 0, InstallThreadProc, this, 0, nullptr);
     if (!installThread_) {
-        // Without a thread the install never runs; the finish page says so
-        // no less than a failed step would.
+        // Without a thread the install never runs, as if its first step had
+        // failed.
         installDone_ = true;
-        ShowInstallPage(2);
+        ShowInstallPage(kFailedPage);
     }
 }
 
@@ -192,6 +194,8 @@ bool CTavikInstallDlg::StopInstall(DWORD waitMs) {
 bool CTavikInstallDlg::InstallFinished() const { return installThread_ && installDone_; }
 
 bool CTavikInstallDlg::StopRequested() const { return WaitForSingleObject(stopEvent_, 0) == WAIT_OBJECT_0; }
+
+void CTavikInstallDlg::PauseUnlessStopped(DWORD ms) const { WaitForSingleObject(stopEvent_, ms); }
 
 void CTavikInstallDlg::OnSelectInstallPath(NotifyMessage&) {
     if (installThread_) return;
@@ -227,3 +231,6 @@ void CTavikInstallDlg::OnStartApp(NotifyMessage&) {
     if (ShellExecuteExW(&info) && info.hProcess) CloseHandle(info.hProcess);
     CloseWithCode(1);
 }
+
+// The failed install's button: the tool may be missing, so nothing starts.
+void CTavikInstallDlg::OnCloseSetup(NotifyMessage&) { CloseWithCode(IDCANCEL); }

@@ -1,8 +1,9 @@
 // The installer's window: start page with the agreement and the options
 // (agreement text or install folder), the installing page whose bar a timer
-// fills, and the finish page that starts the tool. The install sequence runs
-// on one worker thread; it asks the UI thread for every page change by
-// message and never touches a control itself.
+// fills, the finish page that starts the tool, and the page that says the
+// install did not complete and only closes. The install sequence runs on one
+// worker thread; it asks the UI thread for every page change by message and
+// never touches a control itself.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <string>
 
+#include "ProgramMessages.h"
 #include "ShadowWindow.h"
 #include "WideString.h"
 #include "XMLWnd.h"
@@ -23,8 +25,19 @@ public:
     static constexpr int kOptionsHeight = 450;
     static constexpr int kAgreementHeight = 531;
     static constexpr UINT_PTR kProgressTimer = 1;
-    // The install thread asks for a page (wParam: 1 installing, 2 finished).
-    static constexpr UINT kShowPageMessage = WM_APP + 0x40;
+    // Pages of "FunctionTab".
+    enum Page : int { kStartPage = 0, kInstallingPage = 1, kFinishedPage = 2, kFailedPage = 3 };
+    // The install thread asks for a page (wParam: a Page).
+    static constexpr UINT kShowPageMessage = TavikUI::kFirstProgramMessage;
+
+    // How long the install waits for the programs it starts. A program that
+    // runs longer keeps running while the install goes on.
+    struct Waits {
+        DWORD earlierUninstallerMs = 240000;
+        // After the earlier uninstaller, for what it left to settle.
+        DWORD afterUninstallerMs = 1000;
+        DWORD packageMs = 120000;
+    };
 
     CTavikInstallDlg();
     ~CTavikInstallDlg() override;
@@ -42,6 +55,10 @@ public:
     virtual void OnCheckAgreement(TavikUI::NotifyMessage& message);
     virtual void OnSelectInstallPath(TavikUI::NotifyMessage& message);
     virtual void OnStartApp(TavikUI::NotifyMessage& message);
+    virtual void OnCloseSetup(TavikUI::NotifyMessage& message);
+
+    // Shorter waits, for tests; set before the install starts.
+    void SetWaits(const Waits& waits) { waits_ = waits; }
 
     // Asks a running install to stop at its next step and waits for it up to
     // `waitMs`. True when no install thread runs any more: only then may the
@@ -49,6 +66,8 @@ public:
     bool StopInstall(DWORD waitMs);
     // True once an install thread has been started and has ended.
     bool InstallFinished() const;
+    // True once an install has run every step and each succeeded.
+    bool InstallCompleted() const { return installCompleted_; }
     // The install folder as chosen so far (ending with a back slash once the
     // install has read it).
     const std::wstring& ChosenInstallFolder() const { return installFolder_; }
@@ -67,21 +86,30 @@ private:
     bool IsOptionSelected(const wchar_t* name);
     void ShowInstallPage(int page);
 
+    // What unpacking the payload achieved: every item written and listed;
+    // the list written but some item not; or no list at all (the payload or
+    // the list could not be opened).
+    enum class Unpacked { kWhole, kPartly, kNothing };
+
     // The install sequence (install thread).
     static DWORD WINAPI InstallThreadProc(LPVOID window);
     void DoInstall();
+    // The steps of DoInstall; true when each of them succeeded.
+    bool RunInstallSteps();
     bool RunOldUninstaller();
     void ReadInstallFolder();
     bool ExtractPayloadZip();
-    bool UnzipPayload();
+    Unpacked UnzipPayload();
     bool CopyMtpSystemFiles();
     bool CreateShortcuts();
     bool InstallDrivers();
     bool InstallXpMtpComponents();
     bool InstallXpDrivers();
     bool WriteUninstallKey();
-    void ShowFinishPage();
+    void ShowFinishPage(bool completed);
     bool StopRequested() const;
+    // Waits `ms`, or less when the window is closing.
+    void PauseUnlessStopped(DWORD ms) const;
 
     TavikUI::CShadowWindow shadow_;
     std::wstring temporaryZipPath_;
@@ -92,7 +120,10 @@ private:
     int progressCounter_ = 0;
     DWORD payloadSize_ = 0;
 
+    Waits waits_;
+
     HANDLE installThread_ = nullptr;
     HANDLE stopEvent_ = nullptr;
     std::atomic<bool> installDone_{false};
+    std::atomic<bool> installCompleted_{false};
 };

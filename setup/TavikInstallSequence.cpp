@@ -1,5 +1,8 @@
-// The install sequence, run on the install thread. Every outcome ends on the
-// finish page; only a complete run registers the tool for uninstalling.
+// The install sequence, run on the install thread. It ends on the finish page
+// when every step succeeded and on the failure page otherwise. Once the
+// payload is unpacked, even in part, and the drivers are installed, the tool
+// is registered for uninstalling, so that whatever got written can be removed
+// again.
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -13,8 +16,6 @@
 
 namespace {
 
-constexpr DWORD kUninstallerWaitMs = INFINITE;
-constexpr DWORD kPackageWaitMs = 120000;
 const wchar_t kPayloadResourceType[] = L"ZIP_RES";
 constexpr WORD kPayloadResourceId = 111;
 
@@ -34,41 +35,52 @@ bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 }  // namespace
 
 void CTavikInstallDlg::DoInstall() {
-    PostToWindow(kShowPageMessage, 1);
+    PostToWindow(kShowPageMessage, kInstallingPage);
+    ShowFinishPage(RunInstallSteps());
+}
+
+bool CTavikInstallDlg::RunInstallSteps() {
     ReadInstallFolder();
     // Refused before anything is written or removed: a relative folder
     // would land wherever the installer happens to run.
-    if (!InstallFolderRule::IsUsableInstallFolder(installFolder_)) return ShowFinishPage();
-    if (InstallRecord::ReadInstalledVersion() != 0 && !RunOldUninstaller()) return ShowFinishPage();
-    if (StopRequested() || !ExtractPayloadZip()) return ShowFinishPage();
+    if (!InstallFolderRule::IsUsableInstallFolder(installFolder_)) return false;
+    if (InstallRecord::ReadInstalledVersion() != 0 && !RunOldUninstaller()) return false;
+    if (StopRequested() || !ExtractPayloadZip()) return false;
     SHCreateDirectoryExW(nullptr, installFolder_.c_str(), nullptr);
-    const bool unpacked = UnzipPayload();
+    const Unpacked unpacked = UnzipPayload();
     DeleteFileW(temporaryZipPath_.c_str());
-    if (!unpacked || StopRequested()) return ShowFinishPage();
-    CopyMtpSystemFiles();
-    CreateShortcuts();
-    if (!InstallDrivers() || StopRequested()) return ShowFinishPage();
+    if (unpacked == Unpacked::kNothing || StopRequested()) return false;
+    // From here on a failed step still lets the later ones run.
+    bool completed = unpacked == Unpacked::kWhole;
+    completed = CopyMtpSystemFiles() && completed;
+    completed = CreateShortcuts() && completed;
+    // Without the drivers nothing is registered: the uninstaller's driver
+    // removal would fail the same way.
+    if (!InstallDrivers() || StopRequested()) return false;
     if (InstallRecord::IsPreVistaWindows()) {
-        InstallXpMtpComponents();
-        Sleep(1000);
-        InstallXpDrivers();
+        completed = InstallXpMtpComponents() && completed;
+        PauseUnlessStopped(1000);
+        completed = InstallXpDrivers() && completed;
     }
-    if (!StopRequested()) WriteUninstallKey();
-    ShowFinishPage();
+    if (StopRequested()) return false;
+    return WriteUninstallKey() && completed;
 }
 
-void CTavikInstallDlg::ShowFinishPage() { PostToWindow(kShowPageMessage, 2); }
+void CTavikInstallDlg::ShowFinishPage(bool completed) {
+    installCompleted_ = completed;
+    PostToWindow(kShowPageMessage, completed ? kFinishedPage : kFailedPage);
+}
 
 bool CTavikInstallDlg::RunOldUninstaller() {
     const std::wstring uninstaller = InstallRecord::ReadUninstallString();
     if (uninstaller.empty()) return false;
     // The temporary folder: it exists, and the earlier uninstaller is about to
     // remove its own folder, which must not be its working folder.
-    if (!InstallRecord::RunProgramAndWait(uninstaller, L" /q", TemporaryFolder(), SW_HIDE, kUninstallerWaitMs,
-                                          stopEvent_)) {
+    if (!InstallRecord::RunProgramAndWait(uninstaller, L" /q", TemporaryFolder(), SW_HIDE,
+                                          waits_.earlierUninstallerMs, stopEvent_)) {
         return false;
     }
-    Sleep(1000);
+    PauseUnlessStopped(waits_.afterUninstallerMs);
     return !StopRequested();
 }
 
@@ -93,65 +105,73 @@ bool CTavikInstallDlg::ExtractPayloadZip() {
     return whole;
 }
 
-bool CTavikInstallDlg::UnzipPayload() {
+CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
     TavikUI::HZIPARCHIVE archive = TavikUI::ZipArchiveOpen(temporaryZipPath_.c_str(), 0, TavikUI::ZIP_KIND_FILE);
-    if (!archive) return false;
+    if (!archive) return Unpacked::kNothing;
     InstallRecord::CFileListWriter list;
-    if (!list.Open(installFolder_ + InstallRecord::kFileListName)) {
-        TavikUI::ZipArchiveClose(archive);
-        return false;
-    }
     TavikUI::ZipArchiveEntry summary = {};
-    bool whole = TavikUI::ZipArchiveGetItem(archive, -1, &summary) == TavikUI::ZIP_OK && summary.index > 0;
-    for (int32_t index = 0; whole && index < summary.index && !StopRequested(); ++index) {
+    if (!list.Open(installFolder_ + InstallRecord::kFileListName) ||
+        TavikUI::ZipArchiveGetItem(archive, -1, &summary) != TavikUI::ZIP_OK || summary.index <= 0) {
+        TavikUI::ZipArchiveClose(archive);
+        return Unpacked::kNothing;
+    }
+    // An item that cannot be written is skipped and the next one tried.
+    bool whole = true;
+    for (int32_t index = 0; index < summary.index && !StopRequested(); ++index) {
         TavikUI::ZipArchiveEntry item = {};
-        if (TavikUI::ZipArchiveGetItem(archive, index, &item) != TavikUI::ZIP_OK || !InstallFolderRule::IsItemNameInsideFolder(item.name)) {
+        if (TavikUI::ZipArchiveGetItem(archive, index, &item) != TavikUI::ZIP_OK ||
+            !InstallFolderRule::IsItemNameInsideFolder(item.name)) {
             // Never listed: the uninstaller would remove what the name
             // points at.
             whole = false;
-            break;
+            continue;
         }
         const std::wstring name = item.name;
         const std::wstring path = installFolder_ + name;
+        bool written = false;
         if (name.back() == L'/') {
-            const int made = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
-            whole = made == ERROR_SUCCESS || made == ERROR_ALREADY_EXISTS || made == ERROR_FILE_EXISTS;
+            SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+            written = InstallRecord::IsExistingFolder(path);
         } else {
             // The reader creates the item's folders below the install folder.
             TavikUI::CreateFolderPath(installFolder_, TavikUI::ZipFolderPartOf(name));
-            whole = TavikUI::ZipArchiveExtractItem(archive, index, const_cast<wchar_t*>(path.c_str()), 0,
-                                                   TavikUI::ZIP_KIND_FILE) == TavikUI::ZIP_OK;
+            written = TavikUI::ZipArchiveExtractItem(archive, index, const_cast<wchar_t*>(path.c_str()), 0,
+                                                     TavikUI::ZIP_KIND_FILE) == TavikUI::ZIP_OK;
         }
         // Listed whether or not it came out whole: a part may be on disk.
-        whole = list.Append(path) && whole;
+        whole = list.Append(path) && written && whole;
     }
     whole = list.Finish() && whole && !StopRequested();
     TavikUI::ZipArchiveClose(archive);
-    return whole;
+    return whole ? Unpacked::kWhole : Unpacked::kPartly;
 }
 
+// True when both system files are in place, put there now or before.
 bool CTavikInstallDlg::CopyMtpSystemFiles() {
     const std::wstring mtp = installFolder_ + InstallRecord::kDriverFolderMtp;
     const wchar_t inf[] = L"C:\\Windows\\inf\\mdmcdp.inf";
-    if (!FileExists(inf)) CopyFileW((mtp + L"mdmcdp.inf").c_str(), inf, TRUE);
+    const bool infInPlace = FileExists(inf) || CopyFileW((mtp + L"mdmcdp.inf").c_str(), inf, TRUE);
     const wchar_t sys[] = L"C:\\Windows\\system32\\drivers\\usbser.sys";
-    if (!FileExists(sys)) CopyFileW((mtp + L"usbser.sys").c_str(), sys, TRUE);
-    return true;
+    const bool sysInPlace = FileExists(sys) || CopyFileW((mtp + L"usbser.sys").c_str(), sys, TRUE);
+    return infInPlace && sysInPlace;
 }
 
+// Every link is tried; true when all three were saved.
 bool CTavikInstallDlg::CreateShortcuts() {
     const std::wstring tool = installFolder_ + InstallRecord::kToolExeName;
     const std::wstring desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-    if (!desktop.empty()) CreateShortcut(tool, desktop + L"\\tavik刷机小助手.lnk");
+    bool created = !desktop.empty() && CreateShortcut(tool, desktop + L"\\tavik刷机小助手.lnk");
     const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS);
-    if (!programs.empty()) {
+    if (programs.empty()) {
+        created = false;
+    } else {
         const std::wstring folder = programs + L"\\Quorel\\tavik_Download\\";
         SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        CreateShortcut(installFolder_ + L"UnInstall.exe", folder + L"UnInstall.lnk");
-        CreateShortcut(tool, folder + L"tavik刷机小助手.lnk");
+        created = CreateShortcut(installFolder_ + L"UnInstall.exe", folder + L"UnInstall.lnk") && created;
+        created = CreateShortcut(tool, folder + L"tavik刷机小助手.lnk") && created;
     }
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
-    return true;
+    return created;
 }
 
 bool CTavikInstallDlg::InstallDrivers() {
@@ -160,14 +180,14 @@ bool CTavikInstallDlg::InstallDrivers() {
     const std::wstring folder = installFolder_ + InstallRecord::DriverFolderFor(*wow64);
     return InstallRecord::RunProgramAndWait(folder + InstallRecord::kDpinstName,
                                             InstallRecord::kDpinstInstallParameters, folder, SW_SHOWNORMAL,
-                                            kPackageWaitMs, stopEvent_);
+                                            waits_.packageMs, stopEvent_);
 }
 
 bool CTavikInstallDlg::InstallXpMtpComponents() {
     const std::wstring mtp = installFolder_ + L"Driver\\Mtp\\";
     for (const wchar_t* package : {L"umdf.exe", L"wmfdist11.exe", L"WindowsXP-KB959765-x86-CHS.exe"}) {
         if (!InstallRecord::RunProgramAndWait(mtp + package, L" /quiet /norestart ", installFolder_, SW_HIDE,
-                                              kPackageWaitMs, stopEvent_)) {
+                                              waits_.packageMs, stopEvent_)) {
             return false;
         }
     }
@@ -178,7 +198,7 @@ bool CTavikInstallDlg::InstallXpDrivers() {
     const std::wstring folder = installFolder_ + InstallRecord::kDriverFolderXp;
     return InstallRecord::RunProgramAndWait(folder + InstallRecord::kDpinstName,
                                             InstallRecord::kDpinstInstallParameters, folder, SW_SHOWNORMAL,
-                                            kPackageWaitMs, stopEvent_);
+                                            waits_.packageMs, stopEvent_);
 }
 
 bool CTavikInstallDlg::WriteUninstallKey() {

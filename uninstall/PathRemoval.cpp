@@ -80,9 +80,38 @@ bool IsInsideFolder(const wchar_t* path, const wchar_t* folder) {
     return !below.empty() && !HasParentStep(below);
 }
 
-bool IsExistingFolder(const wchar_t* path) {
-    const DWORD attributes = GetFileAttributesW(WithBackSlashes(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+std::wstring ResolvedPath(const wchar_t* path) {
+    // Backup semantics open folders as well; no access beyond the attributes
+    // is asked, so files in use open too.
+    HANDLE handle = CreateFileW(WithBackSlashes(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::wstring();
+    std::wstring resolved(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(handle, &resolved[0], static_cast<DWORD>(resolved.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length >= resolved.size()) {
+        resolved.resize(length + 1);
+        length = GetFinalPathNameByHandleW(handle, &resolved[0], static_cast<DWORD>(resolved.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    CloseHandle(handle);
+    if (length == 0 || length >= resolved.size()) return std::wstring();
+    resolved.resize(length);
+    if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        resolved = L"\\" + resolved.substr(7);
+    } else if (resolved.compare(0, 4, L"\\\\?\\") == 0) {
+        resolved = resolved.substr(4);
+    }
+    DropFinalSeparators(resolved);
+    return resolved;
+}
+
+bool IsReparsePoint(const wchar_t* path) {
+    std::wstring text = WithBackSlashes(path);
+    DropFinalSeparators(text);
+    const DWORD attributes = GetFileAttributesW(text.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 }  // namespace TavikUninstall

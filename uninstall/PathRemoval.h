@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace TavikUninstall {
 
 // Moves a file or a folder (with what it holds) to the Recycle Bin without
@@ -23,7 +25,13 @@ bool IsDriveRoot(const wchar_t* path);
 // step that could lead back out of it.
 bool IsInsideFolder(const wchar_t* path, const wchar_t* folder);
 
-// True when the path exists and is a folder.
-bool IsExistingFolder(const wchar_t* path);
+// The path as the file system resolves it, every link and junction on the
+// way followed (a local "C:\..." or a share's "\\server\..." path,
+// without a final back slash); empty when it does not exist or cannot be
+// opened.
+std::wstring ResolvedPath(const wchar_t* path);
+
+// True when the path itself is a link or a junction.
+bool IsReparsePoint(const wchar_t* path);
 
 }  // namespace TavikUninstall

@@ -32,9 +32,17 @@ const NotifyMapEntry* UninstallerRows() {
 }  // namespace
 
 CUnInstallDlg::CUnInstallDlg()
-    : CXMLWnd(kSkinFile), progressCounter_(0), operationOwner_(nullptr), worker_(nullptr) {}
+    : CXMLWnd(kSkinFile),
+      progressCounter_(0),
+      operationOwner_(nullptr),
+      worker_(nullptr),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-CUnInstallDlg::~CUnInstallDlg() { WaitForWorker(); }
+CUnInstallDlg::~CUnInstallDlg() {
+    // Stopped, the worker ends within the step it is in.
+    StopWorker(INFINITE);
+    if (stopEvent_) CloseHandle(stopEvent_);
+}
 
 const TavikUI::NotifyMap* CUnInstallDlg::UninstallerNotifyMap() {
     static const TavikUI::NotifyMap map = {&WindowImplBase::WindowImplBaseNotifyMap, UninstallerRows()};
@@ -128,13 +136,15 @@ DWORD WINAPI CUnInstallDlg::UninstallThreadProc(void* window) {
     return 0;
 }
 
-void CUnInstallDlg::WaitForWorker() {
-    if (!worker_) return;
-    // The sequence's own waits bound it: at most eight driver removals of
-    // two minutes each, then the shell's file moves.
-    WaitForSingleObject(worker_, INFINITE);
+bool CUnInstallDlg::StopWorker(DWORD waitMs) {
+    if (!worker_) return true;
+    if (stopEvent_) SetEvent(stopEvent_);
+    if (WaitForSingleObject(worker_, waitMs) != WAIT_OBJECT_0) return false;
     CloseHandle(worker_);
     worker_ = nullptr;
+    return true;
 }
+
+bool CUnInstallDlg::StopRequested() const { return stopEvent_ && WaitForSingleObject(stopEvent_, 0) == WAIT_OBJECT_0; }
 
 }  // namespace TavikUninstall

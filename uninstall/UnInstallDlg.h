@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "NotifyPump.h"
+#include "ProgramMessages.h"
 #include "ShadowWindow.h"
 #include "WideString.h"
 #include "XMLWnd.h"
@@ -28,14 +29,14 @@ enum UninstallPage : int {
 
 // Posted by the worker: wParam is the page to show. Only the UI thread
 // touches the controls.
-constexpr UINT kShowPageMessage = WM_APP + 1;
+constexpr UINT kShowPageMessage = TavikUI::kFirstProgramMessage;
 constexpr UINT_PTR kProgressTimerId = 1;
 constexpr UINT kProgressTimerMs = 500;
 
 class CUnInstallDlg : public TavikUI::CXMLWnd {
 public:
     CUnInstallDlg();
-    // Waits for a running worker first: it reads this object.
+    // Stops a running worker and waits for it first: it reads this object.
     ~CUnInstallDlg() override;
 
     LRESULT RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -52,8 +53,10 @@ public:
     // registration, a value that cannot be deleted, a driver step that
     // failed).
     bool DoUninstall();
-    // Waits until the worker (when one was started) has ended.
-    void WaitForWorker();
+    // Asks a running worker to stop (its driver waits end at once and no
+    // further step starts) and waits for it up to `waitMs`. True when no
+    // worker runs any more: only then may the object go.
+    bool StopWorker(DWORD waitMs);
 
     int ProgressCounter() const { return progressCounter_; }
     const TavikUI::CWideString& InstallFolder() const { return installFolder_; }
@@ -69,6 +72,7 @@ private:
     void DeleteInstalledFiles();
     void DeleteListedFiles(const TavikUI::CWideString& installFolder);
     void DeleteShortcuts();
+    bool StopRequested() const;
 
     int32_t progressCounter_;
     TavikUI::CShadowWindow shadow_;
@@ -77,6 +81,8 @@ private:
     // null in "/q" mode.
     HWND operationOwner_;
     HANDLE worker_;
+    // Set when the window closes; cuts the driver waits short.
+    HANDLE stopEvent_;
 };
 
 }  // namespace TavikUninstall

@@ -28,15 +28,32 @@ std::wstring FolderWithBackSlash(std::wstring folder) {
     return folder + L'\\';
 }
 
-// An existing folder that holds nothing, inside the install folder.
-bool IsRemovableFolder(const std::wstring& folder, const CWideString& installFolder) {
-    return IsInsideFolder(folder.c_str(), installFolder.Text()) && IsExistingFolder(folder.c_str()) &&
-           InstallRecord::IsFolderEmpty(FolderWithBackSlash(folder));
-}
+// Whether a path from the list is the installation's own: below the install
+// folder as written and, once every link and junction is followed, below
+// where the install folder really lies; never a link or junction itself,
+// which the installer does not make. A path that does not exist is not.
+class InstalledPathCheck {
+public:
+    explicit InstalledPathCheck(const CWideString& installFolder)
+        : folder_(installFolder.Text()), resolvedFolder_(ResolvedPath(installFolder.Text()) + L"\\") {}
+
+    bool Holds(const std::wstring& path) const {
+        if (resolvedFolder_.size() < 2 || !IsInsideFolder(path.c_str(), folder_.c_str()) ||
+            IsReparsePoint(path.c_str())) {
+            return false;
+        }
+        const std::wstring resolved = ResolvedPath(path.c_str());
+        return !resolved.empty() && IsInsideFolder(resolved.c_str(), resolvedFolder_.c_str());
+    }
+
+private:
+    std::wstring folder_;
+    std::wstring resolvedFolder_;
+};
 
 // An existing folder that holds nothing; never a drive root.
 bool IsRemovableOwnFolder(const CWideString& folder) {
-    return !IsDriveRoot(folder.Text()) && IsExistingFolder(folder.Text()) &&
+    return !IsDriveRoot(folder.Text()) && InstallRecord::IsExistingFolder(folder.Text()) &&
            InstallRecord::IsFolderEmpty(FolderWithBackSlash(folder.Text()));
 }
 
@@ -52,7 +69,7 @@ bool CUnInstallDlg::DoUninstall() {
     installFolder_ = ReadInstallFolder();
     if (installFolder_.IsEmpty()) return false;
     if (!DeleteUninstallValues()) return false;
-    if (!UninstallDrivers()) return false;
+    if (!UninstallDrivers() || StopRequested()) return false;
     if (InstallRecord::IsPreVistaWindows()) UninstallXpDrivers();
     DeleteInstalledFiles();
     return true;
@@ -63,35 +80,44 @@ bool CUnInstallDlg::UninstallDrivers() {
     if (!underWow64) return false;
     const wchar_t* folder = InstallRecord::DriverFolderFor(*underWow64);
     return RemoveDriverPackages(installFolder_, folder, folder, InstallRecord::kDriverPackages,
-                                std::size(InstallRecord::kDriverPackages));
+                                std::size(InstallRecord::kDriverPackages), stopEvent_);
 }
 
 bool CUnInstallDlg::UninstallXpDrivers() {
     // The pre-Vista packages are removed with the x86 folder's installer.
     return RemoveDriverPackages(installFolder_, InstallRecord::kDriverFolderXp, InstallRecord::kDriverFolderX86,
-                                InstallRecord::kXpDriverPackages, std::size(InstallRecord::kXpDriverPackages));
+                                InstallRecord::kXpDriverPackages, std::size(InstallRecord::kXpDriverPackages),
+                                stopEvent_);
 }
 
 void CUnInstallDlg::DeleteInstalledFiles() {
     DeleteListedFiles(installFolder_);
-    if (IsRemovableOwnFolder(installFolder_)) DeletePath(installFolder_.Text(), operationOwner_);
+    if (IsRemovableOwnFolder(installFolder_) && !IsReparsePoint(installFolder_.Text())) {
+        DeletePath(installFolder_.Text(), operationOwner_);
+    }
     DeleteShortcuts();
 }
 
 void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     const CWideString listPath = installFolder.ConcatText(InstallRecord::kFileListName);
-    const std::optional<std::vector<std::wstring>> listed = InstallRecord::ReadFileList(listPath.Text());
+    std::optional<std::vector<std::wstring>> listed = InstallRecord::ReadFileList(listPath.Text());
     if (!listed) return;
+    // The tool's log is no payload item, but the installation made its
+    // folder and the tool wrote it.
+    listed->push_back(installFolder.ConcatText(InstallRecord::kToolLogName).Text());
 
     // Files first: a folder goes only once it is empty, so anything of the
-    // user's inside it keeps it. Only what lies inside the install folder is
-    // touched, whatever the list says.
+    // user's inside it keeps it. Only what is the installation's own is
+    // touched, whatever the list says; a listed file that is now a folder is
+    // somebody else's.
+    const InstalledPathCheck installed(installFolder);
     std::vector<std::wstring> folders;
     for (const std::wstring& path : *listed) {
-        if (!IsInsideFolder(path.c_str(), installFolder.Text())) continue;
-        if (IsFolderItem(path) || IsExistingFolder(path.c_str())) {
-            folders.push_back(path);
-        } else {
+        if (!installed.Holds(path)) continue;
+        const bool isFolder = InstallRecord::IsExistingFolder(path);
+        if (IsFolderItem(path)) {
+            if (isFolder) folders.push_back(path);
+        } else if (!isFolder) {
             DeletePath(path.c_str(), operationOwner_);
         }
     }
@@ -99,7 +125,9 @@ void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     std::stable_sort(folders.begin(), folders.end(),
                      [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
     for (const std::wstring& folder : folders) {
-        if (IsRemovableFolder(folder, installFolder)) DeletePath(folder.c_str(), operationOwner_);
+        if (installed.Holds(folder) && InstallRecord::IsFolderEmpty(FolderWithBackSlash(folder))) {
+            DeletePath(folder.c_str(), operationOwner_);
+        }
     }
     DeletePath(listPath.Text(), operationOwner_);
 }

@@ -17,6 +17,9 @@ namespace {
 const wchar_t kQuietArgument[] = L"/q";
 // How long a copy started by another uninstaller waits for it to end.
 const DWORD kParentEndWaitMs = 10000;
+// How long a closed window waits for its stopped worker: a file move of the
+// shell in progress is not cut short.
+const DWORD kStopWaitMs = 10000;
 
 }  // namespace
 
@@ -47,7 +50,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     } else {
         RelaunchFromTemp(window->Handle());
     }
-    // The window object goes only after its worker has ended.
-    window->WaitForWorker();
+    // The window object goes only after its worker has ended; otherwise the
+    // process ends around both.
+    if (!window->StopWorker(kStopWaitMs)) window.release();
     return 0;
 }

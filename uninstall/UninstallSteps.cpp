@@ -24,19 +24,21 @@ bool DeleteUninstallValues() {
     return deleted;
 }
 
-bool RunDpinstUninstall(const wchar_t* installerPath, const wchar_t* packagePath) {
+bool RunDpinstUninstall(const wchar_t* installerPath, const wchar_t* packagePath, HANDLE stop) {
     return InstallRecord::RunProgramAndWait(installerPath, InstallRecord::DpinstRemoveParameters(packagePath),
-                                            std::wstring(), SW_SHOWNORMAL, kDpinstWaitMs);
+                                            std::wstring(), SW_SHOWNORMAL, kDpinstWaitMs, stop);
 }
 
 bool RemoveDriverPackages(const TavikUI::CWideString& installFolder, const wchar_t* driverFolder,
-                          const wchar_t* installerFolder, const wchar_t* const* packages, size_t packageCount) {
+                          const wchar_t* installerFolder, const wchar_t* const* packages, size_t packageCount,
+                          HANDLE stop) {
     TavikUI::CWideString installer = installFolder.ConcatText(installerFolder);
     installer.AppendText(InstallRecord::kDpinstName);
     const TavikUI::CWideString packageFolder = installFolder.ConcatText(driverFolder);
     for (size_t i = 0; i < packageCount; ++i) {
         const TavikUI::CWideString package = packageFolder.ConcatText(packages[i]);
-        if (!RunDpinstUninstall(installer.Text(), package.Text())) return false;
+        if (!RunDpinstUninstall(installer.Text(), package.Text(), stop)) return false;
+        if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return false;
     }
     return true;
 }

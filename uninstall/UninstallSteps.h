@@ -22,13 +22,15 @@ TavikUI::CWideString ReadInstallFolder();
 bool DeleteUninstallValues();
 
 // Runs the driver package installer to remove one package and waits for it
-// (at most kDpinstWaitMs). False when it does not start.
-bool RunDpinstUninstall(const wchar_t* installerPath, const wchar_t* packagePath);
+// (at most kDpinstWaitMs, less when `stop`, an optional event, is set). False
+// when it does not start.
+bool RunDpinstUninstall(const wchar_t* installerPath, const wchar_t* packagePath, HANDLE stop = nullptr);
 
 // Removes the packages with the installer of `driverFolder` (a folder of the
 // install folder, such as "Driver\\x86\\"), in their order; the first that
-// fails to start stops the removal with false.
+// fails to start, or `stop` being set, stops the removal with false.
 bool RemoveDriverPackages(const TavikUI::CWideString& installFolder, const wchar_t* driverFolder,
-                          const wchar_t* installerFolder, const wchar_t* const* packages, size_t packageCount);
+                          const wchar_t* installerFolder, const wchar_t* const* packages, size_t packageCount,
+                          HANDLE stop = nullptr);
 
 }  // namespace TavikUninstall

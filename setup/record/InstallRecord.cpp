@@ -11,6 +11,7 @@ const wchar_t kToolExeName[] = L"tavik_Download.exe";
 const wchar_t kUninstallerExeName[] = L"Uninstall.exe";
 
 const wchar_t kFileListName[] = L"SeupFileList.Dat";
+const wchar_t kToolLogName[] = L"Log\\tavikLog.log";
 
 const wchar_t kUninstallKeyPath[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tavik_Download";
@@ -266,6 +267,15 @@ bool IsFolderEmpty(const std::wstring& folder) {
     } while (FindNextFileW(search, &entry));
     FindClose(search);
     return empty;
+}
+
+bool IsExistingFolder(const std::wstring& path) {
+    std::wstring windowsPath = path;
+    for (wchar_t& c : windowsPath) {
+        if (c == L'/') c = L'\\';
+    }
+    const DWORD attributes = GetFileAttributesW(windowsPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters,

@@ -26,6 +26,9 @@ extern const wchar_t kUninstallerExeName[];  // "Uninstall.exe"
 // ---- Installed-file list -------------------------------------------------
 
 extern const wchar_t kFileListName[];  // "SeupFileList.Dat"
+// The log the installed tool writes beside itself: no payload item, but it
+// goes with the installation.
+extern const wchar_t kToolLogName[];  // "Log\\tavikLog.log"
 
 // Byte form of the list: each path as UTF-16 little-endian with its NUL,
 // then one more NUL (an empty string); no byte-order mark.
@@ -146,6 +149,9 @@ bool IsPreVistaWindows();
 // "." and ".." entries, or does not exist. A folder that cannot be listed,
 // or holds only names such as ".git", is not empty.
 bool IsFolderEmpty(const std::wstring& folder);
+
+// True when the path exists and is a folder ('/' read as '\\').
+bool IsExistingFolder(const std::wstring& path);
 
 // Starts a program (ShellExecuteExW, no verb, no owner) and waits for it up
 // to `waitMs`, or until `stop` (an event, optional) is set. False when it

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <sddl.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <thread>
@@ -20,6 +22,7 @@
 #include "TabLayoutUI.h"
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
+#include "WindowScreenshot.h"
 #include "ZipArchive.h"
 
 namespace {
@@ -58,6 +61,33 @@ BOOL CALLBACK MatchDialog(HWND candidate, LPARAM found) {
     if (wcscmp(className, L"#32770") != 0) return TRUE;
     *reinterpret_cast<HWND*>(found) = candidate;
     return FALSE;
+}
+
+BOOL CALLBACK MatchClass(HWND candidate, LPARAM search) {
+    auto* wanted = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(search);
+    wchar_t className[32] = {};
+    GetClassNameW(candidate, className, 32);
+    if (wcscmp(className, wanted->first) != 0) return TRUE;
+    wanted->second = candidate;
+    return FALSE;
+}
+
+HWND FindDescendant(HWND window, const wchar_t* className) {
+    std::pair<const wchar_t*, HWND> search(className, nullptr);
+    EnumChildWindows(window, MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// The selected item's text of a tree view of this process.
+std::wstring SelectedItemText(HWND tree) {
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    if (!item.hItem || !TreeView_GetItem(tree, &item)) return std::wstring();
+    return text;
 }
 
 class InstallerWindowTest : public ::testing::Test {
@@ -151,33 +181,82 @@ protected:
 
     // Chooses `folder` in the folder dialog, as a user would: the dialog
     // opens modally inside the click, so another thread selects and
-    // confirms, or cancels.
+    // confirms, or cancels. Wine's dialog at times ignores a selection; it
+    // is then cancelled and opened again. A dialog that does not close is
+    // cancelled and the test fails instead of waiting for it for ever.
     void ChooseInDialog(const std::wstring& folder, bool confirm = true) {
-        std::thread user([this, folder, confirm] {
-            HWND dialog = nullptr;
-            for (int tries = 0; tries < 200 && !dialog; ++tries) {
-                Sleep(50);
-                EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
-                                  reinterpret_cast<LPARAM>(&dialog));
-            }
-            if (!dialog) return;
-            // Twice: the dialog goes back to its start folder on its first
-            // selection change.
-            for (int i = 0; i < 2; ++i) {
-                Sleep(200);
-                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-            }
-            Sleep(200);
-            SendMessageW(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
-        });
-        Click(L"SelectInstallPathBtn");
-        user.join();
+        bool closed = false;
+        bool chosen = !confirm;
+        for (int attempt = 0; attempt < 3 && !(closed && chosen); ++attempt) {
+            closed = false;
+            std::thread user([this, folder, confirm, &closed, &chosen] {
+                HWND dialog = nullptr;
+                for (int tries = 0; tries < 400 && !dialog; ++tries) {
+                    Sleep(50);
+                    EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
+                                      reinterpret_cast<LPARAM>(&dialog));
+                }
+                if (!dialog) return;
+                // Selected until its tree shows the folder: the dialog goes
+                // back to its start folder once on its own.
+                const HWND tree = FindDescendant(dialog, L"SysTreeView32");
+                const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
+                for (int tries = 0; confirm && !chosen && tries < 10; ++tries) {
+                    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+                    Sleep(300);
+                    chosen = SelectedItemText(tree) == name;
+                }
+                const WPARAM answer = confirm && chosen ? IDOK : IDCANCEL;
+                SendMessageTimeoutW(dialog, WM_COMMAND, answer, 0, SMTO_NORMAL, 5000, nullptr);
+                for (int tries = 0; tries < 100 && IsWindow(dialog); ++tries) Sleep(50);
+                closed = !IsWindow(dialog);
+                while (IsWindow(dialog)) {
+                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                    Sleep(200);
+                }
+            });
+            Click(L"SelectInstallPathBtn");
+            user.join();
+        }
+        EXPECT_TRUE(closed && chosen) << "the folder dialog did not open, choose or close";
     }
 
-    // Starts the install and waits for the finish page.
-    bool InstallAndWait() {
+    // Starts the install and waits for the page it ends on.
+    bool InstallAndWait(int endPage) {
         Click(L"StartInstallBtn");
-        return PumpUntil([this] { return window_->InstallFinished() && Page(L"FunctionTab") == 2; }, 60000);
+        return PumpUntil([this, endPage] { return window_->InstallFinished() && Page(L"FunctionTab") == endPage; },
+                         60000);
+    }
+
+    // The payload's items in the archive's order: names, and the bytes of
+    // the files.
+    struct PayloadItem {
+        std::wstring name;
+        std::string bytes;
+    };
+    static HRSRC PayloadResource() { return FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES"); }
+    static std::vector<PayloadItem> PayloadItems() {
+        std::vector<PayloadItem> items;
+        const HRSRC resource = PayloadResource();
+        TavikUI::HZIPARCHIVE payload =
+            resource ? TavikUI::ZipArchiveOpen(LockResource(LoadResource(nullptr, resource)),
+                                               SizeofResource(nullptr, resource), TavikUI::ZIP_KIND_MEMORY)
+                     : nullptr;
+        if (!payload) return items;
+        TavikUI::ZipArchiveEntry summary = {};
+        TavikUI::ZipArchiveGetItem(payload, -1, &summary);
+        for (int32_t i = 0; i < summary.index; ++i) {
+            TavikUI::ZipArchiveEntry entry = {};
+            if (TavikUI::ZipArchiveGetItem(payload, i, &entry) != TavikUI::ZIP_OK) continue;
+            PayloadItem item{entry.name, std::string(entry.uncompressedSize, '\0')};
+            if (!item.bytes.empty()) {
+                TavikUI::ZipArchiveExtractItem(payload, i, &item.bytes[0], static_cast<uint32_t>(item.bytes.size()),
+                                               TavikUI::ZIP_KIND_MEMORY);
+            }
+            items.push_back(item);
+        }
+        TavikUI::ZipArchiveClose(payload);
+        return items;
     }
 
     ScratchMachine machine_;
@@ -249,7 +328,7 @@ TEST_F(InstallerWindowTest, RelativeOrRootFolderTypedInIsRefusedBeforeAnythingIs
         CloseWindow();
         OpenWindow();
         Find<CControlUI>(L"SelectSoftPathEdit")->SetText(typed);
-        ASSERT_TRUE(InstallAndWait()) << testsupport::Utf8(typed);
+        ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage)) << testsupport::Utf8(typed);
         EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
         EXPECT_TRUE(machine_.Journal().empty());
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"C:\\SeupFileList.Dat"));
@@ -268,45 +347,40 @@ protected:
         // Typed into the field without its back slash: the install adds it.
         Find<CControlUI>(L"SelectSoftPathEdit")->SetText((machine_.Root() + L"\\Install").c_str());
     }
+    // An earlier installation in "Earlier\" whose uninstaller is the
+    // stand-in under its name, taking `delayMs` to end.
+    bool RegisterEarlierInstallation(const wchar_t* delayMs) {
+        earlier_ = machine_.Root() + L"\\Earlier\\";
+        return testsupport::MakeFolders(earlier_) &&
+               CopyFileW(DpinstStandIn().c_str(), (earlier_ + L"Uninstall.exe").c_str(), FALSE) &&
+               InstallRecord::WriteUninstallValues(earlier_, 1) &&
+               SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", delayMs);
+    }
     std::wstring folder_;
+    std::wstring earlier_;
 };
 
 TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     Click(L"StartInstallBtn");
     // A second click while it runs starts no second install.
     Click(L"StartInstallBtn");
-    ASSERT_TRUE(PumpUntil([this] { return window_->InstallFinished() && Page(L"FunctionTab") == 2; }, 60000));
+    ASSERT_TRUE(PumpUntil(
+        [this] { return window_->InstallFinished() && Page(L"FunctionTab") == CTavikInstallDlg::kFinishedPage; },
+        60000));
 
     // Every payload item with its bytes, and the list in item order.
-    const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(111), L"ZIP_RES");
-    ASSERT_TRUE(resource);
-    const DWORD payloadSize = SizeofResource(nullptr, resource);
-    TavikUI::HZIPARCHIVE payload =
-        TavikUI::ZipArchiveOpen(LockResource(LoadResource(nullptr, resource)), payloadSize, TavikUI::ZIP_KIND_MEMORY);
-    ASSERT_TRUE(payload);
-    TavikUI::ZipArchiveEntry summary = {};
-    TavikUI::ZipArchiveGetItem(payload, -1, &summary);
-    ASSERT_GT(summary.index, 30);
     std::vector<std::wstring> listed;
-    for (int32_t i = 0; i < summary.index; ++i) {
-        TavikUI::ZipArchiveEntry item = {};
-        ASSERT_EQ(TavikUI::ZIP_OK, TavikUI::ZipArchiveGetItem(payload, i, &item));
+    for (const PayloadItem& item : PayloadItems()) {
         const std::wstring path = folder_ + item.name;
         listed.push_back(path);
         if (path.back() == L'/') {
             EXPECT_NE(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) << testsupport::Utf8(path);
             continue;
         }
-        std::string bytes(item.uncompressedSize, '\0');
-        const TavikUI::ZipResult read =
-            TavikUI::ZipArchiveExtractItem(payload, i, bytes.empty() ? nullptr : &bytes[0],
-                                           static_cast<uint32_t>(bytes.size()), TavikUI::ZIP_KIND_MEMORY);
-        // The exact size delivers everything; the reader may still hold the item open.
-        EXPECT_TRUE(read == TavikUI::ZIP_OK || read == TavikUI::ZIP_MORE_DATA || bytes.empty());
-        EXPECT_EQ(bytes, testsupport::ReadBytes(path).value_or("<missing>")) << testsupport::Utf8(path);
+        EXPECT_EQ(item.bytes, testsupport::ReadBytes(path).value_or("<missing>")) << testsupport::Utf8(path);
         EXPECT_EQ(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) << testsupport::Utf8(path);
     }
-    TavikUI::ZipArchiveClose(payload);
+    ASSERT_GT(listed.size(), 30u);
     EXPECT_EQ(InstallRecord::EncodeFileList(listed), testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((Temporary() + L"tavik_Download.zip").c_str()));
 
@@ -318,7 +392,7 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     DWORD size = sizeof(kib);
     RegGetValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr,
                  &kib, &size);
-    EXPECT_EQ(payloadSize >> 10, kib);
+    EXPECT_EQ(SizeofResource(nullptr, PayloadResource()) >> 10, kib);
 
     const std::wstring tool = folder_ + L"tavik_Download.exe";
     const std::wstring quorel = machine_.Programs() + L"\\Quorel\\tavik_Download\\";
@@ -351,15 +425,10 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
 }
 
 TEST_F(InstallRunTest, SecondInstallWaitsForTheEarlierUninstaller) {
-    // The earlier installation's uninstaller: the stand-in under its name,
-    // slow enough that a run not waited for would end after the drivers.
-    const std::wstring earlier = machine_.Root() + L"\\Earlier\\";
-    ASSERT_TRUE(testsupport::MakeFolders(earlier));
-    ASSERT_TRUE(CopyFileW(DpinstStandIn().c_str(), (earlier + L"Uninstall.exe").c_str(), FALSE));
-    ASSERT_TRUE(InstallRecord::WriteUninstallValues(earlier, 1));
-    SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", L"1500");
+    // Slow enough that a run not waited for would end after the drivers.
+    ASSERT_TRUE(RegisterEarlierInstallation(L"1500"));
 
-    ASSERT_TRUE(InstallAndWait());
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFinishedPage));
     std::wstring temporary = Temporary();
     temporary.pop_back();
     const std::vector<std::wstring> expected = {
@@ -373,7 +442,7 @@ TEST_F(InstallRunTest, EarlierInstallationWithoutUninstallerStopsAtOnce) {
     const DWORD version = 9;
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"Version",
                                              REG_DWORD, &version, sizeof(version)));
-    ASSERT_TRUE(InstallAndWait());
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder_ + L"SeupFileList.Dat").c_str()));
 }
@@ -384,13 +453,98 @@ TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
     GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
     const std::wstring missing = machine_.Root() + L"\\NoSuchFolder";
     SetEnvironmentVariableW(L"TMP", missing.c_str());
-    const bool finished = InstallAndWait();
+    const bool finished = InstallAndWait(CTavikInstallDlg::kFailedPage);
     SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
     ASSERT_TRUE(finished);
     EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((machine_.Desktop() + L"\\tavik刷机小助手.lnk").c_str()));
     EXPECT_TRUE(InstallRecord::IsFolderEmpty(folder_));
+}
+
+TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegisteredAndReportedAsFailed) {
+    // A folder where the payload's tool skin goes.
+    ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"tavik.Data"));
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
+
+    std::vector<std::wstring> listed;
+    for (const PayloadItem& item : PayloadItems()) {
+        const std::wstring path = folder_ + item.name;
+        listed.push_back(path);
+        if (item.name != L"tavik.Data" && path.back() != L'/') {
+            EXPECT_EQ(item.bytes, testsupport::ReadBytes(path).value_or("<missing>")) << testsupport::Utf8(path);
+        }
+    }
+    ASSERT_GT(listed.size(), 30u);
+    EXPECT_EQ(InstallRecord::EncodeFileList(listed),
+              testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
+    // Registered, so that the uninstaller can take back what was written.
+    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+    EXPECT_EQ(1u, machine_.Journal().size());
+
+    const std::wstring shots = testsupport::ProgramFolder() + L"\\shots";
+    testsupport::MakeFolders(shots);
+    Repaint();
+    testsupport::SaveWindowScreenshot(handle_, shots + L"\\installer-6-failed.bmp");
+
+    // The failure page's button closes the installer and starts nothing.
+    Click(L"CloseSetupBtn");
+    PumpUntil([this] { return !IsWindow(handle_); }, 5000);
+    EXPECT_FALSE(IsWindow(handle_));
+    EXPECT_EQ(0u, FindProcessByImage(folder_ + L"tavik_Download.exe"));
+}
+
+TEST_F(InstallRunTest, RegistrationThatCannotBeWrittenIsReportedAsFailed) {
+    // An uninstall key that may be read and deleted but not written.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, 0, nullptr, 0,
+                                             KEY_READ | WRITE_DAC, nullptr, &key, nullptr));
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1,
+                                                                     &readOnly, nullptr));
+    const LONG secured = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
+    LocalFree(readOnly);
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, secured);
+    ASSERT_FALSE(InstallRecord::WriteUninstallValues(folder_, 1)) << "the key can still be written";
+
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
+    EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"tavik_Download.exe").has_value());
+}
+
+// An earlier installation whose uninstaller takes far longer than any test
+// waits.
+class HungEarlierUninstallerTest : public InstallRunTest {
+protected:
+    void SetUp() override {
+        InstallRunTest::SetUp();
+        ASSERT_TRUE(RegisterEarlierInstallation(L"60000"));
+    }
+    void TearDown() override {
+        InstallRunTest::TearDown();
+        EndProcessesOf(earlier_ + L"Uninstall.exe");
+        EndProcessesOf(folder_ + L"Driver\\x86\\dpinst.exe");
+    }
+};
+
+TEST_F(HungEarlierUninstallerTest, IsWaitedForNoLongerThanTheBound) {
+    CTavikInstallDlg::Waits waits;
+    waits.earlierUninstallerMs = 500;
+    waits.afterUninstallerMs = 0;
+    waits.packageMs = 500;
+    window_->SetWaits(waits);
+    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFinishedPage));
+    const std::vector<std::wstring> journal = machine_.Journal();
+    ASSERT_EQ(2u, journal.size());
+    EXPECT_EQ(0u, journal[0].find(L"start|Uninstall.exe|/q|"));
+    EXPECT_EQ(0u, journal[1].find(L"start|dpinst.exe|"));
+    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+}
+
+TEST_F(HungEarlierUninstallerTest, ClosingTheWindowCutsTheWaitShort) {
+    Click(L"StartInstallBtn");
+    ASSERT_TRUE(PumpUntil([this] { return !machine_.Journal().empty(); }, 20000));
+    EXPECT_TRUE(window_->StopInstall(5000));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "SetupTestSupport.h"
 
 #include <objbase.h>
+#include <tlhelp32.h>
 #include <shlguid.h>
 #include <shobjidl.h>
 
@@ -101,5 +102,37 @@ LinkInfo ReadLink(const std::wstring& linkPath) {
 }
 
 std::wstring DpinstStandIn() { return testsupport::ProgramFolder() + L"\\dpinst.exe"; }
+
+DWORD FindProcessByImage(const std::wstring& image) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    DWORD found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        wchar_t path[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, path, &length) && _wcsicmp(path, image.c_str()) == 0) {
+            found = entry.th32ProcessID;
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+void EndProcessesOf(const std::wstring& image) {
+    for (int tries = 0; tries < 10; ++tries) {
+        const DWORD id = FindProcessByImage(image);
+        if (!id) return;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (!process) return;
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
 
 }  // namespace SetupTests

@@ -49,8 +49,14 @@ struct LinkInfo {
 };
 LinkInfo ReadLink(const std::wstring& linkPath);
 
-// The folder holding this test program (the build's setup test folder).
+// The dpinst stand-in beside this test program.
 std::wstring DpinstStandIn();
+
+// The process running `image` (full path, any case); 0 when none.
+DWORD FindProcessByImage(const std::wstring& image);
+// Ends every process running `image` (programs a test had started and no
+// longer waits for) and waits for each, bounded.
+void EndProcessesOf(const std::wstring& image);
 
 // Waits, pumping this thread's messages, until `done` answers true or the
 // time runs out.

@@ -2,7 +2,7 @@
 // default install folder: the installer's window with its skin and payload
 // resources, a click on its install button, then the wait for the finish
 // page. The uninstaller's tests run it before each uninstall; exit code 0
-// when the install ran to its end.
+// when the install ran to its end and every step succeeded.
 #include <windows.h>
 
 #include <objbase.h>
@@ -57,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                 PumpPending();
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
             }
-            if (window.InstallFinished()) result = 0;
+            if (window.InstallFinished() && window.InstallCompleted()) result = 0;
             window.StopInstall(30000);
             DestroyWindow(handle);
         }

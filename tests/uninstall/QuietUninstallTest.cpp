@@ -28,6 +28,16 @@ protected:
 };
 
 TEST_F(QuietUninstallTest, RemovesRegistrationDriversFilesAndShortcuts) {
+    // The installed tool has run once and written its log beside itself.
+    const std::wstring log = install.Folder() + InstallRecord::kToolLogName;
+    HANDLE tool = UninstallTests::StartProgram(install.Folder() + InstallRecord::kToolExeName, L"");
+    ASSERT_NE(nullptr, tool);
+    for (const DWORD start = GetTickCount(); !Exists(log) && GetTickCount() - start < 30000;) Sleep(100);
+    TerminateProcess(tool, 0);
+    WaitForSingleObject(tool, 10000);
+    CloseHandle(tool);
+    ASSERT_TRUE(Exists(log));
+
     RunQuiet();
 
     EXPECT_TRUE(UninstallTests::RegistrationKeyExists());
@@ -52,6 +62,7 @@ TEST_F(QuietUninstallTest, RemovesRegistrationDriversFilesAndShortcuts) {
         }
     }
     EXPECT_TRUE(install.Trash().Holds(InstallRecord::kFileListName));
+    EXPECT_TRUE(install.Trash().Holds(L"Log/tavikLog.log"));
     EXPECT_FALSE(Exists(install.Folder()));
     EXPECT_TRUE(install.Trash().Holds(L"Quorel/tavik_Download"));
 
@@ -82,8 +93,41 @@ TEST_F(QuietUninstallTest, KeepsWhatIsNotItsOwn) {
     EXPECT_TRUE(Exists(install.Folder() + L"Log\\.mine"));
     EXPECT_FALSE(install.Trash().Holds(L"Log"));
     EXPECT_TRUE(Exists(outside));
+    DeleteFileW(outside.c_str());
     EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel\\tavik_Download"));
     EXPECT_TRUE(Exists(install.Programs() + L"\\Quorel\\Other.lnk"));
+}
+
+// An installation whose folder holds a link to a folder outside it (made by
+// the test's host fixture, "inst\\l" to "outside"), and a folder where the
+// list names a file.
+TEST(LinkedInstallationTest, ListedPathsThroughALinkAndListedFilesNowFoldersStay) {
+    SetupTests::ScratchMachine machine;
+    UninstallTests::ScratchTrash trash;
+    ASSERT_TRUE(machine.Ready() && trash.Reset());
+    const std::wstring root = testsupport::WithBackSlashes(TAVIK_LINK_FIXTURE_DIR);
+    const std::wstring inst = root + L"\\inst\\";
+    const std::wstring outside = root + L"\\outside\\";
+    ASSERT_NE(0u, GetFileAttributesW((inst + L"l").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
+        << "the host fixture made no link";
+    ASSERT_TRUE(testsupport::MakeFolders(outside) && testsupport::WriteBytes(outside + L"keep.txt", "not ours"));
+    ASSERT_TRUE(testsupport::MakeFolders(inst + L"Driver\\x86") && testsupport::MakeFolders(inst + L"tavik.Data"));
+    ASSERT_TRUE(CopyFileW(testsupport::WithBackSlashes(TAVIK_DPINST_EXE).c_str(),
+                          (inst + L"Driver\\x86\\dpinst.exe").c_str(), FALSE));
+    ASSERT_TRUE(testsupport::WriteBytes(inst + L"own.txt", "ours"));
+    const std::vector<std::wstring> listed = {inst + L"own.txt",    inst + L"l/",      inst + L"l/keep.txt",
+                                              inst + L"tavik.Data", inst + L"Driver/", inst + L"Driver/x86/",
+                                              inst + L"Driver/x86/dpinst.exe"};
+    ASSERT_TRUE(testsupport::WriteBytes(inst + InstallRecord::kFileListName, InstallRecord::EncodeFileList(listed)));
+    ASSERT_TRUE(InstallRecord::WriteUninstallValues(inst, 1));
+
+    ASSERT_EQ(0, UninstallTests::RunAndWait(UninstallTests::UninstallerProgram(), L"/q", kProgramWaitMs));
+
+    EXPECT_FALSE(Exists(inst + L"own.txt"));
+    EXPECT_FALSE(Exists(inst + L"Driver"));
+    EXPECT_TRUE(Exists(outside + L"keep.txt"));
+    EXPECT_NE(0u, GetFileAttributesW((inst + L"l").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_TRUE(InstallRecord::IsExistingFolder(inst + L"tavik.Data"));
 }
 
 }  // namespace

@@ -49,19 +49,6 @@ std::wstring ProgramOf(HWND window, HANDLE& process) {
     return path;
 }
 
-HANDLE Start(const std::wstring& program, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return nullptr;
-    }
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
-
 bool EndsWithin(HANDLE process, DWORD ms) { return WaitForSingleObject(process, ms) == WAIT_OBJECT_0; }
 
 // Closes the uninstaller's window and waits for its process.
@@ -85,7 +72,7 @@ TEST_F(UninstallProgramTest, PlainStartHandsOverToACopyInTheTemporaryFolder) {
     ASSERT_TRUE(install.Install(why)) << why;
     DeleteFileW(TavikUninstall::TempUninstallerPath().Text());
 
-    HANDLE installed = Start(install.Folder() + L"UnInstall.exe", L"");
+    HANDLE installed = UninstallTests::StartProgram(install.Folder() + L"UnInstall.exe", L"");
     ASSERT_NE(nullptr, installed);
     const HWND window = WaitForInstanceWindow();
     ASSERT_NE(nullptr, window);
@@ -95,7 +82,7 @@ TEST_F(UninstallProgramTest, PlainStartHandsOverToACopyInTheTemporaryFolder) {
     CloseHandle(installed);
 
     // A second start only brings the first forward.
-    HANDLE second = Start(UninstallTests::UninstallerProgram(), L"/u");
+    HANDLE second = UninstallTests::StartProgram(UninstallTests::UninstallerProgram(), L"/u");
     ASSERT_NE(nullptr, second);
     EXPECT_TRUE(EndsWithin(second, kWindowWaitMs));
     CloseHandle(second);
@@ -108,7 +95,7 @@ TEST_F(UninstallProgramTest, PlainStartHandsOverToACopyInTheTemporaryFolder) {
 
 TEST_F(UninstallProgramTest, WithNothingRegisteredRestartsItselfInWindowMode) {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath);
-    HANDLE first = Start(UninstallTests::UninstallerProgram(), L"/Q");
+    HANDLE first = UninstallTests::StartProgram(UninstallTests::UninstallerProgram(), L"/Q");
     ASSERT_NE(nullptr, first);
     const HWND window = WaitForInstanceWindow();
     ASSERT_NE(nullptr, window);

@@ -64,6 +64,8 @@ bool ScratchTrash::Holds(const std::wstring& tail) const {
 Installation::Installation() = default;
 
 Installation::~Installation() {
+    // What a test left of the user's (or a failed uninstall left) goes too.
+    if (!folder_.empty()) testsupport::RemoveFolderTree(folder_);
     if (!madeParent_.empty()) testsupport::RemoveFolderTree(madeParent_);
 }
 
@@ -81,6 +83,8 @@ bool Installation::Install(std::string& why) {
     SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
     const std::wstring quorel = std::wstring(programFiles) + L"\\Quorel";
     if (!Exists(quorel)) madeParent_ = quorel;
+    // An earlier run's leftovers would not be this installation's.
+    testsupport::RemoveFolderTree(quorel + L"\\tavik_Download");
 
     if (RunAndWait(InstallDriverProgram(), L"", 180000) != 0) {
         why = "the installer did not finish";
@@ -100,7 +104,7 @@ bool Installation::Install(std::string& why) {
 
 // ---- Programs and registry ---------------------------------------------------
 
-int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD waitMs) {
+HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup = {};
@@ -108,12 +112,18 @@ int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        return -1;
+        return nullptr;
     }
     CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD waitMs) {
+    HANDLE process = StartProgram(program, arguments);
+    if (!process) return -1;
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
+    if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    CloseHandle(process);
     return static_cast<int>(code);
 }
 

@@ -63,6 +63,10 @@ private:
     std::wstring madeParent_;
 };
 
+// Starts a program with the arguments; its process handle, null when it did
+// not start.
+HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments);
+
 // Starts a program with the arguments and waits for it (at most `waitMs`);
 // its exit code, or -1 when it did not start or did not end.
 int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD waitMs);

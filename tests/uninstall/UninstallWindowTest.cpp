@@ -81,7 +81,7 @@ protected:
 };
 
 TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(TavikUninstall::kStartPage, Page());
     EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersion")->Text().Text());
     EXPECT_NE(nullptr, GetPropW(window.Handle(), TavikUninstall::kInstanceName));
@@ -100,7 +100,9 @@ TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
     EXPECT_FALSE(UninstallTests::Exists(install.Folder()));
 
     // The bar follows the timer's ticks to 100, and the timer stops there.
-    while (window.ProgressCounter() < 100) window.SendToWindow(WM_TIMER, TavikUninstall::kProgressTimerId, 0);
+    for (int tick = 0; tick < 100 && window.ProgressCounter() < 100; ++tick) {
+        window.SendToWindow(WM_TIMER, TavikUninstall::kProgressTimerId, 0);
+    }
     auto* bar = static_cast<TavikUI::CProgressUI*>(Control(L"InstallProgress")->InterfaceByName(L"Progress"));
     EXPECT_EQ(100, bar->CurrentValue());
     EXPECT_FALSE(KillTimer(window.Handle(), TavikUninstall::kProgressTimerId));
