@@ -9,6 +9,7 @@
 #include "InstallRecord.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
+#include "SingleInstance.h"
 #include "TabLayoutUI.h"
 
 using TavikUI::CControlUI;
@@ -58,7 +59,7 @@ const wchar_t* CTavikInstallDlg::SkinResourceId() const { return MAKEINTRESOURCE
 void CTavikInstallDlg::WindowReady() {
     CenterOnOwner();
     SetWindowIcon(101);
-    SetupShadow();
+    TavikUI::AttachProgramShadow(shadow_, Handle());
     InitInstallFolder();
     if (CControlUI* version = Manager().FindControlByName(L"AppVersion")) {
         version->SetText(InstallRecord::kProductVersion);
@@ -66,16 +67,7 @@ void CTavikInstallDlg::WindowReady() {
             finished->SetText(InstallRecord::kProductVersion);
         }
     }
-    SetPropW(Handle(), kInstanceName, reinterpret_cast<HANDLE>(1));
-}
-
-void CTavikInstallDlg::SetupShadow() {
-    SetWindowLongW(Handle(), GWL_STYLE, GetWindowLongW(Handle(), GWL_STYLE) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
-    shadow_.AttachShadow(Handle());
-    shadow_.SetSize(4);
-    if (shadow_.IsShown()) shadow_.RedrawShadow(Handle());
-    shadow_.SetOffset(0, 0);
-    if (shadow_.IsShown()) shadow_.RedrawShadow(Handle());
+    TavikUI::MarkRunningInstanceWindow(Handle(), kInstanceName);
 }
 
 std::wstring CTavikInstallDlg::DefaultInstallFolder() {

@@ -77,7 +77,6 @@ public:
 
 private:
     void InitInstallFolder();
-    void SetupShadow();
     std::wstring BrowseInstallFolder();
     void ResizeKeepingPosition(int width, int height);
     template <class Control>

@@ -3,6 +3,7 @@
 #include "ControlUI.h"
 #include "InstallRecord.h"
 #include "ProgressUI.h"
+#include "SingleInstance.h"
 #include "TabLayoutUI.h"
 
 namespace TavikUninstall {
@@ -58,7 +59,7 @@ const wchar_t* CUnInstallDlg::SkinResourceId() const { return kSkinResource; }
 void CUnInstallDlg::WindowReady() {
     CenterOnOwner();
     SetWindowIcon(kWindowIconId);
-    SetupShadow();
+    TavikUI::AttachProgramShadow(shadow_, Handle());
     if (CControlUI* version = Manager().FindControlByName(L"AppVersion")) {
         version->SetText(InstallRecord::kProductVersion);
         if (CControlUI* finishVersion = Manager().FindControlByName(L"AppVersionFinsh")) {
@@ -66,17 +67,7 @@ void CUnInstallDlg::WindowReady() {
         }
     }
     // A later copy finds this window by the property and brings it forward.
-    SetPropW(Handle(), kInstanceName, reinterpret_cast<HANDLE>(1));
-}
-
-void CUnInstallDlg::SetupShadow() {
-    const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
-    SetWindowLongW(Handle(), GWL_STYLE, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
-    shadow_.AttachShadow(Handle());
-    shadow_.SetSize(4);
-    if (shadow_.IsShown()) shadow_.RedrawShadow(Handle());
-    shadow_.SetOffset(0, 0);
-    if (shadow_.IsShown()) shadow_.RedrawShadow(Handle());
+    TavikUI::MarkRunningInstanceWindow(Handle(), kInstanceName);
 }
 
 LRESULT CUnInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {

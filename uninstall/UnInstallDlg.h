@@ -63,7 +63,6 @@ public:
 
 private:
     static DWORD WINAPI UninstallThreadProc(void* window);
-    void SetupShadow();
     void ShowPage(int page);
     void AdvanceProgress();
 

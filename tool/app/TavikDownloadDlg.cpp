@@ -7,6 +7,7 @@
 #include "ControlUI.h"
 #include "LabelUI.h"
 #include "OptionUI.h"
+#include "SingleInstance.h"
 #include "TabLayoutUI.h"
 
 using TavikUI::CControlUI;
@@ -126,29 +127,15 @@ const TavikUI::NotifyMap* CTavikDownloadDlg::NotifyMap() const { return MainDial
 
 void CTavikDownloadDlg::WindowReady() {
     SetWindowIcon(kWindowIconId);
-    SetupShadow();
+    TavikUI::AttachProgramShadow(shadow_, Handle());
     CenterOnOwner();
     CreateLogFile();
     LoadMtkDownloadDll();
-    SetPropW(Handle(), kInstanceName, reinterpret_cast<HANDLE>(1));
+    TavikUI::MarkRunningInstanceWindow(Handle(), kInstanceName);
     ShowNative(true, true);
     if (!JobThreadStarted()) {
         AppendLogLine(kJobThreadFailedText);
         ShowMessageDlg(kJobThreadFailedSkin);
-    }
-}
-
-void CTavikDownloadDlg::SetupShadow() {
-    const HWND window = Handle();
-    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
-    shadow_.AttachShadow(window);
-    shadow_.SetSize(4);
-    if (shadow_.IsShown()) {
-        shadow_.RedrawShadow(window);
-    }
-    shadow_.SetOffset(0, 0);
-    if (shadow_.IsShown()) {
-        shadow_.RedrawShadow(window);
     }
 }
 
@@ -215,7 +202,7 @@ void CTavikDownloadDlg::WindowDestroy() {
     closeWaited_ = true;
     OutputDebugStringW(L"WindowDestroy !\n");
     ReleaseMtkLibrary();
-    RemovePropW(Handle(), kInstanceName);
+    TavikUI::UnmarkRunningInstanceWindow(Handle(), kInstanceName);
 }
 
 // --- Job thread ----------------------------------------------------------------

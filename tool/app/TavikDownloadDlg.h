@@ -185,7 +185,6 @@ public:
 protected:
     bool ConfirmClose();
     void WindowDestroy();
-    void SetupShadow();
 
     // --- Control changes --------------------------------------------------------
     // Runs the change at once on the UI thread; from any other thread posts it

@@ -1,6 +1,6 @@
 #include "SingleInstance.h"
 
-#include <windows.h>
+#include "ShadowWindow.h"
 
 namespace TavikUI {
 
@@ -33,6 +33,26 @@ bool ActivateRunningInstance(const wchar_t* name) {
         SetForegroundWindow(GetLastActivePopup(running));
     }
     return false;
+}
+
+void MarkRunningInstanceWindow(HWND window, const wchar_t* name) {
+    // Only the property's presence counts.
+    SetPropW(window, name, reinterpret_cast<HANDLE>(1));
+}
+
+void UnmarkRunningInstanceWindow(HWND window, const wchar_t* name) { RemovePropW(window, name); }
+
+void AttachProgramShadow(CShadowWindow& shadow, HWND window) {
+    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    shadow.AttachShadow(window);
+    shadow.SetSize(4);
+    if (shadow.IsShown()) {
+        shadow.RedrawShadow(window);
+    }
+    shadow.SetOffset(0, 0);
+    if (shadow.IsShown()) {
+        shadow.RedrawShadow(window);
+    }
 }
 
 }  // namespace TavikUI
