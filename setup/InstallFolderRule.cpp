@@ -1,5 +1,6 @@
 #include "InstallFolderRule.h"
 
+#include "InstallPaths.h"
 #include "ZipTargetPath.h"
 
 namespace InstallFolderRule {
@@ -8,20 +9,10 @@ namespace {
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
-// "C:" or "C:\" (and "C:/"), where a drive's root lies.
-bool IsDriveRoot(const std::wstring& folder) {
-    return (folder.size() == 2 || (folder.size() == 3 && (folder[2] == L'\\' || folder[2] == L'/'))) &&
-           IsDriveLetter(folder[0]) && folder[1] == L':';
-}
-
 }  // namespace
 
-std::wstring WithBackSlash(const std::wstring& folder) {
-    return !folder.empty() && folder.back() == L'\\' ? folder : folder + L"\\";
-}
-
 bool IsUsableInstallFolder(const std::wstring& folder) {
-    const std::wstring full = WithBackSlash(folder);
+    const std::wstring full = InstallRecord::WithFinalBackSlash(folder);
     if (full.size() > kMaxFolderLength || TavikUI::ZipPathHoldsParentStep(full)) return false;
     std::wstring below;  // what lies below the drive's root or the share
     if (full.size() > 3 && IsDriveLetter(full[0]) && full[1] == L':' && full[2] == L'\\') {
@@ -40,10 +31,8 @@ bool IsUsableInstallFolder(const std::wstring& folder) {
 }
 
 std::wstring FolderForChoice(const std::wstring& chosen, bool holdsEntries) {
-    if (!holdsEntries && !IsDriveRoot(chosen)) return chosen;
-    std::wstring base = chosen;
-    while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
-    return base + L"\\tavik_Download\\";
+    if (!holdsEntries && !InstallRecord::IsDriveLetterRoot(chosen)) return chosen;
+    return InstallRecord::WithFinalBackSlash(chosen) + L"tavik_Download\\";
 }
 
 bool IsItemNameInsideFolder(const std::wstring& name) {

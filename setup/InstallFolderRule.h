@@ -10,9 +10,6 @@ namespace InstallFolderRule {
 // stay within the 260-character paths the installer and the uninstaller use.
 constexpr size_t kMaxFolderLength = 190;
 
-// The folder with one back slash at its end.
-std::wstring WithBackSlash(const std::wstring& folder);
-
 // True for a full path below a drive ("C:\...") or a network share
 // ("\\server\share\..."), not longer than kMaxFolderLength with its back
 // slash, without parent steps and without further colons. Never an empty or

@@ -6,6 +6,7 @@
 #include "ControlUI.h"
 #include "FolderBrowse.h"
 #include "InstallFolderRule.h"
+#include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
@@ -71,9 +72,7 @@ void CTavikInstallDlg::WindowReady() {
 }
 
 std::wstring CTavikInstallDlg::DefaultInstallFolder() {
-    wchar_t programFiles[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
-    return std::wstring(programFiles) + L"\\Quorel\\tavik_Download\\";
+    return InstallRecord::SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Quorel\\tavik_Download\\";
 }
 
 void CTavikInstallDlg::InitInstallFolder() {
@@ -194,7 +193,7 @@ void CTavikInstallDlg::OnSelectInstallPath(NotifyMessage&) {
     const std::wstring chosen = BrowseInstallFolder();
     if (chosen.empty() || chosen == installFolder_) return;
     const std::wstring folder = InstallFolderRule::FolderForChoice(
-        chosen, !InstallRecord::IsFolderEmpty(InstallFolderRule::WithBackSlash(chosen)));
+        chosen, !InstallRecord::IsFolderEmpty(InstallRecord::WithFinalBackSlash(chosen)));
     if (!InstallFolderRule::IsUsableInstallFolder(folder)) {
         MessageBoxW(Handle(), L"安装路径过长或无效，请重新选择安装目录。", L"tavik刷机小助手", MB_OK | MB_ICONWARNING);
         return;

@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include "InstallFolderRule.h"
+#include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "Shortcut.h"
 #include "TavikInstallDlg.h"
@@ -24,13 +25,6 @@ std::wstring TemporaryFolder() {
     const DWORD length = GetTempPathW(MAX_PATH, folder);
     return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
 }
-
-std::wstring SpecialFolder(int csidl) {
-    wchar_t folder[MAX_PATH] = {};
-    return SHGetSpecialFolderPathW(nullptr, folder, csidl, FALSE) ? std::wstring(folder) : std::wstring();
-}
-
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
@@ -84,7 +78,7 @@ bool CTavikInstallDlg::RunOldUninstaller() {
     return !StopRequested();
 }
 
-void CTavikInstallDlg::ReadInstallFolder() { installFolder_ = InstallFolderRule::WithBackSlash(folderFieldText_); }
+void CTavikInstallDlg::ReadInstallFolder() { installFolder_ = InstallRecord::WithFinalBackSlash(folderFieldText_); }
 
 bool CTavikInstallDlg::ExtractPayloadZip() {
     const std::wstring temporary = TemporaryFolder();
@@ -150,25 +144,25 @@ CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
 bool CTavikInstallDlg::CopyMtpSystemFiles() {
     const std::wstring mtp = installFolder_ + InstallRecord::kDriverFolderMtp;
     const wchar_t inf[] = L"C:\\Windows\\inf\\mdmcdp.inf";
-    const bool infInPlace = FileExists(inf) || CopyFileW((mtp + L"mdmcdp.inf").c_str(), inf, TRUE);
+    const bool infInPlace = InstallRecord::PathExists(inf) || CopyFileW((mtp + L"mdmcdp.inf").c_str(), inf, TRUE);
     const wchar_t sys[] = L"C:\\Windows\\system32\\drivers\\usbser.sys";
-    const bool sysInPlace = FileExists(sys) || CopyFileW((mtp + L"usbser.sys").c_str(), sys, TRUE);
+    const bool sysInPlace = InstallRecord::PathExists(sys) || CopyFileW((mtp + L"usbser.sys").c_str(), sys, TRUE);
     return infInPlace && sysInPlace;
 }
 
 // Every link is tried; true when all three were saved.
 bool CTavikInstallDlg::CreateShortcuts() {
     const std::wstring tool = installFolder_ + InstallRecord::kToolExeName;
-    const std::wstring desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-    bool created = !desktop.empty() && CreateShortcut(tool, desktop + L"\\tavik刷机小助手.lnk");
-    const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS);
+    const std::wstring desktop = InstallRecord::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    bool created = !desktop.empty() && CreateShortcut(tool, desktop + L"\\" + InstallRecord::kToolShortcutName);
+    const std::wstring programs = InstallRecord::SpecialFolder(CSIDL_PROGRAMS);
     if (programs.empty()) {
         created = false;
     } else {
-        const std::wstring folder = programs + L"\\Quorel\\tavik_Download\\";
+        const std::wstring folder = programs + L"\\" + InstallRecord::kProgramsProductFolder;
         SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        created = CreateShortcut(installFolder_ + L"UnInstall.exe", folder + L"UnInstall.lnk") && created;
-        created = CreateShortcut(tool, folder + L"tavik刷机小助手.lnk") && created;
+        created = CreateShortcut(installFolder_ + L"UnInstall.exe", folder + InstallRecord::kUninstallShortcutName) && created;
+        created = CreateShortcut(tool, folder + InstallRecord::kToolShortcutName) && created;
     }
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     return created;

@@ -5,23 +5,16 @@
 #include <cwchar>
 #include <string>
 
+#include "InstallPaths.h"
+
 namespace TavikUninstall {
 
 namespace {
 
-bool IsSeparator(wchar_t character) { return character == L'\\' || character == L'/'; }
+using InstallRecord::IsRootOrEmptyPath;
+using InstallRecord::WithoutFinalSeparators;
 
-std::wstring WithBackSlashes(const wchar_t* path) {
-    std::wstring text(path ? path : L"");
-    for (wchar_t& character : text) {
-        if (character == L'/') character = L'\\';
-    }
-    return text;
-}
-
-void DropFinalSeparators(std::wstring& path) {
-    while (!path.empty() && IsSeparator(path.back())) path.pop_back();
-}
+std::wstring WithBackSlashes(const wchar_t* path) { return InstallRecord::WithBackSlashes(path ? path : L""); }
 
 // A "..", as a whole step, anywhere in the path.
 bool HasParentStep(const std::wstring& path) {
@@ -39,7 +32,7 @@ bool HasParentStep(const std::wstring& path) {
 
 bool DeletePath(const wchar_t* path, HWND owner) {
     // Whatever a caller read from the list or the registration.
-    if (IsDriveRoot(path)) return false;
+    if (IsRootOrEmptyPath(path)) return false;
     std::wstring from = WithBackSlashes(path);
     // Only the last separator goes: a folder item is listed as "name/".
     if (!from.empty() && from.back() == L'\\') from.pop_back();
@@ -55,28 +48,13 @@ bool DeletePath(const wchar_t* path, HWND owner) {
     return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
-bool IsDriveRoot(const wchar_t* path) {
-    std::wstring text = WithBackSlashes(path);
-    DropFinalSeparators(text);
-    if (text.empty()) return true;
-    if (text.size() == 2 && text[1] == L':') return true;
-    if (text.compare(0, 2, L"\\\\") == 0) {
-        // "\\server" or "\\server\share": no folder of its own below.
-        const size_t share = text.find(L'\\', 2);
-        return share == std::wstring::npos || text.find(L'\\', share + 1) == std::wstring::npos;
-    }
-    return false;
-}
-
 bool IsInsideFolder(const wchar_t* path, const wchar_t* folder) {
     const std::wstring item = WithBackSlashes(path);
-    std::wstring base = WithBackSlashes(folder);
-    DropFinalSeparators(base);
-    if (base.empty() || IsDriveRoot(base.c_str())) return false;
+    std::wstring base = WithoutFinalSeparators(WithBackSlashes(folder));
+    if (base.empty() || IsRootOrEmptyPath(base.c_str())) return false;
     base.push_back(L'\\');
     if (item.size() <= base.size() || _wcsnicmp(item.c_str(), base.c_str(), base.size()) != 0) return false;
-    std::wstring below = item.substr(base.size());
-    DropFinalSeparators(below);
+    const std::wstring below = WithoutFinalSeparators(item.substr(base.size()));
     return !below.empty() && !HasParentStep(below);
 }
 
@@ -103,13 +81,11 @@ std::wstring ResolvedPath(const wchar_t* path) {
     } else if (resolved.compare(0, 4, L"\\\\?\\") == 0) {
         resolved = resolved.substr(4);
     }
-    DropFinalSeparators(resolved);
-    return resolved;
+    return WithoutFinalSeparators(resolved);
 }
 
 bool IsReparsePoint(const wchar_t* path) {
-    std::wstring text = WithBackSlashes(path);
-    DropFinalSeparators(text);
+    const std::wstring text = WithoutFinalSeparators(WithBackSlashes(path));
     const DWORD attributes = GetFileAttributesW(text.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }

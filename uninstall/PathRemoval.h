@@ -15,11 +15,6 @@ namespace TavikUninstall {
 // success.
 bool DeletePath(const wchar_t* path, HWND owner);
 
-// A root the uninstaller never removes: an empty path, a bare drive ("C:"),
-// a drive root ("C:\\"), the root of the current drive ("\\") or a share
-// root ("\\\\server\\share").
-bool IsDriveRoot(const wchar_t* path);
-
 // True when `path` names something strictly below `folder` (which ends with
 // a back slash), compared without case, '/' read as '\\', and without a ".."
 // step that could lead back out of it.

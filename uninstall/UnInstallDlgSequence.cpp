@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "PathRemoval.h"
 #include "UnInstallDlg.h"
@@ -20,12 +21,6 @@ namespace {
 
 bool IsFolderItem(const std::wstring& path) {
     return !path.empty() && (path.back() == L'/' || path.back() == L'\\');
-}
-
-// The folder as the emptiness check takes it: one final back slash.
-std::wstring FolderWithBackSlash(std::wstring folder) {
-    while (IsFolderItem(folder)) folder.pop_back();
-    return folder + L'\\';
 }
 
 // Whether a path from the list is the installation's own: below the install
@@ -53,15 +48,11 @@ private:
 
 // An existing folder that holds nothing; never a drive root.
 bool IsRemovableOwnFolder(const CWideString& folder) {
-    return !IsDriveRoot(folder.Text()) && InstallRecord::IsExistingFolder(folder.Text()) &&
-           InstallRecord::IsFolderEmpty(FolderWithBackSlash(folder.Text()));
+    return !InstallRecord::IsRootOrEmptyPath(folder.Text()) && InstallRecord::IsExistingFolder(folder.Text()) &&
+           InstallRecord::IsFolderEmpty(InstallRecord::WithFinalBackSlash(folder.Text()));
 }
 
-CWideString SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH + 1] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE)) return CWideString();
-    return CWideString(path);
-}
+CWideString SpecialFolder(int csidl) { return CWideString(InstallRecord::SpecialFolder(csidl).c_str()); }
 
 }  // namespace
 
@@ -125,7 +116,7 @@ void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     std::stable_sort(folders.begin(), folders.end(),
                      [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
     for (const std::wstring& folder : folders) {
-        if (installed.Holds(folder) && InstallRecord::IsFolderEmpty(FolderWithBackSlash(folder))) {
+        if (installed.Holds(folder) && InstallRecord::IsFolderEmpty(InstallRecord::WithFinalBackSlash(folder))) {
             DeletePath(folder.c_str(), operationOwner_);
         }
     }

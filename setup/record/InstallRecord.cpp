@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "InstallPaths.h"
+
 namespace InstallRecord {
 
 const wchar_t kProductVersion[] = L"V1.2.0.1.beta";
@@ -270,11 +272,7 @@ bool IsFolderEmpty(const std::wstring& folder) {
 }
 
 bool IsExistingFolder(const std::wstring& path) {
-    std::wstring windowsPath = path;
-    for (wchar_t& c : windowsPath) {
-        if (c == L'/') c = L'\\';
-    }
-    const DWORD attributes = GetFileAttributesW(windowsPath.c_str());
+    const DWORD attributes = GetFileAttributesW(WithBackSlashes(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -2,11 +2,12 @@
 // file list and the registration say.
 #include <gtest/gtest.h>
 
+#include "InstallPaths.h"
 #include "PathRemoval.h"
 
 namespace {
 
-using TavikUninstall::IsDriveRoot;
+using InstallRecord::IsRootOrEmptyPath;
 using TavikUninstall::IsInsideFolder;
 
 TEST(PathRemovalTest, OnlyPathsBelowTheInstallFolderCount) {
@@ -27,10 +28,10 @@ TEST(PathRemovalTest, OnlyPathsBelowTheInstallFolderCount) {
 
 TEST(PathRemovalTest, RootsAreRecognised) {
     for (const wchar_t* root : {L"", L"C:", L"C:\\", L"c:/", L"\\", L"\\\\server\\share\\", L"\\\\server"}) {
-        EXPECT_TRUE(IsDriveRoot(root));
+        EXPECT_TRUE(IsRootOrEmptyPath(root));
     }
     for (const wchar_t* folder : {L"C:\\Apps\\", L"\\\\server\\share\\tools", L"C:\\a"}) {
-        EXPECT_FALSE(IsDriveRoot(folder));
+        EXPECT_FALSE(IsRootOrEmptyPath(folder));
     }
 }
 
