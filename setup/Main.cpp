@@ -18,14 +18,15 @@ constexpr DWORD kStopWaitMs = 5000;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    if (!TavikUI::ActivateRunningInstance(L"tavikInstallDlg")) return 0;
+    using namespace TavikSetup;
+    if (!TavikUI::ActivateRunningInstance(kInstanceName)) return 0;
     CoInitialize(nullptr);
     TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
     TavikUI::CWindowManager::SetModuleInstance(instance);
     TavikUI::CWindowManager::SetResourceFolder(TavikUI::CWindowManager::ModuleFolder().Text());
 
     auto* window = new CTavikInstallDlg();
-    window->CreateNativeWindow(nullptr, L"tavikInstallDlg", 0x10CE0000, 0x100, CW_USEDEFAULT, CW_USEDEFAULT,
+    window->CreateNativeWindow(nullptr, kWindowName, kWindowStyle, kWindowExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT);
     window->RunModal();
     // The install thread uses the window object: it goes only once the

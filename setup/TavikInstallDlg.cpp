@@ -13,6 +13,8 @@
 #include "SingleInstance.h"
 #include "TabLayoutUI.h"
 
+namespace TavikSetup {
+
 using TavikUI::CControlUI;
 using TavikUI::NotifyMessage;
 using TavikUI::NotifyMapEntry;
@@ -20,7 +22,10 @@ using TavikUI::NotifyRow;
 
 namespace {
 
-const wchar_t kInstanceName[] = L"tavikInstallDlg";
+const wchar_t kSkinFile[] = L"tavik\\tavikInstallDlg.xml";
+const wchar_t kSkinResource[] = L"#109";
+const UINT kWindowIconId = 101;
+const int kProgressEnd = 100;
 
 const NotifyMapEntry* InstallerRows() {
     static const NotifyMapEntry rows[] = {
@@ -38,7 +43,7 @@ const NotifyMapEntry* InstallerRows() {
 
 }  // namespace
 
-CTavikInstallDlg::CTavikInstallDlg() : CXMLWnd(L"tavik\\tavikInstallDlg.xml") {}
+CTavikInstallDlg::CTavikInstallDlg() : CXMLWnd(kSkinFile) {}
 
 CTavikInstallDlg::~CTavikInstallDlg() {
     // Owners stop the install first (StopInstall); this only releases.
@@ -55,11 +60,11 @@ const TavikUI::NotifyMap* CTavikInstallDlg::NotifyMap() const { return Installer
 
 UINT CTavikInstallDlg::SkinSourceKind() const { return TavikUI::kSkinFromZipResource; }
 
-const wchar_t* CTavikInstallDlg::SkinResourceId() const { return MAKEINTRESOURCEW(109); }
+const wchar_t* CTavikInstallDlg::SkinResourceId() const { return kSkinResource; }
 
 void CTavikInstallDlg::WindowReady() {
     CenterOnOwner();
-    SetWindowIcon(101);
+    SetWindowIcon(kWindowIconId);
     TavikUI::AttachProgramShadow(shadow_, Handle());
     InitInstallFolder();
     if (CControlUI* version = Manager().FindControlByName(L"AppVersion")) {
@@ -88,12 +93,12 @@ LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM
         ShowInstallPage(static_cast<int>(wParam));
         return 0;
     }
-    if (message == WM_TIMER && wParam == kProgressTimer) {
+    if (message == WM_TIMER && wParam == kProgressTimerId) {
         ++progressCounter_;
         if (auto* bar = FindAs<TavikUI::CProgressUI>(L"InstallProgress", L"Progress")) {
             bar->SetCurrentValue(progressCounter_);
         }
-        if (progressCounter_ >= 100) KillTimer(Handle(), kProgressTimer);
+        if (progressCounter_ >= kProgressEnd) KillTimer(Handle(), kProgressTimerId);
     }
     return WindowImplBase::RouteWindowMessage(message, wParam, lParam);
 }
@@ -157,7 +162,7 @@ void CTavikInstallDlg::OnStartInstall(NotifyMessage&) {
     CControlUI* field = Manager().FindControlByName(L"SelectSoftPathEdit");
     folderFieldText_ = field ? std::wstring(field->Text().Text()) : installFolder_;
     progressCounter_ = 0;
-    SetTimer(Handle(), kProgressTimer, 500, nullptr);
+    SetTimer(Handle(), kProgressTimerId, kProgressTimerMs, nullptr);
     installDone_ = false;
     installCompleted_ = false;
     installThread_ = CreateThread(nullptr, 0, InstallThreadProc, this, 0, nullptr);
@@ -225,3 +230,5 @@ void CTavikInstallDlg::OnStartApp(NotifyMessage&) {
 
 // The failed install's button: the tool may be missing, so nothing starts.
 void CTavikInstallDlg::OnCloseSetup(NotifyMessage&) { CloseWithCode(IDCANCEL); }
+
+}  // namespace TavikSetup

@@ -16,6 +16,28 @@
 #include "WideString.h"
 #include "XMLWnd.h"
 
+namespace TavikSetup {
+
+// The single-instance name and the window property of the running copy.
+constexpr wchar_t kInstanceName[] = L"tavikInstallDlg";
+constexpr wchar_t kWindowName[] = L"tavikInstallDlg";
+constexpr DWORD kWindowStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = WS_EX_WINDOWEDGE;
+
+// Pages of "FunctionTab".
+enum InstallPage : int {
+    kStartPage = 0,
+    kInstallingPage = 1,
+    kFinishPage = 2,
+    kFailedPage = 3,
+};
+
+// Posted by the install thread: wParam is the page to show. Only the UI
+// thread touches the controls.
+constexpr UINT kShowPageMessage = TavikUI::kFirstProgramMessage;
+constexpr UINT_PTR kProgressTimerId = 1;
+constexpr UINT kProgressTimerMs = 500;
+
 class CTavikInstallDlg : public TavikUI::CXMLWnd {
 public:
     // The window's sizes: the start and installing pages, with the options
@@ -24,11 +46,6 @@ public:
     static constexpr int kHeight = 347;
     static constexpr int kOptionsHeight = 450;
     static constexpr int kAgreementHeight = 531;
-    static constexpr UINT_PTR kProgressTimer = 1;
-    // Pages of "FunctionTab".
-    enum Page : int { kStartPage = 0, kInstallingPage = 1, kFinishedPage = 2, kFailedPage = 3 };
-    // The install thread asks for a page (wParam: a Page).
-    static constexpr UINT kShowPageMessage = TavikUI::kFirstProgramMessage;
 
     // How long the install waits for the programs it starts. A program that
     // runs longer keeps running while the install goes on.
@@ -126,3 +143,5 @@ private:
     std::atomic<bool> installDone_{false};
     std::atomic<bool> installCompleted_{false};
 };
+
+}  // namespace TavikSetup

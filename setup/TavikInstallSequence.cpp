@@ -28,6 +28,8 @@ std::wstring TemporaryFolder() {
 
 }  // namespace
 
+namespace TavikSetup {
+
 void CTavikInstallDlg::DoInstall() {
     PostToWindow(kShowPageMessage, kInstallingPage);
     ShowFinishPage(RunInstallSteps());
@@ -62,7 +64,7 @@ bool CTavikInstallDlg::RunInstallSteps() {
 
 void CTavikInstallDlg::ShowFinishPage(bool completed) {
     installCompleted_ = completed;
-    PostToWindow(kShowPageMessage, completed ? kFinishedPage : kFailedPage);
+    PostToWindow(kShowPageMessage, completed ? kFinishPage : kFailedPage);
 }
 
 bool CTavikInstallDlg::RunOldUninstaller() {
@@ -198,3 +200,5 @@ bool CTavikInstallDlg::InstallXpDrivers() {
 bool CTavikInstallDlg::WriteUninstallKey() {
     return InstallRecord::WriteUninstallValues(installFolder_, payloadSize_ >> 10);
 }
+
+}  // namespace TavikSetup

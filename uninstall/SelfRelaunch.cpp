@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "UninstallSteps.h"
+#include "UnInstallSteps.h"
 
 namespace TavikUninstall {
 

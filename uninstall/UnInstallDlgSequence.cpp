@@ -11,7 +11,7 @@
 #include "InstallRecord.h"
 #include "PathRemoval.h"
 #include "UnInstallDlg.h"
-#include "UninstallSteps.h"
+#include "UnInstallSteps.h"
 
 namespace TavikUninstall {
 

@@ -22,6 +22,7 @@
 namespace {
 
 using namespace SetupTests;
+using TavikSetup::CTavikInstallDlg;
 
 const wchar_t kInstanceName[] = L"tavikInstallDlg";
 

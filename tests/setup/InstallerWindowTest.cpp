@@ -28,6 +28,7 @@
 namespace {
 
 using namespace SetupTests;
+using TavikSetup::CTavikInstallDlg;
 using TavikUI::CControlUI;
 
 TEST(InstallFolderRuleTest, FoldersAndItemNames) {
@@ -328,7 +329,7 @@ TEST_F(InstallerWindowTest, RelativeOrRootFolderTypedInIsRefusedBeforeAnythingIs
         CloseWindow();
         OpenWindow();
         Find<CControlUI>(L"SelectSoftPathEdit")->SetText(typed);
-        ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage)) << testsupport::Utf8(typed);
+        ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage)) << testsupport::Utf8(typed);
         EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
         EXPECT_TRUE(machine_.Journal().empty());
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"C:\\SeupFileList.Dat"));
@@ -365,7 +366,7 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     // A second click while it runs starts no second install.
     Click(L"StartInstallBtn");
     ASSERT_TRUE(PumpUntil(
-        [this] { return window_->InstallFinished() && Page(L"FunctionTab") == CTavikInstallDlg::kFinishedPage; },
+        [this] { return window_->InstallFinished() && Page(L"FunctionTab") == TavikSetup::kFinishPage; },
         60000));
 
     // Every payload item with its bytes, and the list in item order.
@@ -411,12 +412,12 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     auto* bar = Find<TavikUI::CProgressUI>(L"InstallProgress");
     const int ticked = bar->CurrentValue();
     EXPECT_LT(ticked, 100);
-    EXPECT_TRUE(KillTimer(handle_, CTavikInstallDlg::kProgressTimer) ||
+    EXPECT_TRUE(KillTimer(handle_, TavikSetup::kProgressTimerId) ||
                 !"the timer runs until the bar is full");
-    SetTimer(handle_, CTavikInstallDlg::kProgressTimer, 500, nullptr);
-    for (int tick = ticked; tick < 100; ++tick) SendMessageW(handle_, WM_TIMER, CTavikInstallDlg::kProgressTimer, 0);
+    SetTimer(handle_, TavikSetup::kProgressTimerId, 500, nullptr);
+    for (int tick = ticked; tick < 100; ++tick) SendMessageW(handle_, WM_TIMER, TavikSetup::kProgressTimerId, 0);
     EXPECT_EQ(100, bar->CurrentValue());
-    EXPECT_FALSE(KillTimer(handle_, CTavikInstallDlg::kProgressTimer));
+    EXPECT_FALSE(KillTimer(handle_, TavikSetup::kProgressTimerId));
     // Drawn full: the installing page's bar shows its fore colour to its end.
     Find<TavikUI::CTabLayoutUI>(L"FunctionTab")->SelectTab(1);
     Repaint();
@@ -428,7 +429,7 @@ TEST_F(InstallRunTest, SecondInstallWaitsForTheEarlierUninstaller) {
     // Slow enough that a run not waited for would end after the drivers.
     ASSERT_TRUE(RegisterEarlierInstallation(L"1500"));
 
-    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFinishedPage));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
     std::wstring temporary = Temporary();
     temporary.pop_back();
     const std::vector<std::wstring> expected = {
@@ -442,7 +443,7 @@ TEST_F(InstallRunTest, EarlierInstallationWithoutUninstallerStopsAtOnce) {
     const DWORD version = 9;
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"Version",
                                              REG_DWORD, &version, sizeof(version)));
-    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder_ + L"SeupFileList.Dat").c_str()));
 }
@@ -453,7 +454,7 @@ TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
     GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
     const std::wstring missing = machine_.Root() + L"\\NoSuchFolder";
     SetEnvironmentVariableW(L"TMP", missing.c_str());
-    const bool finished = InstallAndWait(CTavikInstallDlg::kFailedPage);
+    const bool finished = InstallAndWait(TavikSetup::kFailedPage);
     SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
     ASSERT_TRUE(finished);
     EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
@@ -465,7 +466,7 @@ TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
 TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegisteredAndReportedAsFailed) {
     // A folder where the payload's tool skin goes.
     ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"tavik.Data"));
-    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
 
     std::vector<std::wstring> listed;
     for (const PayloadItem& item : PayloadItems()) {
@@ -508,7 +509,7 @@ TEST_F(InstallRunTest, RegistrationThatCannotBeWrittenIsReportedAsFailed) {
     ASSERT_EQ(ERROR_SUCCESS, secured);
     ASSERT_FALSE(InstallRecord::WriteUninstallValues(folder_, 1)) << "the key can still be written";
 
-    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFailedPage));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
     EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"tavik_Download.exe").has_value());
 }
 
@@ -533,7 +534,7 @@ TEST_F(HungEarlierUninstallerTest, IsWaitedForNoLongerThanTheBound) {
     waits.afterUninstallerMs = 0;
     waits.packageMs = 500;
     window_->SetWaits(waits);
-    ASSERT_TRUE(InstallAndWait(CTavikInstallDlg::kFinishedPage));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
     const std::vector<std::wstring> journal = machine_.Journal();
     ASSERT_EQ(2u, journal.size());
     EXPECT_EQ(0u, journal[0].find(L"start|Uninstall.exe|/q|"));

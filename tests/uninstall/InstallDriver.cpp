@@ -14,6 +14,8 @@
 
 namespace {
 
+using TavikSetup::CTavikInstallDlg;
+
 const DWORD kInstallWaitMs = 120000;
 
 void PumpPending() {

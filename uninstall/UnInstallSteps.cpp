@@ -1,4 +1,4 @@
-#include "UninstallSteps.h"
+#include "UnInstallSteps.h"
 
 #include "InstallRecord.h"
 
