@@ -134,14 +134,6 @@ protected:
         PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
         PostMessageW(window, WM_LBUTTONUP, 0, where);
     }
-    static bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start > timeoutMs) return false;
-            Sleep(50);
-        }
-        return true;
-    }
     static int Height(HWND window) {
         RECT rect = {};
         GetWindowRect(window, &rect);

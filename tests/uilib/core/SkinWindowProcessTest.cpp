@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "MessagePump.h"
 #include "WindowManager.h"
 #include "skinwnd/SkinWindowSample.h"
 
@@ -73,16 +74,14 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
 
 // Waits for a visible top-level window of the process with that title.
 HWND WaitForWindow(DWORD processId, const wchar_t* title, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        WindowSearch search = {processId, title, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            return search.found;
-        }
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+    WindowSearch search = {processId, title, nullptr};
+    testsupport::WaitFor(
+        [&search] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        milliseconds);
+    return search.found;
 }
 
 BOOL CALLBACK CollectText(HWND child, LPARAM data) {
