@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -18,6 +17,7 @@
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
 #include "WindowScreenshot.h"
+#include "WindowSearch.h"
 
 namespace {
 
@@ -40,24 +40,8 @@ HANDLE StartProgram(const std::wstring& path) {
     return process.hProcess;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchInstallerWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !GetPropW(window, kInstanceName)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND FindInstallerWindow(DWORD processId) {
-    WindowSearch search = {processId, nullptr};
-    EnumWindows(MatchInstallerWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return testsupport::FindTopLevelWindow(processId, [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
 }
 
 // Saves what the screen shows of the window as a 24-bit BMP.

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "MessagePump.h"
+#include "WindowSearch.h"
 
 namespace testsupport {
 namespace {
@@ -43,16 +44,7 @@ std::wstring SelectedItemText(HWND tree) {
 }  // namespace
 
 HWND FindFolderDialog(DWORD processId) {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t className[16] = L"";
-        GetClassNameW(window, className, 16);
-        if (owner == processId && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
-            return window;
-        }
-    }
-    return nullptr;
+    return FindTopLevelWindow(processId, [](HWND window) { return IsShownWithClass(window, L"#32770"); });
 }
 
 HWND WaitForFolderDialog(DWORD processId, DWORD timeoutMs) {

@@ -21,6 +21,7 @@
 #include "ControlUI.h"
 #include "FolderDialog.h"
 #include "MessagePump.h"
+#include "WindowSearch.h"
 #include "WindowScreenshot.h"
 #include "TabLayoutUI.h"
 #include "WindowManager.h"
@@ -71,28 +72,13 @@ struct Tool {
 };
 
 HWND FindToolWindow(DWORD processId) {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && GetPropW(window, kInstanceName)) {
-            return window;
-        }
-    }
-    return nullptr;
+    return testsupport::FindTopLevelWindow(processId, [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
 }
 
 // The tool's skinned message window ("MessageBox"), once it shows.
 HWND FindMessageWindow(DWORD processId) {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[16] = L"";
-        GetWindowTextW(window, name, 16);
-        if (owner == processId && IsWindowVisible(window) && wcscmp(name, L"MessageBox") == 0) {
-            return window;
-        }
-    }
-    return nullptr;
+    return testsupport::FindTopLevelWindow(processId,
+                                           [](HWND window) { return testsupport::IsShownWithTitle(window, L"MessageBox"); });
 }
 
 POINT Centre(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }

@@ -9,6 +9,7 @@
 
 #include "MessagePump.h"
 #include "WindowManager.h"
+#include "WindowSearch.h"
 #include "skinwnd/SkinWindowSample.h"
 
 namespace {
@@ -53,35 +54,17 @@ private:
     bool started_ = false;
 };
 
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t title[128] = {};
-    GetWindowTextW(window, title, 127);
-    if (owner == search->processId && IsWindowVisible(window) && wcscmp(title, search->title) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Waits for a visible top-level window of the process with that title.
 HWND WaitForWindow(DWORD processId, const wchar_t* title, DWORD milliseconds) {
-    WindowSearch search = {processId, title, nullptr};
+    HWND found = nullptr;
     testsupport::WaitFor(
-        [&search] {
-            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+        [&] {
+            found = testsupport::FindTopLevelWindow(processId,
+                                                    [title](HWND window) { return testsupport::IsShownWithTitle(window, title); });
+            return found != nullptr;
         },
         milliseconds);
-    return search.found;
+    return found;
 }
 
 BOOL CALLBACK CollectText(HWND child, LPARAM data) {
