@@ -31,13 +31,13 @@ void PumpFor(DWORD milliseconds, MessageFilter filter) {
     PumpUntil([] { return false; }, milliseconds, filter);
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start >= timeoutMs) {
             return false;
         }
-        Sleep(50);
+        Sleep(pollMs);
     }
     return true;
 }

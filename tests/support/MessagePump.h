@@ -22,8 +22,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, MessageFilter
 // Pumps for the whole time (at least once).
 void PumpFor(DWORD milliseconds, MessageFilter filter = nullptr);
 
-// Polls `done` every 50 ms without pumping, for what another thread or
-// process does, until it holds or the time is up; answers `done`.
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
+// Polls `done` without pumping, for what another thread or process does,
+// until it holds or the time is up; answers `done`.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 50);
 
 }  // namespace testsupport
