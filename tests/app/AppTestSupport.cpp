@@ -132,30 +132,6 @@ DWORD WINAPI DialogCloser::Watch(void* closer) {
     return 0;
 }
 
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        PumpPending();
-        if (condition()) {
-            return true;
-        }
-        if (GetTickCount() - start >= timeoutMs) {
-            return false;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-void PumpPending() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!TavikUI::CWindowManager::PreTranslateAll(&message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
 std::wstring SamplePackage(const std::wstring& name) {
     return testsupport::FixturesDir() + L"\\packages\\" + name;
 }

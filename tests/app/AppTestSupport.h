@@ -15,8 +15,10 @@
 #include <string>
 
 #include "ControlUI.h"
+#include "MessagePump.h"
 #include "TavikDownloadDlg.h"
 #include "TestFiles.h"
+#include "WindowManager.h"
 #include "WindowScreenshot.h"
 
 namespace apptest {
@@ -94,11 +96,13 @@ private:
 // A real mouse click in the middle of a named control of any skinned window.
 bool ClickControl(HWND window, TavikUI::CWindowManager& manager, const wchar_t* name);
 
-// Runs the window's messages (as the modal loop does) until the condition
-// holds or the time is up; answers the condition.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+// Runs the window's messages (as the modal loop does, pre-translation
+// first) until the condition holds or the time is up; answers the condition.
+inline bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
+    return testsupport::PumpUntil(condition, timeoutMs, &TavikUI::CWindowManager::PreTranslateAll);
+}
 // Runs the messages that are already waiting.
-void PumpPending();
+inline void PumpPending() { testsupport::PumpPending(&TavikUI::CWindowManager::PreTranslateAll); }
 
 // A sample package of tests/fixtures/packages.
 std::wstring SamplePackage(const std::wstring& name);

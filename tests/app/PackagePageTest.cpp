@@ -2,10 +2,12 @@
 // of packages that do not, and the keep-user-data options.
 #include "AppTestSupport.h"
 
-#include <shlobj.h>
+#include <windows.h>
 
 #include <atomic>
 #include <thread>
+
+#include "FolderDialog.h"
 
 namespace apptest {
 namespace {
@@ -29,75 +31,11 @@ protected:
         EXPECT_EQ(TextColor(L"SelectSoftStatus"), kStatusRed);
     }
 
-    static BOOL CALLBACK TakeVisibleDialog(HWND window, LPARAM result) {
-        wchar_t className[16] = L"";
-        GetClassNameW(window, className, 16);
-        if (IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
-    // The dialog of the calling thread's window, once it is shown within
-    // the time.
-    static HWND WaitForFolderDialog(DWORD uiThread, DWORD timeoutMs = 20000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-            HWND found = nullptr;
-            EnumThreadWindows(uiThread, &TakeVisibleDialog, reinterpret_cast<LPARAM>(&found));
-            if (found) {
-                return found;
-            }
-            Sleep(20);
-        }
-        return nullptr;
-    }
-
-    // Selects the folder as a user opening one level after the other does:
-    // Wine's tree finds only folders below levels already opened. The first
-    // selection change is turned back to the start folder by the dialog's
-    // callback (Windows' tree makes that change itself when it opens).
-    static void SelectInFolderDialog(HWND dialog, const std::wstring& folder) {
-        const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
-        HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
-        // A folder made a moment ago may not be listed yet: walk again.
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-        for (size_t at = folder.find(L'\\', 3);; at = folder.find(L'\\', at + 1)) {
-                const std::wstring level = folder.substr(0, at);
-                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(level.c_str()));
-                if (at == std::wstring::npos) {
-                    break;
-                }
-            }
-            // The selection must hold: the dialog may still turn it back.
-            Sleep(200);
-            wchar_t shown[MAX_PATH] = L"";
-            GetWindowTextW(edit, shown, MAX_PATH);
-            if (leaf == shown) {
-                return;
-            }
-        }
-    }
-
-    // Clicks the browse button; another thread answers the folder dialog
-    // with the folder (or cancels it when empty).
+    // Clicks the browse button and answers the folder dialog with the
+    // folder (or cancels it when empty).
     void ChooseInFolderDialog(const std::wstring& folder) {
-        const DWORD uiThread = GetCurrentThreadId();
-        std::atomic<bool> answered{false};
-        std::thread answer([&] {
-            const HWND dialog = WaitForFolderDialog(uiThread);
-            if (dialog) {
-                if (!folder.empty()) {
-                    SelectInFolderDialog(dialog, folder);
-                }
-                PostMessageW(dialog, WM_COMMAND, folder.empty() ? IDCANCEL : IDOK, 0);
-                answered = true;
-            }
-        });
-        Click(L"SelectSoftPathBtn");
-        answer.join();
-        EXPECT_TRUE(answered) << "no folder dialog came up";
+        EXPECT_TRUE(testsupport::ChooseInFolderDialog([this] { Click(L"SelectSoftPathBtn"); }, folder))
+            << "the folder dialog did not open, choose or close";
         PumpPending();
     }
 };
@@ -195,10 +133,9 @@ TEST_F(PackagePageTest, WhileTheCheckRunsBrowsingAndTheUserDataOptionsDoNothing)
     ASSERT_TRUE(PumpUntil([this] { return Control(L"SoftwareReadyGif")->IsVisible(); }));
     EXPECT_FALSE(Enabled(L"SaveUserData"));
     EXPECT_FALSE(Enabled(L"SaveProductionData"));
-    const DWORD uiThread = GetCurrentThreadId();
     std::atomic<bool> opened{false};
     std::thread watch([&] {
-        if (const HWND dialog = WaitForFolderDialog(uiThread, 1500)) {
+        if (const HWND dialog = testsupport::WaitForFolderDialog(GetCurrentProcessId(), 1500)) {
             opened = true;
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }

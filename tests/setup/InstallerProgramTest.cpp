@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -18,6 +17,7 @@
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
 #include "WindowScreenshot.h"
+#include "WindowSearch.h"
 
 namespace {
 
@@ -41,24 +41,8 @@ HANDLE StartProgram(const std::wstring& path) {
     return process.hProcess;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchInstallerWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !GetPropW(window, kInstanceName)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND FindInstallerWindow(DWORD processId) {
-    WindowSearch search = {processId, nullptr};
-    EnumWindows(MatchInstallerWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return testsupport::FindTopLevelWindow(processId, [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
 }
 
 // Saves what the screen shows of the window as a 24-bit BMP.
@@ -134,14 +118,6 @@ protected:
         PostMessageW(window, WM_MOUSEMOVE, 0, where);
         PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
         PostMessageW(window, WM_LBUTTONUP, 0, where);
-    }
-    static bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start > timeoutMs) return false;
-            Sleep(50);
-        }
-        return true;
     }
     static int Height(HWND window) {
         RECT rect = {};

@@ -6,13 +6,11 @@
 #include <windows.h>
 
 #include <sddl.h>
-#include <shlobj.h>
-#include <commctrl.h>
 
 #include <memory>
-#include <thread>
 
 #include "ControlUI.h"
+#include "FolderDialog.h"
 #include "InstallFolderRule.h"
 #include "InstallRecord.h"
 #include "OptionUI.h"
@@ -54,41 +52,6 @@ TEST(InstallFolderRuleTest, FoldersAndItemNames) {
                                    L"C:/Windows/evil.dll", L"a.txt:stream", L"a/ ../b"}) {
         EXPECT_FALSE(IsItemNameInsideFolder(refused)) << testsupport::Utf8(refused);
     }
-}
-
-BOOL CALLBACK MatchDialog(HWND candidate, LPARAM found) {
-    wchar_t className[16] = {};
-    GetClassNameW(candidate, className, 16);
-    if (wcscmp(className, L"#32770") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = candidate;
-    return FALSE;
-}
-
-BOOL CALLBACK MatchClass(HWND candidate, LPARAM search) {
-    auto* wanted = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(search);
-    wchar_t className[32] = {};
-    GetClassNameW(candidate, className, 32);
-    if (wcscmp(className, wanted->first) != 0) return TRUE;
-    wanted->second = candidate;
-    return FALSE;
-}
-
-HWND FindDescendant(HWND window, const wchar_t* className) {
-    std::pair<const wchar_t*, HWND> search(className, nullptr);
-    EnumChildWindows(window, MatchClass, reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
-// The selected item's text of a tree view of this process.
-std::wstring SelectedItemText(HWND tree) {
-    wchar_t text[MAX_PATH] = {};
-    TVITEMW item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    if (!item.hItem || !TreeView_GetItem(tree, &item)) return std::wstring();
-    return text;
 }
 
 class InstallerWindowTest : public ::testing::Test {
@@ -180,46 +143,12 @@ protected:
     }
     bool Selected(const wchar_t* name) { return Find<TavikUI::COptionUI>(name)->IsSelected(); }
 
-    // Chooses `folder` in the folder dialog, as a user would: the dialog
-    // opens modally inside the click, so another thread selects and
-    // confirms, or cancels. Wine's dialog at times ignores a selection; it
-    // is then cancelled and opened again. A dialog that does not close is
-    // cancelled and the test fails instead of waiting for it for ever.
+    // Chooses `folder` in the folder dialog, as a user would, or cancels
+    // it.
     void ChooseInDialog(const std::wstring& folder, bool confirm = true) {
-        bool closed = false;
-        bool chosen = !confirm;
-        for (int attempt = 0; attempt < 3 && !(closed && chosen); ++attempt) {
-            closed = false;
-            std::thread user([this, folder, confirm, &closed, &chosen] {
-                HWND dialog = nullptr;
-                for (int tries = 0; tries < 400 && !dialog; ++tries) {
-                    Sleep(50);
-                    EnumThreadWindows(GetWindowThreadProcessId(handle_, nullptr), MatchDialog,
-                                      reinterpret_cast<LPARAM>(&dialog));
-                }
-                if (!dialog) return;
-                // Selected until its tree shows the folder: the dialog goes
-                // back to its start folder once on its own.
-                const HWND tree = FindDescendant(dialog, L"SysTreeView32");
-                const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
-                for (int tries = 0; confirm && !chosen && tries < 10; ++tries) {
-                    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-                    Sleep(300);
-                    chosen = SelectedItemText(tree) == name;
-                }
-                const WPARAM answer = confirm && chosen ? IDOK : IDCANCEL;
-                SendMessageTimeoutW(dialog, WM_COMMAND, answer, 0, SMTO_NORMAL, 5000, nullptr);
-                for (int tries = 0; tries < 100 && IsWindow(dialog); ++tries) Sleep(50);
-                closed = !IsWindow(dialog);
-                while (IsWindow(dialog)) {
-                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                    Sleep(200);
-                }
-            });
-            Click(L"SelectInstallPathBtn");
-            user.join();
-        }
-        EXPECT_TRUE(closed && chosen) << "the folder dialog did not open, choose or close";
+        const std::wstring answer = confirm ? folder : std::wstring();
+        EXPECT_TRUE(testsupport::ChooseInFolderDialog([this] { Click(L"SelectInstallPathBtn"); }, answer))
+            << "the folder dialog did not open, choose or close";
     }
 
     // Starts the install and waits for the page it ends on.
@@ -278,7 +207,7 @@ TEST_F(InstallerWindowTest, AgreementAndOptionsChangeTheButtonAndTheWindow) {
     EXPECT_FALSE(install->IsEnabled());
     // A disabled button starts nothing.
     Click(L"StartInstallBtn");
-    PumpUntil([] { return false; }, 300);
+    PumpFor(300);
     EXPECT_EQ(0, Page(L"FunctionTab"));
     EXPECT_FALSE(window_->InstallFinished());
     Click(L"CheckAgreement");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "MessagePump.h"
 #include "TestFiles.h"
 
 namespace SetupTests {
@@ -58,21 +59,8 @@ DWORD FindProcessByImage(const std::wstring& image);
 // longer waits for) and waits for each, bounded.
 void EndProcessesOf(const std::wstring& image);
 
-// Waits, pumping this thread's messages, until `done` answers true or the
-// time runs out.
-template <class Done>
-bool PumpUntil(Done done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
+using testsupport::WaitFor;
 
 }  // namespace SetupTests

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "MessagePump.h"
+
 namespace testsupport {
 
 namespace {
@@ -105,14 +107,8 @@ void ReportRecorder::SetHook(std::function<void(const RecordedReport&)> hook) {
 
 bool ReportRecorder::WaitUntil(
     const std::function<bool(const std::vector<RecordedReport>&)>& done, DWORD timeoutMs) const {
-    const ULONGLONG start = GetTickCount64();
-    while (!done(Reports())) {
-        if (GetTickCount64() - start > timeoutMs) {
-            return false;
-        }
-        Sleep(2);
-    }
-    return true;
+    // A short poll: engine tests act on a report while the run goes on.
+    return WaitFor([&] { return done(Reports()); }, timeoutMs, 2);
 }
 
 }  // namespace testsupport

@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include "ControlUI.h"
+#include "MessagePump.h"
 #include "ShadowWindow.h"
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
@@ -18,13 +19,7 @@ using TavikSetup::CTavikInstallDlg;
 
 const DWORD kInstallWaitMs = 120000;
 
-void PumpPending() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
+using testsupport::PumpPending;
 
 void ClickControl(CTavikInstallDlg& window, const wchar_t* name) {
     TavikUI::CControlUI* control = window.Manager().FindControlByName(name);
@@ -54,11 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             UpdateWindow(handle);
             PumpPending();
             ClickControl(window, L"StartInstallBtn");
-            for (const DWORD start = GetTickCount();
-                 !window.InstallFinished() && GetTickCount() - start < kInstallWaitMs;) {
-                PumpPending();
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            }
+            testsupport::PumpUntil([&window] { return window.InstallFinished(); }, kInstallWaitMs);
             if (window.InstallFinished() && window.InstallCompleted()) result = 0;
             window.StopInstall(30000);
             DestroyWindow(handle);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "InstallRecord.h"
+#include "MessagePump.h"
 #include "UninstallTestSupport.h"
 
 namespace {
@@ -32,7 +33,7 @@ TEST_F(QuietUninstallTest, RemovesRegistrationDriversFilesAndShortcuts) {
     const std::wstring log = install.Folder() + InstallRecord::kToolLogName;
     HANDLE tool = UninstallTests::StartProgram(install.Folder() + InstallRecord::kToolExeName, L"");
     ASSERT_NE(nullptr, tool);
-    for (const DWORD start = GetTickCount(); !Exists(log) && GetTickCount() - start < 30000;) Sleep(100);
+    testsupport::WaitFor([&log] { return Exists(log); }, 30000);
     TerminateProcess(tool, 0);
     WaitForSingleObject(tool, 10000);
     CloseHandle(tool);

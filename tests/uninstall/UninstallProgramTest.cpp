@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "InstallRecord.h"
+#include "MessagePump.h"
 #include "SelfRelaunch.h"
 #include "UnInstallDlg.h"
 #include "UninstallTestSupport.h"
@@ -31,11 +32,9 @@ std::vector<HWND> InstanceWindows() {
 }
 
 HWND WaitForInstanceWindow() {
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < kWindowWaitMs; Sleep(50)) {
-        const std::vector<HWND> windows = InstanceWindows();
-        if (!windows.empty()) return windows.front();
-    }
-    return nullptr;
+    std::vector<HWND> windows;
+    testsupport::WaitFor([&windows] { return !(windows = InstanceWindows()).empty(); }, kWindowWaitMs);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 // The program file of the window's process, and that process (to wait for).

@@ -13,6 +13,7 @@
 
 #include "ControlUI.h"
 #include "InstallRecord.h"
+#include "MessagePump.h"
 #include "ProgressUI.h"
 #include "ShadowWindow.h"
 #include "TabLayoutUI.h"
@@ -23,18 +24,7 @@
 namespace {
 
 using TavikUninstall::CUnInstallDlg;
-
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-}
+using testsupport::PumpFor;
 
 void HoldForScreenshot(int page) {
     if (const char* hold = std::getenv("TAVIK_UNINSTALL_HOLD_MS")) {

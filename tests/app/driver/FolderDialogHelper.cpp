@@ -1,65 +1,27 @@
 // Loaded into the tool by the driver: the folder dialog's selection message
 // carries a pointer, so it must be sent from inside the tool's process. A
 // thread of this library waits for the dialog, selects the folder named by
-// TAVIK_DRIVER_FOLDER level after level (Wine's tree finds only folders below
-// levels already opened; the dialog turns its first selection change back to
-// its start folder) and confirms it.
+// TAVIK_DRIVER_FOLDER and confirms it (or cancels when the dialog ignored
+// the selection, so the driver sees the failure).
 #include <windows.h>
-#include <shlobj.h>
 
-#include <string>
+#include "FolderDialog.h"
 
 namespace {
 
-HWND FindDialogOfThisProcess() {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t className[16] = L"";
-        GetClassNameW(window, className, 16);
-        if (owner == GetCurrentProcessId() && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
-            return window;
-        }
-    }
-    return nullptr;
-}
+const DWORD kDialogWaitMs = 20000;
 
 DWORD WINAPI AnswerFolderDialog(void*) {
     wchar_t folder[MAX_PATH] = L"";
     if (!GetEnvironmentVariableW(L"TAVIK_DRIVER_FOLDER", folder, MAX_PATH)) {
         return 1;
     }
-    HWND dialog = nullptr;
-    for (int i = 0; i < 400 && !dialog; ++i) {
-        dialog = FindDialogOfThisProcess();
-        Sleep(50);
-    }
+    const HWND dialog = testsupport::WaitForFolderDialog(GetCurrentProcessId(), kDialogWaitMs);
     if (!dialog) {
         return 1;
     }
-    Sleep(300);
-    const std::wstring path = folder;
-    const std::wstring leaf = path.substr(path.find_last_of(L'\\') + 1);
-    HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-        for (size_t at = path.find(L'\\', 3);; at = path.find(L'\\', at + 1)) {
-            const std::wstring level = path.substr(0, at);
-            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(level.c_str()));
-            if (at == std::wstring::npos) {
-                break;
-            }
-        }
-        // The selection must hold: the dialog may still turn it back.
-        Sleep(200);
-        wchar_t shown[MAX_PATH] = L"";
-        GetWindowTextW(edit, shown, MAX_PATH);
-        if (leaf == shown) {
-            break;
-        }
-    }
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return 0;
+    const bool chosen = testsupport::SelectInFolderDialog(dialog, folder);
+    return testsupport::CloseFolderDialog(dialog, chosen) && chosen ? 0 : 1;
 }
 
 }  // namespace

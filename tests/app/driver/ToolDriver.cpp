@@ -15,11 +15,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "ControlUI.h"
+#include "FolderDialog.h"
+#include "MessagePump.h"
+#include "WindowSearch.h"
 #include "WindowScreenshot.h"
 #include "TabLayoutUI.h"
 #include "WindowManager.h"
@@ -28,6 +30,7 @@
 namespace {
 
 using TavikUI::CControlUI;
+using testsupport::WaitFor;
 
 const wchar_t kInstanceName[] = L"tavikDownloadDlg";
 constexpr COLORREF kButtonBlue = RGB(0x2D, 0x7D, 0xD2);
@@ -68,53 +71,14 @@ struct Tool {
     HWND window = nullptr;
 };
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs) {
-            return false;
-        }
-        Sleep(50);
-    }
-    return true;
-}
-
 HWND FindToolWindow(DWORD processId) {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && GetPropW(window, kInstanceName)) {
-            return window;
-        }
-    }
-    return nullptr;
+    return testsupport::FindTopLevelWindow(processId, [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
 }
 
 // The tool's skinned message window ("MessageBox"), once it shows.
 HWND FindMessageWindow(DWORD processId) {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[16] = L"";
-        GetWindowTextW(window, name, 16);
-        if (owner == processId && IsWindowVisible(window) && wcscmp(name, L"MessageBox") == 0) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-HWND FindDialog(DWORD processId) {
-    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t className[16] = L"";
-        GetClassNameW(window, className, 16);
-        if (owner == processId && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
-            return window;
-        }
-    }
-    return nullptr;
+    return testsupport::FindTopLevelWindow(processId,
+                                           [](HWND window) { return testsupport::IsShownWithTitle(window, L"MessageBox"); });
 }
 
 POINT Centre(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
@@ -259,7 +223,7 @@ private:
         ClickAt(tool_.window, ControlCentre(pages, L"SelectSoftPathBtn"));
         HWND dialog = nullptr;
         const DWORD id = tool_.process.dwProcessId;
-        if (!Step(WaitFor([&] { return (dialog = FindDialog(id)) != nullptr; }, 10000),
+        if (!Step(WaitFor([&] { return (dialog = testsupport::FindFolderDialog(id)) != nullptr; }, 10000),
                   "the browse button opens the folder dialog")) {
             return false;
         }

@@ -71,7 +71,7 @@ protected:
     void PopupKey(WPARAM key) { SendMessageW(PopupWindow(), WM_KEYDOWN, key, 0); }
     // Lets the popup's posted messages close it.
     bool WaitClosed() {
-        ManagerTests::PumpMessages(2000, [&] { return combo_->Popup() == nullptr; });
+        ManagerTests::PumpUntil([&] { return combo_->Popup() == nullptr; }, 2000);
         return combo_->Popup() == nullptr;
     }
     std::vector<std::pair<WPARAM, LPARAM>> SelectParams() const {
@@ -238,7 +238,7 @@ protected:
         }
         host_.manager = nullptr;
         manager_.reset();
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
         ImageTests::SkinSourceTest::TearDown();
     }
 
@@ -309,7 +309,7 @@ TEST_F(ComboWindowTest, AListAndAnOpenComboShowOnScreen) {
     if (const char* hold = std::getenv("TAVIK_RENDER_HOLD_MS")) {
         Open();
         PopupKey(VK_DOWN);
-        ManagerTests::PumpMessages(static_cast<DWORD>(std::atoi(hold)));
+        ManagerTests::PumpFor(static_cast<DWORD>(std::atoi(hold)));
         PopupKey(VK_RETURN);
         ASSERT_TRUE(WaitClosed());
     }

@@ -91,7 +91,7 @@ protected:
         host_->manager = nullptr;
         manager_.reset();
         ReleaseCapture();
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
         ImageTests::SkinSourceTest::TearDown();
     }
 

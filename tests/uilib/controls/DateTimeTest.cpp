@@ -41,13 +41,13 @@ protected:
             L"<DateTime name=\"date\" float=\"true\" pos=\"10,10,210,40\"/>"
             L"<Control name=\"other\" float=\"true\" pos=\"300,250,390,290\"/>"
             L"</Container></Window>"));
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
         date_ = Find<CDateTimeUI>(L"date");
         ASSERT_NE(date_, nullptr);
     }
     void TearDown() override {
         SetFocus(Handle());
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
         SkinWindowTest::TearDown();
     }
     HWND Picker() const { return date_->Picker() ? date_->Picker()->Handle() : nullptr; }
@@ -58,12 +58,12 @@ protected:
     }
     void ClickAway() {
         Click(340, 270);
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
     }
     void KeyUp(HWND window, WPARAM key) {
         SendMessageW(window, WM_KEYDOWN, key, 1);
         SendMessageW(window, WM_KEYUP, key, 0xC0000001);
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
     }
 
     CDateTimeUI* date_ = nullptr;
@@ -130,7 +130,7 @@ TEST_F(DateTimeWindowTest, DeletingTheControlWhileThePickerIsOpenClosesIt) {
     const HWND picker = Open();
     ASSERT_NE(picker, nullptr);
     ASSERT_TRUE(Find<TavikUI::CContainerUI>(L"box")->RemoveChild(date_));
-    ManagerTests::PumpMessages(0);
+    ManagerTests::PumpPending();
     EXPECT_FALSE(IsWindow(picker));
     EXPECT_EQ(FindWindowExW(Handle(), nullptr, L"DateTimeWnd", nullptr), nullptr);
 }

@@ -132,7 +132,7 @@ protected:
     void TearDown() override {
         if (const char* hold = std::getenv("TAVIK_PROGRESS_HOLD_MS")) {
             RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-            ManagerTests::PumpMessages(static_cast<DWORD>(std::atoi(hold)));
+            ManagerTests::PumpFor(static_cast<DWORD>(std::atoi(hold)));
         }
     }
 

@@ -47,7 +47,7 @@ protected:
     }
     void TearDown() override {
         if (const char* hold = std::getenv("TAVIK_RENDER_HOLD_MS")) {
-            ManagerTests::PumpMessages(static_cast<DWORD>(std::atoi(hold)));
+            ManagerTests::PumpFor(static_cast<DWORD>(std::atoi(hold)));
         }
         SkinWindowTest::TearDown();
     }

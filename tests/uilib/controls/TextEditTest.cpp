@@ -80,7 +80,7 @@ protected:
     void TearDown() override {
         // Closes any native edit still open before the manager goes.
         SetFocus(Handle());
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
         SkinWindowTest::TearDown();
     }
     // The first paint focused the first edit; the window that opened is
@@ -89,7 +89,7 @@ protected:
         const bool built =
             BuildSkin(L"<Window><Container name=\"box\" bkcolor=\"#FFFFFFFF\">" + edits +
                       L"<Control name=\"other\" float=\"true\" pos=\"300,250,390,290\"/></Container></Window>");
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
         return built;
     }
     HWND NativeOf(CEditUI* edit) { return edit->NativeWindow() ? edit->NativeWindow()->Handle() : nullptr; }
@@ -101,7 +101,7 @@ protected:
     // A click elsewhere: the native edit loses the focus and closes.
     void ClickAway() {
         Click(340, 270);
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
     }
 };
 
@@ -186,7 +186,7 @@ TEST_F(EditWindowTest, ReadOnlyNumberOnlyAndMaximumLengthHoldInTheNativeEdit) {
     ASSERT_NE(NativeOf(any), nullptr);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(NativeOf(any), GWL_STYLE)) & (ES_NUMBER | ES_PASSWORD | ES_READONLY),
               0u);
-    ManagerTests::PumpMessages(0);
+    ManagerTests::PumpPending();
     // Each focus move closed the previous window.
     EXPECT_EQ(NativeOf(locked), nullptr);
     EXPECT_EQ(NativeOf(shortEdit), nullptr);
@@ -222,7 +222,7 @@ TEST_F(EditWindowTest, HidingOrDeletingTheControlWhileEditingClosesTheNativeEdit
     hidden->TakeFocus();
     ASSERT_NE(NativeOf(hidden), nullptr);
     Find<TavikUI::CContainerUI>(L"inner")->ShowOrHide(false);
-    ManagerTests::PumpMessages(0);
+    ManagerTests::PumpPending();
     EXPECT_EQ(NativeOf(hidden), nullptr);
 
     auto* deleted = Find<CEditUI>(L"deleted");
@@ -231,7 +231,7 @@ TEST_F(EditWindowTest, HidingOrDeletingTheControlWhileEditingClosesTheNativeEdit
     ASSERT_NE(native, nullptr);
     Type(native, L"q");
     ASSERT_TRUE(Find<TavikUI::CContainerUI>(L"box")->RemoveChild(deleted));
-    ManagerTests::PumpMessages(0);
+    ManagerTests::PumpPending();
     EXPECT_FALSE(IsWindow(native));
     EXPECT_EQ(FindWindowExW(Handle(), nullptr, L"EditWnd", nullptr), nullptr);
 }

@@ -28,10 +28,10 @@ protected:
     void TearDown() override {
         if (const char* hold = std::getenv("TAVIK_RENDER_HOLD_MS")) {
             RepaintNow();
-            ManagerTests::PumpMessages(static_cast<DWORD>(std::atoi(hold)));
+            ManagerTests::PumpFor(static_cast<DWORD>(std::atoi(hold)));
         }
         SetFocus(Handle());
-        ManagerTests::PumpMessages(0);
+        ManagerTests::PumpPending();
         SkinWindowTest::TearDown();
     }
 };

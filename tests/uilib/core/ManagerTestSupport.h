@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ControlUI.h"
+#include "MessagePump.h"
 #include "WindowManager.h"
 #include "WindowWnd.h"
 
@@ -210,22 +211,9 @@ private:
     std::vector<Child> children_;
 };
 
-// Runs the thread's message loop at least once, then for a while or until
-// `done` holds.
-inline void PumpMessages(DWORD milliseconds, const std::function<bool()>& done = nullptr) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if ((done && done()) || GetTickCount() - start >= milliseconds) {
-            return;
-        }
-        Sleep(5);
-    }
-}
+using testsupport::PumpFor;
+using testsupport::PumpPending;
+using testsupport::PumpUntil;
 
 inline LPARAM PointParam(int x, int y) { return MAKELPARAM(x, y); }
 
@@ -288,7 +276,7 @@ protected:
         manager_.reset();
         ReleaseCapture();
         // Messages the manager left behind go to the bare window now.
-        PumpMessages(0);
+        PumpPending();
     }
 
     CWindowManager& Manager() { return *manager_; }

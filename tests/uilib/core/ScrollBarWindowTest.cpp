@@ -16,7 +16,9 @@ using ContainerTests::RectIs;
 using ContainerTests::ScrollingStub;
 using ManagerTests::HostWindow;
 using ManagerTests::PointParam;
-using ManagerTests::PumpMessages;
+using ManagerTests::PumpFor;
+using ManagerTests::PumpPending;
+using ManagerTests::PumpUntil;
 using TavikUI::CScrollBarUI;
 using TavikUI::CWindowManager;
 
@@ -45,7 +47,7 @@ protected:
         host_->manager = nullptr;
         manager_.reset();
         ReleaseCapture();
-        PumpMessages(0);
+        PumpPending();
     }
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
         return SendMessageW(host_->Handle(), message, wParam, lParam);
@@ -70,15 +72,15 @@ TEST_F(ScrollBarWindowTest, HeldButtonRepeatsUntilReleased) {
     ASSERT_TRUE(SetCursorPos(392, 295));
     Send(WM_LBUTTONDOWN, MK_LBUTTON, PointParam(392, 295));
     EXPECT_EQ(Position(), line);
-    PumpMessages(200);
+    PumpFor(200);
     EXPECT_LE(Position(), 2 * line) << "no repeat before the sixth tick";
-    PumpMessages(2000, [&] { return Position() >= 4 * line; });
+    PumpUntil([&] { return Position() >= 4 * line; }, 2000);
     EXPECT_GE(Position(), 4 * line);
     Send(WM_LBUTTONUP, 0, PointParam(392, 295));
-    PumpMessages(50);
+    PumpFor(50);
     EXPECT_EQ(bar_->Button2State() & CScrollBarUI::kStatePushed, 0u) << "the capture loss ends the press";
     const int released = Position();
-    PumpMessages(400);
+    PumpFor(400);
     EXPECT_EQ(Position(), released);
 }
 
@@ -94,10 +96,10 @@ TEST_F(ScrollBarWindowTest, ThumbDragThroughMessages) {
     const int span = 300 - 2 * 16 - (thumb.bottom - thumb.top);
     ASSERT_TRUE(SetCursorPos(392, grabY + span / 4));
     Send(WM_MOUSEMOVE, MK_LBUTTON, PointParam(392, grabY + span / 4));
-    PumpMessages(1000, [&] { return Position() != 0; });
+    PumpUntil([&] { return Position() != 0; }, 1000);
     EXPECT_EQ(Position(), (span / 4) * 700 / span);
     Send(WM_LBUTTONUP, 0, PointParam(392, grabY + span / 4));
-    PumpMessages(50);
+    PumpFor(50);
     EXPECT_EQ(bar_->ThumbState() & CScrollBarUI::kStateDragging, 0u);
 }
 

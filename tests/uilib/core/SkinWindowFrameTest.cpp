@@ -213,7 +213,7 @@ TEST_F(SkinWindowFrameTest, NoRoundCornerLeavesTheWindowWithoutARegion) {
 TEST_F(SkinWindowFrameTest, MaximisedWindowFillsTheWorkAreaAndHasNoBorders) {
     auto window = Open(kFrameSkin);
     ShowWindow(window->Handle(), SW_MAXIMIZE);
-    SkinWindowTests::PumpMessages(50);
+    SkinWindowTests::PumpFor(50);
     ASSERT_TRUE(IsZoomed(window->Handle()));
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);

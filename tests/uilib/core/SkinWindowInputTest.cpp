@@ -10,7 +10,7 @@
 
 namespace {
 
-using SkinWindowTests::PumpMessages;
+using SkinWindowTests::PumpUntil;
 using SkinWindowTests::SkinWindowFixture;
 using SkinWindowTests::TakePosted;
 using SkinWindowTests::TestSkinWindow;
@@ -135,7 +135,7 @@ TEST_F(SkinWindowInputTest, MinimiseButtonIconisesTheShownWindow) {
     auto window = OpenMain();
     window->ShowNative(true, false);
     Click(*window, L"minbtn");
-    PumpMessages(2000, [&] { return IsIconic(window->Handle()) != FALSE; });
+    PumpUntil([&] { return IsIconic(window->Handle()) != FALSE; }, 2000);
     EXPECT_TRUE(IsIconic(window->Handle()));
 }
 

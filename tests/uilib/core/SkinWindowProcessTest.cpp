@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "MessagePump.h"
 #include "WindowManager.h"
+#include "WindowSearch.h"
 #include "skinwnd/SkinWindowSample.h"
 
 namespace {
@@ -52,37 +54,17 @@ private:
     bool started_ = false;
 };
 
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t title[128] = {};
-    GetWindowTextW(window, title, 127);
-    if (owner == search->processId && IsWindowVisible(window) && wcscmp(title, search->title) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Waits for a visible top-level window of the process with that title.
 HWND WaitForWindow(DWORD processId, const wchar_t* title, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        WindowSearch search = {processId, title, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            return search.found;
-        }
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+    HWND found = nullptr;
+    testsupport::WaitFor(
+        [&] {
+            found = testsupport::FindTopLevelWindow(processId,
+                                                    [title](HWND window) { return testsupport::IsShownWithTitle(window, title); });
+            return found != nullptr;
+        },
+        milliseconds);
+    return found;
 }
 
 BOOL CALLBACK CollectText(HWND child, LPARAM data) {

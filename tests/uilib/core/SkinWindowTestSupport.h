@@ -140,7 +140,9 @@ inline bool TakePosted(HWND window, UINT message, MSG& taken) {
 
 // Runs the thread's message loop at least once, then for a while or until
 // `done` holds.
-using ManagerTests::PumpMessages;
+using ManagerTests::PumpFor;
+using ManagerTests::PumpPending;
+using ManagerTests::PumpUntil;
 
 // Skins come from the fixture folder, without an archive; everything is put
 // back afterwards so other tests find the settings empty.
@@ -154,7 +156,7 @@ protected:
     void TearDown() override {
         CWindowManager::SetSkinArchive(L"", false);
         CWindowManager::SetResourceFolder(L"");
-        PumpMessages(0);
+        PumpPending();
     }
 };
 

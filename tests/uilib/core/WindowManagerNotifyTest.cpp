@@ -214,7 +214,7 @@ TEST_F(Notifications, ControlDeletedInItsOwnHandlerGoesThroughTheDelayedQueue) {
     EXPECT_FALSE(destroyed);
     EXPECT_EQ(Manager().FindControlByName(L"A"), nullptr);
     EXPECT_EQ(Manager().FocusedControl(), nullptr) << "the manager let go of it at once";
-    PumpMessages(1000, [&] { return destroyed; });
+    PumpUntil([&] { return destroyed; }, 1000);
     EXPECT_TRUE(destroyed);
 
     // The mouse goes on to what is there now.
@@ -244,7 +244,7 @@ TEST_F(Notifications, NewRootSendsWindowInitOnceAndRetiresTheOldTree) {
     EXPECT_EQ(recorder.entries[0].type, L"windowinit");
     EXPECT_EQ(recorder.entries[0].sender, root);
     EXPECT_FALSE(oldRootGone);
-    PumpMessages(1000, [&] { return oldRootGone; });
+    PumpUntil([&] { return oldRootGone; }, 1000);
     EXPECT_TRUE(oldRootGone);
     EXPECT_EQ(Manager().Root(), root);
 }

@@ -50,7 +50,7 @@ TEST_F(Timers, StoppedTimerIsSilentAndReArmsWithItsNativeId) {
 TEST_F(Timers, NativeTimersReachTheirControls) {
     ASSERT_TRUE(Manager().SetControlTimer(a_, 1, 10));
     ASSERT_TRUE(Manager().SetControlTimer(b_, 1, 10));
-    PumpMessages(2000, [&] { return log_.Count(a_, kEventTimer) >= 2 && log_.Count(b_, kEventTimer) >= 2; });
+    PumpUntil([&] { return log_.Count(a_, kEventTimer) >= 2 && log_.Count(b_, kEventTimer) >= 2; }, 2000);
     EXPECT_GE(log_.Count(a_, kEventTimer), 2);
     EXPECT_GE(log_.Count(b_, kEventTimer), 2);
     Manager().KillAllControlTimers(a_);
@@ -87,7 +87,7 @@ TEST_F(Timers, NewTimerNeverTakesTheNativeIdOfALiveOne) {
     EXPECT_EQ(log_.Last(b_, kEventTimer).wParam, 300u);
     log_.Clear();
     // Both native timers run side by side.
-    PumpMessages(2000, [&] { return log_.Count(a_, kEventTimer) >= 1 && log_.Count(b_, kEventTimer) >= 1; });
+    PumpUntil([&] { return log_.Count(a_, kEventTimer) >= 1 && log_.Count(b_, kEventTimer) >= 1; }, 2000);
     EXPECT_GE(log_.Count(a_, kEventTimer), 1);
     EXPECT_GE(log_.Count(b_, kEventTimer), 1);
     Manager().KillAllControlTimers(a_);
@@ -114,7 +114,7 @@ TEST_F(Timers, TimersEndWithTheirControl) {
     doomed->destroyed = &destroyed;
     ASSERT_TRUE(Manager().SetControlTimer(doomed, 1, 10));
     ASSERT_TRUE(Manager().SetControlTimer(doomed, 2, kNeverMs));
-    PumpMessages(2000, [&] { return log_.Count(doomed, kEventTimer) >= 1; });
+    PumpUntil([&] { return log_.Count(doomed, kEventTimer) >= 1; }, 2000);
     ASSERT_GE(log_.Count(doomed, kEventTimer), 1);
 
     root_->Remove(doomed);
@@ -123,7 +123,7 @@ TEST_F(Timers, TimersEndWithTheirControl) {
     log_.Clear();
     Tick(17);
     Tick(18);
-    PumpMessages(100);
+    PumpFor(100);
     EXPECT_TRUE(log_.events.empty());
     // Both entries are gone: the next timer takes the next native id.
     ASSERT_TRUE(Manager().SetControlTimer(a_, 9, kNeverMs));

@@ -6,11 +6,13 @@
 #include <new>
 #include <vector>
 
+#include "MessagePump.h"
 #include "WindowManager.h"
 #include "WindowWnd.h"
 
 using TavikUI::CWindowManager;
 using TavikUI::CWindowWnd;
+using testsupport::PumpPending;
 
 namespace {
 
@@ -75,16 +77,6 @@ public:
     const wchar_t* SuperclassName() const override { return L"TavikNoSuchClassAnywhere"; }
 };
 
-void PumpPending() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            break;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 TEST(WindowRegistration, SecondWindowOfTheSameClassIsCreated) {
     RecordingWindow first;
