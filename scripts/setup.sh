@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake make ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686
   mingw-w64-x86-64-dev mingw-w64-i686-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xauth fonts-wqy-microhei libz-mingw-w64-dev libstb-dev googletest
-  imagemagick zip unzip socat locales python3)
+  imagemagick zip unzip socat locales python3 clang-format-16)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

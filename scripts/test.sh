@@ -5,6 +5,9 @@ set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 cd "$src"
 scripts/setup.sh
+# Every source in the one style; the tests still run, but the run fails.
+format_status=0
+scripts/format.sh --check || format_status=1
 scripts/build.sh x86_64
 scripts/build.sh i686      # the shipped build: compiled and linked only
 source scripts/xvfb.sh
@@ -24,4 +27,6 @@ for bench in "$build"/tests/bench/*_bench.exe; do
   echo "== $(basename "$bench")"
   timeout 300 wine "$bench" || { echo "benchmark failed: $bench"; status=1; }
 done
+[ $format_status -eq 0 ] || echo "test: sources not formatted (scripts/format.sh)"
+[ $format_status -eq 0 ] || status=1
 exit $status
