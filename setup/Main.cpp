@@ -19,7 +19,9 @@ constexpr DWORD kStopWaitMs = 5000;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace TavikSetup;
-    if (!TavikUI::ActivateRunningInstance(kInstanceName)) return 0;
+    if (!TavikUI::ActivateRunningInstance(kInstanceName)) {
+        return 0;
+    }
     CoInitialize(nullptr);
     TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
     TavikUI::CWindowManager::SetModuleInstance(instance);
@@ -31,7 +33,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     window->RunModal();
     // The install thread uses the window object: it goes only once the
     // thread has ended. Otherwise the process ends around it.
-    if (window->StopInstall(kStopWaitMs)) delete window;
+    if (window->StopInstall(kStopWaitMs)) {
+        delete window;
+    }
     CoUninitialize();
     return 0;
 }

@@ -23,6 +23,8 @@ bool CreateShortcut(const std::wstring& target, const std::wstring& linkPath) {
         }
         link->Release();
     }
-    if (SUCCEEDED(initialised)) CoUninitialize();
+    if (SUCCEEDED(initialised)) {
+        CoUninitialize();
+    }
     return saved;
 }

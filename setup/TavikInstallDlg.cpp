@@ -16,8 +16,8 @@
 namespace TavikSetup {
 
 using TavikUI::CControlUI;
-using TavikUI::NotifyMessage;
 using TavikUI::NotifyMapEntry;
+using TavikUI::NotifyMessage;
 using TavikUI::NotifyRow;
 
 namespace {
@@ -47,8 +47,12 @@ CTavikInstallDlg::CTavikInstallDlg() : CXMLWnd(kSkinFile) {}
 
 CTavikInstallDlg::~CTavikInstallDlg() {
     // Owners stop the install first (StopInstall); this only releases.
-    if (installThread_) CloseHandle(installThread_);
-    if (stopEvent_) CloseHandle(stopEvent_);
+    if (installThread_) {
+        CloseHandle(installThread_);
+    }
+    if (stopEvent_) {
+        CloseHandle(stopEvent_);
+    }
 }
 
 const TavikUI::NotifyMap* CTavikInstallDlg::InstallerNotifyMap() {
@@ -88,7 +92,9 @@ void CTavikInstallDlg::InitInstallFolder() {
 }
 
 LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCLBUTTONDBLCLK) return 0;
+    if (message == WM_NCLBUTTONDBLCLK) {
+        return 0;
+    }
     if (message == kShowPageMessage) {
         ShowInstallPage(static_cast<int>(wParam));
         return 0;
@@ -98,13 +104,17 @@ LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM
         if (auto* bar = FindAs<TavikUI::CProgressUI>(L"InstallProgress", L"Progress")) {
             bar->SetCurrentValue(progressCounter_);
         }
-        if (progressCounter_ >= kProgressEnd) KillTimer(Handle(), kProgressTimerId);
+        if (progressCounter_ >= kProgressEnd) {
+            KillTimer(Handle(), kProgressTimerId);
+        }
     }
     return WindowImplBase::RouteWindowMessage(message, wParam, lParam);
 }
 
 void CTavikInstallDlg::ShowInstallPage(int page) {
-    if (page == kInstallingPage) ResizeKeepingPosition(kWidth, kHeight);
+    if (page == kInstallingPage) {
+        ResizeKeepingPosition(kWidth, kHeight);
+    }
     SelectPage(L"FunctionTab", page);
 }
 
@@ -119,7 +129,9 @@ Control* CTavikInstallDlg::FindAs(const wchar_t* name, const wchar_t* interfaceN
 }
 
 void CTavikInstallDlg::SelectPage(const wchar_t* layoutName, int page) {
-    if (auto* tab = FindAs<TavikUI::CTabLayoutUI>(layoutName, L"TabLayout")) tab->SelectTab(page);
+    if (auto* tab = FindAs<TavikUI::CTabLayoutUI>(layoutName, L"TabLayout")) {
+        tab->SelectTab(page);
+    }
 }
 
 bool CTavikInstallDlg::IsOptionSelected(const wchar_t* name) {
@@ -132,16 +144,22 @@ bool CTavikInstallDlg::IsOptionSelected(const wchar_t* name) {
 
 void CTavikInstallDlg::OnShowAgreement(NotifyMessage&) {
     auto* layout = FindAs<TavikUI::CTabLayoutUI>(L"SetupConfTab", L"TabLayout");
-    if (!layout) return;
+    if (!layout) {
+        return;
+    }
     layout->SelectTab(0);
     ResizeKeepingPosition(kWidth, kAgreementHeight);
-    if (auto* option = FindAs<TavikUI::COptionUI>(L"ShowSetupConfig", L"Option")) option->Select(false);
+    if (auto* option = FindAs<TavikUI::COptionUI>(L"ShowSetupConfig", L"Option")) {
+        option->Select(false);
+    }
 }
 
 void CTavikInstallDlg::OnShowSetupConfig(NotifyMessage&) {
     SelectPage(L"SetupConfTab", 1);
     CControlUI* button = Manager().FindControlByName(L"StartInstallBtn");
-    if (!button) return;
+    if (!button) {
+        return;
+    }
     button->SetText(L"开始安装");
     ResizeKeepingPosition(kWidth, IsOptionSelected(L"ShowSetupConfig") ? kHeight : kOptionsHeight);
 }
@@ -155,9 +173,15 @@ void CTavikInstallDlg::OnCheckAgreement(NotifyMessage&) {
 void CTavikInstallDlg::OnStartInstall(NotifyMessage&) {
     // One install per window: further clicks while or after it runs do
     // nothing.
-    if (installThread_) return;
-    if (!stopEvent_) stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!stopEvent_) return;
+    if (installThread_) {
+        return;
+    }
+    if (!stopEvent_) {
+        stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    }
+    if (!stopEvent_) {
+        return;
+    }
     // The thread works on its own copy of the folder field.
     CControlUI* field = Manager().FindControlByName(L"SelectSoftPathEdit");
     folderFieldText_ = field ? std::wstring(field->Text().Text()) : installFolder_;
@@ -182,7 +206,9 @@ DWORD WINAPI CTavikInstallDlg::InstallThreadProc(LPVOID window) {
 }
 
 bool CTavikInstallDlg::StopInstall(DWORD waitMs) {
-    if (!installThread_) return true;
+    if (!installThread_) {
+        return true;
+    }
     SetEvent(stopEvent_);
     return WaitForSingleObject(installThread_, waitMs) == WAIT_OBJECT_0;
 }
@@ -194,9 +220,13 @@ bool CTavikInstallDlg::StopRequested() const { return WaitForSingleObject(stopEv
 void CTavikInstallDlg::PauseUnlessStopped(DWORD ms) const { WaitForSingleObject(stopEvent_, ms); }
 
 void CTavikInstallDlg::OnSelectInstallPath(NotifyMessage&) {
-    if (installThread_) return;
+    if (installThread_) {
+        return;
+    }
     const std::wstring chosen = BrowseInstallFolder();
-    if (chosen.empty() || chosen == installFolder_) return;
+    if (chosen.empty() || chosen == installFolder_) {
+        return;
+    }
     const std::wstring folder = InstallFolderRule::FolderForChoice(
         chosen, !InstallRecord::IsFolderEmpty(InstallRecord::WithFinalBackSlash(chosen)));
     if (!InstallFolderRule::IsUsableInstallFolder(folder)) {
@@ -224,7 +254,9 @@ void CTavikInstallDlg::OnStartApp(NotifyMessage&) {
     info.lpFile = tool.c_str();
     info.lpDirectory = installFolder_.c_str();
     info.nShow = SW_RESTORE;
-    if (ShellExecuteExW(&info) && info.hProcess) CloseHandle(info.hProcess);
+    if (ShellExecuteExW(&info) && info.hProcess) {
+        CloseHandle(info.hProcess);
+    }
     CloseWithCode(1);
 }
 

@@ -39,26 +39,38 @@ bool CTavikInstallDlg::RunInstallSteps() {
     ReadInstallFolder();
     // Refused before anything is written or removed: a relative folder
     // would land wherever the installer happens to run.
-    if (!InstallFolderRule::IsUsableInstallFolder(installFolder_)) return false;
-    if (InstallRecord::ReadInstalledVersion() != 0 && !RunOldUninstaller()) return false;
-    if (StopRequested() || !ExtractPayloadZip()) return false;
+    if (!InstallFolderRule::IsUsableInstallFolder(installFolder_)) {
+        return false;
+    }
+    if (InstallRecord::ReadInstalledVersion() != 0 && !RunOldUninstaller()) {
+        return false;
+    }
+    if (StopRequested() || !ExtractPayloadZip()) {
+        return false;
+    }
     SHCreateDirectoryExW(nullptr, installFolder_.c_str(), nullptr);
     const Unpacked unpacked = UnzipPayload();
     DeleteFileW(temporaryZipPath_.c_str());
-    if (unpacked == Unpacked::kNothing || StopRequested()) return false;
+    if (unpacked == Unpacked::kNothing || StopRequested()) {
+        return false;
+    }
     // From here on a failed step still lets the later ones run.
     bool completed = unpacked == Unpacked::kWhole;
     completed = CopyMtpSystemFiles() && completed;
     completed = CreateShortcuts() && completed;
     // Without the drivers nothing is registered: the uninstaller's driver
     // removal would fail the same way.
-    if (!InstallDrivers() || StopRequested()) return false;
+    if (!InstallDrivers() || StopRequested()) {
+        return false;
+    }
     if (InstallRecord::IsPreVistaWindows()) {
         completed = InstallXpMtpComponents() && completed;
         PauseUnlessStopped(1000);
         completed = InstallXpDrivers() && completed;
     }
-    if (StopRequested()) return false;
+    if (StopRequested()) {
+        return false;
+    }
     return WriteUninstallKey() && completed;
 }
 
@@ -69,11 +81,13 @@ void CTavikInstallDlg::ShowFinishPage(bool completed) {
 
 bool CTavikInstallDlg::RunOldUninstaller() {
     const std::wstring uninstaller = InstallRecord::ReadUninstallString();
-    if (uninstaller.empty()) return false;
+    if (uninstaller.empty()) {
+        return false;
+    }
     // The temporary folder: it exists, and the earlier uninstaller is about to
     // remove its own folder, which must not be its working folder.
-    if (!InstallRecord::RunProgramAndWait(uninstaller, L" /q", TemporaryFolder(), SW_HIDE,
-                                          waits_.earlierUninstallerMs, stopEvent_)) {
+    if (!InstallRecord::RunProgramAndWait(uninstaller, L" /q", TemporaryFolder(), SW_HIDE, waits_.earlierUninstallerMs,
+                                          stopEvent_)) {
         return false;
     }
     PauseUnlessStopped(waits_.afterUninstallerMs);
@@ -84,17 +98,23 @@ void CTavikInstallDlg::ReadInstallFolder() { installFolder_ = InstallRecord::Wit
 
 bool CTavikInstallDlg::ExtractPayloadZip() {
     const std::wstring temporary = TemporaryFolder();
-    if (temporary.empty()) return false;
+    if (temporary.empty()) {
+        return false;
+    }
     temporaryZipPath_ = temporary + L"tavik_Download.zip";
     const HINSTANCE module = TavikUI::CWindowManager::ResourceInstance();
     const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(kPayloadResourceId), kPayloadResourceType);
     const HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     payloadSize_ = resource ? SizeofResource(module, resource) : 0;
-    if (!bytes || payloadSize_ == 0) return false;
+    if (!bytes || payloadSize_ == 0) {
+        return false;
+    }
     HANDLE file = CreateFileW(temporaryZipPath_.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
     DWORD written = 0;
     const bool whole = WriteFile(file, bytes, payloadSize_, &written, nullptr) && written == payloadSize_;
     CloseHandle(file);
@@ -103,7 +123,9 @@ bool CTavikInstallDlg::ExtractPayloadZip() {
 
 CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
     TavikUI::HZIPARCHIVE archive = TavikUI::ZipArchiveOpen(temporaryZipPath_.c_str(), 0, TavikUI::ZIP_KIND_FILE);
-    if (!archive) return Unpacked::kNothing;
+    if (!archive) {
+        return Unpacked::kNothing;
+    }
     InstallRecord::CFileListWriter list;
     TavikUI::ZipArchiveEntry summary = {};
     if (!list.Open(installFolder_ + InstallRecord::kFileListName) ||
@@ -163,7 +185,8 @@ bool CTavikInstallDlg::CreateShortcuts() {
     } else {
         const std::wstring folder = programs + L"\\" + InstallRecord::kProgramsProductFolder;
         SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        created = CreateShortcut(installFolder_ + L"UnInstall.exe", folder + InstallRecord::kUninstallShortcutName) && created;
+        created = CreateShortcut(installFolder_ + L"UnInstall.exe", folder + InstallRecord::kUninstallShortcutName) &&
+                  created;
         created = CreateShortcut(tool, folder + InstallRecord::kToolShortcutName) && created;
     }
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
@@ -172,7 +195,9 @@ bool CTavikInstallDlg::CreateShortcuts() {
 
 bool CTavikInstallDlg::InstallDrivers() {
     const std::optional<bool> wow64 = InstallRecord::QueryRunsUnderWow64();
-    if (!wow64) return false;
+    if (!wow64) {
+        return false;
+    }
     const std::wstring folder = installFolder_ + InstallRecord::DriverFolderFor(*wow64);
     return InstallRecord::RunProgramAndWait(folder + InstallRecord::kDpinstName,
                                             InstallRecord::kDpinstInstallParameters, folder, SW_SHOWNORMAL,

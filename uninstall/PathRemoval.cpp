@@ -21,8 +21,12 @@ bool HasParentStep(const std::wstring& path) {
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = path.find(L'\\', start);
-        if (end == std::wstring::npos) end = path.size();
-        if (path.compare(start, end - start, L"..") == 0) return true;
+        if (end == std::wstring::npos) {
+            end = path.size();
+        }
+        if (path.compare(start, end - start, L"..") == 0) {
+            return true;
+        }
         start = end + 1;
     }
     return false;
@@ -32,11 +36,17 @@ bool HasParentStep(const std::wstring& path) {
 
 bool DeletePath(const wchar_t* path, HWND owner) {
     // Whatever a caller read from the list or the registration.
-    if (IsRootOrEmptyPath(path)) return false;
+    if (IsRootOrEmptyPath(path)) {
+        return false;
+    }
     std::wstring from = WithBackSlashes(path);
     // Only the last separator goes: a folder item is listed as "name/".
-    if (!from.empty() && from.back() == L'\\') from.pop_back();
-    if (from.empty()) return false;
+    if (!from.empty() && from.back() == L'\\') {
+        from.pop_back();
+    }
+    if (from.empty()) {
+        return false;
+    }
     // The shell reads a list of names ending with an empty one.
     from.push_back(L'\0');
 
@@ -51,9 +61,13 @@ bool DeletePath(const wchar_t* path, HWND owner) {
 bool IsInsideFolder(const wchar_t* path, const wchar_t* folder) {
     const std::wstring item = WithBackSlashes(path);
     std::wstring base = WithoutFinalSeparators(WithBackSlashes(folder));
-    if (base.empty() || IsRootOrEmptyPath(base.c_str())) return false;
+    if (base.empty() || IsRootOrEmptyPath(base.c_str())) {
+        return false;
+    }
     base.push_back(L'\\');
-    if (item.size() <= base.size() || _wcsnicmp(item.c_str(), base.c_str(), base.size()) != 0) return false;
+    if (item.size() <= base.size() || _wcsnicmp(item.c_str(), base.c_str(), base.size()) != 0) {
+        return false;
+    }
     const std::wstring below = WithoutFinalSeparators(item.substr(base.size()));
     return !below.empty() && !HasParentStep(below);
 }
@@ -64,7 +78,9 @@ std::wstring ResolvedPath(const wchar_t* path) {
     HANDLE handle = CreateFileW(WithBackSlashes(path).c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return std::wstring();
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::wstring();
+    }
     std::wstring resolved(MAX_PATH, L'\0');
     DWORD length = GetFinalPathNameByHandleW(handle, &resolved[0], static_cast<DWORD>(resolved.size()),
                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
@@ -74,7 +90,9 @@ std::wstring ResolvedPath(const wchar_t* path) {
                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     }
     CloseHandle(handle);
-    if (length == 0 || length >= resolved.size()) return std::wstring();
+    if (length == 0 || length >= resolved.size()) {
+        return std::wstring();
+    }
     resolved.resize(length);
     if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
         resolved = L"\\" + resolved.substr(7);

@@ -26,13 +26,17 @@ bool StartWithWindowMode(const wchar_t* program) {
 // The process that started this one, with its file name; 0 when unknown.
 DWORD ParentProcess(std::wstring& exeName) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
     const DWORD self = GetCurrentProcessId();
     DWORD parent = 0;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot, &entry); more && !parent; more = Process32NextW(snapshot, &entry)) {
-        if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
+        if (entry.th32ProcessID == self) {
+            parent = entry.th32ParentProcessID;
+        }
     }
     if (parent) {
         // The parent's own entry gives its name (its id may have been reused
@@ -55,7 +59,9 @@ DWORD ParentProcess(std::wstring& exeName) {
 TavikUI::CWideString TempUninstallerPath() {
     wchar_t folder[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH, folder);
-    if (length == 0 || length > MAX_PATH) return TavikUI::CWideString();
+    if (length == 0 || length > MAX_PATH) {
+        return TavikUI::CWideString();
+    }
     TavikUI::CWideString path(folder);
     path.AppendText(kUninstallerFileName);
     return path;
@@ -63,7 +69,9 @@ TavikUI::CWideString TempUninstallerPath() {
 
 bool CopySelfToTemp(const wchar_t* source, HWND owner) {
     const TavikUI::CWideString target = TempUninstallerPath();
-    if (target.IsEmpty()) return false;
+    if (target.IsEmpty()) {
+        return false;
+    }
     const std::wstring from = DoubleTerminated(source);
     const std::wstring to = DoubleTerminated(target.Text());
     SHFILEOPSTRUCTW operation = {};
@@ -84,7 +92,9 @@ int RelaunchFromTemp(HWND owner) {
         return 0;
     }
     const TavikUI::CWideString installed = installFolder.ConcatText(kUninstallerFileName);
-    if (!CopySelfToTemp(installed.Text(), owner)) return 0;
+    if (!CopySelfToTemp(installed.Text(), owner)) {
+        return 0;
+    }
     StartWithWindowMode(TempUninstallerPath().Text());
     ExitProcess(0);
 }
@@ -92,9 +102,13 @@ int RelaunchFromTemp(HWND owner) {
 void WaitForStartingUninstaller(DWORD timeoutMs) {
     std::wstring parentName;
     const DWORD parent = ParentProcess(parentName);
-    if (!parent || _wcsicmp(parentName.c_str(), kUninstallerFileName) != 0) return;
+    if (!parent || _wcsicmp(parentName.c_str(), kUninstallerFileName) != 0) {
+        return;
+    }
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, parent);
-    if (!process) return;
+    if (!process) {
+        return;
+    }
     WaitForSingleObject(process, timeoutMs);
     CloseHandle(process);
 }

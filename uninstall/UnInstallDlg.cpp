@@ -42,7 +42,9 @@ CUnInstallDlg::CUnInstallDlg()
 CUnInstallDlg::~CUnInstallDlg() {
     // Stopped, the worker ends within the step it is in.
     StopWorker(INFINITE);
-    if (stopEvent_) CloseHandle(stopEvent_);
+    if (stopEvent_) {
+        CloseHandle(stopEvent_);
+    }
 }
 
 const TavikUI::NotifyMap* CUnInstallDlg::UninstallerNotifyMap() {
@@ -76,7 +78,9 @@ LRESULT CUnInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lP
         // The caption neither maximises nor restores.
         return 0;
     case WM_TIMER:
-        if (wParam == kProgressTimerId) AdvanceProgress();
+        if (wParam == kProgressTimerId) {
+            AdvanceProgress();
+        }
         break;
     case kShowPageMessage:
         ShowPage(static_cast<int>(wParam));
@@ -90,10 +94,13 @@ LRESULT CUnInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lP
 void CUnInstallDlg::AdvanceProgress() {
     ++progressCounter_;
     CControlUI* control = Manager().FindControlByName(L"InstallProgress");
-    if (auto* progress = control ? static_cast<TavikUI::CProgressUI*>(control->InterfaceByName(L"Progress")) : nullptr) {
+    if (auto* progress =
+            control ? static_cast<TavikUI::CProgressUI*>(control->InterfaceByName(L"Progress")) : nullptr) {
         progress->SetCurrentValue(progressCounter_);
     }
-    if (progressCounter_ >= kProgressEnd) KillTimer(Handle(), kProgressTimerId);
+    if (progressCounter_ >= kProgressEnd) {
+        KillTimer(Handle(), kProgressTimerId);
+    }
 }
 
 void CUnInstallDlg::ShowPage(int page) {
@@ -105,13 +112,17 @@ void CUnInstallDlg::ShowPage(int page) {
 
 void CUnInstallDlg::OnStartUninstall(NotifyMessage& /*message*/) {
     // A second click before the worker has switched the page starts nothing.
-    if (worker_) return;
+    if (worker_) {
+        return;
+    }
     progressCounter_ = 0;
     SetTimer(Handle(), kProgressTimerId, kProgressTimerMs, nullptr);
     operationOwner_ = Handle();
     worker_ = CreateThread(nullptr, 0, &CUnInstallDlg::UninstallThreadProc, this, 0, nullptr);
     // Without a worker nothing runs: the start page stays for another try.
-    if (!worker_) KillTimer(Handle(), kProgressTimerId);
+    if (!worker_) {
+        KillTimer(Handle(), kProgressTimerId);
+    }
 }
 
 void CUnInstallDlg::OnExit(NotifyMessage& /*message*/) { CloseWithCode(1); }
@@ -128,9 +139,15 @@ DWORD WINAPI CUnInstallDlg::UninstallThreadProc(void* window) {
 }
 
 bool CUnInstallDlg::StopWorker(DWORD waitMs) {
-    if (!worker_) return true;
-    if (stopEvent_) SetEvent(stopEvent_);
-    if (WaitForSingleObject(worker_, waitMs) != WAIT_OBJECT_0) return false;
+    if (!worker_) {
+        return true;
+    }
+    if (stopEvent_) {
+        SetEvent(stopEvent_);
+    }
+    if (WaitForSingleObject(worker_, waitMs) != WAIT_OBJECT_0) {
+        return false;
+    }
     CloseHandle(worker_);
     worker_ = nullptr;
     return true;

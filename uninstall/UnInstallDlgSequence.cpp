@@ -19,9 +19,7 @@ using TavikUI::CWideString;
 
 namespace {
 
-bool IsFolderItem(const std::wstring& path) {
-    return !path.empty() && (path.back() == L'/' || path.back() == L'\\');
-}
+bool IsFolderItem(const std::wstring& path) { return !path.empty() && (path.back() == L'/' || path.back() == L'\\'); }
 
 // Whether a path from the list is the installation's own: below the install
 // folder as written and, once every link and junction is followed, below
@@ -58,17 +56,27 @@ CWideString SpecialFolder(int csidl) { return CWideString(InstallRecord::Special
 
 bool CUnInstallDlg::DoUninstall() {
     installFolder_ = ReadInstallFolder();
-    if (installFolder_.IsEmpty()) return false;
-    if (!DeleteUninstallValues()) return false;
-    if (!UninstallDrivers() || StopRequested()) return false;
-    if (InstallRecord::IsPreVistaWindows()) UninstallXpDrivers();
+    if (installFolder_.IsEmpty()) {
+        return false;
+    }
+    if (!DeleteUninstallValues()) {
+        return false;
+    }
+    if (!UninstallDrivers() || StopRequested()) {
+        return false;
+    }
+    if (InstallRecord::IsPreVistaWindows()) {
+        UninstallXpDrivers();
+    }
     DeleteInstalledFiles();
     return true;
 }
 
 bool CUnInstallDlg::UninstallDrivers() {
     const std::optional<bool> underWow64 = InstallRecord::QueryRunsUnderWow64();
-    if (!underWow64) return false;
+    if (!underWow64) {
+        return false;
+    }
     const wchar_t* folder = InstallRecord::DriverFolderFor(*underWow64);
     return RemoveDriverPackages(installFolder_, folder, folder, InstallRecord::kDriverPackages,
                                 std::size(InstallRecord::kDriverPackages), stopEvent_);
@@ -92,7 +100,9 @@ void CUnInstallDlg::DeleteInstalledFiles() {
 void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     const CWideString listPath = installFolder.ConcatText(InstallRecord::kFileListName);
     std::optional<std::vector<std::wstring>> listed = InstallRecord::ReadFileList(listPath.Text());
-    if (!listed) return;
+    if (!listed) {
+        return;
+    }
     // The tool's log is no payload item, but the installation made its
     // folder and the tool wrote it.
     listed->push_back(installFolder.ConcatText(InstallRecord::kToolLogName).Text());
@@ -104,10 +114,14 @@ void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     const InstalledPathCheck installed(installFolder);
     std::vector<std::wstring> folders;
     for (const std::wstring& path : *listed) {
-        if (!installed.Holds(path)) continue;
+        if (!installed.Holds(path)) {
+            continue;
+        }
         const bool isFolder = InstallRecord::IsExistingFolder(path);
         if (IsFolderItem(path)) {
-            if (isFolder) folders.push_back(path);
+            if (isFolder) {
+                folders.push_back(path);
+            }
         } else if (!isFolder) {
             DeletePath(path.c_str(), operationOwner_);
         }
@@ -131,17 +145,23 @@ void CUnInstallDlg::DeleteShortcuts() {
         DeletePath(link.Text(), operationOwner_);
     }
     const CWideString programs = SpecialFolder(CSIDL_PROGRAMS);
-    if (programs.IsEmpty()) return;
+    if (programs.IsEmpty()) {
+        return;
+    }
     CWideString product;
     product.FormatText(L"%s\\%s", programs.Text(), InstallRecord::kProgramsProductFolder);
     DeletePath(product.ConcatText(InstallRecord::kUninstallShortcutName).Text(), operationOwner_);
     DeletePath(product.ConcatText(InstallRecord::kToolShortcutName).Text(), operationOwner_);
     // The folders only when nothing else is left in them: other programs of
     // the maker may keep their shortcuts there.
-    if (IsRemovableOwnFolder(product)) DeletePath(product.Text(), operationOwner_);
+    if (IsRemovableOwnFolder(product)) {
+        DeletePath(product.Text(), operationOwner_);
+    }
     CWideString maker;
     maker.FormatText(L"%s\\%s", programs.Text(), InstallRecord::kProgramsMakerFolder);
-    if (IsRemovableOwnFolder(maker)) DeletePath(maker.Text(), operationOwner_);
+    if (IsRemovableOwnFolder(maker)) {
+        DeletePath(maker.Text(), operationOwner_);
+    }
 }
 
 }  // namespace TavikUninstall

@@ -30,8 +30,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool windowMode = wcscmp(arguments, kWindowModeArgument) == 0;
     // The parent that started this copy still holds the single-instance
     // name until it ends; without the wait the copy would give way to it.
-    if (windowMode) WaitForStartingUninstaller(kParentEndWaitMs);
-    if (!TavikUI::ActivateRunningInstance(kInstanceName)) return 0;
+    if (windowMode) {
+        WaitForStartingUninstaller(kParentEndWaitMs);
+    }
+    if (!TavikUI::ActivateRunningInstance(kInstanceName)) {
+        return 0;
+    }
 
     TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
     TavikUI::CWindowManager::SetModuleInstance(instance);
@@ -43,8 +47,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     } else if (windowMode) {
         if (window->CreateNativeWindow(nullptr, kWindowName,
                                        WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
-                                       WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       CW_USEDEFAULT)) {
+                                       WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT)) {
             window->RunModal();
         }
     } else {
@@ -52,6 +55,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     }
     // The window object goes only after its worker has ended; otherwise the
     // process ends around both.
-    if (!window->StopWorker(kStopWaitMs)) window.release();
+    if (!window->StopWorker(kStopWaitMs)) {
+        window.release();
+    }
     return 0;
 }

@@ -37,8 +37,12 @@ bool RemoveDriverPackages(const TavikUI::CWideString& installFolder, const wchar
     const TavikUI::CWideString packageFolder = installFolder.ConcatText(driverFolder);
     for (size_t i = 0; i < packageCount; ++i) {
         const TavikUI::CWideString package = packageFolder.ConcatText(packages[i]);
-        if (!RunDpinstUninstall(installer.Text(), package.Text(), stop)) return false;
-        if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return false;
+        if (!RunDpinstUninstall(installer.Text(), package.Text(), stop)) {
+            return false;
+        }
+        if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) {
+            return false;
+        }
     }
     return true;
 }

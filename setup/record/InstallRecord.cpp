@@ -15,11 +15,10 @@ const wchar_t kUninstallerExeName[] = L"Uninstall.exe";
 const wchar_t kFileListName[] = L"SeupFileList.Dat";
 const wchar_t kToolLogName[] = L"Log\\tavikLog.log";
 
-const wchar_t kUninstallKeyPath[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tavik_Download";
+const wchar_t kUninstallKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tavik_Download";
 const wchar_t* const kUninstallValueNames[kUninstallValueCount] = {
-    L"DisplayName", L"DisplayIcon", L"UninstallString", L"HelpLink",
-    L"DisplayVersion", L"Publisher", L"EstimatedSize", L"Version"};
+    L"DisplayName",    L"DisplayIcon", L"UninstallString", L"HelpLink",
+    L"DisplayVersion", L"Publisher",   L"EstimatedSize",   L"Version"};
 
 const wchar_t kDpinstName[] = L"dpinst.exe";
 const wchar_t kDriverFolderX64[] = L"Driver\\x64\\";
@@ -27,7 +26,7 @@ const wchar_t kDriverFolderX86[] = L"Driver\\x86\\";
 const wchar_t kDriverFolderXp[] = L"Driver\\XP_2K\\";
 const wchar_t kDriverFolderMtp[] = L"Driver\\MTP\\";
 const wchar_t kDpinstInstallParameters[] = L" /F /LM /SW /SA";
-const wchar_t* const kDriverPackages[6] = {L"Qxadb.inf", L"qxmdm.inf", L"qxnet.inf",
+const wchar_t* const kDriverPackages[6] = {L"Qxadb.inf", L"qxmdm.inf",   L"qxnet.inf",
                                            L"qxser.inf", L"usbvcom.inf", L"usbvcom_brom.inf"};
 const wchar_t* const kXpDriverPackages[2] = {L"QxRndis.inf", L"Mtp.inf"};
 
@@ -51,13 +50,13 @@ class ScopedKey {
 public:
     ScopedKey() = default;
     ~ScopedKey() {
-        if (key_) RegCloseKey(key_);
+        if (key_) {
+            RegCloseKey(key_);
+        }
     }
     ScopedKey(const ScopedKey&) = delete;
     ScopedKey& operator=(const ScopedKey&) = delete;
-    LONG Open(REGSAM access) {
-        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, access, &key_);
-    }
+    LONG Open(REGSAM access) { return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, access, &key_); }
     HKEY Get() const { return key_; }
     HKEY* Out() { return &key_; }
 
@@ -67,8 +66,7 @@ private:
 
 bool SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
     const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes) ==
-           ERROR_SUCCESS;
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes) == ERROR_SUCCESS;
 }
 
 bool SetNumber(HKEY key, const wchar_t* name, DWORD value) {
@@ -82,7 +80,9 @@ bool SetNumber(HKEY key, const wchar_t* name, DWORD value) {
 
 std::string EncodeFileList(const std::vector<std::wstring>& paths) {
     std::string bytes;
-    for (const std::wstring& path : paths) bytes += EncodeString(path);
+    for (const std::wstring& path : paths) {
+        bytes += EncodeString(path);
+    }
     bytes.append(2, '\0');
     return bytes;
 }
@@ -97,7 +97,9 @@ std::vector<std::wstring> DecodeFileList(const std::string& bytes) {
             current.push_back(c);
             continue;
         }
-        if (current.empty()) break;  // the end marker
+        if (current.empty()) {
+            break;  // the end marker
+        }
         paths.push_back(current);
         current.clear();
     }
@@ -105,13 +107,17 @@ std::vector<std::wstring> DecodeFileList(const std::string& bytes) {
 }
 
 CFileListWriter::~CFileListWriter() {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    if (file_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(file_);
+    }
 }
 
 bool CFileListWriter::Open(const std::wstring& listPath) {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    file_ = CreateFileW(listPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(file_);
+    }
+    file_ = CreateFileW(listPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                        nullptr);
     return file_ != INVALID_HANDLE_VALUE;
 }
 
@@ -119,13 +125,17 @@ bool CFileListWriter::Append(const std::wstring& path) { return WriteAll(EncodeS
 
 bool CFileListWriter::Finish() {
     const bool written = WriteAll(std::string(2, '\0'));
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    if (file_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(file_);
+    }
     file_ = INVALID_HANDLE_VALUE;
     return written;
 }
 
 bool CFileListWriter::WriteAll(const std::string& bytes) {
-    if (file_ == INVALID_HANDLE_VALUE) return false;
+    if (file_ == INVALID_HANDLE_VALUE) {
+        return false;
+    }
     DWORD written = 0;
     return WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
@@ -134,7 +144,9 @@ bool CFileListWriter::WriteAll(const std::string& bytes) {
 std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPath) {
     HANDLE file = CreateFileW(listPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
     std::string bytes;
     LARGE_INTEGER size = {};
     bool read = GetFileSizeEx(file, &size) && size.QuadPart < 0x10000000;
@@ -145,7 +157,9 @@ std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPa
                (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
     }
     CloseHandle(file);
-    if (!read) return std::nullopt;
+    if (!read) {
+        return std::nullopt;
+    }
     return DecodeFileList(bytes);
 }
 
@@ -153,12 +167,14 @@ std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPa
 
 uint32_t ReadInstalledVersion() {
     ScopedKey key;
-    if (key.Open(KEY_READ) != ERROR_SUCCESS) return 0;
+    if (key.Open(KEY_READ) != ERROR_SUCCESS) {
+        return 0;
+    }
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegQueryValueExW(key.Get(), kUninstallValueNames[kVersion], nullptr, &type,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(key.Get(), kUninstallValueNames[kVersion], nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS) {
         return 0;
     }
     return type == REG_DWORD && size == sizeof(value) ? value : 0;
@@ -166,7 +182,9 @@ uint32_t ReadInstalledVersion() {
 
 std::wstring ReadUninstallText(const wchar_t* valueName) {
     ScopedKey key;
-    if (key.Open(KEY_READ) != ERROR_SUCCESS) return std::wstring();
+    if (key.Open(KEY_READ) != ERROR_SUCCESS) {
+        return std::wstring();
+    }
     // One character more than a registered text may hold, so a stored
     // terminator always fits and the buffer always ends with one.
     wchar_t buffer[kMaxRegisteredText + 2] = {};
@@ -194,43 +212,47 @@ bool WriteUninstallValues(const std::wstring& installFolder, DWORD estimatedSize
     LONG opened = key.Open(KEY_WRITE);
     if (opened == ERROR_FILE_NOT_FOUND) {
         HKEY created = nullptr;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_WRITE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                            nullptr, &created, nullptr) != ERROR_SUCCESS) {
             return false;
         }
         RegCloseKey(created);
         opened = key.Open(KEY_WRITE);
     }
-    if (opened != ERROR_SUCCESS) return false;
+    if (opened != ERROR_SUCCESS) {
+        return false;
+    }
     const HKEY k = key.Get();
     const wchar_t* const* names = kUninstallValueNames;
     return SetText(k, names[kDisplayName], L"tavik_Download") &&
            SetText(k, names[kDisplayIcon], installFolder + kToolExeName) &&
            SetText(k, names[kUninstallString], installFolder + kUninstallerExeName) &&
-           SetText(k, names[kHelpLink], kHelpLinkText) &&
-           SetText(k, names[kDisplayVersion], kProductVersion) &&
-           SetText(k, names[kPublisher], kPublisherText) &&
-           SetNumber(k, names[kEstimatedSize], estimatedSizeKiB) &&
+           SetText(k, names[kHelpLink], kHelpLinkText) && SetText(k, names[kDisplayVersion], kProductVersion) &&
+           SetText(k, names[kPublisher], kPublisherText) && SetNumber(k, names[kEstimatedSize], estimatedSizeKiB) &&
            SetNumber(k, names[kVersion], kRegisteredVersion);
 }
 
 // ---- Drivers -------------------------------------------------------------
 
-std::wstring DpinstRemoveParameters(const std::wstring& packagePath) {
-    return L" /Q /D /u \"" + packagePath + L"\"";
-}
+std::wstring DpinstRemoveParameters(const std::wstring& packagePath) { return L" /Q /D /u \"" + packagePath + L"\""; }
 
 const wchar_t* DriverFolderFor(bool runsUnderWow64) { return runsUnderWow64 ? kDriverFolderX64 : kDriverFolderX86; }
 
 std::optional<bool> QueryRunsUnderWow64() {
     typedef BOOL(WINAPI * IsWow64ProcessFunction)(HANDLE, PBOOL);
     HMODULE kernel = GetModuleHandleW(L"kernel32");
-    if (!kernel) return std::nullopt;
+    if (!kernel) {
+        return std::nullopt;
+    }
     const auto isWow64 =
         reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
-    if (!isWow64) return std::nullopt;
+    if (!isWow64) {
+        return std::nullopt;
+    }
     BOOL wow64 = FALSE;
-    if (!isWow64(GetCurrentProcess(), &wow64)) return std::nullopt;
+    if (!isWow64(GetCurrentProcess(), &wow64)) {
+        return std::nullopt;
+    }
     return wow64 != FALSE;
 }
 
@@ -242,7 +264,9 @@ bool IsPreVistaWindows() {
     if (!GetVersionExW(&info)) {
         info = OSVERSIONINFOW{};
         info.dwOSVersionInfoSize = sizeof(info);
-        if (!GetVersionExW(&info)) return false;
+        if (!GetVersionExW(&info)) {
+            return false;
+        }
     }
     return info.dwMajorVersion < 6;
 }
@@ -260,8 +284,7 @@ bool IsFolderEmpty(const std::wstring& folder) {
     do {
         // Only the folder's own "." and ".." entries: ".profile" or ".git"
         // are somebody's files.
-        const bool selfOrParent =
-            wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0;
+        const bool selfOrParent = wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0;
         if (!selfOrParent) {
             empty = false;
             break;
@@ -276,8 +299,8 @@ bool IsExistingFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters,
-                       const std::wstring& directory, int show, DWORD waitMs, HANDLE stop) {
+bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory,
+                       int show, DWORD waitMs, HANDLE stop) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -285,7 +308,9 @@ bool RunProgramAndWait(const std::wstring& program, const std::wstring& paramete
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     info.nShow = show;
-    if (!ShellExecuteExW(&info)) return false;
+    if (!ShellExecuteExW(&info)) {
+        return false;
+    }
     if (info.hProcess) {
         const HANDLE waitFor[2] = {info.hProcess, stop};
         WaitForMultipleObjects(stop ? 2 : 1, waitFor, FALSE, waitMs);

@@ -17,8 +17,8 @@ namespace InstallRecord {
 // ---- Product -------------------------------------------------------------
 
 // The version both windows show and the installer registers.
-extern const wchar_t kProductVersion[];      // "V1.2.0.1.beta"
-extern const wchar_t kToolExeName[];         // "tavik_Download.exe"
+extern const wchar_t kProductVersion[];  // "V1.2.0.1.beta"
+extern const wchar_t kToolExeName[];     // "tavik_Download.exe"
 // The name the registration points at; the payload's file is "UnInstall.exe"
 // (Windows file names ignore case).
 extern const wchar_t kUninstallerExeName[];  // "Uninstall.exe"
@@ -115,11 +115,11 @@ bool WriteUninstallValues(const std::wstring& installFolder, DWORD estimatedSize
 
 // ---- Drivers -------------------------------------------------------------
 
-extern const wchar_t kDpinstName[];           // "dpinst.exe"
-extern const wchar_t kDriverFolderX64[];      // "Driver\\x64\\"
-extern const wchar_t kDriverFolderX86[];      // "Driver\\x86\\"
-extern const wchar_t kDriverFolderXp[];       // "Driver\\XP_2K\\"
-extern const wchar_t kDriverFolderMtp[];      // "Driver\\MTP\\"
+extern const wchar_t kDpinstName[];       // "dpinst.exe"
+extern const wchar_t kDriverFolderX64[];  // "Driver\\x64\\"
+extern const wchar_t kDriverFolderX86[];  // "Driver\\x86\\"
+extern const wchar_t kDriverFolderXp[];   // "Driver\\XP_2K\\"
+extern const wchar_t kDriverFolderMtp[];  // "Driver\\MTP\\"
 // dpinst's command line for installing the packages of its folder.
 extern const wchar_t kDpinstInstallParameters[];  // " /F /LM /SW /SA"
 
@@ -156,13 +156,13 @@ bool IsExistingFolder(const std::wstring& path);
 // Starts a program (ShellExecuteExW, no verb, no owner) and waits for it up
 // to `waitMs`, or until `stop` (an event, optional) is set. False when it
 // did not start; the exit code is not read.
-bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters,
-                       const std::wstring& directory, int show, DWORD waitMs, HANDLE stop = nullptr);
+bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory,
+                       int show, DWORD waitMs, HANDLE stop = nullptr);
 
 // ---- Shortcuts -------------------------------------------------------------
 
 // The tool's link on the Desktop and in the Programs folder's product folder.
-extern const wchar_t kToolShortcutName[];       // "tavik刷机小助手.lnk"
+extern const wchar_t kToolShortcutName[];  // "tavik刷机小助手.lnk"
 // The uninstaller's link in the product folder.
 extern const wchar_t kUninstallShortcutName[];  // "UnInstall.lnk"
 // Below the Programs folder: the maker's folder, which other programs of

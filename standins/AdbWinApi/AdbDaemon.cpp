@@ -35,12 +35,8 @@ std::string CommandName(uint32_t command) {
 
 void Send(AnswerQueue& answers, uint32_t command, uint32_t arg0, uint32_t arg1,
           const std::string& payload = std::string()) {
-    const AdbWireHeader header{command,
-                               arg0,
-                               arg1,
-                               static_cast<uint32_t>(payload.size()),
-                               ByteSum(payload),
-                               command ^ 0xFFFFFFFFu};
+    const AdbWireHeader header{
+        command, arg0, arg1, static_cast<uint32_t>(payload.size()), ByteSum(payload), command ^ 0xFFFFFFFFu};
     answers.Push(std::string(reinterpret_cast<const char*>(&header), sizeof(header)));
     answers.Push(payload);
 }
@@ -84,8 +80,7 @@ void AdbDaemon::Receive(SimPhone& phone, const std::string& bytes, AnswerQueue& 
     Handle(phone, header, std::string(), answers);
 }
 
-void AdbDaemon::Handle(SimPhone& phone, const AdbWireHeader& header, const std::string& payload,
-                       AnswerQueue& answers) {
+void AdbDaemon::Handle(SimPhone& phone, const AdbWireHeader& header, const std::string& payload, AnswerQueue& answers) {
     if (ByteSum(payload) != header.dataCheck) {
         phone.AppendJournal("adb drop bad check " + CommandName(header.command));
         return;
@@ -101,14 +96,12 @@ void AdbDaemon::Handle(SimPhone& phone, const AdbWireHeader& header, const std::
     if (header.command == kOpen) {
         Open(phone, header, payload, answers);
     } else if (header.command == kOkay) {
-        phone.AppendJournal("adb OKAY " + std::to_string(header.arg0) + " " +
-                            std::to_string(header.arg1));
+        phone.AppendJournal("adb OKAY " + std::to_string(header.arg0) + " " + std::to_string(header.arg1));
         if (streams_.count(header.arg1) != 0 && streams_[header.arg1].hostId == header.arg0) {
             SendMore(header.arg1, answers);
         }
     } else if (header.command == kClse) {
-        phone.AppendJournal("adb CLSE " + std::to_string(header.arg0) + " " +
-                            std::to_string(header.arg1));
+        phone.AppendJournal("adb CLSE " + std::to_string(header.arg0) + " " + std::to_string(header.arg1));
         streams_.erase(header.arg1);
     } else {
         phone.AppendJournal("adb drop " + CommandName(header.command));
@@ -117,8 +110,8 @@ void AdbDaemon::Handle(SimPhone& phone, const AdbWireHeader& header, const std::
 
 void AdbDaemon::Connect(SimPhone& phone, const AdbWireHeader& header, const std::string& payload,
                         AnswerQueue& answers) {
-    phone.AppendJournal("adb CNXN " + std::to_string(header.arg0) + " " +
-                        std::to_string(header.arg1) + " " + payload.c_str());
+    phone.AppendJournal("adb CNXN " + std::to_string(header.arg0) + " " + std::to_string(header.arg1) + " " +
+                        payload.c_str());
     if (phone.HasFault(SimPhoneFault::AdbNoConnect)) {
         phone.AppendJournal("adb CNXN unanswered");
         return;
@@ -129,8 +122,7 @@ void AdbDaemon::Connect(SimPhone& phone, const AdbWireHeader& header, const std:
     Send(answers, kCnxn, kPhoneAdbVersion, kSimAdbMaxData, kSimAdbIdentity);
 }
 
-void AdbDaemon::Open(SimPhone& phone, const AdbWireHeader& header, const std::string& payload,
-                     AnswerQueue& answers) {
+void AdbDaemon::Open(SimPhone& phone, const AdbWireHeader& header, const std::string& payload, AnswerQueue& answers) {
     if (payload.empty() || payload.back() != '\0') {
         phone.AppendJournal("adb drop OPEN without terminated service");
         return;

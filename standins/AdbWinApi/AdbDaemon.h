@@ -44,12 +44,9 @@ private:
         std::string output;
     };
 
-    void Handle(SimPhone& phone, const AdbWireHeader& header, const std::string& payload,
-                AnswerQueue& answers);
-    void Connect(SimPhone& phone, const AdbWireHeader& header, const std::string& payload,
-                 AnswerQueue& answers);
-    void Open(SimPhone& phone, const AdbWireHeader& header, const std::string& payload,
-              AnswerQueue& answers);
+    void Handle(SimPhone& phone, const AdbWireHeader& header, const std::string& payload, AnswerQueue& answers);
+    void Connect(SimPhone& phone, const AdbWireHeader& header, const std::string& payload, AnswerQueue& answers);
+    void Open(SimPhone& phone, const AdbWireHeader& header, const std::string& payload, AnswerQueue& answers);
     // The next WRTE of a stream, or its CLSE once everything went.
     void SendMore(uint32_t phoneId, AnswerQueue& answers);
 

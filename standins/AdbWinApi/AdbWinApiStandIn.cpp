@@ -35,12 +35,12 @@ AdbApiHandle FailHandle(DWORD error) {
 }
 
 std::string Narrow(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
     if (bytes > 0) {
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0],
-                            bytes, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], bytes, nullptr,
+                            nullptr);
     }
     return narrow;
 }
@@ -129,22 +129,22 @@ ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbCreateInterfaceByName(const wchar_t
     return AndroidSessions::Instance().Add(AndroidHandle{AndroidHandleKind::Interface, session});
 }
 
-ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkReadEndpoint(
-    AdbApiHandle adbInterface, AdbEndpointAccess access, AdbEndpointSharing sharing) {
-    PhoneFor("AdbOpenDefaultBulkReadEndpoint " + std::to_string(access) + " " +
-             std::to_string(sharing));
+ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkReadEndpoint(AdbApiHandle adbInterface,
+                                                                         AdbEndpointAccess access,
+                                                                         AdbEndpointSharing sharing) {
+    PhoneFor("AdbOpenDefaultBulkReadEndpoint " + std::to_string(access) + " " + std::to_string(sharing));
     return OpenEndpoint(adbInterface, AndroidHandleKind::ReadEndpoint);
 }
 
-ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkWriteEndpoint(
-    AdbApiHandle adbInterface, AdbEndpointAccess access, AdbEndpointSharing sharing) {
-    PhoneFor("AdbOpenDefaultBulkWriteEndpoint " + std::to_string(access) + " " +
-             std::to_string(sharing));
+ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkWriteEndpoint(AdbApiHandle adbInterface,
+                                                                          AdbEndpointAccess access,
+                                                                          AdbEndpointSharing sharing) {
+    PhoneFor("AdbOpenDefaultBulkWriteEndpoint " + std::to_string(access) + " " + std::to_string(sharing));
     return OpenEndpoint(adbInterface, AndroidHandleKind::WriteEndpoint);
 }
 
-ADBWINAPI_API bool ADBWINAPI_CALL AdbGetInterfaceName(AdbApiHandle adbInterface, void* buffer,
-                                                      uint32_t* charSize, bool ansi) {
+ADBWINAPI_API bool ADBWINAPI_CALL AdbGetInterfaceName(AdbApiHandle adbInterface, void* buffer, uint32_t* charSize,
+                                                      bool ansi) {
     PhoneFor(std::string("AdbGetInterfaceName ") + (buffer != nullptr ? "buffer" : "size"));
     std::optional<AndroidHandle> found = FindOfKind(adbInterface, AndroidHandleKind::Interface);
     if (!found) {
@@ -153,8 +153,8 @@ ADBWINAPI_API bool ADBWINAPI_CALL AdbGetInterfaceName(AdbApiHandle adbInterface,
     return CopyText(found->session->path, buffer, charSize, ansi);
 }
 
-ADBWINAPI_API bool ADBWINAPI_CALL AdbGetSerialNumber(AdbApiHandle adbInterface, void* buffer,
-                                                     uint32_t* charSize, bool ansi) {
+ADBWINAPI_API bool ADBWINAPI_CALL AdbGetSerialNumber(AdbApiHandle adbInterface, void* buffer, uint32_t* charSize,
+                                                     bool ansi) {
     PhoneFor("AdbGetSerialNumber " + std::to_string(charSize != nullptr ? *charSize : 0));
     std::optional<AndroidHandle> found = FindOfKind(adbInterface, AndroidHandleKind::Interface);
     if (!found) {
@@ -168,9 +168,8 @@ ADBWINAPI_API bool ADBWINAPI_CALL AdbGetSerialNumber(AdbApiHandle adbInterface, 
     return CopyText(std::wstring(serial.begin(), serial.end()), buffer, charSize, ansi);
 }
 
-ADBWINAPI_API bool ADBWINAPI_CALL AdbWriteEndpointSync(AdbApiHandle endpoint, void* buffer,
-                                                       uint32_t bytes, uint32_t* transferred,
-                                                       uint32_t timeoutMs) {
+ADBWINAPI_API bool ADBWINAPI_CALL AdbWriteEndpointSync(AdbApiHandle endpoint, void* buffer, uint32_t bytes,
+                                                       uint32_t* transferred, uint32_t timeoutMs) {
     PhoneFor(Call("AdbWriteEndpointSync", bytes, timeoutMs));
     if (transferred != nullptr) {
         *transferred = 0;
@@ -189,8 +188,7 @@ ADBWINAPI_API bool ADBWINAPI_CALL AdbWriteEndpointSync(AdbApiHandle endpoint, vo
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
     }
     if (bytes > 0) {
-        session.function->Receive(*phone, std::string(static_cast<const char*>(buffer), bytes),
-                                  session.answers);
+        session.function->Receive(*phone, std::string(static_cast<const char*>(buffer), bytes), session.answers);
     }
     if (transferred != nullptr) {
         *transferred = bytes;
@@ -198,9 +196,8 @@ ADBWINAPI_API bool ADBWINAPI_CALL AdbWriteEndpointSync(AdbApiHandle endpoint, vo
     return true;
 }
 
-ADBWINAPI_API bool ADBWINAPI_CALL AdbReadEndpointSync(AdbApiHandle endpoint, void* buffer,
-                                                      uint32_t bytes, uint32_t* transferred,
-                                                      uint32_t timeoutMs) {
+ADBWINAPI_API bool ADBWINAPI_CALL AdbReadEndpointSync(AdbApiHandle endpoint, void* buffer, uint32_t bytes,
+                                                      uint32_t* transferred, uint32_t timeoutMs) {
     const std::optional<SimPhone> phone = PhoneFor(Call("AdbReadEndpointSync", bytes, timeoutMs));
     if (transferred != nullptr) {
         *transferred = 0;
@@ -213,8 +210,7 @@ ADBWINAPI_API bool ADBWINAPI_CALL AdbReadEndpointSync(AdbApiHandle endpoint, voi
         return Fail(ERROR_INVALID_PARAMETER);
     }
     // A phone that does not answer: every read runs into its time-out.
-    if (phone && (phone->HasFault(SimPhoneFault::AdbReadTimeout) ||
-                  phone->HasFault(SimPhoneFault::Timeout))) {
+    if (phone && (phone->HasFault(SimPhoneFault::AdbReadTimeout) || phone->HasFault(SimPhoneFault::Timeout))) {
         return Fail(ERROR_SEM_TIMEOUT);
     }
     AndroidSession& session = *found->session;

@@ -31,8 +31,7 @@ bool AndroidSessions::Remove(AdbApiHandle handle) {
 
 std::optional<SimPhone> LivePhone(const AndroidSession& session) {
     std::optional<SimPhone> phone = SimPhone::FromEnvironment();
-    if (!phone || lstrcmpiW(phone->Folder().c_str(), session.folder.c_str()) != 0 ||
-        phone->Mode() != session.mode) {
+    if (!phone || lstrcmpiW(phone->Folder().c_str(), session.folder.c_str()) != 0 || phone->Mode() != session.mode) {
         return std::nullopt;
     }
     return phone;

@@ -15,12 +15,12 @@
 #include "SimPhone.h"
 
 struct AndroidSession {
-    std::wstring folder;                  // the phone's state folder
+    std::wstring folder;  // the phone's state folder
     SimPhoneMode mode = SimPhoneMode::Off;
-    std::wstring path;                    // the interface path it was opened by
+    std::wstring path;  // the interface path it was opened by
     std::unique_ptr<AndroidFunction> function;
     AnswerQueue answers;
-    std::mutex mutex;                     // one transfer at a time
+    std::mutex mutex;  // one transfer at a time
 };
 
 enum class AndroidHandleKind { Interface, ReadEndpoint, WriteEndpoint };

@@ -13,8 +13,7 @@ constexpr char kBootLoaderPartition[] = "sbl1";
 // emergency download mode; otherwise the storage decides as at any restart.
 bool Restart(SimPhone& phone) {
     if (SimBootLoaderErased(phone)) {
-        return SetSimBootLoaderErased(phone, false) &&
-               phone.SetMode(SimPhoneMode::EmergencyDownload);
+        return SetSimBootLoaderErased(phone, false) && phone.SetMode(SimPhoneMode::EmergencyDownload);
     }
     return phone.Boot();
 }

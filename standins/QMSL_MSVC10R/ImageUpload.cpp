@@ -57,8 +57,7 @@ bool ImageUpload::Run(const std::vector<ImagePlacement>& images) {
         if (!WriteImage(image)) {
             return false;
         }
-        const double mb =
-            ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / kBytesPerMb;
+        const double mb = ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / kBytesPerMb;
         totalMb += mb;
         Say(Formatted("Program Size: %.2f MB", mb));
     }
@@ -69,8 +68,7 @@ bool ImageUpload::Run(const std::vector<ImagePlacement>& images) {
 }
 
 bool ImageUpload::WriteImage(const ImagePlacement& image) {
-    HANDLE file = CreateFileA(image.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA(image.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error_ = "cannot open " + image.path;
         return false;

@@ -13,7 +13,7 @@
 #include "SimPhone.h"
 
 struct ImagePlacement {
-    std::string path;     // ANSI
+    std::string path;  // ANSI
     uint64_t sector = 0;
 };
 

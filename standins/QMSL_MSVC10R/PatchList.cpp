@@ -21,8 +21,7 @@ bool ParseNumber(const std::string& text, uint64_t& value) {
 }
 
 // "CRC32(start,length)" over the storage as it is now.
-bool EvaluateCrc(const SimPhone& phone, const std::string& value, uint64_t diskSectors,
-                 uint64_t& crc) {
+bool EvaluateCrc(const SimPhone& phone, const std::string& value, uint64_t diskSectors, uint64_t& crc) {
     const size_t open = value.find("CRC32(");
     const size_t comma = value.find(',', open);
     const size_t close = value.find(')', comma == std::string::npos ? open : comma);
@@ -33,8 +32,8 @@ bool EvaluateCrc(const SimPhone& phone, const std::string& value, uint64_t diskS
     uint64_t sector = 0;
     uint64_t length = 0;
     if (!ResolveStartSector(value.substr(startAt, comma - startAt), diskSectors, sector) ||
-        !ParseNumber(value.substr(comma + 1, close - comma - 1), length) ||
-        length > kLongestCrcSpan || sector > diskSectors) {
+        !ParseNumber(value.substr(comma + 1, close - comma - 1), length) || length > kLongestCrcSpan ||
+        sector > diskSectors) {
         return false;
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
@@ -54,8 +53,7 @@ bool ApplyOne(SimPhone& phone, const PatchEntry& entry, uint64_t diskSectors, st
         error = "malformed patch at sector " + entry.startSector;
         return false;
     }
-    if (size > kValueBytes || offset > kSectorBytes || size > kSectorBytes - offset ||
-        sector >= diskSectors) {
+    if (size > kValueBytes || offset > kSectorBytes || size > kSectorBytes - offset || sector >= diskSectors) {
         error = "patch outside its sector at sector " + entry.startSector;
         return false;
     }
@@ -81,9 +79,7 @@ bool ApplyOne(SimPhone& phone, const PatchEntry& entry, uint64_t diskSectors, st
 
 bool ReadPatchEntries(const std::string& path, std::vector<PatchEntry>& entries) {
     std::vector<std::vector<std::string>> rows;
-    if (!ReadListElements(path, "patch",
-                          {"filename", "byte_offset", "size_in_bytes", "start_sector", "value"},
-                          rows)) {
+    if (!ReadListElements(path, "patch", {"filename", "byte_offset", "size_in_bytes", "start_sector", "value"}, rows)) {
         return false;
     }
     entries.clear();

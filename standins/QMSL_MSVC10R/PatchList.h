@@ -11,11 +11,11 @@
 #include "SimPhone.h"
 
 struct PatchEntry {
-    std::string fileName;      // only "DISK" entries patch the storage
+    std::string fileName;  // only "DISK" entries patch the storage
     std::string byteOffset;
     std::string sizeInBytes;
-    std::string startSector;   // decimal, or "NUM_DISK_SECTORS-n."
-    std::string value;         // decimal, "NUM_DISK_SECTORS-n." or "CRC32(start,length)"
+    std::string startSector;  // decimal, or "NUM_DISK_SECTORS-n."
+    std::string value;        // decimal, "NUM_DISK_SECTORS-n." or "CRC32(start,length)"
 };
 
 // The patch elements in document order; false when the file cannot be read.

@@ -53,8 +53,7 @@ bool ConnectionAlive(const QmslConnection& connection, const SimPhone& phone) {
     }
     // On the emergency download port only the Sahara stage runs without a
     // programmer.
-    if (connection.mode == SimPhoneMode::EmergencyDownload &&
-        connection.kind != ConnectionKind::Sahara) {
+    if (connection.mode == SimPhoneMode::EmergencyDownload && connection.kind != ConnectionKind::Sahara) {
         return phone.ProgrammerLoaded();
     }
     return true;

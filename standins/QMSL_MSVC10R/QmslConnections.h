@@ -16,7 +16,7 @@ enum class ConnectionKind { Diagnostics, Sahara, FireHose };
 struct QmslConnection {
     ConnectionKind kind = ConnectionKind::Diagnostics;
     uint32_t comPort = 0;
-    SimPhoneMode mode = SimPhoneMode::Off;   // the phone's mode when connected
+    SimPhoneMode mode = SimPhoneMode::Off;  // the phone's mode when connected
     QmslTextCallback callback = nullptr;
     bool uploadFailed = false;
     std::string uploadError;

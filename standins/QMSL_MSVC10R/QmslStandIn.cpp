@@ -29,13 +29,10 @@ std::optional<SimPhone> PhoneFor(const std::string& call) {
     return phone;
 }
 
-std::string Call(const char* name, long long argument) {
-    return std::string(name) + " " + std::to_string(argument);
-}
+std::string Call(const char* name, long long argument) { return std::string(name) + " " + std::to_string(argument); }
 
 // The live connection of a kind behind a handle, or none.
-std::optional<QmslConnection> LiveConnection(QmslHandle handle, ConnectionKind kind,
-                                             const SimPhone& phone) {
+std::optional<QmslConnection> LiveConnection(QmslHandle handle, ConnectionKind kind, const SimPhone& phone) {
     std::optional<QmslConnection> connection = QmslConnections::Instance().Find(handle);
     if (!connection || connection->kind != kind || !ConnectionAlive(*connection, phone)) {
         return std::nullopt;
@@ -46,8 +43,7 @@ std::optional<QmslConnection> LiveConnection(QmslHandle handle, ConnectionKind k
 bool FileHasData(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           (data.nFileSizeHigh != 0 || data.nFileSizeLow != 0);
+           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeHigh != 0 || data.nFileSizeLow != 0);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -87,16 +83,13 @@ uint8_t UploadList(SimPhone& phone, QmslHandle handle, const QmslConnection& con
         return FinishUpload(handle, upload, false);
     }
     std::vector<PatchEntry> patches;
-    if (!patchPath.empty() &&
-        (!ReadPatchEntries(patchPath, patches) || !ApplyPatches(phone, patches, error))) {
-        QmslConnections::Instance().SetUploadResult(
-            handle, true, error.empty() ? "cannot read " + patchPath : error);
+    if (!patchPath.empty() && (!ReadPatchEntries(patchPath, patches) || !ApplyPatches(phone, patches, error))) {
+        QmslConnections::Instance().SetUploadResult(handle, true, error.empty() ? "cannot read " + patchPath : error);
         return 0;
     }
     if (phone.HasFault(SimPhoneFault::UploadErrorInfo)) {
         // The upload answers success; only its error record tells otherwise.
-        QmslConnections::Instance().SetUploadResult(handle, true,
-                                                    "read-back of the last image differs");
+        QmslConnections::Instance().SetUploadResult(handle, true, "read-back of the last image differs");
         return 1;
     }
     return FinishUpload(handle, upload, true);
@@ -122,17 +115,12 @@ QmslHandle OpenConnection(ConnectionKind kind, uint32_t comPort, SimPhoneMode mo
 // emergency download mode: Sahara before the programmer is loaded, FireHose
 // after.
 bool LoaderPortAnswers(const SimPhone& phone, uint32_t comPort, bool programmerLoaded) {
-    return !phone.HasFault(SimPhoneFault::Timeout) &&
-           phone.Mode() == SimPhoneMode::EmergencyDownload &&
-           phone.ProgrammerLoaded() == programmerLoaded &&
-           comPort == static_cast<uint32_t>(phone.Identity().loaderCom);
+    return !phone.HasFault(SimPhoneFault::Timeout) && phone.Mode() == SimPhoneMode::EmergencyDownload &&
+           phone.ProgrammerLoaded() == programmerLoaded && comPort == static_cast<uint32_t>(phone.Identity().loaderCom);
 }
 
 uint8_t ConfigureCallback(const char* call, QmslHandle handle, QmslTextCallback callback) {
-    return PhoneFor(Call(call, handle)) &&
-                   QmslConnections::Instance().SetCallback(handle, callback)
-               ? 1
-               : 0;
+    return PhoneFor(Call(call, handle)) && QmslConnections::Instance().SetCallback(handle, callback) ? 1 : 0;
 }
 
 void Disconnect(const char* call, QmslHandle handle) {
@@ -141,10 +129,9 @@ void Disconnect(const char* call, QmslHandle handle) {
 }
 
 // The FireHose connection an upload runs on, its result fields cleared.
-std::optional<QmslConnection> UploadConnection(QmslHandle handle, const SimPhone& phone,
-                                               uint32_t* result1, uint32_t* result2) {
-    std::optional<QmslConnection> connection =
-        LiveConnection(handle, ConnectionKind::FireHose, phone);
+std::optional<QmslConnection> UploadConnection(QmslHandle handle, const SimPhone& phone, uint32_t* result1,
+                                               uint32_t* result2) {
+    std::optional<QmslConnection> connection = LiveConnection(handle, ConnectionKind::FireHose, phone);
     if (connection) {
         SetIfGiven(result1, 0);
         SetIfGiven(result2, 0);
@@ -153,15 +140,11 @@ std::optional<QmslConnection> UploadConnection(QmslHandle handle, const SimPhone
 }
 
 // A path field of the image table, which need not hold a terminator.
-std::string TablePath(const char* field) {
-    return std::string(field, strnlen(field, kImageTablePathBytes));
-}
+std::string TablePath(const char* field) { return std::string(field, strnlen(field, kImageTablePathBytes)); }
 
 }  // namespace
 
-QMSL_API void QMSL_CALL QLIB_SetLibraryMode(uint8_t useQpst) {
-    PhoneFor(Call("QLIB_SetLibraryMode", useQpst));
-}
+QMSL_API void QMSL_CALL QLIB_SetLibraryMode(uint8_t useQpst) { PhoneFor(Call("QLIB_SetLibraryMode", useQpst)); }
 
 QMSL_API QmslHandle QMSL_CALL QLIB_ConnectServer(uint32_t comPort) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_ConnectServer", comPort));
@@ -186,12 +169,11 @@ QMSL_API uint8_t QMSL_CALL QLIB_IsPhoneConnected(QmslHandle handle) {
     return phone && LiveConnection(handle, ConnectionKind::Diagnostics, *phone) ? 1 : 0;
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_DIAG_NV_READ_F(QmslHandle handle, uint16_t item, uint8_t* data,
-                                               int32_t size, uint16_t* status) {
+QMSL_API uint8_t QMSL_CALL QLIB_DIAG_NV_READ_F(QmslHandle handle, uint16_t item, uint8_t* data, int32_t size,
+                                               uint16_t* status) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_DIAG_NV_READ_F", item));
     if (!phone || data == nullptr || size <= 0 || status == nullptr ||
-        !LiveConnection(handle, ConnectionKind::Diagnostics, *phone) ||
-        phone->Mode() != SimPhoneMode::Normal) {
+        !LiveConnection(handle, ConnectionKind::Diagnostics, *phone) || phone->Mode() != SimPhoneMode::Normal) {
         return 0;
     }
     const std::string version = phone->Version();
@@ -206,9 +188,7 @@ QMSL_API uint8_t QMSL_CALL QLIB_DIAG_NV_READ_F(QmslHandle handle, uint16_t item,
     return 1;
 }
 
-QMSL_API void QMSL_CALL QLIB_DisconnectServer(QmslHandle handle) {
-    Disconnect("QLIB_DisconnectServer", handle);
-}
+QMSL_API void QMSL_CALL QLIB_DisconnectServer(QmslHandle handle) { Disconnect("QLIB_DisconnectServer", handle); }
 
 QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SwitchToEDL(QmslHandle handle) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_SwitchToEDL", handle));
@@ -219,10 +199,11 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SwitchToEDL(QmslHandle handle) {
     return phone->SetMode(SimPhoneMode::EmergencyDownload) ? 1 : 0;
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SwitchToDownloadMode_OptionalValidation(
-    QmslHandle handle, uint32_t /*timeoutMs*/, uint8_t /*validate*/, uint32_t* result) {
-    std::optional<SimPhone> phone =
-        PhoneFor(Call("QLIB_QPHONEMS_SwitchToDownloadMode_OptionalValidation", handle));
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SwitchToDownloadMode_OptionalValidation(QmslHandle handle,
+                                                                                 uint32_t /*timeoutMs*/,
+                                                                                 uint8_t /*validate*/,
+                                                                                 uint32_t* result) {
+    std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_SwitchToDownloadMode_OptionalValidation", handle));
     if (!phone || !LiveConnection(handle, ConnectionKind::Diagnostics, *phone) ||
         phone->Mode() != SimPhoneMode::Normal) {
         return 0;
@@ -240,47 +221,42 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_DLoad_Reset(QmslHandle handle, uint32_t
     return phone->Boot() ? 1 : 0;
 }
 
-QMSL_API QmslHandle QMSL_CALL QLIB_QPHONEMS_ConnectServer_Sahara(
-    uint32_t comPort, uint32_t* saharaVersion, uint32_t* saharaMode, uint32_t /*reserved1*/,
-    uint32_t /*reserved2*/, uint32_t /*timeoutMs*/, QmslTextCallback callback) {
+QMSL_API QmslHandle QMSL_CALL QLIB_QPHONEMS_ConnectServer_Sahara(uint32_t comPort, uint32_t* saharaVersion,
+                                                                 uint32_t* saharaMode, uint32_t /*reserved1*/,
+                                                                 uint32_t /*reserved2*/, uint32_t /*timeoutMs*/,
+                                                                 QmslTextCallback callback) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_ConnectServer_Sahara", comPort));
     if (!phone || !LoaderPortAnswers(*phone, comPort, false)) {
         return 0;
     }
     SetIfGiven(saharaVersion, 2);
     SetIfGiven(saharaMode, 0);
-    return OpenConnection(ConnectionKind::Sahara, comPort, SimPhoneMode::EmergencyDownload,
-                          callback);
+    return OpenConnection(ConnectionKind::Sahara, comPort, SimPhoneMode::EmergencyDownload, callback);
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SaharaConfigureCallback(QmslHandle handle,
-                                                                 QmslTextCallback callback) {
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_SaharaConfigureCallback(QmslHandle handle, QmslTextCallback callback) {
     return ConfigureCallback("QLIB_QPHONEMS_SaharaConfigureCallback", handle, callback);
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_Sahara_FlashProgrammer(QmslHandle handle,
-                                                                const char* programmerPath) {
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_Sahara_FlashProgrammer(QmslHandle handle, const char* programmerPath) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_Sahara_FlashProgrammer", handle));
-    if (!phone || programmerPath == nullptr ||
-        !LiveConnection(handle, ConnectionKind::Sahara, *phone) ||
+    if (!phone || programmerPath == nullptr || !LiveConnection(handle, ConnectionKind::Sahara, *phone) ||
         phone->HasFault(SimPhoneFault::RefuseProgrammer) || !FileHasData(programmerPath)) {
         return 0;
     }
     return phone->SetProgrammerLoaded(true) ? 1 : 0;
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcUserParitionImage(
-    QmslHandle handle, const char* /*partitionFile*/, const char* imagePath, uint8_t /*option1*/,
-    uint8_t /*option2*/, uint32_t /*option3*/, uint32_t /*option4*/, uint32_t* result) {
-    std::optional<SimPhone> phone =
-        PhoneFor(Call("QLIB_QPHONEMS_UploadEmmcUserParitionImage", handle));
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcUserParitionImage(QmslHandle handle, const char* /*partitionFile*/,
+                                                                     const char* imagePath, uint8_t /*option1*/,
+                                                                     uint8_t /*option2*/, uint32_t /*option3*/,
+                                                                     uint32_t /*option4*/, uint32_t* result) {
+    std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_UploadEmmcUserParitionImage", handle));
     if (!phone || imagePath == nullptr) {
         return 0;
     }
-    const std::optional<QmslConnection> connection =
-        LiveConnection(handle, ConnectionKind::Diagnostics, *phone);
-    if (!connection || connection->mode != SimPhoneMode::EmergencyDownload ||
-        !FileHasData(imagePath)) {
+    const std::optional<QmslConnection> connection = LiveConnection(handle, ConnectionKind::Diagnostics, *phone);
+    if (!connection || connection->mode != SimPhoneMode::EmergencyDownload || !FileHasData(imagePath)) {
         return 0;
     }
     // The msimage program shows the eMMC as a USB disk; it writes no storage.
@@ -296,19 +272,15 @@ QMSL_API void QMSL_CALL QLIB_DisconnectServer_Sahara(QmslHandle handle) {
     Disconnect("QLIB_DisconnectServer_Sahara", handle);
 }
 
-QMSL_API QmslHandle QMSL_CALL QLIB_QPHONEMS_ConnectServer_FireHose(uint32_t comPort,
-                                                                   QmslTextCallback callback) {
+QMSL_API QmslHandle QMSL_CALL QLIB_QPHONEMS_ConnectServer_FireHose(uint32_t comPort, QmslTextCallback callback) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_ConnectServer_FireHose", comPort));
-    if (!phone || !LoaderPortAnswers(*phone, comPort, true) ||
-        phone->HasFault(SimPhoneFault::RefuseFireHose)) {
+    if (!phone || !LoaderPortAnswers(*phone, comPort, true) || phone->HasFault(SimPhoneFault::RefuseFireHose)) {
         return 0;
     }
-    return OpenConnection(ConnectionKind::FireHose, comPort, SimPhoneMode::EmergencyDownload,
-                          callback);
+    return OpenConnection(ConnectionKind::FireHose, comPort, SimPhoneMode::EmergencyDownload, callback);
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseConfigureCallback(QmslHandle handle,
-                                                                   QmslTextCallback callback) {
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseConfigureCallback(QmslHandle handle, QmslTextCallback callback) {
     return ConfigureCallback("QLIB_QPHONEMS_FireHoseConfigureCallback", handle, callback);
 }
 
@@ -320,30 +292,29 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseNOP(QmslHandle handle) {
                : 0;
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseConfigure(
-    QmslHandle handle, const char* maxPayloadSize, const char* memoryName, const char* targetName,
-    const char* ackRawDataEveryNumPackets, uint8_t /*flag1*/, uint8_t /*flag2*/,
-    uint8_t /*flag3*/, uint8_t /*flag4*/, uint8_t /*flag5*/) {
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_FireHoseConfigure(QmslHandle handle, const char* maxPayloadSize,
+                                                           const char* memoryName, const char* targetName,
+                                                           const char* ackRawDataEveryNumPackets, uint8_t /*flag1*/,
+                                                           uint8_t /*flag2*/, uint8_t /*flag3*/, uint8_t /*flag4*/,
+                                                           uint8_t /*flag5*/) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_FireHoseConfigure", handle));
     if (!phone || !LiveConnection(handle, ConnectionKind::FireHose, *phone)) {
         return 0;
     }
     // The simulated eMMC takes only the settings a package gives for it.
-    const bool given = maxPayloadSize != nullptr && *maxPayloadSize != '\0' &&
-                       targetName != nullptr && *targetName != '\0' &&
-                       ackRawDataEveryNumPackets != nullptr && *ackRawDataEveryNumPackets != '\0';
+    const bool given = maxPayloadSize != nullptr && *maxPayloadSize != '\0' && targetName != nullptr &&
+                       *targetName != '\0' && ackRawDataEveryNumPackets != nullptr &&
+                       *ackRawDataEveryNumPackets != '\0';
     return given && memoryName != nullptr && std::strcmp(memoryName, "eMMC") == 0 ? 1 : 0;
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(
-    QmslHandle handle, const ImageTable* images, uint32_t* result1, uint32_t* result2) {
-    std::optional<SimPhone> phone =
-        PhoneFor(Call("QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose", handle));
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(QmslHandle handle, const ImageTable* images,
+                                                                           uint32_t* result1, uint32_t* result2) {
+    std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose", handle));
     if (!phone || images == nullptr) {
         return 0;
     }
-    const std::optional<QmslConnection> connection =
-        UploadConnection(handle, *phone, result1, result2);
+    const std::optional<QmslConnection> connection = UploadConnection(handle, *phone, result1, result2);
     if (!connection) {
         return 0;
     }
@@ -358,28 +329,23 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(
         }
         return std::string();
     };
-    return UploadList(*phone, handle, *connection, TablePath(images->rawprogramPath),
-                      TablePath(images->patchPath), findImage);
+    return UploadList(*phone, handle, *connection, TablePath(images->rawprogramPath), TablePath(images->patchPath),
+                      findImage);
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcImage_FireHose(QmslHandle handle,
-                                                                  const char* rawprogramPath,
-                                                                  const char* patchPath,
-                                                                  uint32_t* result1,
+QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcImage_FireHose(QmslHandle handle, const char* rawprogramPath,
+                                                                  const char* patchPath, uint32_t* result1,
                                                                   uint32_t* result2) {
-    std::optional<SimPhone> phone =
-        PhoneFor(Call("QLIB_QPHONEMS_UploadEmmcImage_FireHose", handle));
+    std::optional<SimPhone> phone = PhoneFor(Call("QLIB_QPHONEMS_UploadEmmcImage_FireHose", handle));
     if (!phone || rawprogramPath == nullptr || patchPath == nullptr) {
         return 0;
     }
-    const std::optional<QmslConnection> connection =
-        UploadConnection(handle, *phone, result1, result2);
+    const std::optional<QmslConnection> connection = UploadConnection(handle, *phone, result1, result2);
     if (!connection) {
         return 0;
     }
     if (!FileHasData(patchPath)) {
-        QmslConnections::Instance().SetUploadResult(handle, true,
-                                                    std::string("cannot read ") + patchPath);
+        QmslConnections::Instance().SetUploadResult(handle, true, std::string("cannot read ") + patchPath);
         return 0;
     }
     // Images lie beside the list, or in its bp_image folder.
@@ -395,8 +361,7 @@ QMSL_API uint8_t QMSL_CALL QLIB_QPHONEMS_UploadEmmcImage_FireHose(QmslHandle han
     return UploadList(*phone, handle, *connection, rawprogramPath, patchPath, findImage);
 }
 
-QMSL_API uint8_t QMSL_CALL QLIB_GetLastSoftwareDownloadErrorInfo(QmslHandle handle,
-                                                                 uint8_t* errorFlag, char* text,
+QMSL_API uint8_t QMSL_CALL QLIB_GetLastSoftwareDownloadErrorInfo(QmslHandle handle, uint8_t* errorFlag, char* text,
                                                                  int32_t textSize) {
     std::optional<SimPhone> phone = PhoneFor(Call("QLIB_GetLastSoftwareDownloadErrorInfo", handle));
     const std::optional<QmslConnection> connection = QmslConnections::Instance().Find(handle);
@@ -405,8 +370,7 @@ QMSL_API uint8_t QMSL_CALL QLIB_GetLastSoftwareDownloadErrorInfo(QmslHandle hand
     }
     *errorFlag = connection->uploadFailed ? 1 : 0;
     if (text != nullptr && textSize > 0) {
-        const size_t length =
-            std::min(connection->uploadError.size(), static_cast<size_t>(textSize) - 1);
+        const size_t length = std::min(connection->uploadError.size(), static_cast<size_t>(textSize) - 1);
         std::memcpy(text, connection->uploadError.data(), length);
         text[length] = '\0';
     }

@@ -62,8 +62,7 @@ std::string Attribute(const std::string& tag, const std::string& name) {
 
 }  // namespace
 
-bool ReadListElements(const std::string& path, const std::string& tag,
-                      const std::vector<std::string>& names,
+bool ReadListElements(const std::string& path, const std::string& tag, const std::vector<std::string>& names,
                       std::vector<std::vector<std::string>>& rows) {
     const std::optional<std::string> text = standins::ReadWholeFileAnsi(path);
     if (!text) {

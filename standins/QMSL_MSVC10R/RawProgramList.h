@@ -10,13 +10,12 @@
 
 struct ProgramEntry {
     std::string fileName;
-    std::string startSector;   // decimal, or "NUM_DISK_SECTORS-n."
+    std::string startSector;  // decimal, or "NUM_DISK_SECTORS-n."
 };
 
 // The named attributes ("" when absent) of every `tag` element of a list, in
 // document order, comments skipped; false when the file cannot be read.
-bool ReadListElements(const std::string& path, const std::string& tag,
-                      const std::vector<std::string>& names,
+bool ReadListElements(const std::string& path, const std::string& tag, const std::vector<std::string>& names,
                       std::vector<std::vector<std::string>>& rows);
 
 // The program elements in document order; false when the file cannot be read.

@@ -58,9 +58,7 @@ void Report(const MtkSession& session, int32_t code, int32_t value, const std::s
     session.report(&message);
 }
 
-void ReportPercent(const MtkSession& session, int percent) {
-    Report(session, MSG_PERCENT, percent, "");
-}
+void ReportPercent(const MtkSession& session, int percent) { Report(session, MSG_PERCENT, percent, ""); }
 
 std::string Formatted(const char* format, ...) {
     char text[512];
@@ -149,8 +147,7 @@ bool Connect(MtkSession& session, char* buffer) {
         Sleep(kPollMs);
     }
     if (!phone) {
-        Report(session, MSG_FAILURE, 0,
-               Formatted("Error: no MediaTek phone within %u ms", session.connectTimeoutMs));
+        Report(session, MSG_FAILURE, 0, Formatted("Error: no MediaTek phone within %u ms", session.connectTimeoutMs));
         return false;
     }
     const std::optional<uint64_t> daBytes = FileBytes(session.daPath);
@@ -194,8 +191,7 @@ struct PlannedImage {
     uint64_t bytes;
 };
 
-std::optional<std::vector<PlannedImage>> PlanImages(const MtkSession& session,
-                                                    uint64_t storageBytes) {
+std::optional<std::vector<PlannedImage>> PlanImages(const MtkSession& session, uint64_t storageBytes) {
     std::vector<PlannedImage> plan;
     const std::string folder = FolderOf(session.scatterPath);
     for (const ScatterPartition& partition : session.scatter.partitions) {
@@ -212,8 +208,7 @@ std::optional<std::vector<PlannedImage>> PlanImages(const MtkSession& session,
             Report(session, MSG_FAILURE, 0, "Error: image missing: " + partition.fileName);
             return std::nullopt;
         }
-        if (*bytes > partition.size || partition.start > storageBytes ||
-            *bytes > storageBytes - partition.start) {
+        if (*bytes > partition.size || partition.start > storageBytes || *bytes > storageBytes - partition.start) {
             Report(session, MSG_FAILURE, 0, "Error: image does not fit: " + partition.fileName);
             return std::nullopt;
         }
@@ -222,10 +217,9 @@ std::optional<std::vector<PlannedImage>> PlanImages(const MtkSession& session,
     return plan;
 }
 
-bool WriteImage(const MtkSession& session, SimPhone& phone, const PlannedImage& image,
-                uint64_t& done, uint64_t total, int& lastPercent) {
-    HANDLE file = CreateFileA(image.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+bool WriteImage(const MtkSession& session, SimPhone& phone, const PlannedImage& image, uint64_t& done, uint64_t total,
+                int& lastPercent) {
+    HANDLE file = CreateFileA(image.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         Report(session, MSG_FAILURE, 0, "Error: cannot open " + image.path);
         return false;
@@ -234,8 +228,7 @@ bool WriteImage(const MtkSession& session, SimPhone& phone, const PlannedImage& 
     uint64_t offset = image.partition->start;
     bool ok = true;
     DWORD got = 0;
-    while (ok && ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
-           got > 0) {
+    while (ok && ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0) {
         if (phone.Mode() != SimPhoneMode::Download) {
             Report(session, MSG_FAILURE, 0, "Error: MediaTek phone disconnected during download");
             ok = false;
@@ -274,8 +267,7 @@ bool WriteImage(const MtkSession& session, SimPhone& phone, const PlannedImage& 
         session.connected = false;
         return false;
     }
-    const std::optional<std::vector<PlannedImage>> plan =
-        PlanImages(session, phone->StorageBytes());
+    const std::optional<std::vector<PlannedImage>> plan = PlanImages(session, phone->StorageBytes());
     if (!plan) {
         return false;
     }
@@ -302,8 +294,7 @@ bool WriteImage(const MtkSession& session, SimPhone& phone, const PlannedImage& 
     const double seconds = (GetTickCount64() - start) / 1000.0;
     Report(session, MSG_DETAIL, 0, Formatted("Total Time: %.3f seconds", seconds));
     Report(session, MSG_DETAIL, 0,
-           Formatted("Throughput: %.2f MB/s",
-                     seconds > 0 ? total / kBytesPerMb / seconds : total / kBytesPerMb));
+           Formatted("Throughput: %.2f MB/s", seconds > 0 ? total / kBytesPerMb / seconds : total / kBytesPerMb));
     CopyText(buffer, "OK");
     Report(session, MSG_SUMMARY, 0, "Download OK");
     // A new download needs a new connection, as after the maker's DA ends.
@@ -336,8 +327,7 @@ MTK_EXPORT int32_t MTK_CALL MTKHandlt_Init(MtkInitParams* params) {
         Report(session, MSG_FAILURE, 0, "Error: download handle already open");
         return 0;
     }
-    if (params->attributesRead != 1 || params->daPath == nullptr ||
-        params->scatterPath == nullptr) {
+    if (params->attributesRead != 1 || params->daPath == nullptr || params->scatterPath == nullptr) {
         Report(session, MSG_FAILURE, 0, "Error: parameters incomplete");
         return 0;
     }
@@ -361,20 +351,17 @@ MTK_EXPORT int32_t MTK_CALL MTKHandlt_Init(MtkInitParams* params) {
 }
 
 MTK_EXPORT int32_t MTK_CALL MTKDL_Connect(char* buffer) {
-    return WithSession("MTKDL_Connect",
-                       [&](MtkSession& session) { return Connect(session, buffer); });
+    return WithSession("MTKDL_Connect", [&](MtkSession& session) { return Connect(session, buffer); });
 }
 
 MTK_EXPORT int32_t MTK_CALL MTKDL_Check(char* version, char* second) {
-    return WithSession("MTKDL_Check",
-                       [&](MtkSession& session) { return Check(session, version, second); });
+    return WithSession("MTKDL_Check", [&](MtkSession& session) { return Check(session, version, second); });
 }
 
 // The test build without this export stands for a library of the wrong release.
 #if !defined(MTK_OMIT_DOWNLOAD_EXPORT)
 MTK_EXPORT int32_t MTK_CALL MTKDL_Download(char* buffer) {
-    return WithSession("MTKDL_Download",
-                       [&](MtkSession& session) { return Download(session, buffer); });
+    return WithSession("MTKDL_Download", [&](MtkSession& session) { return Download(session, buffer); });
 }
 #endif
 

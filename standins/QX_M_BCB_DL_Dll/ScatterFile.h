@@ -8,15 +8,15 @@
 #include <vector>
 
 struct ScatterPartition {
-    std::string name;         // partition_name
-    std::string fileName;     // file_name; empty for "NONE"
-    bool download = false;    // is_download
-    uint64_t start = 0;       // linear_start_addr
-    uint64_t size = 0;        // partition_size
+    std::string name;       // partition_name
+    std::string fileName;   // file_name; empty for "NONE"
+    bool download = false;  // is_download
+    uint64_t start = 0;     // linear_start_addr
+    uint64_t size = 0;      // partition_size
 };
 
 struct ScatterFile {
-    std::string platform;                 // general info's "platform"
+    std::string platform;  // general info's "platform"
     std::vector<ScatterPartition> partitions;
 };
 

@@ -21,12 +21,11 @@ std::wstring Environment(const wchar_t* name) {
 }
 
 std::string Utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(size > 0 ? size : 0, '\0');
     if (size > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr,
-                            nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
     }
     return out;
 }
@@ -36,7 +35,9 @@ std::string Utf8(const std::wstring& text) {
 void AppendLine(const std::wstring& journal, const std::wstring& line) {
     HANDLE file = CreateFileW(journal.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
     const std::string bytes = Utf8(line) + "\n";
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -55,7 +56,9 @@ std::wstring OwnFileName() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     const std::wstring journal = Environment(L"TAVIK_DPINST_JOURNAL");
-    if (journal.empty()) return 0;
+    if (journal.empty()) {
+        return 0;
+    }
     wchar_t folder[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, folder);
     const std::wstring name = OwnFileName();

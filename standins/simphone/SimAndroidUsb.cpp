@@ -9,9 +9,7 @@ namespace {
 constexpr wchar_t kAndroidInterfaceClass[] = L"{f72fe0d4-cbcb-407d-8814-9ed673d0dd6b}";
 constexpr char kErasedMark[] = "erased";
 
-std::wstring StateFile(const SimPhone& phone) {
-    return phone.Folder() + L"\\sbl1";
-}
+std::wstring StateFile(const SimPhone& phone) { return phone.Folder() + L"\\sbl1"; }
 
 }  // namespace
 
@@ -35,14 +33,11 @@ std::optional<std::wstring> SimAndroidInterfaceOf(const SimPhone& phone) {
     }
 }
 
-std::string SimAndroidSerial(const SimPhone& phone) {
-    return "SIMPHONE000" + std::to_string(phone.Number());
-}
+std::string SimAndroidSerial(const SimPhone& phone) { return "SIMPHONE000" + std::to_string(phone.Number()); }
 
 bool SimBootLoaderErased(const SimPhone& phone) {
-    HANDLE file = CreateFileW(StateFile(phone).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file = CreateFileW(StateFile(phone).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -58,17 +53,16 @@ bool SetSimBootLoaderErased(const SimPhone& phone, bool erased) {
         return false;
     }
     if (!erased) {
-        return DeleteFileW(StateFile(phone).c_str()) != FALSE ||
-               GetLastError() == ERROR_FILE_NOT_FOUND;
+        return DeleteFileW(StateFile(phone).c_str()) != FALSE || GetLastError() == ERROR_FILE_NOT_FOUND;
     }
-    HANDLE file = CreateFileW(StateFile(phone).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileW(StateFile(phone).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = WriteFile(file, kErasedMark, sizeof(kErasedMark) - 1, &written, nullptr) &&
-                    written == sizeof(kErasedMark) - 1;
+    const bool ok =
+        WriteFile(file, kErasedMark, sizeof(kErasedMark) - 1, &written, nullptr) && written == sizeof(kErasedMark) - 1;
     CloseHandle(file);
     return ok;
 }

@@ -16,13 +16,10 @@
 namespace {
 
 // Interface classes the discovery code looks for.
-DEFINE_GUID(kDiskInterface, 0x53f56307, 0xb6bf, 0x11d0, 0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb,
-            0x8b);
-DEFINE_GUID(kAndroidUsbInterface, 0xf72fe0d4, 0xcbcb, 0x407d, 0x88, 0x14, 0x9e, 0xd6, 0x73, 0xd0,
-            0xdd, 0x6b);
+DEFINE_GUID(kDiskInterface, 0x53f56307, 0xb6bf, 0x11d0, 0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b);
+DEFINE_GUID(kAndroidUsbInterface, 0xf72fe0d4, 0xcbcb, 0x407d, 0x88, 0x14, 0x9e, 0xd6, 0x73, 0xd0, 0xdd, 0x6b);
 // Setup class of the simulated Android USB device nodes (ours).
-DEFINE_GUID(kSimAndroidClass, 0xf7accfb8, 0x14c5, 0x4788, 0xac, 0xe2, 0xfb, 0xbb, 0x51, 0x99, 0x1f,
-            0x20);
+DEFINE_GUID(kSimAndroidClass, 0xf7accfb8, 0x14c5, 0x4788, 0xac, 0xe2, 0xfb, 0xbb, 0x51, 0x99, 0x1f, 0x20);
 
 // A value of an enumeration with the name it has in the phone's state files.
 template <typename Value>
@@ -32,10 +29,8 @@ struct NamedValue {
 };
 
 constexpr NamedValue<SimPhoneMode> kModeNames[] = {
-    {SimPhoneMode::Off, "off"},
-    {SimPhoneMode::Normal, "normal"},
-    {SimPhoneMode::Download, "download"},
-    {SimPhoneMode::EmergencyDownload, "edl"},
+    {SimPhoneMode::Off, "off"},           {SimPhoneMode::Normal, "normal"},
+    {SimPhoneMode::Download, "download"}, {SimPhoneMode::EmergencyDownload, "edl"},
     {SimPhoneMode::Fastboot, "fastboot"},
 };
 
@@ -94,15 +89,13 @@ std::string Trim(std::string text) {
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& text, bool append) {
-    HANDLE file = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
-                              FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, 0,
-                              nullptr);
+    HANDLE file = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = text.empty() || (WriteFile(file, text.data(), static_cast<DWORD>(text.size()),
-                                               &written, nullptr) &&
+    const bool ok = text.empty() || (WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                                      written == text.size());
     CloseHandle(file);
     return ok;
@@ -115,26 +108,18 @@ bool Seek(HANDLE file, uint64_t offset) {
     return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) != FALSE;
 }
 
-const wchar_t* const kStateFiles[] = {L"number", L"mode", L"version", L"faults", L"programmer",
-                                      L"journal.log", L"sbl1", L"pace"};
+const wchar_t* const kStateFiles[] = {L"number",     L"mode",        L"version", L"faults",
+                                      L"programmer", L"journal.log", L"sbl1",    L"pace"};
 
 }  // namespace
 
-const char* SimPhoneModeName(SimPhoneMode mode) {
-    return NameOf(kModeNames, mode, "off");
-}
+const char* SimPhoneModeName(SimPhoneMode mode) { return NameOf(kModeNames, mode, "off"); }
 
-std::optional<SimPhoneMode> ParseSimPhoneMode(const std::string& name) {
-    return ValueNamed(kModeNames, name);
-}
+std::optional<SimPhoneMode> ParseSimPhoneMode(const std::string& name) { return ValueNamed(kModeNames, name); }
 
-const char* SimPhoneFaultName(SimPhoneFault fault) {
-    return NameOf(kFaultNames, fault, "");
-}
+const char* SimPhoneFaultName(SimPhoneFault fault) { return NameOf(kFaultNames, fault, ""); }
 
-std::optional<SimPhoneFault> ParseSimPhoneFault(const std::string& name) {
-    return ValueNamed(kFaultNames, name);
-}
+std::optional<SimPhoneFault> ParseSimPhoneFault(const std::string& name) { return ValueNamed(kFaultNames, name); }
 
 SimPhoneIdentity::SimPhoneIdentity(int number) {
     const std::wstring n = std::to_wstring(number);
@@ -153,9 +138,7 @@ SimPhoneIdentity::SimPhoneIdentity(int number) {
     fastbootId = L"USB\\VID_18D1&PID_D00D\\SIMPHONE000" + n;
 }
 
-std::wstring SimPhoneIdentity::ParentIdPrefixKey() const {
-    return L"SYSTEM\\ControlSet001\\Enum\\" + interface14Id;
-}
+std::wstring SimPhoneIdentity::ParentIdPrefixKey() const { return L"SYSTEM\\ControlSet001\\Enum\\" + interface14Id; }
 
 std::wstring SimPhoneIdentity::DiskInterfaceName() const {
     std::wstring name = Lower(diskId);
@@ -182,9 +165,7 @@ SimPhone::SimPhone(std::wstring stateFolder) : folder_(std::move(stateFolder)) {
     }
 }
 
-std::wstring SimPhone::StateFile(const wchar_t* name) const {
-    return folder_ + L"\\" + name;
-}
+std::wstring SimPhone::StateFile(const wchar_t* name) const { return folder_ + L"\\" + name; }
 
 std::optional<std::string> SimPhone::ReadState(const wchar_t* name) const {
     return standins::ReadWholeFile(StateFile(name));
@@ -194,9 +175,7 @@ bool SimPhone::WriteState(const wchar_t* name, const std::string& text) {
     return WriteWholeFile(StateFile(name), text, false);
 }
 
-bool SimPhone::Exists() const {
-    return ReadState(L"number").has_value();
-}
+bool SimPhone::Exists() const { return ReadState(L"number").has_value(); }
 
 bool SimPhone::Create(int number, uint64_t storageBytes, const std::string& version) {
     if (number < 1 || number > 9) {
@@ -207,8 +186,8 @@ bool SimPhone::Create(int number, uint64_t storageBytes, const std::string& vers
     }
     CreateDirectoryW(folder_.c_str(), nullptr);
     if (!WriteState(L"number", std::to_string(number)) || !WriteState(L"mode", "off") ||
-        !WriteState(L"version", version) || !WriteState(L"faults", "") ||
-        !WriteState(L"programmer", "0") || !WriteState(L"journal.log", "")) {
+        !WriteState(L"version", version) || !WriteState(L"faults", "") || !WriteState(L"programmer", "0") ||
+        !WriteState(L"journal.log", "")) {
         return false;
     }
     const SimPhoneIdentity identity(number);
@@ -273,37 +252,32 @@ bool SimPhone::UnplugAll(const SimPhoneIdentity& identity) {
 
 bool SimPhone::PlugMode(const SimPhoneIdentity& identity, SimPhoneMode mode) {
     using SimUsbBus::DeviceNode;
-    const DeviceNode diagnostics{GUID_DEVCLASS_PORTS, identity.diagnosticsId,
-                                 identity.diagnosticsName, L"Qualcomm HS-USB Diagnostics 9091",
-                                 nullptr};
+    const DeviceNode diagnostics{GUID_DEVCLASS_PORTS, identity.diagnosticsId, identity.diagnosticsName,
+                                 L"Qualcomm HS-USB Diagnostics 9091", nullptr};
     switch (mode) {
     case SimPhoneMode::Off:
         return true;
     case SimPhoneMode::Normal:
         if (!SimUsbBus::Plug(diagnostics) ||
-            !SimUsbBus::WriteMachineString(identity.ParentIdPrefixKey(), L"ParentIdPrefix",
-                                           identity.parentIdPrefix)) {
+            !SimUsbBus::WriteMachineString(identity.ParentIdPrefixKey(), L"ParentIdPrefix", identity.parentIdPrefix)) {
             return false;
         }
         // With USB debugging off the phone shows no ADB interface.
         return HasFault(SimPhoneFault::AdbOff) ||
-               SimUsbBus::Plug(DeviceNode{kSimAndroidClass, identity.adbId, L"",
-                                          L"Android Composite ADB Interface",
+               SimUsbBus::Plug(DeviceNode{kSimAndroidClass, identity.adbId, L"", L"Android Composite ADB Interface",
                                           &kAndroidUsbInterface});
     case SimPhoneMode::Download: {
         std::wstring diskPath;
         if (!SimUsbBus::Plug(diagnostics) ||
-            !SimUsbBus::WriteMachineString(identity.ParentIdPrefixKey(), L"ParentIdPrefix",
-                                           identity.parentIdPrefix)) {
+            !SimUsbBus::WriteMachineString(identity.ParentIdPrefixKey(), L"ParentIdPrefix", identity.parentIdPrefix)) {
             return false;
         }
         // A storage the host does not mount shows no disk.
         if (HasFault(SimPhoneFault::NoDisk)) {
             return true;
         }
-        if (!SimUsbBus::Plug(DeviceNode{GUID_DEVCLASS_DISKDRIVE, identity.diskId,
-                                        L"Qualcomm MMC Storage USB Device", L"Disk drive",
-                                        &kDiskInterface},
+        if (!SimUsbBus::Plug(DeviceNode{GUID_DEVCLASS_DISKDRIVE, identity.diskId, L"Qualcomm MMC Storage USB Device",
+                                        L"Disk drive", &kDiskInterface},
                              &diskPath)) {
             return false;
         }
@@ -311,12 +285,11 @@ bool SimPhone::PlugMode(const SimPhoneIdentity& identity, SimPhoneMode mode) {
         return Lower(diskPath) == L"\\\\?\\" + identity.DiskInterfaceName();
     }
     case SimPhoneMode::EmergencyDownload:
-        return SimUsbBus::Plug(DeviceNode{GUID_DEVCLASS_PORTS, identity.loaderId,
-                                          identity.loaderName, L"Qualcomm HS-USB QDLoader 9008",
-                                          nullptr});
+        return SimUsbBus::Plug(DeviceNode{GUID_DEVCLASS_PORTS, identity.loaderId, identity.loaderName,
+                                          L"Qualcomm HS-USB QDLoader 9008", nullptr});
     case SimPhoneMode::Fastboot:
-        return SimUsbBus::Plug(DeviceNode{kSimAndroidClass, identity.fastbootId, L"",
-                                          L"Android Bootloader Interface", &kAndroidUsbInterface});
+        return SimUsbBus::Plug(DeviceNode{kSimAndroidClass, identity.fastbootId, L"", L"Android Bootloader Interface",
+                                          &kAndroidUsbInterface});
     }
     return false;
 }
@@ -337,17 +310,11 @@ bool SimPhone::SetMode(SimPhoneMode mode) {
     return WriteState(L"mode", SimPhoneModeName(mode));
 }
 
-bool SimPhone::Boot() {
-    return SetMode(HasPartitionTable() ? SimPhoneMode::Normal : SimPhoneMode::EmergencyDownload);
-}
+bool SimPhone::Boot() { return SetMode(HasPartitionTable() ? SimPhoneMode::Normal : SimPhoneMode::EmergencyDownload); }
 
-std::string SimPhone::Version() const {
-    return ReadState(L"version").value_or(std::string());
-}
+std::string SimPhone::Version() const { return ReadState(L"version").value_or(std::string()); }
 
-bool SimPhone::SetVersion(const std::string& version) {
-    return Exists() && WriteState(L"version", version);
-}
+bool SimPhone::SetVersion(const std::string& version) { return Exists() && WriteState(L"version", version); }
 
 bool SimPhone::HasFault(SimPhoneFault fault) const {
     const std::optional<std::string> text = ReadState(L"faults");
@@ -370,23 +337,18 @@ bool SimPhone::HasFault(SimPhoneFault fault) const {
 }
 
 bool SimPhone::AddFault(SimPhoneFault fault) {
-    return Exists() && (HasFault(fault) || WriteWholeFile(StateFile(L"faults"),
-                                                          std::string(SimPhoneFaultName(fault)) + "\n",
-                                                          true));
+    return Exists() && (HasFault(fault) ||
+                        WriteWholeFile(StateFile(L"faults"), std::string(SimPhoneFaultName(fault)) + "\n", true));
 }
 
-bool SimPhone::ClearFaults() {
-    return Exists() && WriteState(L"faults", "");
-}
+bool SimPhone::ClearFaults() { return Exists() && WriteState(L"faults", ""); }
 
 bool SimPhone::ProgrammerLoaded() const {
     const std::optional<std::string> text = ReadState(L"programmer");
     return text && Trim(*text) == "1";
 }
 
-bool SimPhone::SetProgrammerLoaded(bool loaded) {
-    return Exists() && WriteState(L"programmer", loaded ? "1" : "0");
-}
+bool SimPhone::SetProgrammerLoaded(bool loaded) { return Exists() && WriteState(L"programmer", loaded ? "1" : "0"); }
 
 std::wstring SimPhone::StoragePath() const {
     wchar_t prefix[MAX_PATH] = {};
@@ -412,15 +374,13 @@ bool SimPhone::ReadStorage(uint64_t offset, void* data, size_t size) const {
     if (size > bytes || offset > bytes - size) {
         return false;
     }
-    HANDLE file = CreateFileW(StoragePath().c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file = CreateFileW(StoragePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     DWORD got = 0;
-    const bool ok = Seek(file, offset) &&
-                    ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) && got == size;
+    const bool ok = Seek(file, offset) && ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) && got == size;
     CloseHandle(file);
     return ok;
 }
@@ -431,16 +391,14 @@ bool SimPhone::WriteStorage(uint64_t offset, const void* data, size_t size) {
     if (size > bytes || offset > bytes - size) {
         return false;
     }
-    HANDLE file = CreateFileW(StoragePath().c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file = CreateFileW(StoragePath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = Seek(file, offset) &&
-                    WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
-                    written == size;
+    const bool ok =
+        Seek(file, offset) && WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
     CloseHandle(file);
     const uint32_t pace = WritePaceMs();
     if (pace > 0) {
@@ -454,9 +412,7 @@ uint32_t SimPhone::WritePaceMs() const {
     return pace ? static_cast<uint32_t>(strtoul(pace->c_str(), nullptr, 10)) : 0;
 }
 
-bool SimPhone::SetWritePace(uint32_t milliseconds) {
-    return WriteState(L"pace", std::to_string(milliseconds));
-}
+bool SimPhone::SetWritePace(uint32_t milliseconds) { return WriteState(L"pace", std::to_string(milliseconds)); }
 
 bool SimPhone::HasPartitionTable() const {
     unsigned char sectors[2 * kSectorBytes] = {};
@@ -487,6 +443,4 @@ std::vector<std::string> SimPhone::Journal() const {
     return lines;
 }
 
-bool SimPhone::ClearJournal() {
-    return Exists() && WriteState(L"journal.log", "");
-}
+bool SimPhone::ClearJournal() { return Exists() && WriteState(L"journal.log", ""); }

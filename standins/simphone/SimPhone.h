@@ -51,14 +51,14 @@ struct SimPhoneIdentity {
 
     int diagnosticsCom;
     int loaderCom;
-    std::wstring diagnosticsName;   // "Qualcomm HS-USB Diagnostics 9091 (COMn)"
-    std::wstring loaderName;        // "Qualcomm HS-USB QDLoader 9008 (COMn)"
-    std::wstring diagnosticsId;     // interface 0 of the composite device
-    std::wstring adbId;             // interface 1 of the same device
-    std::wstring interface14Id;     // where Windows keeps the ParentIdPrefix
+    std::wstring diagnosticsName;  // "Qualcomm HS-USB Diagnostics 9091 (COMn)"
+    std::wstring loaderName;       // "Qualcomm HS-USB QDLoader 9008 (COMn)"
+    std::wstring diagnosticsId;    // interface 0 of the composite device
+    std::wstring adbId;            // interface 1 of the same device
+    std::wstring interface14Id;    // where Windows keeps the ParentIdPrefix
     std::wstring parentIdPrefix;
-    std::wstring diskId;            // the eMMC as a USB disk, in download mode
-    std::wstring loaderId;          // emergency download port
+    std::wstring diskId;    // the eMMC as a USB disk, in download mode
+    std::wstring loaderId;  // emergency download port
     std::wstring fastbootId;
 
     std::wstring ParentIdPrefixKey() const;  // under HKEY_LOCAL_MACHINE

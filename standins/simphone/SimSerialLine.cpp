@@ -37,14 +37,12 @@ bool SimSerialPort::Open(int comPort) {
         return false;
     }
     const std::wstring path = L"\\\\.\\COM" + std::to_wstring(comPort);
-    port_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_OVERLAPPED, nullptr);
+    port_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                        nullptr);
     return IsOpen();
 }
 
-DWORD SimSerialPort::Read(void* bytes, DWORD count, DWORD waitMs) {
-    return Transfer(false, bytes, count, waitMs);
-}
+DWORD SimSerialPort::Read(void* bytes, DWORD count, DWORD waitMs) { return Transfer(false, bytes, count, waitMs); }
 
 DWORD SimSerialPort::Write(const void* bytes, DWORD count, DWORD waitMs) {
     return Transfer(true, const_cast<void*>(bytes), count, waitMs);
@@ -58,8 +56,7 @@ DWORD SimSerialPort::ReadFully(void* bytes, DWORD count, DWORD waitMs) {
         if (now >= deadline) {
             break;
         }
-        const DWORD got = Read(static_cast<uint8_t*>(bytes) + have, count - have,
-                               static_cast<DWORD>(deadline - now));
+        const DWORD got = Read(static_cast<uint8_t*>(bytes) + have, count - have, static_cast<DWORD>(deadline - now));
         if (got == 0) {
             break;  // the wait ran out, or the line failed
         }
@@ -96,12 +93,18 @@ DWORD SimSerialPort::Transfer(bool write, void* bytes, DWORD count, DWORD waitMs
 
 const char* SimSerialOutcomeName(SimSerialOutcome outcome) {
     switch (outcome) {
-        case SimSerialOutcome::Reset: return "reset";
-        case SimSerialOutcome::Ignored: return "ignored";
-        case SimSerialOutcome::WrongPacket: return "wrong-packet";
-        case SimSerialOutcome::TimedOut: return "timed-out";
-        case SimSerialOutcome::PortFailed: return "port-failed";
-        case SimSerialOutcome::RestartFailed: return "restart-failed";
+    case SimSerialOutcome::Reset:
+        return "reset";
+    case SimSerialOutcome::Ignored:
+        return "ignored";
+    case SimSerialOutcome::WrongPacket:
+        return "wrong-packet";
+    case SimSerialOutcome::TimedOut:
+        return "timed-out";
+    case SimSerialOutcome::PortFailed:
+        return "port-failed";
+    case SimSerialOutcome::RestartFailed:
+        return "restart-failed";
     }
     return "unknown";
 }

@@ -17,32 +17,30 @@ std::wstring InterfaceControlKey(const GUID& interfaceClass, const std::wstring&
     if (linkName.compare(0, 4, L"\\\\?\\") == 0) {
         linkName.replace(0, 4, L"##?#");
     }
-    return std::wstring(L"System\\CurrentControlSet\\Control\\DeviceClasses\\") + guidText + L"\\" +
-           linkName + L"\\#\\Control";
+    return std::wstring(L"System\\CurrentControlSet\\Control\\DeviceClasses\\") + guidText + L"\\" + linkName +
+           L"\\#\\Control";
 }
 
 bool SetLinked(const GUID& interfaceClass, const std::wstring& path) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, InterfaceControlKey(interfaceClass, path).c_str(), 0,
-                        nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, InterfaceControlKey(interfaceClass, path).c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const DWORD linked = 1;
-    const LONG result = RegSetValueExW(key, L"Linked", 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&linked), sizeof(linked));
+    const LONG result =
+        RegSetValueExW(key, L"Linked", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&linked), sizeof(linked));
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
 
-bool SetStringProperty(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property,
-                       const std::wstring& value) {
+bool SetStringProperty(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property, const std::wstring& value) {
     if (value.empty()) {
         return true;
     }
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return SetupDiSetDeviceRegistryPropertyW(set, &device, property,
-                                             reinterpret_cast<const BYTE*>(value.c_str()), bytes) !=
-           FALSE;
+    return SetupDiSetDeviceRegistryPropertyW(set, &device, property, reinterpret_cast<const BYTE*>(value.c_str()),
+                                             bytes) != FALSE;
 }
 
 bool DetailPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, std::wstring& path) {
@@ -54,8 +52,7 @@ bool DetailPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, std::wstr
     std::vector<BYTE> buffer(required);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, required, nullptr,
-                                          nullptr)) {
+    if (!SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, required, nullptr, nullptr)) {
         return false;
     }
     path = detail->DevicePath;
@@ -65,8 +62,7 @@ bool DetailPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, std::wstr
 // An owned SetupAPI list holding one node of the given class.
 class NodeSet {
 public:
-    explicit NodeSet(const GUID& setupClass)
-        : set_(SetupDiCreateDeviceInfoList(&setupClass, nullptr)) {}
+    explicit NodeSet(const GUID& setupClass) : set_(SetupDiCreateDeviceInfoList(&setupClass, nullptr)) {}
     ~NodeSet() {
         if (set_ != INVALID_HANDLE_VALUE) {
             SetupDiDestroyDeviceInfoList(set_);
@@ -96,9 +92,8 @@ bool Plug(const DeviceNode& node, std::wstring* interfacePath) {
     }
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof(device);
-    const bool created = SetupDiCreateDeviceInfoW(set.get(), node.instanceId.c_str(),
-                                                  &node.setupClass, nullptr, nullptr, 0,
-                                                  &device) != FALSE;
+    const bool created = SetupDiCreateDeviceInfoW(set.get(), node.instanceId.c_str(), &node.setupClass, nullptr,
+                                                  nullptr, 0, &device) != FALSE;
     if (created) {
         if (!SetupDiRegisterDeviceInfo(set.get(), &device, 0, nullptr, nullptr, nullptr)) {
             return false;
@@ -116,8 +111,7 @@ bool Plug(const DeviceNode& node, std::wstring* interfacePath) {
     SP_DEVICE_INTERFACE_DATA interfaceData{};
     interfaceData.cbSize = sizeof(interfaceData);
     std::wstring path;
-    if (!SetupDiCreateDeviceInterfaceW(set.get(), &device, node.interfaceClass, nullptr, 0,
-                                       &interfaceData) ||
+    if (!SetupDiCreateDeviceInterfaceW(set.get(), &device, node.interfaceClass, nullptr, 0, &interfaceData) ||
         !DetailPath(set.get(), interfaceData, path) || !SetLinked(*node.interfaceClass, path)) {
         return false;
     }
@@ -139,16 +133,14 @@ bool Unplug(const GUID& setupClass, const std::wstring& instanceId) {
     return SetupDiRemoveDevice(set.get(), &device) != FALSE;
 }
 
-bool WriteMachineString(const std::wstring& keyPath, const wchar_t* valueName,
-                        const std::wstring& value) {
+bool WriteMachineString(const std::wstring& keyPath, const wchar_t* valueName, const std::wstring& value) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
         return false;
     }
-    const LONG result =
-        RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    const LONG result = RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }

@@ -14,8 +14,8 @@ namespace SimUsbBus {
 struct DeviceNode {
     GUID setupClass;
     std::wstring instanceId;
-    std::wstring friendlyName;        // empty: none
-    std::wstring description;         // empty: none
+    std::wstring friendlyName;  // empty: none
+    std::wstring description;   // empty: none
     const GUID* interfaceClass = nullptr;
 };
 
@@ -28,8 +28,7 @@ bool Plug(const DeviceNode& node, std::wstring* interfacePath = nullptr);
 bool Unplug(const GUID& setupClass, const std::wstring& instanceId);
 
 // HKEY_LOCAL_MACHINE string values and key trees.
-bool WriteMachineString(const std::wstring& keyPath, const wchar_t* valueName,
-                        const std::wstring& value);
+bool WriteMachineString(const std::wstring& keyPath, const wchar_t* valueName, const std::wstring& value);
 bool DeleteMachineKey(const std::wstring& keyPath);
 // Deletes the key only when it has no subkeys left; true when it is gone.
 bool DeleteMachineKeyIfEmpty(const std::wstring& keyPath);

@@ -132,9 +132,7 @@ DWORD WINAPI DialogCloser::Watch(void* closer) {
     return 0;
 }
 
-std::wstring SamplePackage(const std::wstring& name) {
-    return testsupport::FixturesDir() + L"\\packages\\" + name;
-}
+std::wstring SamplePackage(const std::wstring& name) { return testsupport::FixturesDir() + L"\\packages\\" + name; }
 
 std::wstring ProgramFolder() { return testsupport::ProgramFolder(); }
 
@@ -143,7 +141,6 @@ std::wstring OutputFolder() {
     testsupport::MakeFolders(folder);
     return folder;
 }
-
 
 void MainWindowTest::SetUp() {
     static bool registered = false;

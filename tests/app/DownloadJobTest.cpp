@@ -75,10 +75,10 @@ protected:
         const std::wstring target = apptest::ProgramFolder() + L"\\QX_M_BCB_DL_Dll.dll";
         DeleteFileW(target.c_str());
         if (kind != MtkLibraryKind::kNone) {
-            const std::wstring source = ToWide(kind == MtkLibraryKind::kComplete
-                                                   ? TAVIK_MTK_LIBRARY_DIR
-                                                   : TAVIK_MTK_LIBRARY_MISSING_DOWNLOAD_DIR) +
-                                        L"\\QX_M_BCB_DL_Dll.dll";
+            const std::wstring source =
+                ToWide(kind == MtkLibraryKind::kComplete ? TAVIK_MTK_LIBRARY_DIR
+                                                         : TAVIK_MTK_LIBRARY_MISSING_DOWNLOAD_DIR) +
+                L"\\QX_M_BCB_DL_Dll.dll";
             ASSERT_TRUE(CopyFileW(source.c_str(), target.c_str(), FALSE));
         }
     }
@@ -191,8 +191,8 @@ protected:
 struct QcomCase {
     const wchar_t* sample;
     SimPhoneMode mode;
-    bool layoutWiped;   // the flow deletes the disk layout first
-    bool versionNotice; // the phone list asks for the version, which the mode cannot give
+    bool layoutWiped;    // the flow deletes the disk layout first
+    bool versionNotice;  // the phone list asks for the version, which the mode cannot give
 };
 
 class QcomDownloadTypeTest : public DownloadJobTest, public ::testing::WithParamInterface<QcomCase> {};
@@ -235,8 +235,7 @@ TEST_P(QcomDownloadTypeTest, FlashesThePackageAndEndsOnTheSuccessPage) {
 INSTANTIATE_TEST_SUITE_P(EachType, QcomDownloadTypeTest,
                          ::testing::Values(QcomCase{L"SampleFH8974", SimPhoneMode::EmergencyDownload, false, false},
                                            QcomCase{L"SampleSH8x26", SimPhoneMode::Download, true, true},
-                                           QcomCase{L"SampleAuto8974", SimPhoneMode::EmergencyDownload, false,
-                                                    true}));
+                                           QcomCase{L"SampleAuto8974", SimPhoneMode::EmergencyDownload, false, true}));
 
 TEST_F(DownloadJobTest, KeepingUserDataLeavesItsSectorsAndTheFullPackageWritesThem) {
     const std::wstring package = FlashablePackage(L"SampleFH8974");
@@ -258,8 +257,8 @@ TEST_F(DownloadJobTest, KeepingUserDataLeavesItsSectorsAndTheFullPackageWritesTh
     ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
     RunJob();
     ASSERT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
-    EXPECT_TRUE(Storage() == ModelStorage(kept, false, package + L"\\rawprogram_unsparse.xml",
-                                          package + L"\\patch0.xml"));
+    EXPECT_TRUE(Storage() ==
+                ModelStorage(kept, false, package + L"\\rawprogram_unsparse.xml", package + L"\\patch0.xml"));
     EXPECT_NE(before.substr(74 * 512, 16 * 512), Storage().substr(74 * 512, 16 * 512));
 }
 
@@ -350,10 +349,11 @@ TEST_F(DownloadJobTest, FailedAndInterruptedDownloadsEndOnTheFailurePage) {
 }
 
 TEST_F(DownloadJobTest, MediaTekFailuresEndOnTheirPagesWithBackAndRetry) {
-    EditPhoneList("ConnetTimeOut=\"30000\" DAPath=\"SAMPLE_MTK_DA.bin\" Scatter=\"MT6582_Android_scatter.txt\" "
-                  "CheckPhoneVar=\"FALSE\"",
-                  "ConnetTimeOut=\"300\" DAPath=\"SAMPLE_MTK_DA.bin\" Scatter=\"MT6582_Android_scatter.txt\" "
-                  "CheckPhoneVar=\"true\"");
+    EditPhoneList(
+        "ConnetTimeOut=\"30000\" DAPath=\"SAMPLE_MTK_DA.bin\" Scatter=\"MT6582_Android_scatter.txt\" "
+        "CheckPhoneVar=\"FALSE\"",
+        "ConnetTimeOut=\"300\" DAPath=\"SAMPLE_MTK_DA.bin\" Scatter=\"MT6582_Android_scatter.txt\" "
+        "CheckPhoneVar=\"true\"");
     const std::wstring package = CopyPackage(L"SampleMT6582", L"package");
     OpenWithPackage(package);
 
@@ -433,7 +433,7 @@ TEST_F(DownloadJobTest, TheCloseWarningDuringADownloadKeepsItGoingOnCancel) {
             }
             RedrawWindow(window_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
             return testsupport::SaveWindowScreenshot(window_->Handle(),
-                                           apptest::OutputFolder() + L"\\download_in_progress.bmp");
+                                                     apptest::OutputFolder() + L"\\download_in_progress.bmp");
         },
         kJobWaitMs))
         << LogText();
@@ -510,13 +510,13 @@ TEST_F(DownloadJobTest, TheRealProgramClosedMidDownloadEndsWithinTheBoundAndStar
     ASSERT_TRUE(phone_->SetWritePace(400));
     const std::wstring exe = L"" TAVIK_DOWNLOAD_EXE;
     const std::wstring shots = apptest::OutputFolder();
-    std::wstring commandLine = L"\"" + apptest::ProgramFolder() + L"\\tool_driver.exe\" \"" + exe + L"\" \"" +
-                               package + L"\" \"" + shots + L"\" --close-mid-download";
+    std::wstring commandLine = L"\"" + apptest::ProgramFolder() + L"\\tool_driver.exe\" \"" + exe + L"\" \"" + package +
+                               L"\" \"" + shots + L"\" --close-mid-download";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION driver = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &driver));
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &driver));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(driver.hProcess, 240000));
     DWORD exitCode = 1;
     GetExitCodeProcess(driver.hProcess, &exitCode);
@@ -530,8 +530,8 @@ class HelpMenuTest : public apptest::MainWindowTest {
 protected:
     static CSkinMenu* OpenMenu() {
         HWND menu = FindWindowW(L"CSkinMenu ", nullptr);
-        return menu ? dynamic_cast<CSkinMenu*>(reinterpret_cast<TavikUI::CWindowWnd*>(
-                          GetWindowLongPtrW(menu, GWLP_USERDATA)))
+        return menu ? dynamic_cast<CSkinMenu*>(
+                          reinterpret_cast<TavikUI::CWindowWnd*>(GetWindowLongPtrW(menu, GWLP_USERDATA)))
                     : nullptr;
     }
 };
@@ -562,8 +562,8 @@ TEST_F(HelpMenuTest, OpensBelowTheHelpButtonReachesTheShellAndShowsTheAboutBox) 
     // The link items are URL buttons: each opens its address itself.
     g_shellAddresses.clear();
     for (const wchar_t* item : {L"SoftwareInfoBtn", L"BBSBtn"}) {
-        auto* link = static_cast<TavikUI::CButtonUrlUI*>(
-            menu->Manager().FindControlByName(item)->InterfaceByName(L"ButtonURL"));
+        auto* link =
+            static_cast<TavikUI::CButtonUrlUI*>(menu->Manager().FindControlByName(item)->InterfaceByName(L"ButtonURL"));
         ASSERT_NE(nullptr, link) << testsupport::Utf8(item);
         link->SetShellExecute(&RecordShellOpen);
         apptest::ClickControl(menu->Handle(), menu->Manager(), item);

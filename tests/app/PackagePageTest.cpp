@@ -174,8 +174,8 @@ TEST_F(PackagePageTest, NoFolderChosenIsRefusedInRed) {
 }
 
 void WriteModel(const std::wstring& folder, const char* model) {
-    ASSERT_TRUE(testsupport::WriteBytes(folder + L"\\Quorel_info.ini",
-                                        std::string("[product_info]\r\nVER=") + model + "\r\n"));
+    ASSERT_TRUE(
+        testsupport::WriteBytes(folder + L"\\Quorel_info.ini", std::string("[product_info]\r\nVER=") + model + "\r\n"));
 }
 
 TEST_F(PackagePageTest, APackageWithoutItsInformationFileIsInvalid) {
@@ -199,8 +199,8 @@ TEST_F(PackagePageTest, AMissingImageIsInvalid) {
 }
 
 TEST_F(PackagePageTest, ARowOfNoKnownPlatformIsInvalid) {
-    CheckPackage(CopyPackage(L"SampleMT6582", L"other",
-                             [](const std::wstring& folder) { WriteModel(folder, "SampleOther"); }));
+    CheckPackage(
+        CopyPackage(L"SampleMT6582", L"other", [](const std::wstring& folder) { WriteModel(folder, "SampleOther"); }));
     ExpectInvalidPackagePage();
 }
 

@@ -57,7 +57,8 @@ TEST_F(ReportTest, StatusTextsTakeTheirLevelsColour) {
 
 TEST_F(ReportTest, ADownloadPercentageMovesTheRingAndOnlyTextsWithALevelAreLogged) {
     ReportFromJobThread(&CTavikDownloadDlg::OnDownloadMessage, {MSG_PERCENT, 64, 0, nullptr});
-    auto* ring = static_cast<TavikUI::CAnnulusProgressUI*>(Control(L"DownloadProgress")->InterfaceByName(L"AnnulusProgressUI"));
+    auto* ring =
+        static_cast<TavikUI::CAnnulusProgressUI*>(Control(L"DownloadProgress")->InterfaceByName(L"AnnulusProgressUI"));
     ASSERT_NE(ring, nullptr);
     EXPECT_EQ(ring->CurrentValue(), 64);
 

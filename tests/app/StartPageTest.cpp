@@ -33,21 +33,50 @@ TEST_F(StartPageTest, OpensOnTheIntroductionAndTheStartButtonLeadsToThePackageCh
 
 TEST_F(StartPageTest, TheSkinHasEveryControlTheWindowLooksUp) {
     OpenWindow();
-    const wchar_t* names[] = {
-        L"IntroductionTab", L"FunctionTab", L"ConnetDev", L"SelectSoftPathBtnTab", L"SelectSoftStatusTab",
-        L"DownloadProgress", L"Gray", L"StartNetBtn", L"helpbtn", L"closebtn", L"minbtn", L"PhonePic",
-        L"SWPhoneName", L"SelectSoftPathEdit", L"SelectSoftPathBtn", L"CheckSWGif", L"SelectSoftStatus",
-        L"SelectSoftStatusFail", L"SaveUserData", L"SaveProductionData", L"ConfirmSoftwareBtn",
-        L"SoftwareReadyGif", L"QcomVersionErrPhoneName", L"QcomBakVersionErrBtn", L"QcomConnetTimeOutBakBtn",
-        L"QcomConnetTimeOutRetryBtn", L"QcomConnetErrBakBtn", L"QcomConnetErrRetBtn", L"MtkVersionErrPhoneName",
-        L"MtkBakVersionErrBtn", L"MtkConnetTimeOutBakBtn", L"MtkConnetTimeOutRetryBtn", L"MtkConnetErrBakBtn",
-        L"MtkConnetErrRetryBtn", L"DownloadFailRetryBtn", L"DownloadSucBtn"};
+    const wchar_t* names[] = {L"IntroductionTab",
+                              L"FunctionTab",
+                              L"ConnetDev",
+                              L"SelectSoftPathBtnTab",
+                              L"SelectSoftStatusTab",
+                              L"DownloadProgress",
+                              L"Gray",
+                              L"StartNetBtn",
+                              L"helpbtn",
+                              L"closebtn",
+                              L"minbtn",
+                              L"PhonePic",
+                              L"SWPhoneName",
+                              L"SelectSoftPathEdit",
+                              L"SelectSoftPathBtn",
+                              L"CheckSWGif",
+                              L"SelectSoftStatus",
+                              L"SelectSoftStatusFail",
+                              L"SaveUserData",
+                              L"SaveProductionData",
+                              L"ConfirmSoftwareBtn",
+                              L"SoftwareReadyGif",
+                              L"QcomVersionErrPhoneName",
+                              L"QcomBakVersionErrBtn",
+                              L"QcomConnetTimeOutBakBtn",
+                              L"QcomConnetTimeOutRetryBtn",
+                              L"QcomConnetErrBakBtn",
+                              L"QcomConnetErrRetBtn",
+                              L"MtkVersionErrPhoneName",
+                              L"MtkBakVersionErrBtn",
+                              L"MtkConnetTimeOutBakBtn",
+                              L"MtkConnetTimeOutRetryBtn",
+                              L"MtkConnetErrBakBtn",
+                              L"MtkConnetErrRetryBtn",
+                              L"DownloadFailRetryBtn",
+                              L"DownloadSucBtn"};
     for (const wchar_t* name : names) {
         EXPECT_NE(Control(name), nullptr) << testsupport::Utf8(name);
     }
-    const std::pair<const wchar_t*, int> pages[] = {
-        {L"IntroductionTab", 2}, {L"FunctionTab", 5}, {L"ConnetDev", 10},
-        {L"SelectSoftPathBtnTab", 2}, {L"SelectSoftStatusTab", 3}};
+    const std::pair<const wchar_t*, int> pages[] = {{L"IntroductionTab", 2},
+                                                    {L"FunctionTab", 5},
+                                                    {L"ConnetDev", 10},
+                                                    {L"SelectSoftPathBtnTab", 2},
+                                                    {L"SelectSoftStatusTab", 3}};
     for (const auto& [tab, count] : pages) {
         // The last page exists and one past it does not.
         auto* layout = static_cast<TavikUI::CTabLayoutUI*>(Control(tab)->InterfaceByName(L"TabLayout"));

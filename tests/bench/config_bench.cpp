@@ -19,9 +19,7 @@ int g_reports = 0;
 
 void CountReport(const DownloadMessage*) { ++g_reports; }
 
-void WriteText(const std::wstring& path, const std::string& text) {
-    testsupport::WriteBytes(path, text);
-}
+void WriteText(const std::wstring& path, const std::string& text) { testsupport::WriteBytes(path, text); }
 
 // Package folder and phone list for one automatic-type Qualcomm model.
 void MakePackage(const std::wstring& root) {
@@ -38,9 +36,8 @@ void MakePackage(const std::wstring& root) {
     const std::string filler(4096, 'B');
     for (int i = 0; i < kImages; ++i) {
         const std::string name = "bench_image_" + std::to_string(i) + ".bin";
-        list += "  <program SECTOR_SIZE_IN_BYTES=\"512\" filename=\"" + name + "\" label=\"p" +
-                std::to_string(i) + "\" num_partition_sectors=\"8\" start_sector=\"" +
-                std::to_string(i * 8) + "\"/>\r\n";
+        list += "  <program SECTOR_SIZE_IN_BYTES=\"512\" filename=\"" + name + "\" label=\"p" + std::to_string(i) +
+                "\" num_partition_sectors=\"8\" start_sector=\"" + std::to_string(i * 8) + "\"/>\r\n";
         WriteText(package + L"\\" + AnsiToWide(name), filler);
     }
     WriteText(package + L"\\rawprogram_unsparse.xml", list + "</data>\r\n");
@@ -73,11 +70,9 @@ int main() {
         }
         QueryPerformanceCounter(&end);
         const double seconds = Seconds(start, end, rate);
-        std::printf("CheckQcomFiles, %d images: %s, %d counted, %.2f MB, %d reports per run\n",
-                    kImages, ok ? "ok" : "FAILED", g_imageTable.count, config.qcom.romSizeMb,
-                    g_reports / kRounds);
-        std::printf("%d runs in %.3f s, %.2f ms per run\n", kRounds, seconds,
-                    seconds * 1000.0 / kRounds);
+        std::printf("CheckQcomFiles, %d images: %s, %d counted, %.2f MB, %d reports per run\n", kImages,
+                    ok ? "ok" : "FAILED", g_imageTable.count, config.qcom.romSizeMb, g_reports / kRounds);
+        std::printf("%d runs in %.3f s, %.2f ms per run\n", kRounds, seconds, seconds * 1000.0 / kRounds);
         status = ok ? 0 : 1;
     } else {
         std::printf("the generated package was not accepted\n");

@@ -32,9 +32,7 @@ constexpr int kRounds = 7;
 constexpr uint64_t kFirstSector = 34;  // the images follow a primary GPT
 
 int g_reports = 0;
-void CountReport(const DownloadMessage*) {
-    ++g_reports;
-}
+void CountReport(const DownloadMessage*) { ++g_reports; }
 
 double Seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -59,8 +57,7 @@ bool MakePackage(const std::wstring& folder, const std::vector<std::vector<uint8
     std::string list = "<?xml version=\"1.0\" ?>\n<data>\n";
     for (int image = 0; image < kImages; ++image) {
         const std::wstring path = FormatWide(L"%s\\image%d.img", folder.c_str(), image);
-        HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             return false;
         }
@@ -81,15 +78,15 @@ bool MakePackage(const std::wstring& folder, const std::vector<std::vector<uint8
     const std::string patches =
         "<patches><patch filename=\"DISK\" byte_offset=\"16\" size_in_bytes=\"4\" "
         "start_sector=\"1\" value=\"CRC32(1,92)\" what=\"header CRC\"/></patches>\n";
-    for (const auto& [name, text] : {std::make_pair(L"rawprogram_unsparse.xml", list),
-                                     std::make_pair(L"patch0.xml", patches)}) {
-        HANDLE file = CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
+    for (const auto& [name, text] :
+         {std::make_pair(L"rawprogram_unsparse.xml", list), std::make_pair(L"patch0.xml", patches)}) {
+        HANDLE file =
+            CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             return false;
         }
-        const bool ok = WriteAll(file, reinterpret_cast<const uint8_t*>(text.data()),
-                                 static_cast<uint32_t>(text.size()));
+        const bool ok =
+            WriteAll(file, reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()));
         CloseHandle(file);
         if (!ok) {
             return false;
@@ -100,8 +97,8 @@ bool MakePackage(const std::wstring& folder, const std::vector<std::vector<uint8
 
 // A plain file beside the phone's storage, of the storage's size.
 HANDLE OpenPlainFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         LARGE_INTEGER size;
         size.QuadPart = static_cast<LONGLONG>(kStorageBytes);
@@ -146,16 +143,14 @@ double PlainWriteThenReadBack(HANDLE file, const std::vector<std::vector<uint8_t
 
 // A tighter figure for reference: each piece read back right after its
 // write, as the writer does, so the read-back comes from the cache.
-double PlainInterleaved(HANDLE file, const std::vector<std::vector<uint8_t>>& images,
-                        std::vector<uint8_t>& readBack) {
+double PlainInterleaved(HANDLE file, const std::vector<std::vector<uint8_t>>& images, std::vector<uint8_t>& readBack) {
     const auto start = std::chrono::steady_clock::now();
     bool ok = true;
     uint64_t position = kFirstSector * 512;
     for (int image = 0; ok && image < kImages; ++image) {
         for (uint32_t done = 0; ok && done < kImageBytes; done += kChunkBytes) {
             ok = Seek(file, position) && WriteAll(file, images[image].data() + done, kChunkBytes) &&
-                 Seek(file, position) &&
-                 ReadBackMatches(file, readBack, images[image].data() + done);
+                 Seek(file, position) && ReadBackMatches(file, readBack, images[image].data() + done);
             position += kChunkBytes;
         }
     }
@@ -190,8 +185,7 @@ int main() {
 
     SimPhone phone(phoneFolder);
     SetEnvironmentVariableW(kSimPhoneDirVariable, phoneFolder.c_str());
-    if (!phone.Create(kPhoneNumber, kStorageBytes, "AP:BENCH") ||
-        !phone.SetMode(SimPhoneMode::Download)) {
+    if (!phone.Create(kPhoneNumber, kStorageBytes, "AP:BENCH") || !phone.SetMode(SimPhoneMode::Download)) {
         std::printf("disk_bench: cannot plug the simulated phone (is WINEPREFIX set?)\n");
         phone.Remove();
         return 1;
@@ -201,16 +195,14 @@ int main() {
     engine->diskControl = std::make_unique<CSimDiskControl>();
     int32_t comPort = 0;
     engine->ClassifyDevice(comPort);
-    WideToNarrow(packageFolder, engine->settings.softwarePath,
-                 sizeof(engine->settings.softwarePath));
+    WideToNarrow(packageFolder, engine->settings.softwarePath, sizeof(engine->settings.softwarePath));
     std::strcpy(engine->settings.rawprogramFile, "rawprogram_unsparse.xml");
     std::strcpy(engine->settings.patchFile, "patch0.xml");
     engine->settings.romSizeMb = static_cast<double>(kPackageBytes) / 1048576.0;
 
     // Beside the storage, on the same file system.
     const std::wstring storage = phone.StoragePath();
-    const std::wstring plainPath =
-        storage.substr(0, storage.rfind(L'\\')) + L"\\disk_bench_plain.bin";
+    const std::wstring plainPath = storage.substr(0, storage.rfind(L'\\')) + L"\\disk_bench_plain.bin";
 
     HANDLE plainFile = OpenPlainFile(plainPath);
     std::vector<uint8_t> readBack(kChunkBytes);
@@ -225,12 +217,11 @@ int main() {
         const double writer = WriterRun(*engine);
         ok = plain > 0 && interleaved > 0 && writer > 0;
         if (ok) {
-            std::printf("round %d: plain %.3f s, interleaved %.3f s, writer %.3f s (%d reports)\n",
-                        round + 1, plain, interleaved, writer, g_reports);
+            std::printf("round %d: plain %.3f s, interleaved %.3f s, writer %.3f s (%d reports)\n", round + 1, plain,
+                        interleaved, writer, g_reports);
             const bool first = round == 0;
             bestPlain = first || plain < bestPlain ? plain : bestPlain;
-            bestInterleaved =
-                first || interleaved < bestInterleaved ? interleaved : bestInterleaved;
+            bestInterleaved = first || interleaved < bestInterleaved ? interleaved : bestInterleaved;
             bestWriter = first || writer < bestWriter ? writer : bestWriter;
         }
     }
@@ -240,11 +231,9 @@ int main() {
     // The written bytes must be the package's, or the figures mean nothing.
     std::vector<uint8_t> check(kChunkBytes);
     for (int image = 0; ok && image < kImages; ++image) {
-        const uint64_t offset =
-            (kFirstSector + uint64_t{kImageBytes} / 512 * image) * 512 + kImageBytes - kChunkBytes;
+        const uint64_t offset = (kFirstSector + uint64_t{kImageBytes} / 512 * image) * 512 + kImageBytes - kChunkBytes;
         ok = phone.ReadStorage(offset, check.data(), kChunkBytes) &&
-             std::memcmp(check.data(), images[image].data() + kImageBytes - kChunkBytes,
-                         kChunkBytes) == 0;
+             std::memcmp(check.data(), images[image].data() + kImageBytes - kChunkBytes, kChunkBytes) == 0;
     }
     engine.reset();
     DeleteFileW(plainPath.c_str());
@@ -256,12 +245,10 @@ int main() {
     }
     const double mb = static_cast<double>(kPackageBytes) / 1048576.0;
     std::printf("package %.0f MB, best of %d rounds:\n", mb, kRounds);
-    std::printf("  plain sequential write, then read-back: %.3f s (%.0f MB/s)\n", bestPlain,
-                mb / bestPlain);
+    std::printf("  plain sequential write, then read-back: %.3f s (%.0f MB/s)\n", bestPlain, mb / bestPlain);
     std::printf("  plain, each piece read back at once:     %.3f s (%.0f MB/s)\n", bestInterleaved,
                 mb / bestInterleaved);
-    std::printf("  writer (DownloadDisk):                   %.3f s (%.0f MB/s)\n", bestWriter,
-                mb / bestWriter);
+    std::printf("  writer (DownloadDisk):                   %.3f s (%.0f MB/s)\n", bestWriter, mb / bestWriter);
     std::printf(
         "writer / plain bound = %.2f (goal: at least 0.70); "
         "writer / interleaved = %.2f\n",

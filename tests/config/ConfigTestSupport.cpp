@@ -53,9 +53,7 @@ void WriteFiller(const std::wstring& path, size_t size) {
     WriteFile(path, bytes);
 }
 
-std::string ReadFile(const std::wstring& path) {
-    return testsupport::ReadBytes(path).value_or(std::string());
-}
+std::string ReadFile(const std::wstring& path) { return testsupport::ReadBytes(path).value_or(std::string()); }
 
 void WriteInfoFile(const std::wstring& folder, const std::string& version) {
     MakeFolders(folder);

@@ -114,7 +114,7 @@ TEST_F(PhoneConfigTest, MixedCaseAttributesSelectSaharaAnd8x26) {
     EXPECT_STREQ(config.qcom.fireHose.targetName, "8x26");
     EXPECT_STREQ(config.qcom.saharaProgrammer, "MPRG8626.mbn");
     EXPECT_STREQ(config.qcom.saharaImage, "8626_msimage.mbn");
-    EXPECT_EQ(config.checkSw, 1);        // missing means on
+    EXPECT_EQ(config.checkSw, 1);  // missing means on
     EXPECT_EQ(config.checkPhoneVar, 1);
     EXPECT_EQ(config.forUser, 0);
     EXPECT_EQ(config.mtkParams.fullPackage, 1);
@@ -145,8 +145,8 @@ TEST_F(PhoneConfigTest, AnEmptyVersionIsRefused) {
     // A folder name that ends in a back slash has no last component.
     EXPECT_FALSE(config.LoadPhoneConfig((scratch.Child(L"missing") + L"\\").c_str()));
     EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"Please select the correct software path!",
-                                                   L"Please select the correct software path!",
-                                                   L"Please select the correct software path!"}));
+                                                  L"Please select the correct software path!",
+                                                  L"Please select the correct software path!"}));
     for (const CapturedReport& report : Reports()) {
         EXPECT_EQ(report.code, 0x43);
     }
@@ -173,8 +173,7 @@ TEST_F(PhoneConfigTest, AMissingOrBrokenPhoneListIsReportedMissing) {
     EXPECT_FALSE(config.LoadPhoneConfig(package.c_str()));
 
     const std::wstring broken = scratch.Child(L"broken_program", true);
-    WriteFile(broken + L"\\PhoneList.Xml",
-              "<PhoneInfo><Phone MachineType=\"SampleFH8974\" Platform=\"Qcom\"/>");
+    WriteFile(broken + L"\\PhoneList.Xml", "<PhoneInfo><Phone MachineType=\"SampleFH8974\" Platform=\"Qcom\"/>");
     UseExeFolder(broken);
     EXPECT_FALSE(config.LoadPhoneConfig(package.c_str()));
     WriteFile(broken + L"\\PhoneList.Xml", "<PhoneInfo/><PhoneInfo/>");
@@ -198,8 +197,7 @@ TEST_F(PhoneConfigTest, ReadsTheMediaTekRow) {
     EXPECT_EQ(config.checkPhoneVar, 0);
     EXPECT_EQ(std::string(config.daPath), WideToAnsi(exeFolder + L"\\SAMPLE_MTK_DA.bin"));
     EXPECT_TRUE(FileExists(AnsiToWide(config.daPath)));
-    EXPECT_EQ(std::string(config.scatterPath),
-              WideToAnsi(folder + L"\\MT6582_Android_scatter.txt"));
+    EXPECT_EQ(std::string(config.scatterPath), WideToAnsi(folder + L"\\MT6582_Android_scatter.txt"));
     EXPECT_TRUE(FileExists(AnsiToWide(config.scatterPath)));
     const MtkInitParams& mtk = config.mtkParams;
     EXPECT_EQ(mtk.attributesRead, 1);
@@ -282,16 +280,14 @@ TEST_F(PhoneConfigTest, FolderPathsAreBoundedByTheirFields) {
 TEST_F(PhoneConfigTest, AnOverlongDownloadAgentPathIsRefused) {
     const std::wstring program = scratch.Child(L"long_program", true);
     const std::string daName(250, 'a');
-    WriteFile(program + L"\\PhoneList.Xml",
-              "<PhoneInfo><Phone MachineType=\"LongDA\" Platform=\"MTK\" DAPath=\"" + daName +
-                  "\" Scatter=\"s.txt\"/></PhoneInfo>");
+    WriteFile(program + L"\\PhoneList.Xml", "<PhoneInfo><Phone MachineType=\"LongDA\" Platform=\"MTK\" DAPath=\"" +
+                                                daName + "\" Scatter=\"s.txt\"/></PhoneInfo>");
     UseExeFolder(program);
     const std::wstring folder = scratch.Child(L"LongDA", true);
     EXPECT_FALSE(config.LoadPhoneConfig(folder.c_str()));
     ASSERT_EQ(Reports().size(), 2u);
     EXPECT_EQ(Reports()[1].code, 0x63);
-    EXPECT_EQ(Reports()[1].text,
-              L"Path too long! " + program + L"\\" + std::wstring(daName.begin(), daName.end()));
+    EXPECT_EQ(Reports()[1].text, L"Path too long! " + program + L"\\" + std::wstring(daName.begin(), daName.end()));
     EXPECT_STREQ(config.daPath, "");
     EXPECT_EQ(config.mtkParams.attributesRead, 0);
 }
@@ -299,9 +295,8 @@ TEST_F(PhoneConfigTest, AnOverlongDownloadAgentPathIsRefused) {
 TEST_F(PhoneConfigTest, LongRowTextsAreCut) {
     const std::wstring program = scratch.Child(L"long_row", true);
     WriteFile(program + L"\\PhoneList.Xml",
-              "<PhoneInfo><Phone MachineType=\"LongRow\" Platform=\"none\" ExternalType=\"" +
-                  std::string(300, 'e') + "\" PicName=\"" + std::string(270, 'p') +
-                  "\"/></PhoneInfo>");
+              "<PhoneInfo><Phone MachineType=\"LongRow\" Platform=\"none\" ExternalType=\"" + std::string(300, 'e') +
+                  "\" PicName=\"" + std::string(270, 'p') + "\"/></PhoneInfo>");
     UseExeFolder(program);
     const std::wstring folder = scratch.Child(L"LongRow", true);
     WriteInfoFile(folder, "AP:LongRow" + std::string(300, 'x'));
@@ -351,8 +346,8 @@ TEST_F(PhoneConfigTest, GetExternalTypeWritesAtMost64Characters) {
     EXPECT_EQ(name[127], L'#');
 
     const std::wstring program = scratch.Child(L"long_name", true);
-    WriteFile(program + L"\\PhoneList.Xml", "<PhoneInfo><Phone MachineType=\"Long\" ExternalType=\"" +
-                                                std::string(90, 'n') + "\"/></PhoneInfo>");
+    WriteFile(program + L"\\PhoneList.Xml",
+              "<PhoneInfo><Phone MachineType=\"Long\" ExternalType=\"" + std::string(90, 'n') + "\"/></PhoneInfo>");
     UseExeFolder(program);
     std::wmemset(name, L'#', 128);
     EXPECT_TRUE(config.GetExternalType(L"LONG", name));
@@ -395,8 +390,7 @@ TEST(PhoneConfigFileSize, MeasuresInMegabytes) {
     WriteFile(scratch.Child(L"empty.bin"), "");
     EXPECT_DOUBLE_EQ(CPhoneConfig::GetFileSizeMbW(big.c_str()), 3.5);
     EXPECT_DOUBLE_EQ(CPhoneConfig::GetFileSizeMb(WideToAnsi(big).c_str()), 3.5);
-    EXPECT_DOUBLE_EQ(CPhoneConfig::GetFileSizeMbW(scratch.Child(L"small.bin").c_str()),
-                     512.0 / 1048576.0);
+    EXPECT_DOUBLE_EQ(CPhoneConfig::GetFileSizeMbW(scratch.Child(L"small.bin").c_str()), 512.0 / 1048576.0);
     EXPECT_EQ(CPhoneConfig::GetFileSizeMbW(scratch.Child(L"empty.bin").c_str()), 0.0);
     EXPECT_EQ(CPhoneConfig::GetFileSizeMbW(scratch.Child(L"missing.bin").c_str()), 0.0);
     EXPECT_EQ(CPhoneConfig::GetFileSizeMbW(scratch.Path().c_str()), 0.0);

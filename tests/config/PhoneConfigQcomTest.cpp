@@ -28,8 +28,8 @@ bool AllZero(const uint8_t* bytes, size_t size) {
 // One program element the way the package lists write them.
 std::string ProgramElement(const std::string& fileName, const std::string& label, int start) {
     return "  <program SECTOR_SIZE_IN_BYTES=\"512\" filename=\"" + fileName + "\" label=\"" + label +
-           "\" num_partition_sectors=\"8\" physical_partition_number=\"0\" start_sector=\"" +
-           std::to_string(start) + "\"/>\r\n";
+           "\" num_partition_sectors=\"8\" physical_partition_number=\"0\" start_sector=\"" + std::to_string(start) +
+           "\"/>\r\n";
 }
 
 std::string ListOf(const std::string& programs) {
@@ -92,17 +92,15 @@ TEST_F(QcomFilesTest, FireHosePackageFillsTheImageTable) {
     const ImageTable& table = g_imageTable;
     EXPECT_EQ(config.qcom.imageTable, &table);
     ASSERT_EQ(table.count, 10);
-    const wchar_t* const images[] = {L"gpt_main0.bin", L"sbl1.mbn",   L"bp_image\\NON-HLOS.bin",
-                                     L"boot.img",      L"system.img", L"udisk.img",
-                                     L"usbmsc.img",    L"userdata.img", L"cache.img",
-                                     L"gpt_backup0.bin"};
+    const wchar_t* const images[] = {
+        L"gpt_main0.bin", L"sbl1.mbn",   L"bp_image\\NON-HLOS.bin", L"boot.img",  L"system.img",
+        L"udisk.img",     L"usbmsc.img", L"userdata.img",           L"cache.img", L"gpt_backup0.bin"};
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(std::string(table.imagePaths[i]), WideToAnsi(folder + L"\\" + images[i]));
     }
     EXPECT_TRUE(AllZero(reinterpret_cast<const uint8_t*>(table.imagePaths[10]),
                         sizeof table.imagePaths - 10 * sizeof table.imagePaths[0]));
-    EXPECT_EQ(std::string(table.rawprogramPath),
-              WideToAnsi(folder + L"\\rawprogram_unsparse.xml"));
+    EXPECT_EQ(std::string(table.rawprogramPath), WideToAnsi(folder + L"\\rawprogram_unsparse.xml"));
     EXPECT_EQ(std::string(table.patchPath), WideToAnsi(folder + L"\\patch0.xml"));
     EXPECT_STREQ(table.cdtRawprogramPath, "");
     EXPECT_STREQ(table.cdtPatchPath, "");
@@ -153,8 +151,7 @@ TEST_F(QcomFilesTest, SaharaPackageChecksProgrammerAndImageAndReadsListsFromBpIm
     EXPECT_EQ(texts[3], L"rawprogram_unsparse.xml   0.00Mb ok");
     EXPECT_EQ(texts[10], L"Rom size:0.04 Mb");
     EXPECT_EQ(std::string(g_imageTable.patchPath), WideToAnsi(folder + L"\\bp_image\\patch0.xml"));
-    EXPECT_EQ(std::string(g_imageTable.rawprogramPath),
-              WideToAnsi(folder + L"\\bp_image\\rawprogram_unsparse.xml"));
+    EXPECT_EQ(std::string(g_imageTable.rawprogramPath), WideToAnsi(folder + L"\\bp_image\\rawprogram_unsparse.xml"));
     EXPECT_EQ(g_imageTable.count, 6);
 
     DeleteFileW((folder + L"\\bp_image\\8626_msimage.mbn").c_str());
@@ -289,8 +286,7 @@ TEST_F(QcomFilesTest, KeepingUserDataWritesTheUserListWithStoragePartitionsBlank
 
 // Sets the file's last write time to the given 100 ns count.
 void SetWriteTime(const std::wstring& path, uint64_t ticks) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     const FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
@@ -306,7 +302,7 @@ TEST_F(QcomFilesTest, AWrittenUserListIsReusedUntilTheFullListIsNewer) {
     WriteFile(userList, kept);
     SetWriteTime(fullList, kSomeDay);
     SetWriteTime(userList, kSomeDay);  // as old as the full list: still current
-    config.SelectRawProgram(2);  // any flag but 1 keeps the user's data
+    config.SelectRawProgram(2);        // any flag but 1 keeps the user's data
     EXPECT_EQ(config.forUser, 1);
     EXPECT_EQ(ReadFile(userList), kept);
     ASSERT_TRUE(config.CheckQcomFiles());
@@ -410,8 +406,7 @@ TEST_F(QcomFilesTest, SixHundredImagesKeep512PathsAndCountAll) {
     EXPECT_EQ(g_imageTable.count, 600);
     EXPECT_EQ(std::string(g_imageTable.imagePaths[0]), WideToAnsi(folder + L"\\img0.bin"));
     EXPECT_EQ(std::string(g_imageTable.imagePaths[511]), WideToAnsi(folder + L"\\img511.bin"));
-    EXPECT_EQ(std::string(g_imageTable.rawprogramPath),
-              WideToAnsi(folder + L"\\rawprogram_unsparse.xml"));
+    EXPECT_EQ(std::string(g_imageTable.rawprogramPath), WideToAnsi(folder + L"\\rawprogram_unsparse.xml"));
     EXPECT_DOUBLE_EQ(config.qcom.romSizeMb, expectedTotal);
     ASSERT_EQ(Reports().size(), 603u);
     EXPECT_EQ(Reports()[601].text, OkLine(L"img599.bin", L"  0.00"));
@@ -438,8 +433,7 @@ TEST_F(QcomFilesTest, ImagePathsAreBoundedByTheTable) {
 
     const std::wstring list = scratch.Child(L"list.xml");
     std::memset(&g_imageTable, 0, sizeof g_imageTable);
-    WriteFile(list, ListOf(ProgramElement(WideToAnsi(name255), "a", 0) +
-                           ProgramElement(WideToAnsi(name256), "b", 8)));
+    WriteFile(list, ListOf(ProgramElement(WideToAnsi(name255), "a", 0) + ProgramElement(WideToAnsi(name256), "b", 8)));
     double total = 0.0;
     EXPECT_FALSE(config.CheckImageList(list.c_str(), total));
     EXPECT_EQ(g_imageTable.count, 1);

@@ -10,8 +10,7 @@ TEST(TextFormat, FollowsTheWindowsRuntimeConventions) {
     // report texts use them.
     EXPECT_EQ(FormatWide(L"%s|%S|%I64d|%6.2f", L"wide", "narrow", 1234567890123LL, 3.14159),
               L"wide|narrow|1234567890123|  3.14");
-    EXPECT_EQ(FormatWide(L"%20S %6.2fMb ok", "prog.mbn", 1.5),
-              L"            prog.mbn   1.50Mb ok");
+    EXPECT_EQ(FormatWide(L"%20S %6.2fMb ok", "prog.mbn", 1.5), L"            prog.mbn   1.50Mb ok");
     EXPECT_EQ(FormatNarrow("%s=%d", "count", 600), "count=600");
     // Longer than any fixed buffer a caller might have guessed.
     EXPECT_EQ(FormatWide(L"%s", std::wstring(5000, L'x').c_str()).size(), 5000u);

@@ -63,8 +63,8 @@ TEST(IniFile, RefusesMissingFilesAndFolders) {
 TEST(IniFile, ReadsTheValueOrEmptyAndCutsLongValues) {
     ScratchFolder scratch;
     const std::wstring path = scratch.Child(L"Quorel_info.ini");
-    WriteFile(path, "[other]\r\nVER=wrong\r\n[product_info]\r\nVER=AP:Q1_CMCC V2\r\nLONG=" +
-                        std::string(400, 'v') + "\r\n");
+    WriteFile(path,
+              "[other]\r\nVER=wrong\r\n[product_info]\r\nVER=AP:Q1_CMCC V2\r\nLONG=" + std::string(400, 'v') + "\r\n");
     CINIFile ini;
     ASSERT_TRUE(ini.SetFile(path));
     EXPECT_EQ(ini.GetString(L"product_info", L"VER"), L"AP:Q1_CMCC V2");

@@ -19,22 +19,15 @@ Record RecordAt(const CXmlDocument& document, int32_t index) {
     return record;
 }
 
-uint32_t StartTagLength(const Record& record) {
-    return record.tagLengths & 0x3FFFFF;
-}
+uint32_t StartTagLength(const Record& record) { return record.tagLengths & 0x3FFFFF; }
 
-uint32_t EndTagLength(const Record& record) {
-    return record.tagLengths >> 22;
-}
+uint32_t EndTagLength(const Record& record) { return record.tagLengths >> 22; }
 
-uint32_t Level(const Record& record) {
-    return record.flags & CXmlDocument::kLevelMask;
-}
+uint32_t Level(const Record& record) { return record.flags & CXmlDocument::kLevelMask; }
 
 std::wstring RecordText(const CXmlDocument& document, int32_t index) {
     const Record record = RecordAt(document, index);
-    return document.Text().substr(static_cast<size_t>(record.start),
-                                  static_cast<size_t>(record.length));
+    return document.Text().substr(static_cast<size_t>(record.start), static_cast<size_t>(record.length));
 }
 
 bool ParseText(CXmlDocument& document, const std::wstring& text) {
@@ -78,11 +71,19 @@ std::string CheckRecords(const CXmlDocument& document) {
             const Record record = RecordAt(document, child);
             ++seen[static_cast<size_t>(child)];
             const std::string where = "record " + std::to_string(child);
-            if (record.parent != parent) return where + ": wrong parent";
-            if (child <= parent) return where + ": child before its parent";
-            if (k > 0 && child <= children[k - 1]) return where + ": siblings out of order";
+            if (record.parent != parent) {
+                return where + ": wrong parent";
+            }
+            if (child <= parent) {
+                return where + ": child before its parent";
+            }
+            if (k > 0 && child <= children[k - 1]) {
+                return where + ": siblings out of order";
+            }
             const int32_t expectedPrevious = k == 0 ? children.back() : children[k - 1];
-            if (record.previousSibling != expectedPrevious) return where + ": broken ring";
+            if (record.previousSibling != expectedPrevious) {
+                return where + ": broken ring";
+            }
             if (((record.flags & CXmlDocument::kFirstChild) != 0) != (k == 0)) {
                 return where + ": first-child flag";
             }
@@ -90,13 +91,11 @@ std::string CheckRecords(const CXmlDocument& document) {
                 text[static_cast<size_t>(record.start)] != L'<') {
                 return where + ": start is no '<'";
             }
-            if (static_cast<int64_t>(record.start) + record.length >
-                static_cast<int64_t>(text.size())) {
+            if (static_cast<int64_t>(record.start) + record.length > static_cast<int64_t>(text.size())) {
                 return where + ": runs past the text";
             }
             if (record.length < static_cast<int32_t>(StartTagLength(record)) ||
-                text[static_cast<size_t>(record.start + static_cast<int32_t>(
-                                                           StartTagLength(record)) - 1)] != L'>') {
+                text[static_cast<size_t>(record.start + static_cast<int32_t>(StartTagLength(record)) - 1)] != L'>') {
                 return where + ": start tag length";
             }
             if (record.start < parentRecord.start ||
@@ -107,8 +106,8 @@ std::string CheckRecords(const CXmlDocument& document) {
     }
     for (int32_t index = 1; index < count; ++index) {
         if (seen[static_cast<size_t>(index)] != 1) {
-            return "record " + std::to_string(index) + " reached " +
-                   std::to_string(seen[static_cast<size_t>(index)]) + " times";
+            return "record " + std::to_string(index) + " reached " + std::to_string(seen[static_cast<size_t>(index)]) +
+                   " times";
         }
     }
     return std::string();
@@ -122,9 +121,9 @@ std::string CompareRecords(const CXmlDocument& actual, const CXmlDocument& expec
     for (int32_t index = 0; index < actual.RecordCount(); ++index) {
         const Record a = RecordAt(actual, index);
         const Record b = RecordAt(expected, index);
-        if (a.start != b.start || a.length != b.length || a.tagLengths != b.tagLengths ||
-            a.flags != b.flags || a.parent != b.parent || a.firstChild != b.firstChild ||
-            a.nextSibling != b.nextSibling || a.previousSibling != b.previousSibling) {
+        if (a.start != b.start || a.length != b.length || a.tagLengths != b.tagLengths || a.flags != b.flags ||
+            a.parent != b.parent || a.firstChild != b.firstChild || a.nextSibling != b.nextSibling ||
+            a.previousSibling != b.previousSibling) {
             return "record " + std::to_string(index) + " differs";
         }
     }
@@ -146,8 +145,8 @@ public:
         static int counter = 0;
         wchar_t folder[MAX_PATH];
         GetTempPathW(MAX_PATH, folder);
-        path_ = std::wstring(folder) + L"xmldoc_" + std::to_wstring(GetCurrentProcessId()) +
-                 L"_" + std::to_wstring(++counter) + L".xml";
+        path_ = std::wstring(folder) + L"xmldoc_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                std::to_wstring(++counter) + L".xml";
     }
     ~TempFile() { DeleteFileW(path_.c_str()); }
     TempFile(const TempFile&) = delete;
@@ -243,7 +242,7 @@ TEST(XmlDocumentParse, BuildsLinkedRecordsWithOffsets) {
     EXPECT_EQ(Level(leaf), 1u);
     EXPECT_TRUE(leaf.flags & CXmlDocument::kFirstChild);
     EXPECT_EQ(leaf.nextSibling, 3);
-    EXPECT_EQ(leaf.previousSibling, 3); // the first child's previous is the last child
+    EXPECT_EQ(leaf.previousSibling, 3);  // the first child's previous is the last child
 
     EXPECT_EQ(RecordText(document, 3), L"<box>t<in/></box>");
     EXPECT_EQ(RecordAt(document, 3).previousSibling, 2);
@@ -313,8 +312,7 @@ TEST(XmlDocumentParse, SecondTopLevelElementIsParsedButRejected) {
 TEST(XmlDocumentParse, EndTagOfOuterElementClosesInnerOneImplicitly) {
     CXmlDocument document;
     EXPECT_FALSE(ParseText(document, L"<a><b></a>"));
-    EXPECT_EQ(document.Result(),
-              L"End tag 'a' at offset 7 does not match start tag 'b' at offset 3");
+    EXPECT_EQ(document.Result(), L"End tag 'a' at offset 7 does not match start tag 'b' at offset 3");
     EXPECT_TRUE(RecordAt(document, 0).flags & CXmlDocument::kNotWellFormed);
     const Record a = RecordAt(document, 1);
     const Record b = RecordAt(document, 2);
@@ -331,8 +329,7 @@ TEST(XmlDocumentParse, ChildrenOfImplicitlyClosedElementsBecomeFollowingSiblings
     // a, b and c are left open inside r; their children move up under r in
     // document order, after the element that held them.
     EXPECT_FALSE(ParseText(document, L"<r><a><x/><b><y/><c><z/></r>"));
-    EXPECT_EQ(document.Result(),
-              L"End tag 'r' at offset 25 does not match start tag 'c' at offset 17");
+    EXPECT_EQ(document.Result(), L"End tag 'r' at offset 25 does not match start tag 'c' at offset 17");
     // Records: 1 r, 2 a, 3 x, 4 b, 5 y, 6 c, 7 z.
     EXPECT_EQ(Children(document, 1), (std::vector<int32_t>{2, 3, 4, 5, 6, 7}));
     for (int32_t moved : {2, 3, 4, 5, 6, 7}) {
@@ -490,11 +487,11 @@ TEST(XmlDocumentParse, DeepUnclosedNestingStaysLinearAndBounded) {
 TEST(XmlDocumentNavigation, WalksChildrenByName) {
     CXmlDocument document;
     ASSERT_TRUE(ParseText(document, kPartitionList));
-    EXPECT_FALSE(document.EnterElement()); // nothing found yet
+    EXPECT_FALSE(document.EnterElement());  // nothing found yet
     ASSERT_TRUE(document.FindNextElement(nullptr));
     EXPECT_EQ(document.CurrentRecord(), 1);
     ASSERT_TRUE(document.EnterElement());
-    EXPECT_FALSE(document.EnterElement()); // current is 0 after entering
+    EXPECT_FALSE(document.EnterElement());  // current is 0 after entering
 
     std::vector<std::wstring> labels;
     while (document.FindNextElement(L"program")) {
@@ -562,13 +559,13 @@ TEST(XmlDocumentAttributes, DecodesEntitiesAndCharacterReferences) {
     EXPECT_EQ(document.GetAttributeValue(L"a"), L"<AB&>'\"");
     EXPECT_EQ(document.GetAttributeValue(L"b"), L"&foo;x&");
     EXPECT_EQ(document.GetAttributeValue(L"c"), L"&#0;");
-    EXPECT_EQ(document.GetAttributeValue(L"d"), L"&#12345678;"); // ';' out of reach
+    EXPECT_EQ(document.GetAttributeValue(L"d"), L"&#12345678;");  // ';' out of reach
     EXPECT_EQ(document.GetAttributeValue(L"e"), L"&#x;&#;");
-    EXPECT_EQ(document.GetAttributeValue(L"f"), L"&lt"); // ends with the value
+    EXPECT_EQ(document.GetAttributeValue(L"f"), L"&lt");  // ends with the value
     EXPECT_EQ(document.GetAttributeValue(L"g"), L"&#65");
     EXPECT_EQ(document.GetAttributeValue(L"h"), std::wstring(L"A\xD83D\xDE00\xDBFF\xDFFF"));
     EXPECT_EQ(document.GetAttributeValue(L"i"), L"&#x41G;&<");
-    EXPECT_EQ(document.GetAttributeValue(L"j"), L"&#1114112;"); // beyond Unicode
+    EXPECT_EQ(document.GetAttributeValue(L"j"), L"&#1114112;");  // beyond Unicode
 }
 
 TEST(XmlDocumentAttributes, NameRuleAndMissingValues) {
@@ -581,7 +578,7 @@ TEST(XmlDocumentAttributes, NameRuleAndMissingValues) {
     EXPECT_EQ(document.GetAttributeValue(L"flag"), L"");
     EXPECT_EQ(document.GetAttributeValue(L"other"), L"x");
     EXPECT_EQ(document.GetAttributeValue(L"last"), L"y");
-    EXPECT_EQ(document.GetAttributeValue(L"r"), L""); // the element's own name
+    EXPECT_EQ(document.GetAttributeValue(L"r"), L"");  // the element's own name
     EXPECT_EQ(document.GetAttributeValue(L""), L"");
     EXPECT_EQ(document.GetAttributeValue(nullptr), L"");
 
@@ -640,8 +637,7 @@ TEST_F(XmlDocumentEdit, InsertsBeforeSlashWithoutBlank) {
     ASSERT_TRUE(document.FindNextElement(L"p"));
     const std::wstring value = L"v<&\"'>";
     ASSERT_TRUE(document.SetAttributeValue(L"x", value));
-    EXPECT_EQ(document.Text(),
-              L"<r><p x=\"v&lt;&amp;&quot;&apos;&gt;\"/><q a=\"1\"><s/></q></r>");
+    EXPECT_EQ(document.Text(), L"<r><p x=\"v&lt;&amp;&quot;&apos;&gt;\"/><q a=\"1\"><s/></q></r>");
     EXPECT_EQ(document.GetAttributeValue(L"x"), value);
     EXPECT_EQ(RecordText(document, 3), L"<q a=\"1\"><s/></q>");
     EXPECT_EQ(RecordText(document, 4), L"<s/>");
@@ -695,10 +691,8 @@ TEST_F(XmlDocumentEdit, SeveralEditsKeepNavigationAndLaterRecordsRight) {
     EXPECT_NE(document.Text().find(L"<program filename=\"\" label=\"sbl1\" start_sector=\"34\" "
                                    L"note=\"sbl1 &amp; co\"/>"),
               std::wstring::npos);
-    EXPECT_NE(document.Text().find(L"<Program filename=\"other.img\" label=\"other\"/>"),
-              std::wstring::npos);
-    EXPECT_NE(document.Text().find(L"start_sector='4096' note=\"userdata &amp; co\" />"),
-              std::wstring::npos);
+    EXPECT_NE(document.Text().find(L"<Program filename=\"other.img\" label=\"other\"/>"), std::wstring::npos);
+    EXPECT_NE(document.Text().find(L"start_sector='4096' note=\"userdata &amp; co\" />"), std::wstring::npos);
 
     // A second walk over the edited document reads the new values.
     CXmlDocument again;
@@ -755,13 +749,12 @@ TEST_F(XmlDocumentEdit, RefusesWhenNoElementIsCurrent) {
 // ---------------------------------------------------------------------------
 
 TEST(XmlDocumentFiles, Utf8RoundTripIncludingSupplementaryCharacters) {
-    const std::wstring text =
-        L"<r name=\"\u4E0B\u8F7D\" e=\"\u00E9\" emoji=\"\xD83D\xDE00\xD800\xDC00\"/>";
+    const std::wstring text = L"<r name=\"\u4E0B\u8F7D\" e=\"\u00E9\" emoji=\"\xD83D\xDE00\xD800\xDC00\"/>";
     std::string bytes;
     EXPECT_EQ(WriteThenRead(text, &bytes), text);
     EXPECT_NE(bytes.find("\xE4\xB8\x8B\xE8\xBD\xBD"), std::string::npos);
     EXPECT_NE(bytes.find("\xF0\x9F\x98\x80\xF0\x90\x80\x80"), std::string::npos);
-    EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF"); // no byte-order mark
+    EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF");  // no byte-order mark
 }
 
 TEST(XmlDocumentFiles, ResultTextsCountBytesAndCharacters) {
@@ -784,7 +777,7 @@ TEST(XmlDocumentFiles, ResultTextsCountBytesAndCharacters) {
 TEST(XmlDocumentFiles, LoneSurrogatesAreWrittenAsQuestionMarks) {
     std::string bytes;
     WriteThenRead(std::wstring(L"\xD800") + L"A", &bytes);
-    EXPECT_EQ(bytes, "?A"); // the character after the lone half is kept
+    EXPECT_EQ(bytes, "?A");  // the character after the lone half is kept
     WriteThenRead(std::wstring(L"\xDC00") + L"B", &bytes);
     EXPECT_EQ(bytes, "?B");
     WriteThenRead(std::wstring(L"C\xD800"), &bytes);
@@ -796,15 +789,23 @@ TEST(XmlDocumentFiles, LoneSurrogatesAreWrittenAsQuestionMarks) {
 }
 
 TEST(XmlDocumentFiles, DecoderHandlesMalformedBytes) {
-    EXPECT_EQ(ReadBytesAsText("\xEF\xBB\xBFx"), L"\xFEFFx"); // the mark stays
-    EXPECT_EQ(ReadBytesAsText("a\xF8" "b"), L"a?b");          // invalid lead byte
-    EXPECT_EQ(ReadBytesAsText("\xC3" "A tail"), L"?A tail");  // follow-on byte missing
-    EXPECT_EQ(ReadBytesAsText("\xE4\xB8" "A tail"), L"?A tail");
-    EXPECT_EQ(ReadBytesAsText("AB\xE4\xB8"), L"AB");          // cut at the end
+    EXPECT_EQ(ReadBytesAsText("\xEF\xBB\xBFx"), L"\xFEFFx");  // the mark stays
+    EXPECT_EQ(ReadBytesAsText("a\xF8"
+                              "b"),
+              L"a?b");  // invalid lead byte
+    EXPECT_EQ(ReadBytesAsText("\xC3"
+                              "A tail"),
+              L"?A tail");  // follow-on byte missing
+    EXPECT_EQ(ReadBytesAsText("\xE4\xB8"
+                              "A tail"),
+              L"?A tail");
+    EXPECT_EQ(ReadBytesAsText("AB\xE4\xB8"), L"AB");  // cut at the end
     EXPECT_EQ(ReadBytesAsText("AB\xF0\x9F\x98"), L"AB");
-    EXPECT_EQ(ReadBytesAsText(std::string("A\0B", 3)), L"A"); // NUL ends the text
+    EXPECT_EQ(ReadBytesAsText(std::string("A\0B", 3)), L"A");  // NUL ends the text
     EXPECT_EQ(ReadBytesAsText("\xF0\x9F\x98\x80"), L"\xD83D\xDE00");
-    EXPECT_EQ(ReadBytesAsText("\xF7\xBF\xBF\xBF" "z"), L"?z"); // beyond Unicode
+    EXPECT_EQ(ReadBytesAsText("\xF7\xBF\xBF\xBF"
+                              "z"),
+              L"?z");  // beyond Unicode
     EXPECT_EQ(ReadBytesAsText(""), L"");
 }
 
@@ -812,8 +813,7 @@ TEST(XmlDocumentFiles, FailuresGiveTheRuntimeTextAndKeepTheText) {
     std::wstring text = L"kept";
     std::wstring result;
     int flags = 3;
-    EXPECT_FALSE(CXmlDocument::ReadUtf8File(L"Z:\\no\\such\\folder\\file.xml", text, result,
-                                            flags));
+    EXPECT_FALSE(CXmlDocument::ReadUtf8File(L"Z:\\no\\such\\folder\\file.xml", text, result, flags));
     EXPECT_EQ(text, L"kept");
     EXPECT_EQ(flags, 3);
     EXPECT_FALSE(result.empty());
@@ -821,8 +821,7 @@ TEST(XmlDocumentFiles, FailuresGiveTheRuntimeTextAndKeepTheText) {
     EXPECT_EQ(result.find(L"bytes"), std::wstring::npos);
 
     result.clear();
-    EXPECT_FALSE(CXmlDocument::WriteUtf8File(L"Z:\\no\\such\\folder\\file.xml", L"<r/>", result,
-                                             flags));
+    EXPECT_FALSE(CXmlDocument::WriteUtf8File(L"Z:\\no\\such\\folder\\file.xml", L"<r/>", result, flags));
     EXPECT_FALSE(result.empty());
     EXPECT_EQ(result.find_first_of(L"\r\n"), std::wstring::npos);
 }
@@ -847,7 +846,7 @@ TEST(XmlDocumentFiles, LoadJoinsTheFileResultAndTheParseError) {
     EXPECT_EQ(document.GetAttributeValue(L"ExternalType"), L"\u4E0B");
 
     EXPECT_FALSE(document.Load(file.Path() + L".missing"));
-    EXPECT_EQ(document.Text().size(), 48u); // the text is left as it was
+    EXPECT_EQ(document.Text().size(), 48u);  // the text is left as it was
 }
 
 // ---------------------------------------------------------------------------
@@ -925,8 +924,8 @@ TEST(XmlDocumentRobustness, RandomMutationsNeverBreakTheRecords) {
         for (int edit = 0; edit < 3 && document.RecordCount() > 1; ++edit) {
             document.SetText(document.Text());
             document.Parse();
-            const int32_t target = 1 + static_cast<int32_t>(
-                                           random() % static_cast<uint32_t>(document.RecordCount() - 1));
+            const int32_t target =
+                1 + static_cast<int32_t>(random() % static_cast<uint32_t>(document.RecordCount() - 1));
             // Reach the target through navigation.
             std::vector<int32_t> path;
             for (int32_t at = target; at != 0;) {
@@ -976,4 +975,4 @@ TEST(XmlDocumentRobustness, RandomBytesDecodeWithoutOverrun) {
     }
 }
 
-} // namespace
+}  // namespace

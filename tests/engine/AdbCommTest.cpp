@@ -38,12 +38,10 @@ TEST_F(AdbCommTest, InitDevicesOpensReadsTheSerialAndConnects) {
     EXPECT_EQ(1u, CountJournal("AdbOpenDefaultBulkReadEndpoint 0 0"));
     EXPECT_EQ(1u, CountJournal("AdbOpenDefaultBulkWriteEndpoint 0 0"));
     // Header and banner go as two transfers.
-    EXPECT_EQ((std::vector<std::string>{"AdbWriteEndpointSync 24 692",
-                                        "AdbWriteEndpointSync 7 556"}),
+    EXPECT_EQ((std::vector<std::string>{"AdbWriteEndpointSync 24 692", "AdbWriteEndpointSync 7 556"}),
               JournalStarting("AdbWriteEndpointSync"));
     // The CNXN header, then the identity.
-    EXPECT_EQ((std::vector<std::string>{"AdbReadEndpointSync 24 692",
-                                        "AdbReadEndpointSync 32 756"}),
+    EXPECT_EQ((std::vector<std::string>{"AdbReadEndpointSync 24 692", "AdbReadEndpointSync 32 756"}),
               JournalStarting("AdbReadEndpointSync"));
     const std::vector<std::wstring> serial = debug_.Containing(L"SN:");
     ASSERT_EQ(1u, serial.size());

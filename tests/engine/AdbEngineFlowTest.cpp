@@ -19,8 +19,7 @@ TEST_F(AdbVersionTest, ReadsTheVersionPropertyOfThePhoneFound) {
     EXPECT_EQ(std::string(kVersion) + "\n", version);
     std::wstring path;
     ASSERT_TRUE(FindAdbInterfacePath(path, *engine_));
-    EXPECT_EQ((Reports{{MSG_PROGRESS_LINE, L"Get ADB Devices Name..."}, {MSG_DETAIL, path}}),
-              TextReports());
+    EXPECT_EQ((Reports{{MSG_PROGRESS_LINE, L"Get ADB Devices Name..."}, {MSG_DETAIL, path}}), TextReports());
     // The connection is closed before the operation returns.
     EXPECT_EQ(3u, CountJournalStarting("AdbCloseHandle"));
 }
@@ -52,9 +51,9 @@ TEST_F(AdbVersionTest, NoAndroidInterfaceOfThePhone) {
     std::string version = "stale";
     EXPECT_EQ(0, engine_->GetAPSWVersion(version));
     EXPECT_EQ("", version);
-    EXPECT_EQ((Reports{{MSG_PROGRESS_LINE, L"Get ADB Devices Name..."},
-                       {MSG_FAILURE, L"Get ADB Devices Name Failed!"}}),
-              TextReports());
+    EXPECT_EQ(
+        (Reports{{MSG_PROGRESS_LINE, L"Get ADB Devices Name..."}, {MSG_FAILURE, L"Get ADB Devices Name Failed!"}}),
+        TextReports());
     EXPECT_EQ(0u, CountJournalStarting("AdbCreateInterfaceByName"));
 }
 
@@ -65,8 +64,7 @@ TEST_F(AdbVersionTest, AnotherPhonesInterfaceIsNotTaken) {
     recorder_.Clear();
     std::string version;
     EXPECT_EQ(0, engine_->GetAPSWVersion(version));
-    EXPECT_EQ(std::vector<std::wstring>{L"Get ADB Devices Name Failed!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Get ADB Devices Name Failed!"}, recorder_.Texts(MSG_FAILURE));
 }
 
 TEST_F(AdbVersionTest, AConnectionThatCannotBeMade) {
@@ -74,8 +72,7 @@ TEST_F(AdbVersionTest, AConnectionThatCannotBeMade) {
     PlugNormalPhone();
     std::string version;
     EXPECT_EQ(0, engine_->GetAPSWVersion(version));
-    EXPECT_EQ(std::vector<std::wstring>{L"Open ADB Devices Failed!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Open ADB Devices Failed!"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(3u, CountJournalStarting("AdbCloseHandle"));
 }
 
@@ -93,8 +90,7 @@ TEST_F(AdbVersionTest, APropertyThatCannotBeRead) {
     EXPECT_EQ(0, engine_->GetAPSWVersion(version));
     EXPECT_EQ("", version);
     EXPECT_EQ(1u, CountJournal("adb OPEN 2 shell:getprop ro.qx.qxznvernumber"));
-    EXPECT_EQ(std::vector<std::wstring>{L"ADB GetAPSWVersion Fail!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"ADB GetAPSWVersion Fail!"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(3u, CountJournalStarting("AdbCloseHandle"));
 }
 
@@ -162,16 +158,15 @@ TEST_F(FastBootEdlTest, ErasesTheBootLoaderAndRebootsIntoEmergencyDownload) {
 TEST_F(FastBootEdlTest, NoAndroidInterface) {
     ASSERT_TRUE(Phone().SetMode(SimPhoneMode::Off));
     EXPECT_EQ(0, engine_->RebootToEdlByFastBoot());
-    EXPECT_EQ((Reports{{MSG_PROGRESS_LINE, L"Get ADB Devices Name..."},
-                       {MSG_FAILURE, L"Get ADB Devices Name Failed!"}}),
-              TextReports());
+    EXPECT_EQ(
+        (Reports{{MSG_PROGRESS_LINE, L"Get ADB Devices Name..."}, {MSG_FAILURE, L"Get ADB Devices Name Failed!"}}),
+        TextReports());
 }
 
 TEST_F(FastBootEdlTest, AnAdbConnectionThatCannotBeMade) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::AdbNoConnect));
     EXPECT_EQ(0, engine_->RebootToEdlByFastBoot());
-    EXPECT_EQ(std::vector<std::wstring>{L"Open ADB Devices Failed !"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Open ADB Devices Failed !"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
     EXPECT_EQ(3u, CountJournalStarting("AdbCloseHandle"));
 }
@@ -183,10 +178,8 @@ TEST_F(FastBootEdlTest, AFailedRebootRequestStillWaitsForThePhone) {
              [&phone] { phone.AddFault(SimPhoneFault::AdbReadTimeout); });
     OnReport(MSG_FALLBACK, L"ADB reboot to FastBoot Failed !", [&phone] { phone.ClearFaults(); });
     EXPECT_EQ(1, engine_->RebootToEdlByFastBoot());
-    EXPECT_EQ(std::vector<std::wstring>{L"ADB reboot to FastBoot Failed !"},
-              recorder_.Texts(MSG_FALLBACK));
-    EXPECT_EQ(std::vector<std::wstring>{L"FastBoot Reboot Success !"},
-              recorder_.Texts(MSG_STEP_OK));
+    EXPECT_EQ(std::vector<std::wstring>{L"ADB reboot to FastBoot Failed !"}, recorder_.Texts(MSG_FALLBACK));
+    EXPECT_EQ(std::vector<std::wstring>{L"FastBoot Reboot Success !"}, recorder_.Texts(MSG_STEP_OK));
     EXPECT_EQ(SimPhoneMode::EmergencyDownload, Phone().Mode());
 }
 
@@ -203,8 +196,7 @@ TEST_F(FastBootEdlTest, AnAdbInterfaceThatStaysMeansNoReboot) {
     EXPECT_EQ(0, engine_->RebootToEdlByFastBoot());
     // 100 looks, 200 ms apart.
     EXPECT_GE(GetTickCount64() - start, 19000u);
-    EXPECT_EQ(std::vector<std::wstring>{L"ADB reboot to FastBoot Failed !"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"ADB reboot to FastBoot Failed !"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(0u, CountJournalStarting("fastboot"));
 }
 
@@ -220,8 +212,7 @@ TEST_F(FastBootEdlTest, AFastbootDeviceThatNeverShows) {
     EXPECT_EQ(0, engine_->RebootToEdlByFastBoot());
     // 100 looks, 500 ms apart.
     EXPECT_GE(GetTickCount64() - start, 49000u);
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't Fined FastBoot Device!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't Fined FastBoot Device!"}, recorder_.Texts(MSG_FAILURE));
 }
 
 TEST_F(FastBootEdlTest, AFastbootDeviceThatCannotBeOpened) {
@@ -235,8 +226,7 @@ TEST_F(FastBootEdlTest, AFastbootDeviceThatCannotBeOpened) {
         }
     });
     EXPECT_EQ(0, engine_->RebootToEdlByFastBoot());
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't Open the FastBoot Device！"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't Open the FastBoot Device！"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(0u, CountJournalStarting("fastboot"));
 }
 
@@ -247,8 +237,7 @@ TEST_F(FastBootEdlTest, FailAnswersAreNoSuccessAndEveryTryIsMade) {
     EXPECT_EQ(5u, CountJournal("fastboot FAIL reboot"));
     EXPECT_TRUE(recorder_.Texts(MSG_SUMMARY).empty());
     EXPECT_TRUE(recorder_.Texts(MSG_STEP_OK).empty());
-    EXPECT_EQ((std::vector<std::wstring>{L"FastBoot Erase Sbl1 FAIL !",
-                                         L"FastBoot Reboot Failed!"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"FastBoot Erase Sbl1 FAIL !", L"FastBoot Reboot Failed!"}),
               recorder_.Texts(MSG_FAILURE));
     // Not erased: no search for the phone afterwards.
     EXPECT_EQ(3u, recorder_.Texts(MSG_PROGRESS_LINE).size());
@@ -261,8 +250,7 @@ TEST_F(FastBootEdlTest, ARebootWhoseAnswerIsLostIsFoundInEmergencyDownload) {
     OnReport(MSG_SUMMARY, L"FastBoot Erase Sbl1 Success !",
              [&phone] { phone.AddFault(SimPhoneFault::AdbReadTimeout); });
     EXPECT_EQ(1, engine_->RebootToEdlByFastBoot());
-    EXPECT_EQ(std::vector<std::wstring>{L"FastBoot Reboot Failed!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"FastBoot Reboot Failed!"}, recorder_.Texts(MSG_FAILURE));
     // The phone restarted at the first reboot; later ones found it gone.
     EXPECT_EQ(1u, CountJournal("fastboot reboot"));
     EXPECT_EQ(5u, CountJournal("AdbWriteEndpointSync 6 548"));
@@ -274,15 +262,12 @@ TEST_F(FastBootEdlTest, ARebootWhoseAnswerIsLostIsFoundInEmergencyDownload) {
 
 TEST_F(FastBootEdlTest, ARebootThatFailsAfterTheEraseWithThePhoneNowhere) {
     SimPhone& phone = Phone();
-    OnReport(MSG_SUMMARY, L"FastBoot Erase Sbl1 Success !",
-             [&phone] { phone.AddFault(SimPhoneFault::FastbootFail); });
-    OnReport(MSG_FAILURE, L"FastBoot Reboot Failed!",
-             [&phone] { phone.SetMode(SimPhoneMode::Off); });
+    OnReport(MSG_SUMMARY, L"FastBoot Erase Sbl1 Success !", [&phone] { phone.AddFault(SimPhoneFault::FastbootFail); });
+    OnReport(MSG_FAILURE, L"FastBoot Reboot Failed!", [&phone] { phone.SetMode(SimPhoneMode::Off); });
     EXPECT_EQ(0, engine_->RebootToEdlByFastBoot());
     EXPECT_EQ(5u, CountJournal("fastboot FAIL reboot"));
     // One search, which times out.
-    EXPECT_EQ((std::vector<std::wstring>{L"FastBoot Reboot Failed!",
-                                         L"Watting for Phone Timeout!"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"FastBoot Reboot Failed!", L"Watting for Phone Timeout!"}),
               recorder_.Texts(MSG_FAILURE));
 }
 

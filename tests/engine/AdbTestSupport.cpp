@@ -26,8 +26,8 @@ DebugLineCapture::~DebugLineCapture() {
 
 LONG CALLBACK DebugLineCapture::Handler(EXCEPTION_POINTERS* exception) {
     const EXCEPTION_RECORD* record = exception->ExceptionRecord;
-    if (g_activeCapture != nullptr && record->ExceptionCode == kDebugPrintException &&
-        record->NumberParameters >= 2 && record->ExceptionInformation[1] != 0) {
+    if (g_activeCapture != nullptr && record->ExceptionCode == kDebugPrintException && record->NumberParameters >= 2 &&
+        record->ExceptionInformation[1] != 0) {
         const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
         g_activeCapture->Record(AnsiToWide(text));
     }
@@ -105,10 +105,6 @@ void AdbPhoneTest::WritePartitionTable() {
     ASSERT_TRUE(Phone().HasPartitionTable());
 }
 
-std::wstring AdbPhoneTest::AdbPath() const {
-    return SimAndroidInterfacePath(phone_->Identity().adbId);
-}
+std::wstring AdbPhoneTest::AdbPath() const { return SimAndroidInterfacePath(phone_->Identity().adbId); }
 
-std::wstring AdbPhoneTest::FastbootPath() const {
-    return SimAndroidInterfacePath(phone_->Identity().fastbootId);
-}
+std::wstring AdbPhoneTest::FastbootPath() const { return SimAndroidInterfacePath(phone_->Identity().fastbootId); }

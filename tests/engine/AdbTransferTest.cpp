@@ -29,8 +29,7 @@ TEST_F(AdbTransferTest, WriteIsOneTransferTimedByItsLength) {
     SendErase();
     // 10 bytes: 10 * 8 + 500 ms; nothing follows the write, not even an
     // empty packet.
-    EXPECT_EQ(std::vector<std::string>{"AdbWriteEndpointSync 10 580"},
-              JournalStarting("AdbWriteEndpointSync"));
+    EXPECT_EQ(std::vector<std::string>{"AdbWriteEndpointSync 10 580"}, JournalStarting("AdbWriteEndpointSync"));
     EXPECT_EQ(1u, CountJournal("fastboot erase:sbl1"));
     EXPECT_EQ(1u, debug_.Containing(DebugLinePrefix(L"AdbBasic", 82)).size());
     EXPECT_EQ(1u, debug_.Containing(L"usb_write 10").size());
@@ -45,8 +44,7 @@ TEST_F(AdbTransferTest, ReadAsksAtMost4096BytesAndKeepsTheRestOfTheBuffer) {
     EXPECT_EQ(0, std::memcmp(answer, "OKAY", 4));
     EXPECT_EQ('x', answer[4]);
     // The time-out follows the length asked for.
-    EXPECT_EQ(std::vector<std::string>{"AdbReadEndpointSync 4096 40500"},
-              JournalStarting("AdbReadEndpointSync"));
+    EXPECT_EQ(std::vector<std::string>{"AdbReadEndpointSync 4096 40500"}, JournalStarting("AdbReadEndpointSync"));
     EXPECT_EQ(1u, debug_.Containing(L"usb_read 5000").size());
     EXPECT_EQ(1u, debug_.Containing(L"usb_write got: 4, expected: 4096, errno: ").size());
 }
@@ -112,8 +110,7 @@ TEST_F(AdbTransferTest, BadArgumentsReachNoTransfer) {
 
 TEST_F(AdbTransferTest, CloseClosesWriteReadAndInterfaceOnce) {
     usb_close(connection_);
-    EXPECT_EQ((std::vector<std::string>{"AdbCloseHandle write", "AdbCloseHandle read",
-                                        "AdbCloseHandle interface"}),
+    EXPECT_EQ((std::vector<std::string>{"AdbCloseHandle write", "AdbCloseHandle read", "AdbCloseHandle interface"}),
               JournalStarting("AdbCloseHandle"));
     EXPECT_EQ(nullptr, connection_.writeEndpoint);
     EXPECT_EQ(nullptr, connection_.readEndpoint);
@@ -131,8 +128,7 @@ TEST_F(AdbTransferTest, ClosingAtTheEndOfScope) {
         CFastBootComm second;
         ASSERT_EQ(1, second.Open(FastbootPath()));
     }
-    EXPECT_EQ((std::vector<std::string>{"AdbCloseHandle write", "AdbCloseHandle read",
-                                        "AdbCloseHandle interface"}),
+    EXPECT_EQ((std::vector<std::string>{"AdbCloseHandle write", "AdbCloseHandle read", "AdbCloseHandle interface"}),
               JournalStarting("AdbCloseHandle"));
 }
 

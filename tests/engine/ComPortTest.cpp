@@ -20,8 +20,7 @@ constexpr int32_t kFilePort = 42;
 constexpr int32_t kOtherFilePort = 43;
 // What the hundred tries of a reset would pause at least: a port that is
 // refused at once ends far sooner, however loaded the machine.
-constexpr ULONGLONG kAllResetPausesMs =
-    static_cast<ULONGLONG>(CComPort::kResetTries - 1) * CComPort::kResetPauseMs;
+constexpr ULONGLONG kAllResetPausesMs = static_cast<ULONGLONG>(CComPort::kResetTries - 1) * CComPort::kResetPauseMs;
 
 std::wstring DosDevicePath(int32_t port) {
     wchar_t prefix[MAX_PATH] = {};
@@ -38,8 +37,7 @@ std::wstring DosDevicePath(int32_t port) {
 class PortHolder {
 public:
     explicit PortHolder(int32_t port, DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE)
-        : handle_(CreateFileW(DosDevicePath(port).c_str(), GENERIC_READ, share, nullptr,
-                              OPEN_EXISTING, 0, nullptr)),
+        : handle_(CreateFileW(DosDevicePath(port).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)),
           error_(GetLastError()) {}
     bool Held() const { return handle_.IsSet(); }
     DWORD Error() const { return error_; }
@@ -50,8 +48,8 @@ private:
 };
 
 std::string ReadWhole(int32_t port) {
-    HANDLE file = CreateFileW(DosDevicePath(port).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(DosDevicePath(port).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return "<unreadable>";
     }

@@ -62,8 +62,7 @@ TEST_F(DiscoveryTest, FindsEachModeWithItsPort) {
         ASSERT_EQ(2u, details.size());
         EXPECT_EQ(L"SearchDevices", details[0]);
         EXPECT_EQ(L"SearchDevices_Success", details[1]);
-        EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone ...[0 s]"},
-                  recorder_.Texts(MSG_PROGRESS_LINE));
+        EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone ...[0 s]"}, recorder_.Texts(MSG_PROGRESS_LINE));
     }
 }
 
@@ -174,8 +173,8 @@ TEST_F(DiscoveryTest, DiskPathOpensThePhonesStorage) {
 
     const char marker[] = "storage of phone 1";
     ASSERT_TRUE(Phone().WriteStorage(512 * 7, marker, sizeof(marker)));
-    HANDLE disk = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE disk =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, disk);
     LARGE_INTEGER at;
     at.QuadPart = 512 * 7;
@@ -243,11 +242,9 @@ TEST_F(DiscoveryTest, TimeOutIsReportedWithTheCountDown) {
     ASSERT_LE(countDown.size(), 8u);
     EXPECT_EQ(L"Watting for Phone ...[1 s]", countDown.front());
     for (const std::wstring& line : countDown) {
-        EXPECT_TRUE(line == L"Watting for Phone ...[1 s]" || line == L"Watting for Phone ...[0 s]")
-            << line;
+        EXPECT_TRUE(line == L"Watting for Phone ...[1 s]" || line == L"Watting for Phone ...[0 s]") << line;
     }
-    EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(L"Watting for Phone Timeout!", recorder_.Reports().back().text);
 }
 
@@ -291,8 +288,7 @@ TEST_F(DiscoveryTest, UserStopIsSeenWithin200Ms) {
 TEST_F(DiscoveryTest, NoRunFlagMeansNeverStopped) {
     engine_->runFlag = nullptr;
     EXPECT_EQ(0, engine_->SearchDevices());
-    EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"}, recorder_.Texts(MSG_FAILURE));
 }
 
 // The phone shows up while the search polls; plugged by the driver program,
@@ -305,8 +301,7 @@ TEST_F(DiscoveryTest, PhonePluggedByTheDriverDuringTheSearchIsFound) {
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process{};
         std::wstring command = FormatWide(L"\"%S\" mode edl", SIMPHONE_DRIVER_PATH);
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process)) {
+        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
             WaitForSingleObject(process.hProcess, INFINITE);
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);

@@ -86,8 +86,7 @@ TEST_F(DiskRetryTest, AWriteFailingTenTimesIsReportedAndTheLayoutWipedAgain) {
     EXPECT_EQ(std::vector<std::wstring>{L"WriteFile position 0x5000,\t size 512 failed,Error 29"},
               recorder_.Texts(MSG_FAILURE));
     // The table was written, then wiped with the layout.
-    EXPECT_EQ(table.substr(2 * kTestSectorBytes),
-              Storage(2 * kTestSectorBytes, 2 * kTestSectorBytes));
+    EXPECT_EQ(table.substr(2 * kTestSectorBytes), Storage(2 * kTestSectorBytes, 2 * kTestSectorBytes));
     EXPECT_EQ(std::string(2 * kTestSectorBytes, '\0'), Storage(0, 2 * kTestSectorBytes));
     EXPECT_FALSE(Phone().HasPartitionTable());
     EXPECT_EQ(2u, disk_->RequestCount(IOCTL_DISK_DELETE_DRIVE_LAYOUT));
@@ -111,9 +110,7 @@ protected:
         CScopedHandle disk = OpenDisk();
         return engine_->DownloadRawProgram(disk.Get());
     }
-    void ExpectStorageUntouched() {
-        EXPECT_TRUE(Storage() == background_) << "the disk was written";
-    }
+    void ExpectStorageUntouched() { EXPECT_TRUE(Storage() == background_) << "the disk was written"; }
 
     std::string background_;
 };
@@ -137,8 +134,7 @@ TEST_F(DiskRefusalTest, StartSectorsThatAreNoSectorAreRefused) {
         package.Write();
 
         EXPECT_FALSE(RunRawProgram(package));
-        EXPECT_EQ(std::vector<std::wstring>{FormatWide(
-                      L"start_sector [%s] of a.img is not a sector!", start)},
+        EXPECT_EQ(std::vector<std::wstring>{FormatWide(L"start_sector [%s] of a.img is not a sector!", start)},
                   recorder_.Texts(MSG_FAILURE));
     }
     ExpectStorageUntouched();
@@ -170,9 +166,8 @@ TEST_F(DiskRefusalTest, ImagesRunningPastTheDisksEndAreRefusedBeforeWriting) {
         }
         const uint64_t sectors = (item.bytes + kTestSectorBytes - 1) / kTestSectorBytes;
         EXPECT_EQ(std::vector<std::wstring>{FormatWide(
-                      L"File %s\\a.img at sector %s needs %I64u sectors, the disk has 8192!",
-                      package.Folder().c_str(), item.start[0] == L'N' ? L"8192" : item.start,
-                      sectors)},
+                      L"File %s\\a.img at sector %s needs %I64u sectors, the disk has 8192!", package.Folder().c_str(),
+                      item.start[0] == L'N' ? L"8192" : item.start, sectors)},
                   recorder_.Texts(MSG_FAILURE));
         EXPECT_EQ(transfers, disk_->Transfers().size()) << "nothing was written";
     }
@@ -183,13 +178,13 @@ TEST_F(DiskRefusalTest, TheDiskRefusesTransfersPastItsEnd) {
     CScopedHandle disk = OpenDisk();
     ASSERT_NE(0u, engine_->GetDriveGeometry(disk.Get()));
     const std::string bytes = PatternBytes(2 * kTestSectorBytes, 27);
-    EXPECT_FALSE(engine_->WriteDisk(disk.Get(), NumDiskSectors() - 1, 0, bytes.data(),
-                                    static_cast<uint32_t>(bytes.size())));
+    EXPECT_FALSE(
+        engine_->WriteDisk(disk.Get(), NumDiskSectors() - 1, 0, bytes.data(), static_cast<uint32_t>(bytes.size())));
     EXPECT_EQ(static_cast<DWORD>(ERROR_SECTOR_NOT_FOUND), GetLastError());
     uint8_t buffer[2 * kTestSectorBytes] = {};
     EXPECT_FALSE(engine_->ReadDisk(buffer, disk.Get(), NumDiskSectors(), 0, kTestSectorBytes));
-    EXPECT_TRUE(engine_->WriteDisk(disk.Get(), NumDiskSectors() - 2, 0, bytes.data(),
-                                   static_cast<uint32_t>(bytes.size())));
+    EXPECT_TRUE(
+        engine_->WriteDisk(disk.Get(), NumDiskSectors() - 2, 0, bytes.data(), static_cast<uint32_t>(bytes.size())));
     EXPECT_TRUE(engine_->ReadDisk(buffer, disk.Get(), NumDiskSectors() - 2, 0, sizeof(buffer)));
     disk.Reset();
     EXPECT_EQ(kStorageBytes, Storage().size()) << "the storage never grows";
@@ -208,10 +203,9 @@ TEST_F(DiskRefusalTest, AnImageLargerThanItsPartitionIsRefusedBeforeWriting) {
     package.Write();
 
     EXPECT_FALSE(RunRawProgram(package));
-    EXPECT_EQ(
-        std::vector<std::wstring>{FormatWide(
-            L"File %s\\big.img needs 3 sectors, its partition has 2!", package.Folder().c_str())},
-        recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{FormatWide(L"File %s\\big.img needs 3 sectors, its partition has 2!",
+                                                   package.Folder().c_str())},
+              recorder_.Texts(MSG_FAILURE));
     std::string expected = background_;
     expected.replace(2 * kTestSectorBytes, first.size(), first);
     EXPECT_TRUE(Storage() == expected) << "only the first image may be written";
@@ -233,8 +227,7 @@ TEST_F(DiskRefusalTest, APartitionCountOfZeroOrNoneSetsNoLimit) {
 
     EXPECT_TRUE(RunRawProgram(package));
     for (size_t index = 0; index < images.size(); ++index) {
-        EXPECT_EQ(images[index],
-                  Storage((10 + 10 * index) * kTestSectorBytes, images[index].size()));
+        EXPECT_EQ(images[index], Storage((10 + 10 * index) * kTestSectorBytes, images[index].size()));
     }
 
     recorder_.Clear();
@@ -245,8 +238,7 @@ TEST_F(DiskRefusalTest, APartitionCountOfZeroOrNoneSetsNoLimit) {
     EXPECT_FALSE(RunRawProgram(wordy));
     EXPECT_EQ(std::vector<std::wstring>{L"num_partition_sectors [two] of a.img is not a number!"},
               recorder_.Texts(MSG_FAILURE));
-    EXPECT_EQ(std::string(kTestSectorBytes, '\xEE'),
-              Storage(60 * kTestSectorBytes, kTestSectorBytes));
+    EXPECT_EQ(std::string(kTestSectorBytes, '\xEE'), Storage(60 * kTestSectorBytes, kTestSectorBytes));
 }
 
 class DiskPatchRefusalTest : public DiskRefusalTest {
@@ -288,8 +280,7 @@ TEST_F(DiskPatchRefusalTest, BytesOutsideTheSectorOrValueAreRefused) {
         EXPECT_FALSE(RunPatch(c.offset, c.size, L"1", L"4294967295"));
         EXPECT_EQ(
             std::vector<std::wstring>{FormatWide(
-                L"Patch [the patch] lies outside its sector: byte_offset %s, size_in_bytes %s",
-                c.offset, c.size)},
+                L"Patch [the patch] lies outside its sector: byte_offset %s, size_in_bytes %s", c.offset, c.size)},
             recorder_.Texts(MSG_FAILURE));
         ExpectTableUnpatched();
     }
@@ -297,8 +288,7 @@ TEST_F(DiskPatchRefusalTest, BytesOutsideTheSectorOrValueAreRefused) {
     // The last eight bytes of the sector are inside it.
     recorder_.Clear();
     EXPECT_TRUE(RunPatch(L"504", L"8", L"1", L"NUM_DISK_SECTORS-2."));
-    EXPECT_EQ(NumDiskSectors() - 2u,
-              LittleEndianAt(Storage(kTestSectorBytes, kTestSectorBytes), 504, 8));
+    EXPECT_EQ(NumDiskSectors() - 2u, LittleEndianAt(Storage(kTestSectorBytes, kTestSectorBytes), 504, 8));
 }
 
 TEST_F(DiskPatchRefusalTest, NumbersThatAreNoNumbersAreRefused) {
@@ -315,10 +305,8 @@ TEST_F(DiskPatchRefusalTest, NumbersThatAreNoNumbersAreRefused) {
         {L"8", L"4", L"NUM_DISK_SECTORS-9000.", L"5",
          L"Patch [the patch]: start_sector [NUM_DISK_SECTORS-9000.] is not a sector!"},
         {L"8", L"4", L"1", L"five", L"Patch [the patch]: value [five] is not a number!"},
-        {L"x", L"4", L"1", L"5",
-         L"Patch [the patch]: byte_offset [x] or size_in_bytes [4] is not a number!"},
-        {L"8", L"", L"1", L"5",
-         L"Patch [the patch]: byte_offset [8] or size_in_bytes [] is not a number!"},
+        {L"x", L"4", L"1", L"5", L"Patch [the patch]: byte_offset [x] or size_in_bytes [4] is not a number!"},
+        {L"8", L"", L"1", L"5", L"Patch [the patch]: byte_offset [8] or size_in_bytes [] is not a number!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(NarrowPath(c.report));
@@ -332,31 +320,27 @@ TEST_F(DiskPatchRefusalTest, NumbersThatAreNoNumbersAreRefused) {
 TEST_F(DiskPatchRefusalTest, ASectorOrCrcWhoseBytesCannotBeReadFailsThePatch) {
     // The span runs past the last sector: the disk refuses the read.
     EXPECT_FALSE(RunPatch(L"88", L"4", L"1", L"CRC32(NUM_DISK_SECTORS-1.,1024)"));
-    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_FALSE(HasText(MSG_DETAIL, L"a later patch"));
     ExpectTableUnpatched();
 
     // The patched sector itself lies past the end.
     recorder_.Clear();
     EXPECT_FALSE(RunPatch(L"8", L"4", L"NUM_DISK_SECTORS-0.", L"5"));
-    EXPECT_EQ((std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27",
-                                         L"ReadDisk Fail"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27", L"ReadDisk Fail"}),
               recorder_.Texts(MSG_FAILURE));
     EXPECT_FALSE(HasText(MSG_DETAIL, L"a later patch"));
     EXPECT_EQ(kStorageBytes, Storage().size());
 
     recorder_.Clear();
     EXPECT_FALSE(RunPatch(L"88", L"4", L"1", L"CRC32(2;92)"));
-    EXPECT_EQ(std::vector<std::wstring>{L"CRC32 expression [CRC32(2;92)] Error!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"CRC32 expression [CRC32(2;92)] Error!"}, recorder_.Texts(MSG_FAILURE));
     ExpectTableUnpatched();
 
     recorder_.Clear();
     EXPECT_FALSE(RunPatch(L"88", L"4", L"1", L"CRC32(0,4194305)"));
-    EXPECT_EQ(
-        std::vector<std::wstring>{L"CRC32 expression [CRC32(0,4194305)] covers too many bytes!"},
-        recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"CRC32 expression [CRC32(0,4194305)] covers too many bytes!"},
+              recorder_.Texts(MSG_FAILURE));
     ExpectTableUnpatched();
 }
 
@@ -365,8 +349,7 @@ class DiskAccessTest : public DiskWriterTest {};
 TEST_F(DiskAccessTest, ReadsAndWritesReportTheirFailures) {
     uint8_t buffer[kTestSectorBytes] = {};
     EXPECT_FALSE(engine_->ReadDisk(buffer, INVALID_HANDLE_VALUE, 0, 0, kTestSectorBytes));
-    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk hDisk = INVALID_HANDLE_VALUE!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk hDisk = INVALID_HANDLE_VALUE!"}, recorder_.Texts(MSG_FAILURE));
 
     recorder_.Clear();
     EXPECT_FALSE(engine_->WriteFileToDisk(L"C:\\absent.img", INVALID_HANDLE_VALUE, 0, 0));
@@ -375,16 +358,13 @@ TEST_F(DiskAccessTest, ReadsAndWritesReportTheirFailures) {
     CScopedHandle disk = OpenDisk();
     recorder_.Clear();
     EXPECT_FALSE(engine_->WriteFileToDisk(L"C:\\absent.img", disk.Get(), 0, 0));
-    EXPECT_EQ(std::vector<std::wstring>{L"open file C:\\absent.img fail!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"open file C:\\absent.img fail!"}, recorder_.Texts(MSG_FAILURE));
 
     recorder_.Clear();
     EXPECT_FALSE(engine_->ReadDisk(buffer, disk.Get(), NumDiskSectors() - 1, 1, kTestSectorBytes));
-    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"fun: ReadDisk SetFileSeek ErrorCode = 27"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_TRUE(HasText(MSG_DETAIL, FormatWide(L"SetFilePointer Address:0x%I64X",
-                                               uint64_t{NumDiskSectors()} * kTestSectorBytes -
-                                                   kTestSectorBytes + 1)));
+                                               uint64_t{NumDiskSectors()} * kTestSectorBytes - kTestSectorBytes + 1)));
 
     // A byte offset inside the sector counts from the sector's start.
     const std::string bytes = PatternBytes(100, 41);
@@ -401,8 +381,7 @@ TEST_F(DiskAccessTest, CrcExpressionsReadWholeSectorsAndSumTheirLength) {
     engine_->crcSampleStep = 1;
     CScopedHandle disk = OpenDisk();
 
-    std::optional<uint64_t> crc =
-        engine_->EvalCrc32Expression(disk.Get(), L"CRC32(2,16896)", NumDiskSectors());
+    std::optional<uint64_t> crc = engine_->EvalCrc32Expression(disk.Get(), L"CRC32(2,16896)", NumDiskSectors());
     ASSERT_TRUE(crc.has_value());
     EXPECT_EQ(ReferenceCrc32(content, 2 * kTestSectorBytes, 16896), *crc);
     ASSERT_FALSE(disk_->Transfers().empty());
@@ -414,8 +393,7 @@ TEST_F(DiskAccessTest, CrcExpressionsReadWholeSectorsAndSumTheirLength) {
     EXPECT_EQ(ReferenceCrc32(content, 3 * kTestSectorBytes, 100), *crc);
     EXPECT_EQ(kTestSectorBytes, disk_->Transfers().back().length);
 
-    crc = engine_->EvalCrc32Expression(disk.Get(), L"Header CRC32(NUM_DISK_SECTORS-1.,92)",
-                                       NumDiskSectors());
+    crc = engine_->EvalCrc32Expression(disk.Get(), L"Header CRC32(NUM_DISK_SECTORS-1.,92)", NumDiskSectors());
     ASSERT_TRUE(crc.has_value());
     EXPECT_EQ(ReferenceCrc32(tail, 0, 92), *crc);
     EXPECT_TRUE(HasText(MSG_DETAIL, L"CRC32 start sector[ 8191 ] bytes for CRC[ 92]"));
@@ -440,12 +418,10 @@ TEST_F(DiskAccessTest, TheChunkCheckSamplesEveryTwoHundredthByte) {
     std::string changed = bytes;
     changed[201] ^= 0x01;
     EXPECT_EQ(engine_->Crc32(static_cast<uint32_t>(bytes.size()), data),
-              engine_->Crc32(static_cast<uint32_t>(changed.size()),
-                             reinterpret_cast<const uint8_t*>(changed.data())));
+              engine_->Crc32(static_cast<uint32_t>(changed.size()), reinterpret_cast<const uint8_t*>(changed.data())));
     changed[200] ^= 0x01;
     EXPECT_NE(engine_->Crc32(static_cast<uint32_t>(bytes.size()), data),
-              engine_->Crc32(static_cast<uint32_t>(changed.size()),
-                             reinterpret_cast<const uint8_t*>(changed.data())));
+              engine_->Crc32(static_cast<uint32_t>(changed.size()), reinterpret_cast<const uint8_t*>(changed.data())));
 
     engine_->crcSampleStep = 1;
     EXPECT_EQ(ReferenceCrc32(bytes), engine_->Crc32(static_cast<uint32_t>(bytes.size()), data));

@@ -15,14 +15,12 @@ std::wstring Attribute(const wchar_t* name, const std::wstring& value) {
 
 }  // namespace
 
-uint32_t ReferenceCrc32(const std::string& bytes) {
-    return ReferenceCrc32(bytes, 0, bytes.size());
-}
+uint32_t ReferenceCrc32(const std::string& bytes) { return ReferenceCrc32(bytes, 0, bytes.size()); }
 
 uint32_t ReferenceCrc32(const std::string& bytes, size_t offset, size_t length) {
     const uLong start = crc32(0L, Z_NULL, 0);
-    return static_cast<uint32_t>(crc32(start, reinterpret_cast<const Bytef*>(bytes.data() + offset),
-                                       static_cast<uInt>(length)));
+    return static_cast<uint32_t>(
+        crc32(start, reinterpret_cast<const Bytef*>(bytes.data() + offset), static_cast<uInt>(length)));
 }
 
 std::string PatternBytes(size_t size, uint32_t seed) {
@@ -65,25 +63,23 @@ void PackageBuilder::AddImage(const std::wstring& name, const std::string& bytes
 void PackageBuilder::AddProgram(const std::wstring& fileName, const std::wstring& startSector,
                                 const std::wstring& partitionSectors) {
     programs_ += L"  <program SECTOR_SIZE_IN_BYTES=\"512\" filename=\"" + fileName + L"\"" +
-                 Attribute(L"num_partition_sectors", partitionSectors) +
-                 Attribute(L"start_sector", startSector) + L"/>\n";
+                 Attribute(L"num_partition_sectors", partitionSectors) + Attribute(L"start_sector", startSector) +
+                 L"/>\n";
 }
 
 void PackageBuilder::AddPatch(const std::wstring& byteOffset, const std::wstring& sizeInBytes,
-                              const std::wstring& startSector, const std::wstring& value,
-                              const std::wstring& what, const std::wstring& fileName) {
-    patches_ += L"  <patch SECTOR_SIZE_IN_BYTES=\"512\"" + Attribute(L"byte_offset", byteOffset) +
-                L" filename=\"" + fileName + L"\"" + Attribute(L"size_in_bytes", sizeInBytes) +
-                Attribute(L"start_sector", startSector) + Attribute(L"value", value) +
-                Attribute(L"what", what) + L"/>\n";
+                              const std::wstring& startSector, const std::wstring& value, const std::wstring& what,
+                              const std::wstring& fileName) {
+    patches_ += L"  <patch SECTOR_SIZE_IN_BYTES=\"512\"" + Attribute(L"byte_offset", byteOffset) + L" filename=\"" +
+                fileName + L"\"" + Attribute(L"size_in_bytes", sizeInBytes) + Attribute(L"start_sector", startSector) +
+                Attribute(L"value", value) + Attribute(L"what", what) + L"/>\n";
 }
 
 void PackageBuilder::Write() const {
     ASSERT_TRUE(WriteBytes(folder_ + L"\\rawprogram_unsparse.xml",
                            testsupport::Utf8(L"<?xml version=\"1.0\" ?>\n<data>\n" + programs_ + L"</data>\n")));
-    ASSERT_TRUE(
-        WriteBytes(folder_ + L"\\patch0.xml",
-                   testsupport::Utf8(L"<?xml version=\"1.0\" ?>\n<patches>\n" + patches_ + L"</patches>\n")));
+    ASSERT_TRUE(WriteBytes(folder_ + L"\\patch0.xml",
+                           testsupport::Utf8(L"<?xml version=\"1.0\" ?>\n<patches>\n" + patches_ + L"</patches>\n")));
 }
 
 void DiskWriterTest::SetUp() {
@@ -104,12 +100,9 @@ void DiskWriterTest::UseSpoiledTransfers(int spoiledTransfers, uint64_t spoiledF
     engine_->diskControl = std::move(control);
 }
 
-void DiskWriterTest::UsePackage(const std::wstring& folder, double imageMb, const char* rawprogram,
-                                const char* patch) {
-    ASSERT_TRUE(WideToNarrow(folder, engine_->settings.softwarePath,
-                             sizeof(engine_->settings.softwarePath)));
-    std::strncpy(engine_->settings.rawprogramFile, rawprogram,
-                 sizeof(engine_->settings.rawprogramFile) - 1);
+void DiskWriterTest::UsePackage(const std::wstring& folder, double imageMb, const char* rawprogram, const char* patch) {
+    ASSERT_TRUE(WideToNarrow(folder, engine_->settings.softwarePath, sizeof(engine_->settings.softwarePath)));
+    std::strncpy(engine_->settings.rawprogramFile, rawprogram, sizeof(engine_->settings.rawprogramFile) - 1);
     std::strncpy(engine_->settings.patchFile, patch, sizeof(engine_->settings.patchFile) - 1);
     engine_->settings.romSizeMb = imageMb;
 }
@@ -121,15 +114,13 @@ PackageBuilder DiskWriterTest::NewPackage() {
 CScopedHandle DiskWriterTest::OpenDisk() {
     std::wstring path;
     EXPECT_TRUE(engine_->FindQcomDisk(path));
-    CScopedHandle disk(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    CScopedHandle disk(
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_TRUE(disk.IsSet());
     return disk;
 }
 
-std::string DiskWriterTest::Storage() const {
-    return Storage(0, static_cast<size_t>(kStorageBytes));
-}
+std::string DiskWriterTest::Storage() const { return Storage(0, static_cast<size_t>(kStorageBytes)); }
 
 std::string DiskWriterTest::Storage(uint64_t offset, size_t size) const {
     std::string bytes(size, '\0');
@@ -137,9 +128,7 @@ std::string DiskWriterTest::Storage(uint64_t offset, size_t size) const {
     return bytes;
 }
 
-void DiskWriterTest::FillStorage(char value) {
-    PutStorage(0, std::string(static_cast<size_t>(kStorageBytes), value));
-}
+void DiskWriterTest::FillStorage(char value) { PutStorage(0, std::string(static_cast<size_t>(kStorageBytes), value)); }
 
 void DiskWriterTest::PutStorage(uint64_t offset, const std::string& bytes) {
     ASSERT_TRUE(Phone().WriteStorage(offset, bytes.data(), bytes.size()));

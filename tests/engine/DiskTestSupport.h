@@ -38,9 +38,8 @@ public:
     void AddProgram(const std::wstring& fileName, const std::wstring& startSector,
                     const std::wstring& partitionSectors);
     // A `patch` element.
-    void AddPatch(const std::wstring& byteOffset, const std::wstring& sizeInBytes,
-                  const std::wstring& startSector, const std::wstring& value,
-                  const std::wstring& what, const std::wstring& fileName = L"DISK");
+    void AddPatch(const std::wstring& byteOffset, const std::wstring& sizeInBytes, const std::wstring& startSector,
+                  const std::wstring& value, const std::wstring& what, const std::wstring& fileName = L"DISK");
     // Writes "rawprogram_unsparse.xml" and "patch0.xml".
     void Write() const;
 
@@ -63,8 +62,7 @@ protected:
     // `spoiledTransfers` transfers at `spoiledFrom` or later.
     void UseSpoiledTransfers(int spoiledTransfers, uint64_t spoiledFrom = 0);
     // The engine's settings name this package folder and its two lists.
-    void UsePackage(const std::wstring& folder, double imageMb,
-                    const char* rawprogram = "rawprogram_unsparse.xml",
+    void UsePackage(const std::wstring& folder, double imageMb, const char* rawprogram = "rawprogram_unsparse.xml",
                     const char* patch = "patch0.xml");
     // A package folder of the test's own, with a builder for it.
     PackageBuilder NewPackage();
@@ -75,12 +73,8 @@ protected:
     std::string Storage(uint64_t offset, size_t size) const;
     void FillStorage(char value);
     void PutStorage(uint64_t offset, const std::string& bytes);
-    uint32_t NumDiskSectors() const {
-        return static_cast<uint32_t>(kStorageBytes / kTestSectorBytes);
-    }
-    bool HasText(int32_t code, const std::wstring& text) const {
-        return recorder_.HasText(code, text);
-    }
+    uint32_t NumDiskSectors() const { return static_cast<uint32_t>(kStorageBytes / kTestSectorBytes); }
+    bool HasText(int32_t code, const std::wstring& text) const { return recorder_.HasText(code, text); }
     size_t CountTexts(const std::wstring& text) const;
 
     ReportRecorder recorder_;

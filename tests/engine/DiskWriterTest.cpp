@@ -33,8 +33,8 @@ size_t FirstDifference(const std::string& a, const std::string& b) {
 
 // Reports from the first with `first` text on, up to and including the
 // first with `last` text.
-std::vector<RecordedReport> ReportsBetween(const std::vector<RecordedReport>& reports,
-                                           const std::wstring& first, const std::wstring& last) {
+std::vector<RecordedReport> ReportsBetween(const std::vector<RecordedReport>& reports, const std::wstring& first,
+                                           const std::wstring& last) {
     std::vector<RecordedReport> span;
     bool inside = false;
     for (const RecordedReport& report : reports) {
@@ -82,8 +82,7 @@ TEST_F(DiskPackageTest, WritesTheSamplePackageAndItsPatchesAsAnIndependentReader
     std::string expected(static_cast<size_t>(kStorageBytes), '\xEE');
     for (const PlacedImage& image : kSampleImages) {
         const std::string bytes = ReadWholeFile(sample + L"\\" + image.path);
-        const uint64_t sector =
-            image.sectorsBeforeEnd != 0 ? n - image.sectorsBeforeEnd : image.sector;
+        const uint64_t sector = image.sectorsBeforeEnd != 0 ? n - image.sectorsBeforeEnd : image.sector;
         expected.replace(static_cast<size_t>(sector * kTestSectorBytes), bytes.size(), bytes);
     }
     // The patch list, applied in its order with zlib's CRC.
@@ -92,19 +91,16 @@ TEST_F(DiskPackageTest, WritesTheSamplePackageAndItsPatchesAsAnIndependentReader
     PutLittleEndian(expected, static_cast<size_t>((n - 33) * kTestSectorBytes) + 168, 8, n - 34);
     PutLittleEndian(expected, primary + 48, 8, n - 34);
     PutLittleEndian(expected, primary + 32, 8, n - 1);
-    PutLittleEndian(expected, primary + 88, 4,
-                    ReferenceCrc32(expected, 2 * kTestSectorBytes, 4096));
+    PutLittleEndian(expected, primary + 88, 4, ReferenceCrc32(expected, 2 * kTestSectorBytes, 4096));
     PutLittleEndian(expected, primary + 16, 4, 0);
     PutLittleEndian(expected, primary + 16, 4, ReferenceCrc32(expected, primary, 92));
     PutLittleEndian(expected, backupHeader + 16, 4, ReferenceCrc32(expected, backupHeader, 92));
 
     const std::string storage = Storage();
-    EXPECT_TRUE(storage == expected)
-        << "first difference at byte " << FirstDifference(storage, expected);
+    EXPECT_TRUE(storage == expected) << "first difference at byte " << FirstDifference(storage, expected);
 
     // The CRC fields check out against the bytes on the disk.
-    EXPECT_EQ(ReferenceCrc32(storage, 2 * kTestSectorBytes, 4096),
-              LittleEndianAt(storage, primary + 88, 4));
+    EXPECT_EQ(ReferenceCrc32(storage, 2 * kTestSectorBytes, 4096), LittleEndianAt(storage, primary + 88, 4));
     std::string header = storage.substr(primary, 92);
     PutLittleEndian(header, 16, 4, 0);
     EXPECT_EQ(ReferenceCrc32(header), LittleEndianAt(storage, primary + 16, 4));
@@ -136,10 +132,8 @@ TEST_F(DiskPackageTest, PadsAnImageToWholeSectorsAndLeavesTheRestAlone) {
 
     EXPECT_EQ(odd, Storage(10 * kTestSectorBytes, odd.size()));
     EXPECT_EQ(std::string(511, '\0'), Storage(10 * kTestSectorBytes + 513, 511));
-    EXPECT_EQ(std::string(kTestSectorBytes, '\xEE'),
-              Storage(12 * kTestSectorBytes, kTestSectorBytes));
-    EXPECT_EQ(std::string(8 * kTestSectorBytes, '\xEE'),
-              Storage(20 * kTestSectorBytes, 8 * kTestSectorBytes));
+    EXPECT_EQ(std::string(kTestSectorBytes, '\xEE'), Storage(12 * kTestSectorBytes, kTestSectorBytes));
+    EXPECT_EQ(std::string(8 * kTestSectorBytes, '\xEE'), Storage(20 * kTestSectorBytes, 8 * kTestSectorBytes));
     const uint64_t last = (NumDiskSectors() - 1) * uint64_t{kTestSectorBytes};
     EXPECT_EQ(inBpImage + std::string(511, '\0'), Storage(last, kTestSectorBytes));
     EXPECT_EQ(kStorageBytes, Phone().StorageBytes());
@@ -228,11 +222,9 @@ TEST_F(DiskPackageTest, AppliesOnlyDiskPatchesAndSucceedsWithoutAny) {
     UsePackage(package.Folder(), package.ImageMb());
 
     ASSERT_TRUE(engine_->DownloadDisk());
-    EXPECT_EQ(std::string(kTestSectorBytes, '\x11'),
-              Storage(5 * kTestSectorBytes, kTestSectorBytes));
+    EXPECT_EQ(std::string(kTestSectorBytes, '\x11'), Storage(5 * kTestSectorBytes, kTestSectorBytes));
     EXPECT_FALSE(HasText(MSG_DETAIL, L"elsewhere"));
-    EXPECT_TRUE(HasText(MSG_STEP_OK,
-                        FormatWide(L"Open [%s\\patch0.xml] Success!", package.Folder().c_str())));
+    EXPECT_TRUE(HasText(MSG_STEP_OK, FormatWide(L"Open [%s\\patch0.xml] Success!", package.Folder().c_str())));
 }
 
 TEST_F(DiskPackageTest, PatchesNumbersAndCrcsWithTheirReports) {
@@ -258,12 +250,10 @@ TEST_F(DiskPackageTest, PatchesNumbersAndCrcsWithTheirReports) {
 
     EXPECT_TRUE(HasText(MSG_DETAIL, L"parsing statement:CRC32(2,20)"));
     EXPECT_TRUE(HasText(MSG_DETAIL, L"CRC32 start sector[ 2 ] bytes for CRC[ 20]"));
-    EXPECT_TRUE(
-        HasText(MSG_DETAIL, L"CRC32(2,20)Check Data:" + HexOf(table, kTestSectorBytes, 20)));
+    EXPECT_TRUE(HasText(MSG_DETAIL, L"CRC32(2,20)Check Data:" + HexOf(table, kTestSectorBytes, 20)));
     EXPECT_TRUE(HasText(MSG_DETAIL, FormatWide(L"CRC32 value 0x%.8X", crc)));
     EXPECT_TRUE(HasText(MSG_DETAIL, L"crc of sector 2"));
-    EXPECT_TRUE(HasText(MSG_DETAIL,
-                        L"Wirte CRC Var(CRC32(2,20))Data :" + HexOf(sector, 0, kTestSectorBytes)));
+    EXPECT_TRUE(HasText(MSG_DETAIL, L"Wirte CRC Var(CRC32(2,20))Data :" + HexOf(sector, 0, kTestSectorBytes)));
     // Only the CRC patch dumps its sector.
     size_t dumps = 0;
     for (const std::wstring& text : recorder_.Texts(MSG_DETAIL)) {
@@ -290,15 +280,13 @@ TEST_F(DiskPackageTest, ReportsTheGeometryOfTheDisk) {
 
     recorder_.Clear();
     EXPECT_EQ(0u, engine_->GetDriveGeometry(INVALID_HANDLE_VALUE));
-    EXPECT_EQ(std::vector<std::wstring>{L"GetDriveGeometry failed. Error 6"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"GetDriveGeometry failed. Error 6"}, recorder_.Texts(MSG_FAILURE));
 
     // A phone that leaves download mode no longer answers.
     recorder_.Clear();
     ASSERT_TRUE(Phone().SetMode(SimPhoneMode::Normal));
     EXPECT_EQ(0u, engine_->GetDriveGeometry(disk.Get()));
-    EXPECT_EQ(std::vector<std::wstring>{L"GetDriveGeometry failed. Error 21"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"GetDriveGeometry failed. Error 21"}, recorder_.Texts(MSG_FAILURE));
 }
 
 TEST_F(DiskPackageTest, TheRealDiskRequestsFailOnAPlainFileAndTheDownloadStops) {
@@ -320,8 +308,7 @@ TEST_F(DiskPackageTest, TheRealDiskRequestsFailOnAPlainFileAndTheDownloadStops) 
 
 class RefusingLayoutControl : public CSimDiskControl {
 public:
-    bool Request(HANDLE disk, DWORD code, void* output, DWORD outputBytes,
-                 DWORD& returned) override {
+    bool Request(HANDLE disk, DWORD code, void* output, DWORD outputBytes, DWORD& returned) override {
         if (code == IOCTL_DISK_DELETE_DRIVE_LAYOUT) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
@@ -345,8 +332,7 @@ TEST_F(DiskPackageTest, AFailedWipeIsReportedAndTheDownloadGoesOn) {
     EXPECT_FALSE(HasText(MSG_STEP_OK, L"Wipe Disk SUCCESS!"));
     EXPECT_EQ(0u,
               disk_->RequestCount(IOCTL_DISK_UPDATE_PROPERTIES));  // only after a deleted layout
-    EXPECT_EQ(std::string(kTestSectorBytes, '\x33'),
-              Storage(3 * kTestSectorBytes, kTestSectorBytes));
+    EXPECT_EQ(std::string(kTestSectorBytes, '\x33'), Storage(3 * kTestSectorBytes, kTestSectorBytes));
 }
 
 TEST_F(DiskPackageTest, MissingDiskListOrImageEndTheDownload) {
@@ -363,15 +349,14 @@ TEST_F(DiskPackageTest, MissingDiskListOrImageEndTheDownload) {
     recorder_.Clear();
     UsePackage(package.Folder(), 1.0, "absent_rawprogram.xml");
     EXPECT_FALSE(engine_->DownloadDisk());
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't Finded absent_rawprogram.xml"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't Finded absent_rawprogram.xml"}, recorder_.Texts(MSG_FAILURE));
 
     recorder_.Clear();
     UsePackage(package.Folder(), 1.0);
     EXPECT_FALSE(engine_->DownloadDisk());
-    EXPECT_EQ(std::vector<std::wstring>{FormatWide(L"Can't Finded %s\\bp_image\\absent.img!",
-                                                   package.Folder().c_str())},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(
+        std::vector<std::wstring>{FormatWide(L"Can't Finded %s\\bp_image\\absent.img!", package.Folder().c_str())},
+        recorder_.Texts(MSG_FAILURE));
 
     recorder_.Clear();
     UsePackage(package.Folder(), 1.0, "rawprogram_unsparse.xml", "absent_patch.xml");

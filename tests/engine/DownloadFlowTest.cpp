@@ -16,9 +16,9 @@ constexpr uint32_t kPatternSeed = 0x5EED;
 
 // The images of the FireHose sample in list order, as QMSL names them.
 const std::vector<std::wstring> kFireHoseSampleImages = {
-    L"Downloading: gpt_main0.bin", L"Downloading: sbl1.mbn",    L"Downloading: NON-HLOS.bin",
-    L"Downloading: boot.img",      L"Downloading: system.img",  L"Downloading: udisk.img",
-    L"Downloading: usbmsc.img",    L"Downloading: userdata.img", L"Downloading: cache.img",
+    L"Downloading: gpt_main0.bin",  L"Downloading: sbl1.mbn",     L"Downloading: NON-HLOS.bin",
+    L"Downloading: boot.img",       L"Downloading: system.img",   L"Downloading: udisk.img",
+    L"Downloading: usbmsc.img",     L"Downloading: userdata.img", L"Downloading: cache.img",
     L"Downloading: gpt_backup0.bin"};
 
 class DownloadFlowTest : public FlowTest {
@@ -40,8 +40,7 @@ protected:
     // package's size.
     std::wstring FireHoseSummary() const {
         return L"Download Success\n" + engine_->totalTimeText + L" \nTotal Size：" +
-               FormatWide(L"%0.2f", config_->qcom.romSizeMb) + L" MB\n " +
-               engine_->throughputText;
+               FormatWide(L"%0.2f", config_->qcom.romSizeMb) + L" MB\n " + engine_->throughputText;
     }
 
     // The Sahara summary: whole seconds, size and size per second.
@@ -54,8 +53,7 @@ protected:
         const int seconds = std::stoi(summary.substr(head.size()));
         const double mb = config_->qcom.romSizeMb;
         // Under a second gives an infinite throughput, never a crash.
-        const double throughput =
-            seconds == 0 ? std::numeric_limits<double>::infinity() : mb / seconds;
+        const double throughput = seconds == 0 ? std::numeric_limits<double>::infinity() : mb / seconds;
         EXPECT_EQ(FormatWide(L"Download Success!\nTotal Time：%d Seconds \nTotal Size：%0.2f MB\n"
                              L"Throughput：%0.2f MB/Seconds",
                              seconds, mb, throughput),
@@ -191,19 +189,17 @@ TEST_F(DownloadFlowTest, SaharaFromEmergencyDownloadRunsTheProgrammerAndMsimage)
     ExpectStorageIs(ExpectedStorage(before, true));
     // One step after each of the programmer's three steps, 4 in download mode.
     EXPECT_EQ((std::vector<int32_t>{0, 1, 2, 3, 4}), StepPercents());
-    ExpectInOrder(
-        {{MSG_STEP_OK, L"the Phone in EDL！"},
-         {MSG_PROGRESS_LINE, L"Flash Programmer File..."},
-         {MSG_PROGRESS_LINE, ProgrammerText(package, L"MPRG8626.mbn")},
-         {MSG_DETAIL, L"Sahara Disconnect Phone!"},
-         {MSG_PROGRESS_LINE,
-          L"EmmcUserPartitionImage File: " + package + L"\\bp_image\\8626_msimage.mbn"},
-         {MSG_DETAIL, L"UploadEmmcUserParitionImage..."},
-         {MSG_STEP_OK, L"UploadEmmcUserParitionImage Success!"},
-         {MSG_PROGRESS_LINE, L"reboot phone to Download Mode..."},
-         {MSG_DETAIL, L"Retry to SearchDevices..."},
-         {MSG_STEP_OK, L"Connect To Phone Success!"},
-         {MSG_PROGRESS_LINE, L"Start Download Disk..."}});
+    ExpectInOrder({{MSG_STEP_OK, L"the Phone in EDL！"},
+                   {MSG_PROGRESS_LINE, L"Flash Programmer File..."},
+                   {MSG_PROGRESS_LINE, ProgrammerText(package, L"MPRG8626.mbn")},
+                   {MSG_DETAIL, L"Sahara Disconnect Phone!"},
+                   {MSG_PROGRESS_LINE, L"EmmcUserPartitionImage File: " + package + L"\\bp_image\\8626_msimage.mbn"},
+                   {MSG_DETAIL, L"UploadEmmcUserParitionImage..."},
+                   {MSG_STEP_OK, L"UploadEmmcUserParitionImage Success!"},
+                   {MSG_PROGRESS_LINE, L"reboot phone to Download Mode..."},
+                   {MSG_DETAIL, L"Retry to SearchDevices..."},
+                   {MSG_STEP_OK, L"Connect To Phone Success!"},
+                   {MSG_PROGRESS_LINE, L"Start Download Disk..."}});
     ExpectSaharaSummary();
     // The msimage went up over a diagnostics connection on the loader port.
     EXPECT_EQ(1u, CountJournalStarting("QLIB_QPHONEMS_UploadEmmcUserParitionImage"));
@@ -212,8 +208,7 @@ TEST_F(DownloadFlowTest, SaharaFromEmergencyDownloadRunsTheProgrammerAndMsimage)
 TEST_F(DownloadFlowTest, KeepingUserDataLeavesTheStoragePartitionsByFireHose) {
     const std::wstring package = CopyPackage(L"SampleFH8974");
     PreparePackage(package, 0);
-    EXPECT_NE(std::string::npos,
-              std::string(g_imageTable.rawprogramPath).find("rawprogram_unsparse_for_User.xml"));
+    EXPECT_NE(std::string::npos, std::string(g_imageTable.rawprogramPath).find("rawprogram_unsparse_for_User.xml"));
     const std::string before = PlugPhoneWithKnownStorage(SimPhoneMode::EmergencyDownload);
 
     ASSERT_EQ(1, RunDownload());
@@ -245,8 +240,7 @@ TEST_F(DownloadFlowTest, MoreThan512ImagesAreUploadedByThePartitionList) {
     // A FireHose package of 514 images: the table cannot name them all.
     const std::wstring package = packages_ + L"\\Many";
     PackageBuilder builder(package);
-    ASSERT_TRUE(
-        WriteBytes(package + L"\\Quorel_info.ini", "[product_info]\r\nVER=SampleFH8974\r\n"));
+    ASSERT_TRUE(WriteBytes(package + L"\\Quorel_info.ini", "[product_info]\r\nVER=SampleFH8974\r\n"));
     ASSERT_TRUE(WriteBytes(package + L"\\prog_emmc_firehose_8974.mbn", "programmer"));
     std::string gpt = PatternBytes(2 * 512, 1);
     gpt.replace(512, 8, "EFI PART");

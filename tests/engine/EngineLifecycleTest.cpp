@@ -73,8 +73,7 @@ protected:
     bool ReachesPercent(int32_t percent, DWORD timeoutMs) {
         return recorder_.WaitUntil(
             [percent](const std::vector<RecordedReport>& reports) {
-                return !reports.empty() && reports.back().code == MSG_PERCENT &&
-                       reports.back().value == percent;
+                return !reports.empty() && reports.back().code == MSG_PERCENT && reports.back().value == percent;
             },
             timeoutMs);
     }
@@ -154,8 +153,7 @@ TEST_F(EstimatorTest, NeverPassesAPercentageTheTextParserSet) {
     StartUpload(48);  // 100 ms a point
     ASSERT_TRUE(ReachesPercent(5, 3000));
     const std::string text = "Program Size: 48";
-    engine_->OnQmslText(reinterpret_cast<void*>(intptr_t{0x1001}), text.data(),
-                        static_cast<uint16_t>(text.size()));
+    engine_->OnQmslText(reinterpret_cast<void*>(intptr_t{0x1001}), text.data(), static_cast<uint16_t>(text.size()));
     Sleep(300);
     for (int32_t percent : recorder_.Percents()) {
         EXPECT_LE(percent, 100);
@@ -220,8 +218,7 @@ TEST(EngineStopTest, StopWhileSteppingFastLeavesNoReportsBehind) {
     engine->progressPercent = 4;
     engine->progressActive = 1;
     SetEvent(engine->progressEvent.Get());
-    ASSERT_TRUE(recorder.WaitUntil(
-        [](const std::vector<RecordedReport>& reports) { return !reports.empty(); }, 5000));
+    ASSERT_TRUE(recorder.WaitUntil([](const std::vector<RecordedReport>& reports) { return !reports.empty(); }, 5000));
     engine->Stop();
     const size_t count = recorder.Count();
     EXPECT_TRUE(ThreadCountBecomes(before));
@@ -275,8 +272,7 @@ TEST(EngineStopTest, MessagesTheCallbackSendsToTheStoppingThreadGetThrough) {
     const int before = ThreadsOfThisProcess();
     ReportRecorder recorder;
     int32_t runFlag = 1;
-    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                  nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     CScopedHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<int> delivered{0};
@@ -369,8 +365,7 @@ TEST_F(EngineQmslTest, StopClosesTheOpenConnection) {
     const QmslHandle handle = engine->normalHandle;
     ASSERT_TRUE(Phone().ClearJournal());
     engine.reset();
-    EXPECT_EQ(std::vector<std::string>{"QLIB_DisconnectServer " + std::to_string(handle)},
-              JournalLines());
+    EXPECT_EQ(std::vector<std::string>{"QLIB_DisconnectServer " + std::to_string(handle)}, JournalLines());
 }
 
 TEST(EngineInitTest, CopiesTheBlockAndTheImageTable) {

@@ -21,9 +21,7 @@ std::unique_ptr<CQcomDownloader> MakeEngine() {
     return engine;
 }
 
-void RouteQmslTextsTo(CQcomDownloader* engine) {
-    g_textEngine = engine;
-}
+void RouteQmslTextsTo(CQcomDownloader* engine) { g_textEngine = engine; }
 
 void ForwardQmslText(void* handle, const char* text, uint16_t length) {
     if (g_textEngine != nullptr) {
@@ -40,13 +38,9 @@ std::string ReadWholeFile(const std::wstring& path) {
     return *bytes;
 }
 
-std::string NarrowPath(const std::wstring& path) {
-    return WideToAnsi(path);
-}
+std::string NarrowPath(const std::wstring& path) { return WideToAnsi(path); }
 
-std::wstring ToWide(const std::string& text) {
-    return AnsiToWide(text);
-}
+std::wstring ToWide(const std::string& text) { return AnsiToWide(text); }
 
 constexpr uint64_t SimPhoneTest::kStorageBytes;
 constexpr char SimPhoneTest::kVersion[];
@@ -83,8 +77,8 @@ SimPhone& SimPhoneTest::SecondPhone() {
 void SimPhoneTest::PlugExtraPort(const std::wstring& instanceId, const std::wstring& friendlyName,
                                  const std::wstring& description) {
     extraPorts_.push_back(instanceId);
-    ASSERT_TRUE(SimUsbBus::Plug(
-        SimUsbBus::DeviceNode{GUID_DEVCLASS_PORTS, instanceId, friendlyName, description, nullptr}));
+    ASSERT_TRUE(
+        SimUsbBus::Plug(SimUsbBus::DeviceNode{GUID_DEVCLASS_PORTS, instanceId, friendlyName, description, nullptr}));
 }
 
 size_t SimPhoneTest::CountJournal(const std::string& line) const {
@@ -92,9 +86,7 @@ size_t SimPhoneTest::CountJournal(const std::string& line) const {
     return static_cast<size_t>(std::count(journal.begin(), journal.end(), line));
 }
 
-size_t SimPhoneTest::CountJournalStarting(const std::string& start) const {
-    return JournalStarting(start).size();
-}
+size_t SimPhoneTest::CountJournalStarting(const std::string& start) const { return JournalStarting(start).size(); }
 
 std::vector<std::string> SimPhoneTest::JournalStarting(const std::string& start) const {
     std::vector<std::string> found;

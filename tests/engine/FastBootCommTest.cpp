@@ -42,8 +42,7 @@ TEST_F(FastBootCommTest, EraseOfSbl1ThenRebootStartsInEmergencyDownload) {
     ASSERT_EQ(1, fastBoot_.SendCommand("reboot"));
     EXPECT_EQ(SimPhoneMode::EmergencyDownload, Phone().Mode());
     // Raw texts: 10 and 6 bytes, each answer read as 4.
-    EXPECT_EQ((std::vector<std::string>{"AdbWriteEndpointSync 10 580",
-                                        "AdbWriteEndpointSync 6 548"}),
+    EXPECT_EQ((std::vector<std::string>{"AdbWriteEndpointSync 10 580", "AdbWriteEndpointSync 6 548"}),
               JournalStarting("AdbWriteEndpointSync"));
     EXPECT_EQ(2u, CountJournal("AdbReadEndpointSync 4 532"));
     // The phone restarted: the mark is used up.

@@ -23,8 +23,7 @@ TEST_F(FlowFailureTest, RefusedProgrammerEndsTheFireHoseFlow) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::RefuseProgrammer));
 
     EXPECT_EQ(0, RunDownload());
-    EXPECT_EQ(std::vector<std::wstring>{L"Flash Programmer File Fail!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Flash Programmer File Fail!"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ((std::vector<int32_t>{0, 1}), recorder_.Percents());
     EXPECT_EQ(SimPhoneMode::EmergencyDownload, Phone().Mode());
     EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_ConnectServer_FireHose"));
@@ -37,8 +36,7 @@ TEST_F(FlowFailureTest, RefusedProgrammerEndsTheSaharaFlow) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::RefuseProgrammer));
 
     EXPECT_EQ(0, RunDownload());
-    EXPECT_EQ((std::vector<std::wstring>{L"Flash Programmer File Fail!",
-                                         L"Please Reboot Phone and Try  again!"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"Flash Programmer File Fail!", L"Please Reboot Phone and Try  again!"}),
               recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(std::vector<int32_t>{0}, recorder_.Percents());
     EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_UploadEmmcUserParitionImage"));
@@ -63,8 +61,7 @@ TEST_F(FlowFailureTest, MissingMsimageEndsTheSaharaFlow) {
     PlugPhone(SimPhoneMode::EmergencyDownload);
 
     EXPECT_EQ(0, RunDownload());
-    EXPECT_EQ(std::vector<std::wstring>{L"EmmcUserPartitionImage No Find!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"EmmcUserPartitionImage No Find!"}, recorder_.Texts(MSG_FAILURE));
     // The programmer runs; the phone waits in EDL for the msimage.
     EXPECT_TRUE(Phone().ProgrammerLoaded());
 }
@@ -97,8 +94,7 @@ TEST_F(FlowFailureTest, UploadThatFailsItsWrites) {
     EXPECT_EQ(0, RunDownload());
     // The automatic flow reports it as a failure.
     EXPECT_EQ(std::vector<std::wstring>{L"FlashImage Fail!"}, recorder_.Texts(MSG_FAILURE));
-    EXPECT_EQ(std::vector<std::wstring>{L"FireHose Ping Phone Success"},
-              recorder_.Texts(MSG_SUMMARY));
+    EXPECT_EQ(std::vector<std::wstring>{L"FireHose Ping Phone Success"}, recorder_.Texts(MSG_SUMMARY));
     ExpectStorageIs(Zeros());
 }
 
@@ -133,8 +129,7 @@ TEST_F(FlowFailureTest, NoPhoneWithinTheSearchTimeOut) {
 
     EXPECT_EQ(0, RunDownload());
     EXPECT_LT(GetTickCount64() - start, 20000u);  // generous; the package's time-out is 60 s
-    EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Watting for Phone Timeout!"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_FALSE(HasText(MSG_PROGRESS_LINE, L"Connectting..."));
     EXPECT_EQ(60, config_->qcom.timeOut);
 }
@@ -170,8 +165,7 @@ TEST_F(FlowFailureTest, ConnectionsThatCannotBeMade) {
     engine_->phoneMode = PHONE_NONE;
     recorder_.Clear();
     EXPECT_EQ(0, engine_->ConnectPhone());
-    EXPECT_EQ((std::vector<TextReport>{{MSG_PROGRESS_LINE, L"Connectting..."},
-                                       {MSG_FAILURE, L"PHONE_Type_Error"}}),
+    EXPECT_EQ((std::vector<TextReport>{{MSG_PROGRESS_LINE, L"Connectting..."}, {MSG_FAILURE, L"PHONE_Type_Error"}}),
               TextReports());
 }
 
@@ -193,8 +187,7 @@ TEST_F(FlowFailureTest, UserStopEndsTheWaitForEmergencyDownload) {
     EXPECT_EQ(std::vector<std::wstring>{L"Can't Find Devices!"}, recorder_.Texts(MSG_FAILURE));
     // Every one of the wait's searches saw the stop at once.
     const std::vector<std::wstring> details = recorder_.Texts(MSG_DETAIL);
-    EXPECT_EQ(kModeSearchTries,
-              std::count(details.begin(), details.end(), L"SearchDevices_UserStop"));
+    EXPECT_EQ(kModeSearchTries, std::count(details.begin(), details.end(), L"SearchDevices_UserStop"));
     EXPECT_FALSE(HasText(MSG_DETAIL, L"Connect To Phone..."));
 }
 

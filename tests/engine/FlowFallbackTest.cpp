@@ -27,15 +27,12 @@ protected:
         ExpectStorageIs(ExpectedStorage(before, layoutWiped));
         EXPECT_EQ((std::vector<int32_t>{0, 1, 2, 3, 4}), StepPercents());
         const std::vector<std::wstring> summaries = recorder_.Texts(MSG_SUMMARY);
-        EXPECT_EQ(1,
-                  std::count(summaries.begin(), summaries.end(), L"FireHose Ping Phone Success"));
+        EXPECT_EQ(1, std::count(summaries.begin(), summaries.end(), L"FireHose Ping Phone Success"));
         ASSERT_FALSE(summaries.empty());
         EXPECT_TRUE(StartsWith(summaries.back(), L"Download Success\nTotal Time: "));
     }
 
-    std::string Pattern(uint32_t seed) const {
-        return PatternBytes(static_cast<size_t>(kStorageBytes), seed);
-    }
+    std::string Pattern(uint32_t seed) const { return PatternBytes(static_cast<size_t>(kStorageBytes), seed); }
 };
 
 TEST_F(AutoFlowTest, QmslSwitchTakesANormalPhoneToEmergencyDownload) {
@@ -117,8 +114,7 @@ TEST_F(AutoFlowTest, EveryRouteFailingEndsTheFlowBeforeTheProgrammer) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::Timeout));
 
     EXPECT_EQ(0, engine_->StartDownload());
-    ExpectInOrder({{MSG_FALLBACK, L"Usre ADB Fail！"},
-                   {MSG_FAILURE, L"Set the Phone to Download Mode Fail！"}});
+    ExpectInOrder({{MSG_FALLBACK, L"Usre ADB Fail！"}, {MSG_FAILURE, L"Set the Phone to Download Mode Fail！"}});
     EXPECT_FALSE(HasText(MSG_PROGRESS_LINE, L"Flash Programmer File..."));
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
 }
@@ -133,8 +129,7 @@ TEST_F(AutoFlowTest, ProgrammerBesideTheProgramServesAPackageWithoutOne) {
     EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_Sahara_FlashProgrammer"));
 
     const std::wstring folder = ProgramFolder() + L"\\FireHoseMPRG";
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     const std::wstring programmer = folder + L"\\" + kProgrammer;
     ASSERT_TRUE(CopyFileW(FireHoseProgrammerSample().c_str(), programmer.c_str(), FALSE));
     recorder_.Clear();
@@ -179,8 +174,7 @@ protected:
         const std::wstring phoneFolder = Phone().Folder();
         std::atomic<bool>* reset = &resetSeen_;
         watcher_ = std::thread([port, phoneFolder, reset] {
-            const std::string packet(reinterpret_cast<const char*>(kSaharaResetPacket),
-                                     sizeof(kSaharaResetPacket));
+            const std::string packet(reinterpret_cast<const char*>(kSaharaResetPacket), sizeof(kSaharaResetPacket));
             const ULONGLONG start = GetTickCount64();
             while (GetTickCount64() - start < 20000) {
                 // The engine opens the port unshared: look only once the
@@ -192,8 +186,7 @@ protected:
                     Sleep(10);
                     continue;
                 }
-                HANDLE file = CreateFileW(port.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                HANDLE file = CreateFileW(port.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, 0, nullptr);
                 if (file != INVALID_HANDLE_VALUE) {
                     char bytes[16] = {};
@@ -226,8 +219,7 @@ TEST_F(SerialResetFlowTest, SaharaRestartsThePhoneOverItsPortWhenQmslCannot) {
     EXPECT_TRUE(resetSeen_);
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
     ExpectStorageIs(ExpectedStorage(std::string(static_cast<size_t>(kStorageBytes), '\0'), true));
-    ExpectInOrder({{MSG_DETAIL, L"Reboot the Phone...."},
-                   {MSG_FALLBACK, L"QLIB_QPHONEMS_DLoad_Reset Fail!"}});
+    ExpectInOrder({{MSG_DETAIL, L"Reboot the Phone...."}, {MSG_FALLBACK, L"QLIB_QPHONEMS_DLoad_Reset Fail!"}});
     EXPECT_EQ(1u, recorder_.Texts(MSG_SUMMARY).size());
     EXPECT_EQ(5u, CountJournalStarting("QLIB_QPHONEMS_DLoad_Reset"));
     // The QMSL connection was closed so the port was free.
@@ -240,8 +232,7 @@ TEST_F(SerialResetFlowTest, NoPortToResetOnFailsTheDownload) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::RefuseReset));
 
     EXPECT_EQ(0, RunDownload());
-    ExpectInOrder({{MSG_FALLBACK, L"QLIB_QPHONEMS_DLoad_Reset Fail!"},
-                   {MSG_FAILURE, L"Reboot Phone Faile!"}});
+    ExpectInOrder({{MSG_FALLBACK, L"QLIB_QPHONEMS_DLoad_Reset Fail!"}, {MSG_FAILURE, L"Reboot Phone Faile!"}});
     EXPECT_TRUE(recorder_.Texts(MSG_SUMMARY).empty());
     EXPECT_EQ(SimPhoneMode::Download, Phone().Mode());
 }

@@ -14,8 +14,8 @@ protected:
     // The storage held open without sharing, as another program holding the
     // disk would: the engine cannot open it.
     CScopedHandle HoldStorage() {
-        CScopedHandle held(CreateFileW(Phone().StoragePath().c_str(), GENERIC_READ, 0, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
+        CScopedHandle held(
+            CreateFileW(Phone().StoragePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         EXPECT_TRUE(held.IsSet());
         return held;
     }
@@ -44,8 +44,7 @@ TEST_F(FlowStepFailureTest, FireHoseStepsThatFailEndTheFlowBeforeTheUpload) {
     ASSERT_TRUE(CopyToField(engine_->settings.fireHose.memoryName, "UFS"));
     recorder_.Clear();
     EXPECT_EQ(0, RunDownload());
-    EXPECT_EQ(std::vector<std::wstring>{L"Configure FireHose Download Fail"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Configure FireHose Download Fail"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_UploadEmmc"));
 }
 
@@ -55,8 +54,7 @@ TEST_F(FlowStepFailureTest, ANormalPhoneThatCannotReachEmergencyDownloadEndsTheF
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::RefuseEdlSwitch));
     PlugPhone(SimPhoneMode::Normal);
     EXPECT_EQ(0, RunDownload());
-    EXPECT_EQ(std::vector<std::wstring>{L"Set the Phone to EDL Mode Fail！"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"Set the Phone to EDL Mode Fail！"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(SimPhoneMode::Normal, Phone().Mode());
 
     // The automatic flow's last route ends in download mode, where the
@@ -108,8 +106,7 @@ TEST_F(FlowStepFailureTest, ADiskThatIsMissingOrCannotBeOpenedEndsTheFlow) {
         recorder_.Clear();
         EXPECT_EQ(0, RunDownload());
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"Open the Disk Failed !", L"Download Fail!"}),
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ((std::vector<std::wstring>{L"Open the Disk Failed !", L"Download Fail!"}), recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(SimPhoneMode::Download, Phone().Mode());
 }
 

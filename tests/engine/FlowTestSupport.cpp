@@ -18,17 +18,15 @@ using Attributes = std::map<std::string, std::string>;
 
 // The attributes of every `tag` element of a list, comments left out.
 std::vector<Attributes> ElementsOf(const std::wstring& path, const std::string& tag) {
-    const std::string xml =
-        std::regex_replace(ReadWholeFile(path), std::regex("<!--[\\s\\S]*?-->"), "");
+    const std::string xml = std::regex_replace(ReadWholeFile(path), std::regex("<!--[\\s\\S]*?-->"), "");
     const std::regex element("<" + tag + "\\s([^>]*)>");
     const std::regex attribute("([A-Za-z_]+)\\s*=\\s*\"([^\"]*)\"");
     std::vector<Attributes> found;
-    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element);
-         it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element); it != std::sregex_iterator(); ++it) {
         Attributes attributes;
         const std::string inside = (*it)[1];
-        for (auto at = std::sregex_iterator(inside.begin(), inside.end(), attribute);
-             at != std::sregex_iterator(); ++at) {
+        for (auto at = std::sregex_iterator(inside.begin(), inside.end(), attribute); at != std::sregex_iterator();
+             ++at) {
             attributes[(*at)[1]] = (*at)[2];
         }
         found.push_back(attributes);
@@ -55,22 +53,19 @@ uint64_t PatchValue(const std::string& value, const std::string& storage, uint64
     const size_t close = value.find(')', comma);
     const uint64_t start = SectorOf(value.substr(crcAt + 6, comma - crcAt - 6), diskSectors);
     const uint64_t length = std::stoull(value.substr(comma + 1, close - comma - 1));
-    return ReferenceCrc32(storage, static_cast<size_t>(start * kSectorBytes),
-                          static_cast<size_t>(length));
+    return ReferenceCrc32(storage, static_cast<size_t>(start * kSectorBytes), static_cast<size_t>(length));
 }
 
 std::wstring PackageFileOf(const std::wstring& folder, const std::string& name) {
     const std::wstring wide = ToWide(name);
     const std::wstring top = folder + L"\\" + wide;
-    return GetFileAttributesW(top.c_str()) != INVALID_FILE_ATTRIBUTES
-               ? top
-               : folder + L"\\bp_image\\" + wide;
+    return GetFileAttributesW(top.c_str()) != INVALID_FILE_ATTRIBUTES ? top : folder + L"\\bp_image\\" + wide;
 }
 
 }  // namespace
 
-std::string ModelStorage(const std::string& before, bool layoutWiped,
-                         const std::wstring& rawprogramPath, const std::wstring& patchPath) {
+std::string ModelStorage(const std::string& before, bool layoutWiped, const std::wstring& rawprogramPath,
+                         const std::wstring& patchPath) {
     std::string storage = before;
     const uint64_t diskSectors = storage.size() / kSectorBytes;
     if (layoutWiped) {
@@ -100,9 +95,7 @@ std::string ModelStorage(const std::string& before, bool layoutWiped,
         }
         const uint64_t sector = SectorOf(patch.at("start_sector"), diskSectors);
         const uint64_t value = PatchValue(patch.at("value"), storage, diskSectors);
-        PutLittleEndian(storage,
-                        static_cast<size_t>(sector * kSectorBytes +
-                                            std::stoull(patch.at("byte_offset"))),
+        PutLittleEndian(storage, static_cast<size_t>(sector * kSectorBytes + std::stoull(patch.at("byte_offset"))),
                         static_cast<size_t>(std::stoull(patch.at("size_in_bytes"))), value);
     }
     return storage;
@@ -134,9 +127,7 @@ void FlowTest::TearDown() {
     SimPhoneTest::TearDown();
 }
 
-std::wstring FlowTest::SamplePackage(const std::wstring& sample) {
-    return FixturesDir() + L"\\packages\\" + sample;
-}
+std::wstring FlowTest::SamplePackage(const std::wstring& sample) { return FixturesDir() + L"\\packages\\" + sample; }
 
 std::wstring FlowTest::CopyPackage(const std::wstring& sample) {
     const std::wstring folder = packages_ + L"\\" + sample;
@@ -156,8 +147,8 @@ std::wstring FlowTest::FireHoseProgrammerSample() {
 std::wstring FlowTest::AutoPackage(bool withProgrammer) {
     const std::wstring package = CopyPackage(L"SampleAuto8974");
     if (withProgrammer) {
-        EXPECT_TRUE(CopyFileW(FireHoseProgrammerSample().c_str(),
-                              (package + L"\\prog_emmc_firehose_8974.mbn").c_str(), FALSE));
+        EXPECT_TRUE(
+            CopyFileW(FireHoseProgrammerSample().c_str(), (package + L"\\prog_emmc_firehose_8974.mbn").c_str(), FALSE));
     }
     return package;
 }
@@ -207,8 +198,7 @@ std::string FlowTest::Storage() const {
 }
 
 std::string FlowTest::ExpectedStorage(const std::string& before, bool layoutWiped) const {
-    return ModelStorage(before, layoutWiped, ToWide(g_imageTable.rawprogramPath),
-                        ToWide(g_imageTable.patchPath));
+    return ModelStorage(before, layoutWiped, ToWide(g_imageTable.rawprogramPath), ToWide(g_imageTable.patchPath));
 }
 
 void FlowTest::ExpectStorageIs(const std::string& expected) const {
@@ -217,8 +207,8 @@ void FlowTest::ExpectStorageIs(const std::string& expected) const {
     const auto differ = std::mismatch(expected.begin(), expected.end(), actual.begin());
     if (differ.first != expected.end()) {
         const size_t offset = static_cast<size_t>(differ.first - expected.begin());
-        ADD_FAILURE() << "storage differs first in sector " << offset / kSectorBytes
-                      << " at byte " << offset % kSectorBytes;
+        ADD_FAILURE() << "storage differs first in sector " << offset / kSectorBytes << " at byte "
+                      << offset % kSectorBytes;
     }
 }
 

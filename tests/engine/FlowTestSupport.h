@@ -23,8 +23,8 @@
 // sector padded with zeros), then the
 // DISK patches of the patch list applied in order. Read from the package's
 // own files with a small reader of the test's own.
-std::string ModelStorage(const std::string& before, bool layoutWiped,
-                         const std::wstring& rawprogramPath, const std::wstring& patchPath);
+std::string ModelStorage(const std::string& before, bool layoutWiped, const std::wstring& rawprogramPath,
+                         const std::wstring& patchPath);
 
 class FlowTest : public SimPhoneTest {
 protected:
@@ -66,9 +66,7 @@ protected:
     void ExpectStorageIs(const std::string& expected) const;
 
     std::vector<TextReport> TextReports() const { return recorder_.TextReports(); }
-    bool HasText(int32_t code, const std::wstring& text) const {
-        return recorder_.HasText(code, text);
-    }
+    bool HasText(int32_t code, const std::wstring& text) const { return recorder_.HasText(code, text); }
     // The reports hold these texts in this order (others may come between).
     void ExpectInOrder(const std::vector<TextReport>& expected) const;
     // The percentages up to and including the first 4: the step markers.

@@ -26,8 +26,7 @@ std::vector<MtkReport> g_reports;
 void RecordMtkReport(const DownloadMessage* message) {
     std::lock_guard<std::mutex> guard(g_reportLock);
     g_reports.push_back({message->code, message->value,
-                         std::string(static_cast<const char*>(message->text), message->length),
-                         GetCurrentThreadId()});
+                         std::string(static_cast<const char*>(message->text), message->length), GetCurrentThreadId()});
 }
 
 // The sample MediaTek package: a scatter of two images (PRELOADER at 0,

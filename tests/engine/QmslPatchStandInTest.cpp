@@ -26,11 +26,9 @@ protected:
         ASSERT_TRUE(Phone().SetMode(SimPhoneMode::EmergencyDownload));
         uint32_t version = 0;
         uint32_t mode = 0;
-        const QmslHandle sahara =
-            QLIB_QPHONEMS_ConnectServer_Sahara(kLoaderCom, &version, &mode, 0, 0, 200, nullptr);
+        const QmslHandle sahara = QLIB_QPHONEMS_ConnectServer_Sahara(kLoaderCom, &version, &mode, 0, 0, 200, nullptr);
         ASSERT_TRUE(WriteBytes(package_.File(L"prog.mbn"), "programmer"));
-        ASSERT_EQ(1, QLIB_QPHONEMS_Sahara_FlashProgrammer(
-                         sahara, NarrowPath(package_.File(L"prog.mbn")).c_str()));
+        ASSERT_EQ(1, QLIB_QPHONEMS_Sahara_FlashProgrammer(sahara, NarrowPath(package_.File(L"prog.mbn")).c_str()));
         QLIB_DisconnectServer_Sahara(sahara);
         fireHose_ = QLIB_QPHONEMS_ConnectServer_FireHose(kLoaderCom, nullptr);
         ASSERT_NE(0, fireHose_);
@@ -49,9 +47,9 @@ protected:
     uint8_t Upload() {
         uint32_t out1 = 0;
         uint32_t out2 = 0;
-        return QLIB_QPHONEMS_UploadEmmcImage_FireHose(
-            fireHose_, NarrowPath(package_.File(L"rawprogram_unsparse.xml")).c_str(),
-            NarrowPath(package_.File(L"patch0.xml")).c_str(), &out1, &out2);
+        return QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose_,
+                                                      NarrowPath(package_.File(L"rawprogram_unsparse.xml")).c_str(),
+                                                      NarrowPath(package_.File(L"patch0.xml")).c_str(), &out1, &out2);
     }
 
     std::string ErrorText(uint8_t& flag) {
@@ -151,25 +149,21 @@ TEST_F(QmslPatchStandInTest, MetaBuildUploadTakesThePatchListFromTheTable) {
     std::memset(table.get(), 0, sizeof(ImageTable));
     std::strcpy(table->imagePaths[0], NarrowPath(package_.File(L"a.img")).c_str());
     table->count = 1;
-    std::strcpy(table->rawprogramPath,
-                NarrowPath(package_.File(L"rawprogram_unsparse.xml")).c_str());
+    std::strcpy(table->rawprogramPath, NarrowPath(package_.File(L"rawprogram_unsparse.xml")).c_str());
     uint32_t out1 = 0;
     uint32_t out2 = 0;
 
     // Without a patch path no patch is applied.
-    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose_, table.get(), &out1,
-                                                                 &out2));
+    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose_, table.get(), &out1, &out2));
     EXPECT_EQ(std::string(8, '\0'), StorageAt(0, 8));
 
     std::strcpy(table->patchPath, NarrowPath(package_.File(L"patch0.xml")).c_str());
-    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose_, table.get(), &out1,
-                                                                 &out2));
+    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose_, table.get(), &out1, &out2));
     EXPECT_EQ(std::string("\0\0\0\0\x34\x12\0\0", 8), StorageAt(0, 8));
 
     // A patch path that names nothing fails the upload.
     std::strcpy(table->patchPath, NarrowPath(package_.File(L"none.xml")).c_str());
-    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose_, table.get(), &out1,
-                                                                 &out2));
+    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose_, table.get(), &out1, &out2));
 }
 
 TEST_F(QmslPatchStandInTest, ErrorRecordFaultAnswersSuccessButReportsAnError) {

@@ -22,8 +22,8 @@ struct HeardText {
 std::vector<HeardText> g_heard;
 
 void Listen(void* handle, const char* text, uint16_t length) {
-    g_heard.push_back({static_cast<int32_t>(reinterpret_cast<intptr_t>(handle)),
-                       std::string(text, length), text[length] == '\0'});
+    g_heard.push_back(
+        {static_cast<int32_t>(reinterpret_cast<intptr_t>(handle)), std::string(text, length), text[length] == '\0'});
 }
 
 class QmslStandInTest : public SimPhoneTest {
@@ -57,14 +57,13 @@ protected:
         EXPECT_TRUE(WriteBytes(package_.File(L"a.img"), std::string(1500, 'A')));
         EXPECT_TRUE(WriteBytes(package_.File(L"b.img"), std::string(4096, 'B')));
         const std::wstring rawprogram = package_.File(L"rawprogram_unsparse.xml");
-        EXPECT_TRUE(WriteBytes(
-            rawprogram,
-            "<?xml version=\"1.0\" ?>\n<data>\n"
-            "  <!-- <program filename=\"commented.img\" start_sector=\"0\" /> -->\n"
-            "  <program filename=\"a.img\" label=\"boot\" start_sector=\"2\" />\n"
-            "  <program filename=\"\" label=\"userdata\" start_sector=\"100\" />\n"
-            "  <program label=\"gpt\" start_sector=\"NUM_DISK_SECTORS-8.\" filename=\"b.img\"/>\n"
-            "</data>\n"));
+        EXPECT_TRUE(WriteBytes(rawprogram,
+                               "<?xml version=\"1.0\" ?>\n<data>\n"
+                               "  <!-- <program filename=\"commented.img\" start_sector=\"0\" /> -->\n"
+                               "  <program filename=\"a.img\" label=\"boot\" start_sector=\"2\" />\n"
+                               "  <program filename=\"\" label=\"userdata\" start_sector=\"100\" />\n"
+                               "  <program label=\"gpt\" start_sector=\"NUM_DISK_SECTORS-8.\" filename=\"b.img\"/>\n"
+                               "</data>\n"));
         EXPECT_TRUE(WriteBytes(package_.File(L"patch0.xml"), "<patches />"));
         return rawprogram;
     }
@@ -103,10 +102,9 @@ TEST_F(QmslStandInTest, DiagnosticsConnectOnlyWhereTheModeAllows) {
         SimPhoneMode mode;
         bool connects;
     };
-    for (const Case& c : {Case{SimPhoneMode::Off, false}, Case{SimPhoneMode::Normal, true},
-                          Case{SimPhoneMode::Download, true},
-                          Case{SimPhoneMode::EmergencyDownload, false},
-                          Case{SimPhoneMode::Fastboot, false}}) {
+    for (const Case& c :
+         {Case{SimPhoneMode::Off, false}, Case{SimPhoneMode::Normal, true}, Case{SimPhoneMode::Download, true},
+          Case{SimPhoneMode::EmergencyDownload, false}, Case{SimPhoneMode::Fastboot, false}}) {
         SCOPED_TRACE(SimPhoneModeName(c.mode));
         ASSERT_TRUE(Phone().SetMode(c.mode));
         const QmslHandle handle = QLIB_ConnectServer(kDiagnosticsCom);
@@ -129,8 +127,7 @@ TEST_F(QmslStandInTest, SaharaConnectsOnlyInEmergencyDownloadMode) {
     QLIB_DisconnectServer_Sahara(sahara);
     uint32_t version = 0;
     uint32_t mode = 0;
-    EXPECT_EQ(0, QLIB_QPHONEMS_ConnectServer_Sahara(kDiagnosticsCom, &version, &mode, 0, 0, 200,
-                                                    &Listen));
+    EXPECT_EQ(0, QLIB_QPHONEMS_ConnectServer_Sahara(kDiagnosticsCom, &version, &mode, 0, 0, 200, &Listen));
 }
 
 TEST_F(QmslStandInTest, NvItem9002AnswersTheVersion) {
@@ -235,11 +232,9 @@ TEST_F(QmslStandInTest, RefusedProgrammerKeepsTheSaharaStage) {
     EXPECT_FALSE(Phone().ProgrammerLoaded());
     ASSERT_TRUE(Phone().ClearFaults());
     // A missing or empty programmer file is refused too.
-    EXPECT_EQ(0, QLIB_QPHONEMS_Sahara_FlashProgrammer(
-                     sahara, NarrowPath(package_.File(L"missing.mbn")).c_str()));
+    EXPECT_EQ(0, QLIB_QPHONEMS_Sahara_FlashProgrammer(sahara, NarrowPath(package_.File(L"missing.mbn")).c_str()));
     ASSERT_TRUE(WriteBytes(package_.File(L"empty.mbn"), ""));
-    EXPECT_EQ(0, QLIB_QPHONEMS_Sahara_FlashProgrammer(
-                     sahara, NarrowPath(package_.File(L"empty.mbn")).c_str()));
+    EXPECT_EQ(0, QLIB_QPHONEMS_Sahara_FlashProgrammer(sahara, NarrowPath(package_.File(L"empty.mbn")).c_str()));
     EXPECT_EQ(1, QLIB_QPHONEMS_Sahara_FlashProgrammer(sahara, NarrowPath(programmer).c_str()));
     EXPECT_TRUE(Phone().ProgrammerLoaded());
     QLIB_DisconnectServer_Sahara(sahara);
@@ -250,10 +245,8 @@ TEST_F(QmslStandInTest, FireHoseNeedsTheProgrammerAndTakesTheSettings) {
     ASSERT_NE(0, fireHose);
     EXPECT_EQ(1, QLIB_QPHONEMS_FireHoseConfigureCallback(fireHose, &Listen));
     EXPECT_EQ(1, QLIB_QPHONEMS_FireHoseNOP(fireHose));
-    EXPECT_EQ(1, QLIB_QPHONEMS_FireHoseConfigure(fireHose, "49152", "eMMC", "8974", "100", 0, 0,
-                                                 0, 0, 0));
-    EXPECT_EQ(0, QLIB_QPHONEMS_FireHoseConfigure(fireHose, "49152", "UFS", "8974", "100", 0, 0,
-                                                 0, 0, 0));
+    EXPECT_EQ(1, QLIB_QPHONEMS_FireHoseConfigure(fireHose, "49152", "eMMC", "8974", "100", 0, 0, 0, 0, 0));
+    EXPECT_EQ(0, QLIB_QPHONEMS_FireHoseConfigure(fireHose, "49152", "UFS", "8974", "100", 0, 0, 0, 0, 0));
     QLIB_DisconnectServer_FireHose(fireHose);
     EXPECT_EQ(0, QLIB_QPHONEMS_FireHoseNOP(fireHose));
 }
@@ -276,8 +269,7 @@ TEST_F(QmslStandInTest, MetaBuildUploadWritesTheImagesAndReportsTexts) {
     g_heard.clear();
     uint32_t out1 = 9;
     uint32_t out2 = 9;
-    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose, table.get(), &out1,
-                                                                 &out2));
+    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHose, table.get(), &out1, &out2));
     EXPECT_EQ(std::string(1500, 'A'), StorageAt(2 * 512, 1500));
     // Whole sectors: the last one padded with zeros, the next one untouched.
     EXPECT_EQ(std::string(36, '\0'), StorageAt(2 * 512 + 1500, 36));
@@ -313,15 +305,15 @@ TEST_F(QmslStandInTest, UploadByListFilesFindsImagesBesideTheList) {
     const QmslHandle fireHose = ConnectFireHose();
     uint32_t out1 = 0;
     uint32_t out2 = 0;
-    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcImage_FireHose(
-                     fireHose, NarrowPath(rawprogram).c_str(),
-                     NarrowPath(package_.File(L"patch0.xml")).c_str(), &out1, &out2));
+    ASSERT_EQ(1,
+              QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(),
+                                                     NarrowPath(package_.File(L"patch0.xml")).c_str(), &out1, &out2));
     EXPECT_EQ(std::string(1500, 'A'), StorageAt(2 * 512, 1500));
 
     // Without the patch list the upload fails and says why.
-    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(
-                     fireHose, NarrowPath(rawprogram).c_str(),
-                     NarrowPath(package_.File(L"nopatch.xml")).c_str(), &out1, &out2));
+    EXPECT_EQ(0,
+              QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(),
+                                                     NarrowPath(package_.File(L"nopatch.xml")).c_str(), &out1, &out2));
     uint8_t flag = 0;
     char error[100] = {};
     ASSERT_EQ(1, QLIB_GetLastSoftwareDownloadErrorInfo(fireHose, &flag, error, sizeof(error)));
@@ -338,8 +330,8 @@ TEST_F(QmslStandInTest, UploadFaultsFailTheUpload) {
     uint32_t out2 = 0;
 
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::FailWrite));
-    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(),
-                                                        patch.c_str(), &out1, &out2));
+    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(), patch.c_str(), &out1,
+                                                        &out2));
     uint8_t flag = 0;
     char error[100] = {};
     ASSERT_EQ(1, QLIB_GetLastSoftwareDownloadErrorInfo(fireHose, &flag, error, 8));
@@ -349,8 +341,8 @@ TEST_F(QmslStandInTest, UploadFaultsFailTheUpload) {
     ASSERT_TRUE(Phone().ClearFaults());
 
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::UnplugMidWrite));
-    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(),
-                                                        patch.c_str(), &out1, &out2));
+    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(), patch.c_str(), &out1,
+                                                        &out2));
     EXPECT_EQ(SimPhoneMode::Off, Phone().Mode());
     EXPECT_EQ(0, QLIB_QPHONEMS_FireHoseNOP(fireHose));
     QLIB_DisconnectServer_FireHose(fireHose);
@@ -366,15 +358,15 @@ TEST_F(QmslStandInTest, MissingImageOrBadSectorFailsBeforeWriting) {
     uint32_t out1 = 0;
     uint32_t out2 = 0;
     const std::string patch = NarrowPath(package_.File(L"patch0.xml"));
-    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(),
-                                                        patch.c_str(), &out1, &out2));
+    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(), patch.c_str(), &out1,
+                                                        &out2));
     EXPECT_EQ(std::string(512, '\0'), StorageAt(512, 512));
 
     ASSERT_TRUE(WriteBytes(rawprogram,
                            "<data><program filename=\"a.img\" "
                            "start_sector=\"NUM_DISK_SECTORS-99999.\"/></data>"));
-    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(),
-                                                        patch.c_str(), &out1, &out2));
+    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHose, NarrowPath(rawprogram).c_str(), patch.c_str(), &out1,
+                                                        &out2));
     QLIB_DisconnectServer_FireHose(fireHose);
 }
 
@@ -391,12 +383,10 @@ TEST_F(QmslStandInTest, SaharaMsimageUploadBringsThePhoneBackAsADisk) {
     const QmslHandle normal = QLIB_ConnectServer(kLoaderCom);
     ASSERT_NE(0, normal);
     uint32_t result = 0;
-    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcUserParitionImage(
-                     normal, "", NarrowPath(package_.File(L"none.mbn")).c_str(), 1, 0, 5, 5,
-                     &result));
-    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcUserParitionImage(normal, "",
-                                                           NarrowPath(msimage).c_str(), 1, 0, 5,
-                                                           5, &result));
+    EXPECT_EQ(0, QLIB_QPHONEMS_UploadEmmcUserParitionImage(normal, "", NarrowPath(package_.File(L"none.mbn")).c_str(),
+                                                           1, 0, 5, 5, &result));
+    ASSERT_EQ(1,
+              QLIB_QPHONEMS_UploadEmmcUserParitionImage(normal, "", NarrowPath(msimage).c_str(), 1, 0, 5, 5, &result));
     EXPECT_EQ(SimPhoneMode::Download, Phone().Mode());
     QLIB_DisconnectServer(normal);
 }
@@ -408,10 +398,11 @@ TEST_F(QmslStandInTest, UploadTextsDriveTheEnginesPercentage) {
     ASSERT_TRUE(WriteBytes(package_.File(L"one.img"), std::string(1024 * 1024, '1')));
     ASSERT_TRUE(WriteBytes(package_.File(L"two.img"), std::string(2 * 1024 * 1024, '2')));
     ASSERT_TRUE(WriteBytes(package_.File(L"patch0.xml"), "<patches />"));
-    ASSERT_TRUE(WriteBytes(rawprogram, "<data>"
-                                       "<program filename=\"one.img\" start_sector=\"0\"/>"
-                                       "<program filename=\"two.img\" start_sector=\"2048\"/>"
-                                       "</data>"));
+    ASSERT_TRUE(WriteBytes(rawprogram,
+                           "<data>"
+                           "<program filename=\"one.img\" start_sector=\"0\"/>"
+                           "<program filename=\"two.img\" start_sector=\"2048\"/>"
+                           "</data>"));
     ReportRecorder recorder;
     auto engine = MakeEngine();
     RouteQmslTextsTo(engine.get());
@@ -421,13 +412,12 @@ TEST_F(QmslStandInTest, UploadTextsDriveTheEnginesPercentage) {
 
     engine->fireHoseHandle = ConnectFireHose();
     ASSERT_NE(0, engine->fireHoseHandle);
-    ASSERT_EQ(1, QLIB_QPHONEMS_FireHoseConfigureCallback(engine->fireHoseHandle,
-                                                          engine->textCallback));
+    ASSERT_EQ(1, QLIB_QPHONEMS_FireHoseConfigureCallback(engine->fireHoseHandle, engine->textCallback));
     uint32_t out1 = 0;
     uint32_t out2 = 0;
-    ASSERT_EQ(1, QLIB_QPHONEMS_UploadEmmcImage_FireHose(
-                     engine->fireHoseHandle, NarrowPath(rawprogram).c_str(),
-                     NarrowPath(package_.File(L"patch0.xml")).c_str(), &out1, &out2));
+    ASSERT_EQ(1,
+              QLIB_QPHONEMS_UploadEmmcImage_FireHose(engine->fireHoseHandle, NarrowPath(rawprogram).c_str(),
+                                                     NarrowPath(package_.File(L"patch0.xml")).c_str(), &out1, &out2));
     RouteQmslTextsTo(nullptr);
     EXPECT_EQ((std::vector<std::wstring>{L"Downloading: one.img", L"Downloading: two.img"}),
               recorder.Texts(MSG_DOWNLOADING));

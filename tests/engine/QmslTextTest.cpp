@@ -11,9 +11,7 @@ constexpr int32_t kNormal = 0x1001;
 constexpr int32_t kSahara = 0x1002;
 constexpr int32_t kFireHose = 0x1003;
 
-void* AsHandle(int32_t handle) {
-    return reinterpret_cast<void*>(static_cast<intptr_t>(handle));
-}
+void* AsHandle(int32_t handle) { return reinterpret_cast<void*>(static_cast<intptr_t>(handle)); }
 
 class QmslTextTest : public ::testing::Test {
 protected:
@@ -61,8 +59,7 @@ TEST_F(QmslTextTest, ProgramSizesAddUpToAPercentage) {
     // 25 / 100 * 96 + 4 = 28; 50.5 / 100 * 96 + 4 = 52.48
     EXPECT_EQ((std::vector<int32_t>{28, 52}), recorder_.Percents());
     EXPECT_EQ(52, engine_->progressPercent);
-    EXPECT_EQ((std::vector<std::wstring>{L"Program Size: 25", L"Program Size: 25.5"}),
-              recorder_.Texts(MSG_DETAIL));
+    EXPECT_EQ((std::vector<std::wstring>{L"Program Size: 25", L"Program Size: 25.5"}), recorder_.Texts(MSG_DETAIL));
 }
 
 TEST_F(QmslTextTest, ProgramSizeIsReadAtItsMatch) {

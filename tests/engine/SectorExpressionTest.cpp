@@ -17,8 +17,7 @@ TEST(SectorExpressionTest, TrimsTheExpressionCharactersAtBothEnds) {
     EXPECT_EQ(L"", TrimSectorExpression(L""));
     // Only the ends: characters of the set inside the text stay.
     EXPECT_EQ(L"3.3", TrimSectorExpression(L"-3.3-"));
-    EXPECT_EQ(L"32(NUM_DISK_SECTORS-1.,92)",
-              TrimSectorExpression(L"CRC32(NUM_DISK_SECTORS-1.,92)"));
+    EXPECT_EQ(L"32(NUM_DISK_SECTORS-1.,92)", TrimSectorExpression(L"CRC32(NUM_DISK_SECTORS-1.,92)"));
     EXPECT_EQ(L"a b", TrimSectorExpression(L"a b"));
 }
 
@@ -26,8 +25,8 @@ TEST(SectorExpressionTest, ReadsOnlyPlainDecimalsAsNumbers) {
     EXPECT_EQ(0u, ParseDecimal(L"0"));
     EXPECT_EQ(34u, ParseDecimal(L"34"));
     EXPECT_EQ(18446744073709551615u, ParseDecimal(L"18446744073709551615"));
-    for (const wchar_t* bad : {L"", L"18446744073709551616", L"-1", L"+1", L" 1", L"1 ", L"1.",
-                               L"0x10", L"abc", L"12abc"}) {
+    for (const wchar_t* bad :
+         {L"", L"18446744073709551616", L"-1", L"+1", L" 1", L"1 ", L"1.", L"0x10", L"abc", L"12abc"}) {
         EXPECT_FALSE(ParseDecimal(bad).has_value()) << NarrowPath(bad);
     }
 }
@@ -64,9 +63,9 @@ TEST(SectorExpressionTest, ParsesCrcExpressions) {
         EXPECT_EQ(c.start, span->startSector);
         EXPECT_EQ(c.length, span->length);
     }
-    for (const wchar_t* bad : {L"CRC32", L"CRC32(2 4096)", L"CRC32(2,4096", L"CRC32 (2,4096)",
-                               L"CRC32(,4096)", L"CRC32(2,)", L"CRC32(x,92)", L"CRC32(2,-1)",
-                               L"CRC32(NUM_DISK_SECTORS-9000.,92)", L"crc32(2,4096)"}) {
+    for (const wchar_t* bad :
+         {L"CRC32", L"CRC32(2 4096)", L"CRC32(2,4096", L"CRC32 (2,4096)", L"CRC32(,4096)", L"CRC32(2,)", L"CRC32(x,92)",
+          L"CRC32(2,-1)", L"CRC32(NUM_DISK_SECTORS-9000.,92)", L"crc32(2,4096)"}) {
         EXPECT_FALSE(ParseCrc32Expression(bad, kDiskSectors).has_value()) << NarrowPath(bad);
     }
 }
@@ -76,8 +75,7 @@ TEST(SampledCrc32Test, StepOneIsTheOrdinaryCrc32) {
     EXPECT_EQ(0u, SampledCrc32(nullptr, 0, 1));
     for (size_t size : {1u, 511u, 4096u, 100000u}) {
         const std::string bytes = PatternBytes(size, static_cast<uint32_t>(size));
-        EXPECT_EQ(ReferenceCrc32(bytes),
-                  SampledCrc32(reinterpret_cast<const uint8_t*>(bytes.data()), size, 1));
+        EXPECT_EQ(ReferenceCrc32(bytes), SampledCrc32(reinterpret_cast<const uint8_t*>(bytes.data()), size, 1));
     }
 }
 
@@ -93,8 +91,7 @@ TEST(SampledCrc32Test, ALargerStepTakesEveryStepThByteFromTheFirst) {
             << step;
     }
     // A step of 0 takes every byte instead of never moving on.
-    EXPECT_EQ(ReferenceCrc32(bytes),
-              SampledCrc32(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0));
+    EXPECT_EQ(ReferenceCrc32(bytes), SampledCrc32(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0));
 }
 
 }  // namespace

@@ -55,10 +55,8 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process{};
-        std::wstring command = FormatWide(L"\"%S\" serial-reset %d %lu", SIMPHONE_DRIVER_PATH,
-                                          port, kListenTimeoutMs);
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
+        std::wstring command = FormatWide(L"\"%S\" serial-reset %d %lu", SIMPHONE_DRIVER_PATH, port, kListenTimeoutMs);
+        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
             return false;
         }
         CloseHandle(process.hThread);
@@ -132,8 +130,7 @@ protected:
         uint8_t chunk[64];
         const ULONGLONG start = GetTickCount64();
         while (bytes.size() < count && GetTickCount64() - start < timeoutMs) {
-            const DWORD got = com.Read(static_cast<DWORD>(std::min(sizeof(chunk), count - bytes.size())),
-                                       chunk);
+            const DWORD got = com.Read(static_cast<DWORD>(std::min(sizeof(chunk), count - bytes.size())), chunk);
             bytes.insert(bytes.end(), chunk, chunk + got);
             if (got == 0) {
                 Sleep(10);
@@ -273,8 +270,7 @@ TEST_F(SerialLineTest, ReadStopsAtTheCountAskedAndAtTheQueueSize) {
     std::vector<uint8_t> large(CComPort::kQueueBytes + 64, kGuard);
     ASSERT_EQ(CComPort::kQueueBytes, com.Read(0, large.data()));
     EXPECT_TRUE(std::equal(sent.begin() + 4, sent.begin() + 4 + CComPort::kQueueBytes, large.begin()));
-    EXPECT_TRUE(std::all_of(large.begin() + CComPort::kQueueBytes, large.end(),
-                            [](uint8_t b) { return b == kGuard; }));
+    EXPECT_TRUE(std::all_of(large.begin() + CComPort::kQueueBytes, large.end(), [](uint8_t b) { return b == kGuard; }));
 }
 
 TEST_F(SerialLineTest, WriteStillPendingAfterTheWaitIsCompleted) {
@@ -303,16 +299,16 @@ TEST_F(SerialLineTest, WriteStillPendingAfterTheWaitIsCompleted) {
 TEST_F(SerialLineTest, OpenSetsBaudRateAndDataBitsAndKeepsStopBits) {
     const std::wstring name = FormatWide(L"\\\\.\\COM%d", toolPort_);
     auto setLine = [&](DWORD baud, BYTE stopBits) {
-        CScopedHandle port(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
+        CScopedHandle port(
+            CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         DCB line{};
         line.DCBlength = sizeof(line);
         return port.IsSet() && GetCommState(port.Get(), &line) &&
                ((line.BaudRate = baud), (line.StopBits = stopBits), SetCommState(port.Get(), &line));
     };
     auto readLine = [&](DCB& line) {
-        CScopedHandle port(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
+        CScopedHandle port(
+            CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         line = DCB{};
         line.DCBlength = sizeof(line);
         return port.IsSet() && GetCommState(port.Get(), &line);

@@ -34,12 +34,9 @@ public:
     // with kEveryTransfer) that start at `spoiledFrom` or later: a bad
     // region of the eMMC.
     explicit CSimDiskControl(int spoiledTransfers = kEveryTransfer, uint64_t spoiledFrom = 0)
-        : phone_(SimPhone::FromEnvironment()),
-          spoiledLeft_(spoiledTransfers),
-          spoiledFrom_(spoiledFrom) {}
+        : phone_(SimPhone::FromEnvironment()), spoiledLeft_(spoiledTransfers), spoiledFrom_(spoiledFrom) {}
 
-    bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes,
-                 DWORD& returnedBytes) override {
+    bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes, DWORD& returnedBytes) override {
         returnedBytes = 0;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -50,19 +47,19 @@ public:
             return false;
         }
         switch (ioControlCode) {
-            case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
-                // Every download asks for the geometry before its first image:
-                // the faults set by then hold for its transfers. (Reading the
-                // faults file on each transfer would cost more than the transfer.)
-                ReadFaults();
-                return AnswerGeometry(disk, output, outputBytes, returnedBytes);
-            case IOCTL_DISK_DELETE_DRIVE_LAYOUT:
-                return DeleteLayout(disk);
-            case IOCTL_DISK_UPDATE_PROPERTIES:
-                return true;
-            default:
-                SetLastError(ERROR_INVALID_FUNCTION);
-                return false;
+        case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
+            // Every download asks for the geometry before its first image:
+            // the faults set by then hold for its transfers. (Reading the
+            // faults file on each transfer would cost more than the transfer.)
+            ReadFaults();
+            return AnswerGeometry(disk, output, outputBytes, returnedBytes);
+        case IOCTL_DISK_DELETE_DRIVE_LAYOUT:
+            return DeleteLayout(disk);
+        case IOCTL_DISK_UPDATE_PROPERTIES:
+            return true;
+        default:
+            SetLastError(ERROR_INVALID_FUNCTION);
+            return false;
         }
     }
 
@@ -154,8 +151,7 @@ private:
         answer.Geometry.TracksPerCylinder = 255;
         answer.Geometry.SectorsPerTrack = 63;
         answer.Geometry.BytesPerSector = kSectorBytes;
-        answer.Geometry.Cylinders.QuadPart =
-            static_cast<LONGLONG>(bytes / (255ull * 63ull * kSectorBytes));
+        answer.Geometry.Cylinders.QuadPart = static_cast<LONGLONG>(bytes / (255ull * 63ull * kSectorBytes));
         answer.DiskSize.QuadPart = static_cast<LONGLONG>(bytes);
         std::memcpy(output, &answer, kAnswerBytes);
         returnedBytes = kAnswerBytes;

@@ -15,14 +15,14 @@ TEST(StripVersionSuffixTest, KeepsTheModelKey) {
     const Case cases[] = {
         {"AP:QX_V1.0_T01 build", "QX_V1.0"},
         {"QX_V1.0_T01", "QX_V1.0"},
-        {"junk AP:Model_CMCC_T2 x y", "Model"},      // after the first "AP:", first blank
-        {"AP:AP:Model", "AP:Model"},                 // only the first "AP:" goes
-        {"Model_T1_T2", "Model_T1"},                 // the last "_T" is cut
+        {"junk AP:Model_CMCC_T2 x y", "Model"},  // after the first "AP:", first blank
+        {"AP:AP:Model", "AP:Model"},             // only the first "AP:" goes
+        {"Model_T1_T2", "Model_T1"},             // the last "_T" is cut
         {"Model_platform", "Model"},
         {"Model_TASTE", "Model"},
-        {"_T01", "_T01"},                            // never at the first character
+        {"_T01", "_T01"},  // never at the first character
         {"_NAVIa_CTAb", "_NAVIa"},
-        {"Model\tx_T1", "Model\tx"},                 // only blanks end the text
+        {"Model\tx_T1", "Model\tx"},  // only blanks end the text
         {"", ""},
         {"AP:", ""},
         // "_CTA" is cut before "_NAVI" (the package's own key is cut the other
@@ -49,8 +49,7 @@ TEST_F(VersionCheckTest, NvVersionOfTheRightPhoneIsAccepted) {
     PlugPhone(SimPhoneMode::Normal);
     ASSERT_EQ(1, ConnectPhone());
     EXPECT_EQ("SampleSH8x26", phoneVersion_);
-    ExpectInOrder({{MSG_DETAIL, L"Phone AP:AP:SampleSH8x26_T01 build"},
-                   {MSG_DETAIL, L"Phone Name:SampleSH8x26"}});
+    ExpectInOrder({{MSG_DETAIL, L"Phone AP:AP:SampleSH8x26_T01 build"}, {MSG_DETAIL, L"Phone Name:SampleSH8x26"}});
     EXPECT_EQ(1u, CountJournalStarting("QLIB_DIAG_NV_READ_F 9002"));
     EXPECT_EQ(0u, CountJournalStarting("AdbCreateInterfaceByName"));
 }
@@ -88,8 +87,7 @@ TEST_F(VersionCheckTest, AnAdbVersionWithoutTheTestMarkIsUnreadable) {
     ASSERT_TRUE(Phone().SetVersion("AP:SampleSH8x26 build"));
     EXPECT_EQ(0, ConnectPhone());
     EXPECT_EQ("", phoneVersion_);
-    EXPECT_EQ(std::vector<std::wstring>{L"ADB GetAPSWVersion  Fail!"},
-              recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ(std::vector<std::wstring>{L"ADB GetAPSWVersion  Fail!"}, recorder_.Texts(MSG_FAILURE));
 }
 
 TEST_F(VersionCheckTest, APhoneThatDoesNotAnswer) {
@@ -101,8 +99,7 @@ TEST_F(VersionCheckTest, APhoneThatDoesNotAnswer) {
     std::string version = "stale";
     EXPECT_EQ(0, engine_->CheckPhoneVersion(version));
     EXPECT_EQ("", version);
-    EXPECT_EQ((std::vector<std::wstring>{L"Connect to Phone Error!",
-                                         L"Get ADB Devices Name Failed!",
+    EXPECT_EQ((std::vector<std::wstring>{L"Connect to Phone Error!", L"Get ADB Devices Name Failed!",
                                          L"ADB GetAPSWVersion  Fail!"}),
               recorder_.Texts(MSG_FAILURE));
     // No NV read is tried while the phone does not answer.

@@ -22,8 +22,7 @@ std::string Utf16(const wchar_t* text, size_t count) {
 
 TEST(FileListTest, BytesAreTerminatedUtf16StringsWithAnEndMarker) {
     const wchar_t expected[] = L"D:\\T\\Log/\0D:\\T\\a.txt\0";  // and the literal's own NUL
-    EXPECT_EQ(Utf16(expected, sizeof(expected) / sizeof(wchar_t)),
-              EncodeFileList({L"D:\\T\\Log/", L"D:\\T\\a.txt"}));
+    EXPECT_EQ(Utf16(expected, sizeof(expected) / sizeof(wchar_t)), EncodeFileList({L"D:\\T\\Log/", L"D:\\T\\a.txt"}));
     EXPECT_EQ(std::string(2, '\0'), EncodeFileList({}));
 }
 

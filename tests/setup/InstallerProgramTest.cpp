@@ -42,7 +42,8 @@ HANDLE StartProgram(const std::wstring& path) {
 }
 
 HWND FindInstallerWindow(DWORD processId) {
-    return testsupport::FindTopLevelWindow(processId, [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
+    return testsupport::FindTopLevelWindow(processId,
+                                           [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
 }
 
 // Saves what the screen shows of the window as a 24-bit BMP.
@@ -65,7 +66,9 @@ std::map<std::wstring, POINT> ControlCentres() {
     auto mirror = std::make_unique<CTavikInstallDlg>();
     const HWND handle = mirror->CreateNativeWindow(nullptr, L"mirror", WS_POPUP, 0, 0, 0, CTavikInstallDlg::kWidth,
                                                    CTavikInstallDlg::kHeight);
-    if (!handle) return centres;
+    if (!handle) {
+        return centres;
+    }
     auto& manager = mirror->Manager();
     auto record = [&](const wchar_t* name) {
         InvalidateRect(handle, nullptr, FALSE);
@@ -98,7 +101,9 @@ protected:
     }
     void TearDown() override {
         for (HANDLE process : processes_) {
-            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process, 1);
+            }
             WaitForSingleObject(process, 5000);
             CloseHandle(process);
         }
@@ -106,7 +111,9 @@ protected:
 
     HANDLE Start() {
         HANDLE process = StartProgram(SetupProgram());
-        if (process) processes_.push_back(process);
+        if (process) {
+            processes_.push_back(process);
+        }
         return process;
     }
     void Click(HWND window, const wchar_t* name) {
@@ -184,7 +191,9 @@ TEST_F(InstallerProgramTest, RunsOnceInstallsAndStartsTheToolFromTheInstallFolde
     EXPECT_TRUE(WaitFor([&] { return (toolId = FindProcessByImage(tool)) != 0; }, 20000));
     if (toolId) {
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, toolId);
-        if (process) processes_.push_back(process);
+        if (process) {
+            processes_.push_back(process);
+        }
     }
 }
 

@@ -84,7 +84,9 @@ protected:
     void CloseWindow() {
         if (window_) {
             ASSERT_TRUE(window_->StopInstall(30000));
-            if (IsWindow(handle_)) DestroyWindow(handle_);
+            if (IsWindow(handle_)) {
+                DestroyWindow(handle_);
+            }
         }
         window_.reset();
     }
@@ -172,12 +174,16 @@ protected:
             resource ? TavikUI::ZipArchiveOpen(LockResource(LoadResource(nullptr, resource)),
                                                SizeofResource(nullptr, resource), TavikUI::ZIP_KIND_MEMORY)
                      : nullptr;
-        if (!payload) return items;
+        if (!payload) {
+            return items;
+        }
         TavikUI::ZipArchiveEntry summary = {};
         TavikUI::ZipArchiveGetItem(payload, -1, &summary);
         for (int32_t i = 0; i < summary.index; ++i) {
             TavikUI::ZipArchiveEntry entry = {};
-            if (TavikUI::ZipArchiveGetItem(payload, i, &entry) != TavikUI::ZIP_OK) continue;
+            if (TavikUI::ZipArchiveGetItem(payload, i, &entry) != TavikUI::ZIP_OK) {
+                continue;
+            }
             PayloadItem item{entry.name, std::string(entry.uncompressedSize, '\0')};
             if (!item.bytes.empty()) {
                 TavikUI::ZipArchiveExtractItem(payload, i, &item.bytes[0], static_cast<uint32_t>(item.bytes.size()),
@@ -295,8 +301,7 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     // A second click while it runs starts no second install.
     Click(L"StartInstallBtn");
     ASSERT_TRUE(PumpUntil(
-        [this] { return window_->InstallFinished() && Page(L"FunctionTab") == TavikSetup::kFinishPage; },
-        60000));
+        [this] { return window_->InstallFinished() && Page(L"FunctionTab") == TavikSetup::kFinishPage; }, 60000));
 
     // Every payload item with its bytes, and the list in item order.
     std::vector<std::wstring> listed;
@@ -311,7 +316,8 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
         EXPECT_EQ(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) << testsupport::Utf8(path);
     }
     ASSERT_GT(listed.size(), 30u);
-    EXPECT_EQ(InstallRecord::EncodeFileList(listed), testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
+    EXPECT_EQ(InstallRecord::EncodeFileList(listed),
+              testsupport::ReadBytes(folder_ + L"SeupFileList.Dat").value_or(""));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((Temporary() + L"tavik_Download.zip").c_str()));
 
     // The registration: the record tests check every value's type and size.
@@ -341,10 +347,11 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
     auto* bar = Find<TavikUI::CProgressUI>(L"InstallProgress");
     const int ticked = bar->CurrentValue();
     EXPECT_LT(ticked, 100);
-    EXPECT_TRUE(KillTimer(handle_, TavikSetup::kProgressTimerId) ||
-                !"the timer runs until the bar is full");
+    EXPECT_TRUE(KillTimer(handle_, TavikSetup::kProgressTimerId) || !"the timer runs until the bar is full");
     SetTimer(handle_, TavikSetup::kProgressTimerId, 500, nullptr);
-    for (int tick = ticked; tick < 100; ++tick) SendMessageW(handle_, WM_TIMER, TavikSetup::kProgressTimerId, 0);
+    for (int tick = ticked; tick < 100; ++tick) {
+        SendMessageW(handle_, WM_TIMER, TavikSetup::kProgressTimerId, 0);
+    }
     EXPECT_EQ(100, bar->CurrentValue());
     EXPECT_FALSE(KillTimer(handle_, TavikSetup::kProgressTimerId));
     // Drawn full: the installing page's bar shows its fore colour to its end.
@@ -361,9 +368,9 @@ TEST_F(InstallRunTest, SecondInstallWaitsForTheEarlierUninstaller) {
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
     std::wstring temporary = Temporary();
     temporary.pop_back();
-    const std::vector<std::wstring> expected = {
-        L"start|Uninstall.exe|/q|" + temporary, L"end|Uninstall.exe",
-        L"start|dpinst.exe|/F /LM /SW /SA|" + folder_ + L"Driver\\x86", L"end|dpinst.exe"};
+    const std::vector<std::wstring> expected = {L"start|Uninstall.exe|/q|" + temporary, L"end|Uninstall.exe",
+                                                L"start|dpinst.exe|/F /LM /SW /SA|" + folder_ + L"Driver\\x86",
+                                                L"end|dpinst.exe"};
     EXPECT_EQ(expected, machine_.Journal());
     EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
 }
@@ -430,8 +437,8 @@ TEST_F(InstallRunTest, RegistrationThatCannotBeWrittenIsReportedAsFailed) {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, 0, nullptr, 0,
                                              KEY_READ | WRITE_DAC, nullptr, &key, nullptr));
     PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1,
-                                                                     &readOnly, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                                     nullptr));
     const LONG secured = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
     LocalFree(readOnly);
     RegCloseKey(key);

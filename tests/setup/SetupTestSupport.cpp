@@ -31,10 +31,10 @@ bool WriteShellFolder(const wchar_t* name, const std::wstring& path) {
         ERROR_SUCCESS) {
         return false;
     }
-    const LONG set = path.empty() ? RegDeleteValueW(key, name)
-                                  : RegSetValueExW(key, name, 0, REG_EXPAND_SZ,
-                                                   reinterpret_cast<const BYTE*>(path.c_str()),
-                                                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    const LONG set = path.empty()
+                         ? RegDeleteValueW(key, name)
+                         : RegSetValueExW(key, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                                          static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return set == ERROR_SUCCESS;
 }
@@ -60,8 +60,12 @@ ScratchMachine::~ScratchMachine() {
     SetEnvironmentVariableW(L"TAVIK_DPINST_JOURNAL", nullptr);
     SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", nullptr);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath);
-    if (!hadInf_) DeleteFileW(kSystemInf);
-    if (!hadSys_) DeleteFileW(kSystemSys);
+    if (!hadInf_) {
+        DeleteFileW(kSystemInf);
+    }
+    if (!hadSys_) {
+        DeleteFileW(kSystemSys);
+    }
 }
 
 std::vector<std::wstring> ScratchMachine::Journal() const {
@@ -70,7 +74,9 @@ std::vector<std::wstring> ScratchMachine::Journal() const {
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
+        if (end == std::string::npos) {
+            end = bytes.size();
+        }
         const std::string line = bytes.substr(start, end - start);
         std::wstring wide(line.size(), L'\0');
         wide.resize(MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &wide[0],
@@ -105,13 +111,17 @@ std::wstring DpinstStandIn() { return testsupport::ProgramFolder() + L"\\dpinst.
 
 DWORD FindProcessByImage(const std::wstring& image) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
     DWORD found = 0;
     for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
         HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (!process) continue;
+        if (!process) {
+            continue;
+        }
         wchar_t path[MAX_PATH] = {};
         DWORD length = MAX_PATH;
         if (QueryFullProcessImageNameW(process, 0, path, &length) && _wcsicmp(path, image.c_str()) == 0) {
@@ -126,9 +136,13 @@ DWORD FindProcessByImage(const std::wstring& image) {
 void EndProcessesOf(const std::wstring& image) {
     for (int tries = 0; tries < 10; ++tries) {
         const DWORD id = FindProcessByImage(image);
-        if (!id) return;
+        if (!id) {
+            return;
+        }
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        if (!process) return;
+        if (!process) {
+            return;
+        }
         TerminateProcess(process, 1);
         WaitForSingleObject(process, 5000);
         CloseHandle(process);

@@ -12,13 +12,9 @@ ReportRecorder* g_activeRecorder = nullptr;
 
 }  // namespace
 
-ReportRecorder::ReportRecorder() {
-    g_activeRecorder = this;
-}
+ReportRecorder::ReportRecorder() { g_activeRecorder = this; }
 
-ReportRecorder::~ReportRecorder() {
-    g_activeRecorder = nullptr;
-}
+ReportRecorder::~ReportRecorder() { g_activeRecorder = nullptr; }
 
 void ReportRecorder::Callback(const DownloadMessage* message) {
     if (g_activeRecorder != nullptr && message != nullptr) {
@@ -105,8 +101,8 @@ void ReportRecorder::SetHook(std::function<void(const RecordedReport&)> hook) {
     hook_ = std::move(hook);
 }
 
-bool ReportRecorder::WaitUntil(
-    const std::function<bool(const std::vector<RecordedReport>&)>& done, DWORD timeoutMs) const {
+bool ReportRecorder::WaitUntil(const std::function<bool(const std::vector<RecordedReport>&)>& done,
+                               DWORD timeoutMs) const {
     // A short poll: engine tests act on a report while the run goes on.
     return WaitFor([&] { return done(Reports()); }, timeoutMs, 2);
 }

@@ -10,9 +10,7 @@ namespace testsupport {
 
 namespace {
 
-bool IsFolder(const WIN32_FIND_DATAW& found) {
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool IsFolder(const WIN32_FIND_DATAW& found) { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
 bool IsDotEntry(const WIN32_FIND_DATAW& found) {
     const std::wstring name = found.cFileName;
@@ -66,11 +64,10 @@ std::string Utf8(const std::wstring& text) {
     if (text.empty()) {
         return std::string();
     }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], bytes,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], bytes, nullptr, nullptr);
     return narrow;
 }
 
@@ -86,16 +83,14 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
     CloseHandle(file);
     return ok;
 }
 
 std::optional<std::string> ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
@@ -114,8 +109,7 @@ bool RemoveFolderTree(const std::wstring& folder) {
         const std::wstring path = folder + L"\\" + found.cFileName;
         return IsFolder(found) ? RemoveFolderTree(path) : DeleteFileW(path.c_str()) != FALSE;
     });
-    return RemoveDirectoryW(folder.c_str()) ||
-           GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+    return RemoveDirectoryW(folder.c_str()) || GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
@@ -138,15 +132,12 @@ ScratchFolder::ScratchFolder(const std::wstring& prefix) {
     if (!base.empty() && base.back() == L'\\') {
         base.pop_back();
     }
-    path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" +
-             std::to_wstring(serial++);
+    path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(serial++);
     // A folder of the same name left by an earlier run of this process id.
     RemoveFolderTree(path_);
     created_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
 }
 
-ScratchFolder::~ScratchFolder() {
-    RemoveFolderTree(path_);
-}
+ScratchFolder::~ScratchFolder() { RemoveFolderTree(path_); }
 
 }  // namespace testsupport

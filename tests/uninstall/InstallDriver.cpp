@@ -23,7 +23,9 @@ using testsupport::PumpPending;
 
 void ClickControl(CTavikInstallDlg& window, const wchar_t* name) {
     TavikUI::CControlUI* control = window.Manager().FindControlByName(name);
-    if (!control) return;
+    if (!control) {
+        return;
+    }
     const RECT rect = control->Rect();
     const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     window.SendToWindow(WM_MOUSEMOVE, 0, at);
@@ -50,7 +52,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             PumpPending();
             ClickControl(window, L"StartInstallBtn");
             testsupport::PumpUntil([&window] { return window.InstallFinished(); }, kInstallWaitMs);
-            if (window.InstallFinished() && window.InstallCompleted()) result = 0;
+            if (window.InstallFinished() && window.InstallCompleted()) {
+                result = 0;
+            }
             window.StopInstall(30000);
             DestroyWindow(handle);
         }

@@ -23,7 +23,9 @@ protected:
     }
     // The built uninstaller: a running program cannot move its own file, so
     // the installed copy would stay behind.
-    void RunQuiet() { ASSERT_EQ(0, UninstallTests::RunAndWait(UninstallTests::UninstallerProgram(), L"/q", kProgramWaitMs)); }
+    void RunQuiet() {
+        ASSERT_EQ(0, UninstallTests::RunAndWait(UninstallTests::UninstallerProgram(), L"/q", kProgramWaitMs));
+    }
 
     Installation install;
 };
@@ -81,7 +83,8 @@ TEST_F(QuietUninstallTest, KeepsWhatIsNotItsOwn) {
     // A list that names things outside the install folder.
     const std::wstring outside = install.Folder() + L"..\\outside.txt";
     ASSERT_TRUE(testsupport::WriteBytes(outside, "not listed by the installer"));
-    std::vector<std::wstring> listed = InstallRecord::ReadFileList(install.Folder() + InstallRecord::kFileListName).value();
+    std::vector<std::wstring> listed =
+        InstallRecord::ReadFileList(install.Folder() + InstallRecord::kFileListName).value();
     listed.push_back(outside);
     listed.push_back(install.Programs() + L"\\Quorel\\Other.lnk");
     ASSERT_TRUE(testsupport::WriteBytes(install.Folder() + InstallRecord::kFileListName,
@@ -116,9 +119,9 @@ TEST(LinkedInstallationTest, ListedPathsThroughALinkAndListedFilesNowFoldersStay
     ASSERT_TRUE(CopyFileW(testsupport::WithBackSlashes(TAVIK_DPINST_EXE).c_str(),
                           (inst + L"Driver\\x86\\dpinst.exe").c_str(), FALSE));
     ASSERT_TRUE(testsupport::WriteBytes(inst + L"own.txt", "ours"));
-    const std::vector<std::wstring> listed = {inst + L"own.txt",    inst + L"l/",      inst + L"l/keep.txt",
-                                              inst + L"tavik.Data", inst + L"Driver/", inst + L"Driver/x86/",
-                                              inst + L"Driver/x86/dpinst.exe"};
+    const std::vector<std::wstring> listed = {
+        inst + L"own.txt", inst + L"l/",          inst + L"l/keep.txt",           inst + L"tavik.Data",
+        inst + L"Driver/", inst + L"Driver/x86/", inst + L"Driver/x86/dpinst.exe"};
     ASSERT_TRUE(testsupport::WriteBytes(inst + InstallRecord::kFileListName, InstallRecord::EncodeFileList(listed)));
     ASSERT_TRUE(InstallRecord::WriteUninstallValues(inst, 1));
 

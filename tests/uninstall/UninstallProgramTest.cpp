@@ -21,7 +21,9 @@ using UninstallTests::Installation;
 const DWORD kWindowWaitMs = 30000;
 
 BOOL CALLBACK CollectInstanceWindow(HWND window, LPARAM found) {
-    if (GetPropW(window, TavikUninstall::kInstanceName)) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    if (GetPropW(window, TavikUninstall::kInstanceName)) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    }
     return TRUE;
 }
 
@@ -44,7 +46,9 @@ std::wstring ProgramOf(HWND window, HANDLE& process) {
     process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
     wchar_t path[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
-    if (!process || !QueryFullProcessImageNameW(process, 0, path, &size)) return std::wstring();
+    if (!process || !QueryFullProcessImageNameW(process, 0, path, &size)) {
+        return std::wstring();
+    }
     return path;
 }
 

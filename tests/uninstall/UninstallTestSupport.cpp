@@ -13,7 +13,9 @@ namespace {
 
 std::wstring Widen(const char* text) {
     std::wstring wide;
-    for (; text && *text; ++text) wide.push_back(static_cast<unsigned char>(*text));
+    for (; text && *text; ++text) {
+        wide.push_back(static_cast<unsigned char>(*text));
+    }
     return wide;
 }
 
@@ -27,7 +29,9 @@ std::wstring UninstallerProgram() { return testsupport::WithBackSlashes(Widen(TA
 
 bool ScratchTrash::Reset() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (!dataHome || dataHome[0] != '/') return false;
+    if (!dataHome || dataHome[0] != '/') {
+        return false;
+    }
     trash_ = L"Z:" + testsupport::WithBackSlashes(Widen(dataHome)) + L"\\Trash";
     testsupport::RemoveFolderTree(trash_);
     return testsupport::MakeFolders(trash_ + L"\\files") && testsupport::MakeFolders(trash_ + L"\\info");
@@ -37,12 +41,16 @@ std::vector<std::string> ScratchTrash::MovedPaths() const {
     std::vector<std::string> paths;
     WIN32_FIND_DATAW entry = {};
     HANDLE search = FindFirstFileW((trash_ + L"\\info\\*.trashinfo").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return paths;
+    if (search == INVALID_HANDLE_VALUE) {
+        return paths;
+    }
     do {
         const auto bytes = testsupport::ReadBytes(trash_ + L"\\info\\" + entry.cFileName);
         std::istringstream lines(bytes.value_or(""));
         for (std::string line; std::getline(lines, line);) {
-            if (line.compare(0, 5, "Path=") == 0) paths.push_back(line.substr(5));
+            if (line.compare(0, 5, "Path=") == 0) {
+                paths.push_back(line.substr(5));
+            }
         }
     } while (FindNextFileW(search, &entry));
     FindClose(search);
@@ -65,8 +73,12 @@ Installation::Installation() = default;
 
 Installation::~Installation() {
     // What a test left of the user's (or a failed uninstall left) goes too.
-    if (!folder_.empty()) testsupport::RemoveFolderTree(folder_);
-    if (!madeParent_.empty()) testsupport::RemoveFolderTree(madeParent_);
+    if (!folder_.empty()) {
+        testsupport::RemoveFolderTree(folder_);
+    }
+    if (!madeParent_.empty()) {
+        testsupport::RemoveFolderTree(madeParent_);
+    }
 }
 
 bool Installation::Install(std::string& why) {
@@ -82,7 +94,9 @@ bool Installation::Install(std::string& why) {
     wchar_t programFiles[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
     const std::wstring quorel = std::wstring(programFiles) + L"\\Quorel";
-    if (!Exists(quorel)) madeParent_ = quorel;
+    if (!Exists(quorel)) {
+        madeParent_ = quorel;
+    }
     // An earlier run's leftovers would not be this installation's.
     testsupport::RemoveFolderTree(quorel + L"\\tavik_Download");
 
@@ -96,7 +110,9 @@ bool Installation::Install(std::string& why) {
         why = "the installer left no registration or no file list";
         return false;
     }
-    for (const std::wstring& path : *listed) items_.push_back(path.substr(folder_.size()));
+    for (const std::wstring& path : *listed) {
+        items_.push_back(path.substr(folder_.size()));
+    }
     // Only the uninstaller's driver runs count from here.
     DeleteFileW(machine_.JournalPath().c_str());
     return true;
@@ -106,7 +122,9 @@ bool Installation::Install(std::string& why) {
 
 HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
+    if (!arguments.empty()) {
+        commandLine += L" " + arguments;
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -120,9 +138,13 @@ HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments) 
 
 int RunAndWait(const std::wstring& program, const std::wstring& arguments, DWORD waitMs) {
     HANDLE process = StartProgram(program, arguments);
-    if (!process) return -1;
+    if (!process) {
+        return -1;
+    }
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    if (WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process, &code);
+    }
     CloseHandle(process);
     return static_cast<int>(code);
 }

@@ -44,11 +44,10 @@ protected:
     void Open() {
         std::string why;
         ASSERT_TRUE(install.Install(why)) << why;
-        ASSERT_NE(nullptr, window.CreateNativeWindow(nullptr, TavikUninstall::kWindowName,
-                                                     WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
-                                                         WS_MINIMIZEBOX,
-                                                     WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                                     CW_USEDEFAULT));
+        ASSERT_NE(nullptr, window.CreateNativeWindow(
+                               nullptr, TavikUninstall::kWindowName,
+                               WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, WS_EX_WINDOWEDGE,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT));
         PumpFor(50);
     }
     TavikUI::CControlUI* Control(const wchar_t* name) { return window.Manager().FindControlByName(name); }
@@ -81,11 +80,13 @@ TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
     std::vector<int> pages = {Page()};
     for (const DWORD start = GetTickCount(); Page() != TavikUninstall::kFinishPage && GetTickCount() - start < 60000;) {
         PumpFor(10);
-        if (Page() != pages.back()) pages.push_back(Page());
+        if (Page() != pages.back()) {
+            pages.push_back(Page());
+        }
     }
-    EXPECT_EQ((std::vector<int>{TavikUninstall::kStartPage, TavikUninstall::kProgressPage,
-                                TavikUninstall::kFinishPage}),
-              pages);
+    EXPECT_EQ(
+        (std::vector<int>{TavikUninstall::kStartPage, TavikUninstall::kProgressPage, TavikUninstall::kFinishPage}),
+        pages);
     EXPECT_FALSE(UninstallTests::RegistrationValueExists(L"UninstallString"));
     EXPECT_FALSE(UninstallTests::Exists(install.Folder()));
 

@@ -27,9 +27,7 @@ SYSTEMTIME ShiftedToChinaTime(const SYSTEMTIME& utc) {
 
 }  // namespace
 
-std::wstring CLogFile::PathInFolder(const std::wstring& folder) {
-    return ::PathInFolder(folder, L"Log\\tavikLog.log");
-}
+std::wstring CLogFile::PathInFolder(const std::wstring& folder) { return ::PathInFolder(folder, L"Log\\tavikLog.log"); }
 
 bool CLogFile::Create(const std::wstring& path) {
     std::lock_guard<std::mutex> guard(lock_);
@@ -48,8 +46,8 @@ bool CLogFile::Create(const std::wstring& path) {
 std::wstring CLogFile::FormatLine(const SYSTEMTIME& utc, const std::wstring& text) {
     const SYSTEMTIME local = ShiftedToChinaTime(utc);
     // The text goes in as an argument, never as the format.
-    return FormatWide(L"%04d-%02d-%02d %02d:%02d:%02d %s\r\n", local.wYear, local.wMonth, local.wDay,
-                      local.wHour, local.wMinute, local.wSecond, text.c_str());
+    return FormatWide(L"%04d-%02d-%02d %02d:%02d:%02d %s\r\n", local.wYear, local.wMonth, local.wDay, local.wHour,
+                      local.wMinute, local.wSecond, text.c_str());
 }
 
 bool CLogFile::AppendLine(const std::wstring& text) {

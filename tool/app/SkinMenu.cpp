@@ -39,8 +39,8 @@ bool CSkinMenu::Open(POINT point, HWND owner) {
 
 HWND CSkinMenu::CreateAt(POINT point, HWND owner) {
     owner_ = owner;
-    HWND window = CreateNativeWindow(owner, L"MenuWnd", kMenuStyle, kMenuExtendedStyle, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    HWND window = CreateNativeWindow(owner, L"MenuWnd", kMenuStyle, kMenuExtendedStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT);
     if (window == nullptr) {
         return nullptr;
     }

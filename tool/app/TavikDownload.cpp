@@ -20,8 +20,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPWSTR /*command
     TavikUI::CWindowManager::SetSkinArchive(L"tavik.Data", false);
 
     CTavikDownloadDlg* window = new CTavikDownloadDlg();
-    window->CreateNativeWindow(nullptr, L"tavikDownloadDlg", 0x10CE0000, WS_EX_WINDOWEDGE, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    window->CreateNativeWindow(nullptr, L"tavikDownloadDlg", 0x10CE0000, WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT);
     window->RunModal();
     delete window;
 

@@ -37,8 +37,7 @@ HANDLE StartThread(LPTHREAD_START_ROUTINE procedure, void* argument) {
 }
 
 bool IsUserInput(UINT message) {
-    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
 }
 

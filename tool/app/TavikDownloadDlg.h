@@ -237,7 +237,7 @@ protected:
     LRESULT AnswerMessageDlgRequest(LPARAM request);
 
     // Fields, in the order the window keeps them.
-    TavikUI::CWideString softwareFolder_;   // guarded by stateLock_
+    TavikUI::CWideString softwareFolder_;  // guarded by stateLock_
     int32_t platform_ = PLATFORM_NONE;
     CQcomDownloader qcom_;
     CPhoneConfig config_;
@@ -246,7 +246,7 @@ protected:
     DownloadMessage ownReport_ = {};
     CScopedHandle jobEvent_;
     CSharedFlag runFlag_{1};
-    Job queuedJob_ = nullptr;               // guarded by stateLock_
+    Job queuedJob_ = nullptr;  // guarded by stateLock_
     std::atomic<int32_t> packageReady_{0};
     TavikUI::CWideString phoneName_;        // guarded by stateLock_
     TavikUI::CWideString expectedVersion_;  // guarded by stateLock_
@@ -258,7 +258,7 @@ protected:
     DWORD uiThreadId_ = 0;
     std::atomic<bool> jobRunning_{false};
     mutable std::mutex stateLock_;
-    DownloadOutcome outcome_;               // job thread only
+    DownloadOutcome outcome_;  // job thread only
     CUiChangeQueue changes_;
     // UI thread only: a close is being confirmed or carried out.
     bool closing_ = false;

@@ -28,9 +28,7 @@ constexpr wchar_t kConnectTab[] = L"ConnetDev";
 
 }  // namespace
 
-void CTavikDownloadDlg::QueueDownloadJob(NotifyMessage& /*message*/) {
-    QueueJob(&CTavikDownloadDlg::DownloadJob);
-}
+void CTavikDownloadDlg::QueueDownloadJob(NotifyMessage& /*message*/) { QueueJob(&CTavikDownloadDlg::DownloadJob); }
 
 bool CTavikDownloadDlg::LoadMtkDownloadDll() {
     // A folder that cannot be had loads nothing: the MediaTek steps then

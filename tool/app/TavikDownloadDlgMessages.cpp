@@ -11,7 +11,7 @@ using TavikUI::CWideString;
 namespace {
 
 constexpr DWORD kMessageStyle = 0x10CF0000;  // WS_VISIBLE | WS_OVERLAPPEDWINDOW
-constexpr POINT kHelpMenuPoint = {885, 40};   // below the help button
+constexpr POINT kHelpMenuPoint = {885, 40};  // below the help button
 
 // A message window the job thread asks the UI thread for.
 struct MessageDlgRequest {
@@ -27,13 +27,13 @@ CWideString CTavikDownloadDlg::ShowMessageDlg(const wchar_t* skinFile) {
         // Answered by the UI thread once the box has closed; a window that is
         // gone answers nothing, which reads as a cancel.
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(Handle(), kShowMessageDlgMessage, 0, reinterpret_cast<LPARAM>(&request),
-                            SMTO_NORMAL, INFINITE, &ignored);
+        SendMessageTimeoutW(Handle(), kShowMessageDlgMessage, 0, reinterpret_cast<LPARAM>(&request), SMTO_NORMAL,
+                            INFINITE, &ignored);
         return request.result;
     }
     CMessageDlg box(skinFile);
-    if (!box.CreateNativeWindow(Handle(), L"MessageBox", kMessageStyle, WS_EX_WINDOWEDGE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT)) {
+    if (!box.CreateNativeWindow(Handle(), L"MessageBox", kMessageStyle, WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT)) {
         return CWideString();
     }
     box.CenterOnOwner();

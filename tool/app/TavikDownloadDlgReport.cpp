@@ -23,9 +23,12 @@ bool IsShownPercent(const DownloadMessage& message) {
 
 DWORD LevelColor(int level) {
     switch (level) {
-    case MSG_LEVEL_SUCCESS: return kStatusGreen;
-    case MSG_LEVEL_INFO: return kStatusBlack;
-    default: return kStatusRed;
+    case MSG_LEVEL_SUCCESS:
+        return kStatusGreen;
+    case MSG_LEVEL_INFO:
+        return kStatusBlack;
+    default:
+        return kStatusRed;
     }
 }
 
@@ -103,9 +106,7 @@ void CTavikDownloadDlg::ShowStatusText(const std::wstring& text, DWORD color) {
     SetControlText(L"SelectSoftStatus", text);
 }
 
-void CTavikDownloadDlg::SetCheckPercent(int percent) {
-    SetControlText(L"CheckSWGif", FormatWide(L"%d%%", percent));
-}
+void CTavikDownloadDlg::SetCheckPercent(int percent) { SetControlText(L"CheckSWGif", FormatWide(L"%d%%", percent)); }
 
 bool CTavikDownloadDlg::CreateLogFile() { return log_.Create(CLogFile::PathInFolder(config_.exeFolder)); }
 

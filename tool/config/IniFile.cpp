@@ -12,7 +12,6 @@ bool CINIFile::SetFile(const std::wstring& path) {
 
 std::wstring CINIFile::GetString(const wchar_t* section, const wchar_t* key) const {
     wchar_t value[MAX_PATH] = L"";
-    const DWORD length =
-        GetPrivateProfileStringW(section, key, L"", value, MAX_PATH, path_.c_str());
+    const DWORD length = GetPrivateProfileStringW(section, key, L"", value, MAX_PATH, path_.c_str());
     return std::wstring(value, length < MAX_PATH ? length : MAX_PATH - 1);
 }

@@ -17,8 +17,7 @@ double FileSizeMb(const std::wstring& path) {
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return 0.0;
     }
-    const unsigned long long bytes =
-        (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const unsigned long long bytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return static_cast<double>(bytes) / 1048576.0;
 }
 

@@ -15,19 +15,14 @@
 CXmlDocument g_phoneListDocument;
 ImageTable g_imageTable;
 
-static_assert(std::is_trivially_copyable<CPhoneConfig>::value,
-              "the configuration context is a plain record");
+static_assert(std::is_trivially_copyable<CPhoneConfig>::value, "the configuration context is a plain record");
 
 namespace {
 
-bool EqualsIgnoringCase(const std::wstring& left, const wchar_t* right) {
-    return _wcsicmp(left.c_str(), right) == 0;
-}
+bool EqualsIgnoringCase(const std::wstring& left, const wchar_t* right) { return _wcsicmp(left.c_str(), right) == 0; }
 
 // "false" in any case turns a row's flag off; anything else leaves it on.
-int32_t RowFlag(const std::wstring& value) {
-    return EqualsIgnoringCase(value, L"false") ? 0 : 1;
-}
+int32_t RowFlag(const std::wstring& value) { return EqualsIgnoringCase(value, L"false") ? 0 : 1; }
 
 int32_t PlatformOfRow(const std::wstring& value) {
     if (EqualsIgnoringCase(value, L"Qcom")) {
@@ -57,10 +52,8 @@ struct QcomFileSet {
     const char* saharaImage;
 };
 
-constexpr QcomFileSet k8974FileSet = {
-    "prog_emmc_firehose_8974.mbn", "8974", "MPRG8974.mbn", "8974_msimage.mbn"};
-constexpr QcomFileSet k8x26FileSet = {
-    "prog_emmc_firehose_8x26.mbn", "8x26", "MPRG8626.mbn", "8626_msimage.mbn"};
+constexpr QcomFileSet k8974FileSet = {"prog_emmc_firehose_8974.mbn", "8974", "MPRG8974.mbn", "8974_msimage.mbn"};
+constexpr QcomFileSet k8x26FileSet = {"prog_emmc_firehose_8x26.mbn", "8x26", "MPRG8626.mbn", "8626_msimage.mbn"};
 
 // Walks the root's "Phone" rows; leaves the document's current element on the
 // first row whose MachineType equals the key.
@@ -109,13 +102,9 @@ void CPhoneConfig::ReportPathTooLong(const std::wstring& path, int32_t code) {
     SendMessage(FormatWide(L"Path too long! %s", path.c_str()), code);
 }
 
-double CPhoneConfig::GetFileSizeMb(const char* path) {
-    return path != nullptr ? FileSizeMb(AnsiToWide(path)) : 0.0;
-}
+double CPhoneConfig::GetFileSizeMb(const char* path) { return path != nullptr ? FileSizeMb(AnsiToWide(path)) : 0.0; }
 
-double CPhoneConfig::GetFileSizeMbW(const wchar_t* path) {
-    return path != nullptr ? FileSizeMb(path) : 0.0;
-}
+double CPhoneConfig::GetFileSizeMbW(const wchar_t* path) { return path != nullptr ? FileSizeMb(path) : 0.0; }
 
 bool CPhoneConfig::LoadPhoneConfig(const wchar_t* folderText) {
     if (folderText == nullptr || folderText[0] == L'\0') {
@@ -206,8 +195,7 @@ bool CPhoneConfig::ReadMtkAttributes() {
         static_cast<uint32_t>(std::wcstoul(row.GetAttributeValue(L"ConnetTimeOut").c_str(), nullptr, 10));
 
     if (!ReadRowPath(L"DAPath", L"DA Not configured!", exeFolder, daPath, sizeof daPath) ||
-        !ReadRowPath(L"Scatter", L"Scatter Not configured!", softwareFolder, scatterPath,
-                     sizeof scatterPath)) {
+        !ReadRowPath(L"Scatter", L"Scatter Not configured!", softwareFolder, scatterPath, sizeof scatterPath)) {
         return false;
     }
 
@@ -216,8 +204,8 @@ bool CPhoneConfig::ReadMtkAttributes() {
     return true;
 }
 
-bool CPhoneConfig::ReadRowPath(const wchar_t* attribute, const wchar_t* notConfiguredText,
-                               const wchar_t* folder, char* field, size_t fieldSize) {
+bool CPhoneConfig::ReadRowPath(const wchar_t* attribute, const wchar_t* notConfiguredText, const wchar_t* folder,
+                               char* field, size_t fieldSize) {
     const std::wstring name = g_phoneListDocument.GetAttributeValue(attribute);
     if (name.empty()) {
         SendMessage(notConfiguredText, MSG_FAILURE);
@@ -241,8 +229,7 @@ bool CPhoneConfig::ReadQcomAttributes() {
     const CXmlDocument& row = g_phoneListDocument;
     qcom.downLoadType = DownLoadTypeOfRow(row.GetAttributeValue(L"DownLoadType"));
     const QcomFileSet& files =
-        EqualsIgnoringCase(row.GetAttributeValue(L"PhonePlatform"), L"8x26") ? k8x26FileSet
-                                                                               : k8974FileSet;
+        EqualsIgnoringCase(row.GetAttributeValue(L"PhonePlatform"), L"8x26") ? k8x26FileSet : k8974FileSet;
 
     FireHoseSettings& fireHose = qcom.fireHose;
     CopyToField(fireHose.maxPayloadSize, "49152");
@@ -268,10 +255,8 @@ bool CPhoneConfig::GetExternalType(const wchar_t* modelKey, wchar_t* externalTyp
     const std::wstring key = modelKey != nullptr ? modelKey : L"";
     if (!key.empty()) {
         CXmlDocument list;
-        if (list.Load(PathInFolder(exeFolder, L"PhoneList.Xml")) && list.FindNextElement() &&
-            FindPhoneRow(list, key)) {
-            CopyTruncated(externalTypeOut, kExternalTypeOutChars,
-                          list.GetAttributeValue(L"ExternalType"));
+        if (list.Load(PathInFolder(exeFolder, L"PhoneList.Xml")) && list.FindNextElement() && FindPhoneRow(list, key)) {
+            CopyTruncated(externalTypeOut, kExternalTypeOutChars, list.GetAttributeValue(L"ExternalType"));
             return true;
         }
     }

@@ -21,8 +21,8 @@
 #include "SharedRecords.h"
 #include "XmlDocument.h"
 
-constexpr int kConfigPathChars = 260;        // every path and name field
-constexpr int kExternalTypeOutChars = 64;    // output of GetExternalType
+constexpr int kConfigPathChars = 260;      // every path and name field
+constexpr int kExternalTypeOutChars = 64;  // output of GetExternalType
 constexpr int kFireHoseSettingBytes = 64;
 
 enum PhonePlatformKind : int32_t {
@@ -34,7 +34,7 @@ enum PhonePlatformKind : int32_t {
 enum QcomDownLoadType : int32_t {
     DOWNLOAD_FIREHOSE = 0,
     DOWNLOAD_SAHARA = 1,
-    DOWNLOAD_AUTO = 2,   // any other value of the row's DownLoadType
+    DOWNLOAD_AUTO = 2,  // any other value of the row's DownLoadType
 };
 
 // Texts and flags handed to the FireHose configure call of QMSL; their
@@ -50,20 +50,20 @@ struct FireHoseSettings {
 // The package's Qualcomm settings; the engine copies the block whole.
 // Narrow texts are in the ANSI code page.
 struct QcomConfigBlock {
-    int32_t downLoadType;                        // QcomDownLoadType
-    char softwarePath[kConfigPathChars];         // the package folder
-    char rawprogramFile[kConfigPathChars];       // file name of the partition list
-    char patchFile[kConfigPathChars];            // file name of the patch list
-    double romSizeMb;                            // sum of the image sizes
-    int32_t timeOut;                             // 60 after Init
-    int32_t cdtFlag;                             // never set
-    char cdtRawprogramFile[kConfigPathChars];    // empty
-    char cdtPatchFile[kConfigPathChars];         // empty
+    int32_t downLoadType;                      // QcomDownLoadType
+    char softwarePath[kConfigPathChars];       // the package folder
+    char rawprogramFile[kConfigPathChars];     // file name of the partition list
+    char patchFile[kConfigPathChars];          // file name of the patch list
+    double romSizeMb;                          // sum of the image sizes
+    int32_t timeOut;                           // 60 after Init
+    int32_t cdtFlag;                           // never set
+    char cdtRawprogramFile[kConfigPathChars];  // empty
+    char cdtPatchFile[kConfigPathChars];       // empty
     char fireHoseProgrammer[kConfigPathChars];
-    ImageTable* imageTable;                      // the system's one image table
+    ImageTable* imageTable;  // the system's one image table
     FireHoseSettings fireHose;
     char saharaProgrammer[kConfigPathChars];
-    char saharaImage[kConfigPathChars];          // the Sahara msimage file
+    char saharaImage[kConfigPathChars];  // the Sahara msimage file
 };
 
 // The phone list read by the last LoadPhoneConfig; the row readers read the
@@ -106,21 +106,21 @@ public:
     static double GetFileSizeMb(const char* path);
     static double GetFileSizeMbW(const wchar_t* path);
 
-    int32_t forUser;                              // 1: the user-data list is selected
+    int32_t forUser;  // 1: the user-data list is selected
     MtkInitParams mtkParams;
-    char daPath[kConfigPathChars];                // ANSI: exe folder \ DAPath
-    char scatterPath[kConfigPathChars];           // ANSI: software folder \ Scatter
+    char daPath[kConfigPathChars];       // ANSI: exe folder \ DAPath
+    char scatterPath[kConfigPathChars];  // ANSI: software folder \ Scatter
     QcomConfigBlock qcom;
-    wchar_t softwareFolder[kConfigPathChars];     // set when a row was selected
-    wchar_t versionName[kConfigPathChars];        // the model key
-    wchar_t externalType[kConfigPathChars];       // marketing name of the model
-    wchar_t picName[kConfigPathChars];            // file name of its picture
-    int32_t checkSw;                              // 0 when the row says "false"
-    int32_t checkPhoneVar;                        // 0 when the row says "false"
-    int32_t platform;                             // PhonePlatformKind
-    wchar_t exeFolder[kConfigPathChars];          // without a trailing back slash
-    ReportCallback reportCallback;                // no reports while null
-    DownloadMessage message;                      // filled for each report
+    wchar_t softwareFolder[kConfigPathChars];  // set when a row was selected
+    wchar_t versionName[kConfigPathChars];     // the model key
+    wchar_t externalType[kConfigPathChars];    // marketing name of the model
+    wchar_t picName[kConfigPathChars];         // file name of its picture
+    int32_t checkSw;                           // 0 when the row says "false"
+    int32_t checkPhoneVar;                     // 0 when the row says "false"
+    int32_t platform;                          // PhonePlatformKind
+    wchar_t exeFolder[kConfigPathChars];       // without a trailing back slash
+    ReportCallback reportCallback;             // no reports while null
+    DownloadMessage message;                   // filled for each report
 
 private:
     void ReadVersionName(const std::wstring& folder);
@@ -131,12 +131,11 @@ private:
     bool MakeUserRawProgramWithout(const wchar_t* const* blankedLabels, size_t labelCount);
     // "folder\\<attribute of the row>" into a narrow path field; false with
     // its failure text when the row names none or the path does not fit.
-    bool ReadRowPath(const wchar_t* attribute, const wchar_t* notConfiguredText,
-                     const wchar_t* folder, char* field, size_t fieldSize);
+    bool ReadRowPath(const wchar_t* attribute, const wchar_t* notConfiguredText, const wchar_t* folder, char* field,
+                     size_t fieldSize);
     // The package file named by a setting; none, with its failure text, when
     // the setting is empty, the file is missing or its path too long.
-    std::optional<PackageFileLookup> FindConfiguredFile(const char* fileName,
-                                                        const wchar_t* notConfiguredText);
+    std::optional<PackageFileLookup> FindConfiguredFile(const char* fileName, const wchar_t* notConfiguredText);
     bool CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText);
     bool CopyPathToTable(const std::wstring& path, char* field);
     void ReportPathTooLong(const std::wstring& path, int32_t code);

@@ -49,8 +49,7 @@ void CPhoneConfig::SelectRawProgram(int fullPackage) {
     // failures, and the next check looks for it again.
     const PackageFileLookup userList = LookUpPackageFile(softwareFolder, kUserRawProgram);
     const PackageFileLookup fullList = LookUpPackageFile(softwareFolder, kFullRawProgram);
-    const bool stale = fullList.status == PackageFileLookup::FOUND &&
-                       IsWrittenLaterThan(fullList.path, userList.path);
+    const bool stale = fullList.status == PackageFileLookup::FOUND && IsWrittenLaterThan(fullList.path, userList.path);
     if (userList.status != PackageFileLookup::FOUND || stale) {
         MakeUserRawProgram();
     }
@@ -65,8 +64,8 @@ bool CPhoneConfig::CopyPathToTable(const std::wstring& path, char* field) {
     return true;
 }
 
-std::optional<PackageFileLookup> CPhoneConfig::FindConfiguredFile(
-    const char* fileName, const wchar_t* notConfiguredText) {
+std::optional<PackageFileLookup> CPhoneConfig::FindConfiguredFile(const char* fileName,
+                                                                  const wchar_t* notConfiguredText) {
     if (fileName[0] == '\0') {
         SendMessage(notConfiguredText, MSG_FAILURE);
         return std::nullopt;
@@ -98,13 +97,11 @@ bool CPhoneConfig::CheckQcomFiles() {
     std::memset(&table, 0, sizeof table);
 
     if (qcom.downLoadType == DOWNLOAD_FIREHOSE) {
-        if (!CheckProgrammer(qcom.fireHoseProgrammer,
-                             L"Models configured incorrectly! [FireHoseMPRGFile]")) {
+        if (!CheckProgrammer(qcom.fireHoseProgrammer, L"Models configured incorrectly! [FireHoseMPRGFile]")) {
             return false;
         }
     } else if (qcom.downLoadType == DOWNLOAD_SAHARA) {
-        if (!CheckProgrammer(qcom.saharaProgrammer,
-                             L"Models configured incorrectly![SaharaMPRGFile]") ||
+        if (!CheckProgrammer(qcom.saharaProgrammer, L"Models configured incorrectly![SaharaMPRGFile]") ||
             !CheckProgrammer(qcom.saharaImage, L"Models configured incorrectly![SaharaHexFile]")) {
             return false;
         }
@@ -144,8 +141,7 @@ bool CPhoneConfig::CheckQcomFiles() {
     if (!CopyPathToTable(rawprogram.path, table.rawprogramPath)) {
         return false;
     }
-    SendMessage(FormatWide(L"%20S %6.2fMb ok", qcom.rawprogramFile, rawprogram.sizeMb),
-                MSG_PROGRESS_LINE);
+    SendMessage(FormatWide(L"%20S %6.2fMb ok", qcom.rawprogramFile, rawprogram.sizeMb), MSG_PROGRESS_LINE);
 
     double totalMb = 0.0;
     if (!CheckImageList(rawprogram.path.c_str(), totalMb)) {
@@ -185,29 +181,23 @@ bool CPhoneConfig::CheckImageList(const wchar_t* rawprogramPath, double& totalMb
         }
         // Only the first 512 paths are kept; past them the engine uploads by
         // list file, but the count and the total still cover every image.
-        if (table.count < kImageTableMaxPaths &&
-            !CopyPathToTable(image.path, table.imagePaths[table.count])) {
+        if (table.count < kImageTableMaxPaths && !CopyPathToTable(image.path, table.imagePaths[table.count])) {
             return false;
         }
         ++table.count;
         totalMb += image.sizeMb;
-        SendMessage(FormatWide(L"%20s %6.2fMb ok", fileName.c_str(), image.sizeMb),
-                    MSG_PROGRESS_LINE);
+        SendMessage(FormatWide(L"%20s %6.2fMb ok", fileName.c_str(), image.sizeMb), MSG_PROGRESS_LINE);
     }
     return true;
 }
 
-bool CPhoneConfig::MakeUserRawProgram() {
-    return MakeUserRawProgramWithout(kStorageLabels, std::size(kStorageLabels));
-}
+bool CPhoneConfig::MakeUserRawProgram() { return MakeUserRawProgramWithout(kStorageLabels, std::size(kStorageLabels)); }
 
 bool CPhoneConfig::MakeUserRawProgramAll() {
-    return MakeUserRawProgramWithout(kStorageAndUserDataLabels,
-                                     std::size(kStorageAndUserDataLabels));
+    return MakeUserRawProgramWithout(kStorageAndUserDataLabels, std::size(kStorageAndUserDataLabels));
 }
 
-bool CPhoneConfig::MakeUserRawProgramWithout(const wchar_t* const* blankedLabels,
-                                             size_t labelCount) {
+bool CPhoneConfig::MakeUserRawProgramWithout(const wchar_t* const* blankedLabels, size_t labelCount) {
     const PackageFileLookup source = LookUpPackageFile(softwareFolder, kFullRawProgram);
     if (source.status == PackageFileLookup::PATH_TOO_LONG) {
         ReportPathTooLong(source.path, MSG_FAILURE);

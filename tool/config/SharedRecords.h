@@ -15,16 +15,16 @@ constexpr int kImageTablePathBytes = 256;
 
 // Parameter block handed to the maker's MediaTek library.
 struct MtkInitParams {
-    int32_t attributesRead;           // 1 once the MediaTek attributes were read
-    uint32_t attributesReadByte;      // low byte as above, other bytes 0
-    int32_t reserved8;                // 0
-    uint32_t connectTimeout;          // the row's ConnetTimeOut
-    const char* daPath;               // download agent, ANSI
-    const char* scatterPath;          // scatter file, ANSI
-    ReportCallback reportCallback;    // the MediaTek library reports through this
-    uint8_t reserved28;               // 0
-    uint8_t fullPackage;              // 1 = full package, 0 = keep the user's data
-    uint16_t reserved30;              // 0
+    int32_t attributesRead;         // 1 once the MediaTek attributes were read
+    uint32_t attributesReadByte;    // low byte as above, other bytes 0
+    int32_t reserved8;              // 0
+    uint32_t connectTimeout;        // the row's ConnetTimeOut
+    const char* daPath;             // download agent, ANSI
+    const char* scatterPath;        // scatter file, ANSI
+    ReportCallback reportCallback;  // the MediaTek library reports through this
+    uint8_t reserved28;             // 0
+    uint8_t fullPackage;            // 1 = full package, 0 = keep the user's data
+    uint16_t reserved30;            // 0
 };
 
 // The maker's MediaTek library "QX_M_BCB_DL_Dll.dll". The tool binds its five
@@ -52,13 +52,13 @@ using MtkDeleteFunction = int32_t(MTK_CALL*)();
 // The one image table of the system; QMSL's meta-build upload takes it whole.
 struct ImageTable {
     char imagePaths[kImageTableMaxPaths][kImageTablePathBytes];  // ANSI, list order
-    int32_t count;                    // images found; counts on past 512
+    int32_t count;                                               // images found; counts on past 512
     char rawprogramPath[kImageTablePathBytes];
     char patchPath[kImageTablePathBytes];
     char cdtRawprogramPath[kImageTablePathBytes];
     char cdtPatchPath[kImageTablePathBytes];
     uint8_t reserved[4096];
-    int32_t listMode;                 // 1 once the patch list was found
+    int32_t listMode;  // 1 once the patch list was found
 };
 
 static_assert(sizeof(ImageTable) == 136200, "image table layout");

@@ -12,8 +12,7 @@ namespace {
 // Measures the text with `measure`, then prints it with `print`: the
 // runtime's own formatting, with its conventions for "%s", "%S" and "%I64d".
 template <typename Char>
-std::basic_string<Char> FormatV(int (*measure)(const Char*, va_list),
-                                int (*print)(Char*, size_t, const Char*, va_list),
+std::basic_string<Char> FormatV(int (*measure)(const Char*, va_list), int (*print)(Char*, size_t, const Char*, va_list),
                                 const Char* format, va_list args) {
     va_list measureArgs;
     va_copy(measureArgs, args);
@@ -58,11 +57,10 @@ std::string WideToAnsi(const std::wstring& text) {
     if (text.empty()) {
         return std::string();
     }
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], bytes,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], bytes, nullptr, nullptr);
     return narrow;
 }
 
@@ -70,8 +68,7 @@ std::wstring AnsiToWide(const std::string& text) {
     if (text.empty()) {
         return std::wstring();
     }
-    const int chars = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                                          nullptr, 0);
+    const int chars = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(chars), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &wide[0], chars);
     return wide;

@@ -24,13 +24,9 @@ constexpr wchar_t kEntityCharacters[] = L"<&>'\"";
 constexpr const wchar_t* kEntityTexts[] = {L"&lt;", L"&amp;", L"&gt;", L"&apos;", L"&quot;"};
 constexpr size_t kEntityCount = 5;
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
-}
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r'; }
 
-bool IsOneOf(wchar_t c, const wchar_t* set) {
-    return c != 0 && std::wcschr(set, c) != nullptr;
-}
+bool IsOneOf(wchar_t c, const wchar_t* set) { return c != 0 && std::wcschr(set, c) != nullptr; }
 
 // First index at or after `from`, below `limit`, holding one of `set`.
 size_t RunUntil(const std::wstring& text, size_t from, size_t limit, const wchar_t* set) {
@@ -46,8 +42,7 @@ bool SameCharacter(wchar_t a, wchar_t b, bool ignoreCase) {
 
 // The name rule: `wanted` begins with exactly the characters of `name` and
 // ends there or goes on with one of " =/[]" (so "Phone[2]" finds Phone).
-bool NameRuleMatches(const wchar_t* name, size_t nameLength, const wchar_t* wanted,
-                     bool ignoreCase) {
+bool NameRuleMatches(const wchar_t* name, size_t nameLength, const wchar_t* wanted, bool ignoreCase) {
     for (size_t k = 0; k < nameLength; ++k) {
         if (wanted[k] == 0 || !SameCharacter(name[k], wanted[k], ignoreCase)) {
             return false;
@@ -57,9 +52,7 @@ bool NameRuleMatches(const wchar_t* name, size_t nameLength, const wchar_t* want
     return next == 0 || IsOneOf(next, kWantedNameFollow);
 }
 
-int32_t ClampToInt32(size_t value) {
-    return value > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int32_t>(value);
-}
+int32_t ClampToInt32(size_t value) { return value > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int32_t>(value); }
 
 // Tag lengths share one word: 22 bits for the start tag, 10 for the end tag.
 // Lengths that do not fit are held at the field's maximum rather than let
@@ -68,19 +61,14 @@ constexpr uint32_t kStartTagMax = 0x3FFFFF;
 constexpr uint32_t kEndTagMax = 0x3FF;
 
 uint32_t PackTagLengths(int64_t startTag, int64_t endTag) {
-    const uint32_t start =
-        static_cast<uint32_t>(std::clamp<int64_t>(startTag, 0, kStartTagMax));
+    const uint32_t start = static_cast<uint32_t>(std::clamp<int64_t>(startTag, 0, kStartTagMax));
     const uint32_t end = static_cast<uint32_t>(std::clamp<int64_t>(endTag, 0, kEndTagMax));
     return start | (end << 22);
 }
 
-uint32_t StartTagLength(uint32_t tagLengths) {
-    return tagLengths & kStartTagMax;
-}
+uint32_t StartTagLength(uint32_t tagLengths) { return tagLengths & kStartTagMax; }
 
-uint32_t EndTagLength(uint32_t tagLengths) {
-    return tagLengths >> 22;
-}
+uint32_t EndTagLength(uint32_t tagLengths) { return tagLengths >> 22; }
 
 // ---------------------------------------------------------------------------
 // Tokenizer
@@ -160,8 +148,7 @@ public:
             return Delimited(kEndTagToken, start, start + 2, L">", L"Element end tag");
         }
         if (c == L'?') {
-            return Delimited(kProcessingInstructionToken, start, start + 2, L"?>",
-                             L"Processing instruction");
+            return Delimited(kProcessingInstructionToken, start, start + 2, L"?>", L"Processing instruction");
         }
         if (c == L'!') {
             return MarkupDeclaration(start);
@@ -183,8 +170,7 @@ private:
         const size_t end = text_.size();
         pos_ = end;
         return XmlToken{kErrorToken, start, end - start, 0,
-                        FormatWide(L"%s at offset %d unterminated", what,
-                                   static_cast<int>(start))};
+                        FormatWide(L"%s at offset %d unterminated", what, static_cast<int>(start))};
     }
 
     // The character at `resumeAt` cannot follow; parsing goes on from there.
@@ -206,10 +192,8 @@ private:
         return Complete(blank ? kWhiteSpaceToken : kTextToken, start, end);
     }
 
-    XmlToken Delimited(int kind, size_t start, size_t searchFrom, const wchar_t* terminator,
-                       const wchar_t* what) {
-        const size_t found = searchFrom <= text_.size() ? text_.find(terminator, searchFrom)
-                                                         : std::wstring::npos;
+    XmlToken Delimited(int kind, size_t start, size_t searchFrom, const wchar_t* terminator, const wchar_t* what) {
+        const size_t found = searchFrom <= text_.size() ? text_.find(terminator, searchFrom) : std::wstring::npos;
         if (found == std::wstring::npos) {
             return Unterminated(what, start);
         }
@@ -296,11 +280,11 @@ private:
 
 struct AttributeSpan {
     bool found = false;
-    size_t tokenBegin = 0; // the old value with its quotes, if it had any
+    size_t tokenBegin = 0;  // the old value with its quotes, if it had any
     size_t tokenEnd = 0;
-    size_t valueBegin = 0; // the old value without quotes
+    size_t valueBegin = 0;  // the old value without quotes
     size_t valueEnd = 0;
-    size_t insertAt = 0;   // after the last token, before the tag's closing
+    size_t insertAt = 0;  // after the last token, before the tag's closing
 };
 
 // Cuts the start tag at `start` into tokens and looks for the wanted
@@ -308,11 +292,10 @@ struct AttributeSpan {
 // unquoted value ends at '=' too: the tokenizer takes quotes the same way, so
 // the scan ends at the '>' that ended the tag and an edit never lands inside
 // a value the tokenizer saw quoted.
-AttributeSpan ScanStartTag(const std::wstring& text, size_t start, const wchar_t* wanted,
-                           bool ignoreCase) {
+AttributeSpan ScanStartTag(const std::wstring& text, size_t start, const wchar_t* wanted, bool ignoreCase) {
     AttributeSpan span;
     const size_t length = text.size();
-    size_t i = RunUntil(text, start + 1, length, kAttributeNameEnd); // the element name
+    size_t i = RunUntil(text, start + 1, length, kAttributeNameEnd);  // the element name
     size_t lastTokenEnd = i;
     bool expectValue = false;
     bool nameSelected = false;
@@ -346,10 +329,8 @@ AttributeSpan ScanStartTag(const std::wstring& text, size_t start, const wchar_t
         } else {
             // A '/' right before the '>' marks the element empty and is no
             // part of the value.
-            while (tokenEnd < length && !IsBlank(text[tokenEnd]) && text[tokenEnd] != L'>' &&
-                   text[tokenEnd] != L'=' &&
-                   !(text[tokenEnd] == L'/' && tokenEnd + 1 < length &&
-                     text[tokenEnd + 1] == L'>')) {
+            while (tokenEnd < length && !IsBlank(text[tokenEnd]) && text[tokenEnd] != L'>' && text[tokenEnd] != L'=' &&
+                   !(text[tokenEnd] == L'/' && tokenEnd + 1 < length && text[tokenEnd + 1] == L'>')) {
                 ++tokenEnd;
             }
             valueEnd = tokenEnd;
@@ -395,8 +376,7 @@ int DigitValue(wchar_t c, bool hex) {
 // "&#123;" or "&#x7B;" at `at`, the ';' among the first eight characters
 // after the '#' (or the 'x'). Answers the characters it covers, 0 when it is
 // no reference.
-size_t DecodeCharacterReference(const std::wstring& text, size_t at, size_t end,
-                                uint32_t& codePoint) {
+size_t DecodeCharacterReference(const std::wstring& text, size_t at, size_t end, uint32_t& codePoint) {
     if (at + 1 >= end || text[at + 1] != L'#') {
         return 0;
     }
@@ -468,8 +448,7 @@ std::wstring EncodeEntities(const std::wstring& value) {
         if (out.capacity() - out.size() < 6) {
             out.reserve(out.capacity() * 4);
         }
-        const wchar_t* special = IsOneOf(c, kEntityCharacters) ? std::wcschr(kEntityCharacters, c)
-                                                                : nullptr;
+        const wchar_t* special = IsOneOf(c, kEntityCharacters) ? std::wcschr(kEntityCharacters, c) : nullptr;
         if (special != nullptr) {
             out += kEntityTexts[special - kEntityCharacters];
         } else {
@@ -506,12 +485,12 @@ size_t DecodeUtf8(const uint8_t* data, size_t size, wchar_t* out) {
             }
         }
         if (sequence > size - i) {
-            break; // a sequence cut by the end of the data ends the text
+            break;  // a sequence cut by the end of the data ends the text
         }
         ++i;
         for (size_t k = 1; k < sequence; ++k) {
             if ((data[i] & 0x80) == 0) {
-                codePoint = L'?'; // this byte starts the next character
+                codePoint = L'?';  // this byte starts the next character
                 break;
             }
             codePoint = (codePoint << 6) | (data[i] & 0x3F);
@@ -550,7 +529,7 @@ size_t EncodeUtf8(const wchar_t* text, size_t length, char* out, size_t capacity
                 codePoint = (((codePoint & 0x3FF) << 10) | (next & 0x3FF)) + 0x10000;
                 ++i;
             } else {
-                codePoint = '?'; // a lone half; the character after it stays
+                codePoint = '?';  // a lone half; the character after it stays
             }
         }
         uint8_t encoded[4];
@@ -588,9 +567,7 @@ size_t EncodeUtf8(const wchar_t* text, size_t length, char* out, size_t capacity
 // Files
 
 struct FileCloser {
-    void operator()(FILE* file) const {
-        std::fclose(file);
-    }
+    void operator()(FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
 
@@ -605,7 +582,7 @@ std::wstring RuntimeErrorText(int error) {
     return message;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Tree building
@@ -615,9 +592,7 @@ std::wstring RuntimeErrorText(int error) {
 // tag or the end of the text closes them.
 class CXmlDocument::TreeBuilder {
 public:
-    explicit TreeBuilder(CXmlDocument& document) : document_(document) {
-        stack_.reserve(6);
-    }
+    explicit TreeBuilder(CXmlDocument& document) : document_(document) { stack_.reserve(6); }
 
     // Answers the first error text, empty when none was found.
     std::wstring Build() {
@@ -660,9 +635,7 @@ private:
         return text.substr(from, end - from);
     }
 
-    int32_t TopRecord() const {
-        return stack_.empty() ? 0 : stack_.back().record;
-    }
+    int32_t TopRecord() const { return stack_.empty() ? 0 : stack_.back().record; }
 
     void KeepError(const std::wstring& text) {
         if (error_.empty()) {
@@ -709,8 +682,7 @@ private:
             stack_.reserve(2 * stack_.capacity() + 6);
         }
         stack_.push_back(TagStackEntry{token.kind, token.start, token.length, token.flags,
-                                        NameAt(token.start + 1, token.start + token.length),
-                                        index});
+                                       NameAt(token.start + 1, token.start + token.length), index});
     }
 
     // The element loses its extent beyond the start tag; its children become
@@ -771,23 +743,20 @@ private:
         }
         if (match == stack_.size()) {
             MarkNotEnded();
-            KeepError(FormatWide(L"No start tag for end tag '%s' at offset %d", name.c_str(),
-                                 static_cast<int>(token.start)));
+            KeepError(
+                FormatWide(L"No start tag for end tag '%s' at offset %d", name.c_str(), static_cast<int>(token.start)));
             return;
         }
         if (match + 1 < stack_.size()) {
             document_.Record(0).flags |= kNotWellFormed;
             const TagStackEntry& open = stack_.back();
-            KeepError(FormatWide(
-                L"End tag '%s' at offset %d does not match start tag '%s' at offset %d",
-                name.c_str(), static_cast<int>(token.start + 1), open.name.c_str(),
-                static_cast<int>(open.start)));
+            KeepError(FormatWide(L"End tag '%s' at offset %d does not match start tag '%s' at offset %d", name.c_str(),
+                                 static_cast<int>(token.start + 1), open.name.c_str(), static_cast<int>(open.start)));
             CloseEntriesFrom(match + 1);
         }
         ElementRecord& element = document_.Record(stack_.back().record);
         element.length = ClampToInt32(tokenEnd) - element.start;
-        element.tagLengths = PackTagLengths(StartTagLength(element.tagLengths),
-                                            static_cast<int64_t>(token.length));
+        element.tagLengths = PackTagLengths(StartTagLength(element.tagLengths), static_cast<int64_t>(token.length));
         stack_.pop_back();
     }
 
@@ -796,8 +765,7 @@ private:
             return;
         }
         const TagStackEntry& innermost = stack_.back();
-        const std::wstring error = FormatWide(L"Element '%s' at offset %d not ended",
-                                              innermost.name.c_str(),
+        const std::wstring error = FormatWide(L"Element '%s' at offset %d not ended", innermost.name.c_str(),
                                               static_cast<int>(innermost.start));
         CloseEntriesFrom(0);
         document_.Record(0).flags |= kNotWellFormed;
@@ -828,8 +796,7 @@ const CXmlDocument::ElementRecord& CXmlDocument::Record(int32_t index) const {
 void CXmlDocument::GrowRecordsOneStep(int32_t wanted) {
     const int32_t missing = wanted - recordsAllocated_;
     const int32_t lastPageSize =
-        pages_.empty() ? kPageSize
-                        : recordsAllocated_ - static_cast<int32_t>(pages_.size() - 1) * kPageSize;
+        pages_.empty() ? kPageSize : recordsAllocated_ - static_cast<int32_t>(pages_.size() - 1) * kPageSize;
     if (lastPageSize < kPageSize) {
         const int32_t newSize = std::min(kPageSize, lastPageSize + missing);
         std::unique_ptr<ElementRecord[]> page(new ElementRecord[newSize]());
@@ -872,13 +839,9 @@ void CXmlDocument::SetText(const std::wstring& text) {
     ClearNavigation();
 }
 
-const std::wstring& CXmlDocument::Text() const {
-    return text_;
-}
+const std::wstring& CXmlDocument::Text() const { return text_; }
 
-const std::wstring& CXmlDocument::Result() const {
-    return result_;
-}
+const std::wstring& CXmlDocument::Result() const { return result_; }
 
 bool CXmlDocument::Load(const std::wstring& path) {
     int flags = 0;
@@ -922,9 +885,8 @@ bool CXmlDocument::Parse() {
     return (document.flags & kNotWellFormed) == 0 && root != 0 && !rootHasSibling;
 }
 
-bool CXmlDocument::ReadUtf8File(const std::wstring& path, std::wstring& text,
-                                std::wstring& result, int& flags) {
-    (void)flags; // handed back unchanged
+bool CXmlDocument::ReadUtf8File(const std::wstring& path, std::wstring& text, std::wstring& result, int& flags) {
+    (void)flags;  // handed back unchanged
     FileHandle file(_wfopen(path.c_str(), L"rb"));
     if (!file) {
         result = RuntimeErrorText(errno);
@@ -948,14 +910,12 @@ bool CXmlDocument::ReadUtf8File(const std::wstring& path, std::wstring& text,
     std::wstring decoded(units, L'\0');
     DecodeUtf8(data.data(), read, &decoded[0]);
     text = std::move(decoded);
-    result = FormatWide(L"%s%d bytes to %d wide chars", L"", static_cast<int>(read),
-                        static_cast<int>(units));
+    result = FormatWide(L"%s%d bytes to %d wide chars", L"", static_cast<int>(read), static_cast<int>(units));
     return true;
 }
 
-bool CXmlDocument::WriteUtf8File(const std::wstring& path, const std::wstring& text,
-                                 std::wstring& result, int& flags) {
-    (void)flags; // handed back unchanged
+bool CXmlDocument::WriteUtf8File(const std::wstring& path, const std::wstring& text, std::wstring& result, int& flags) {
+    (void)flags;  // handed back unchanged
     FileHandle file(_wfopen(path.c_str(), L"wb"));
     if (!file) {
         result = RuntimeErrorText(errno);
@@ -972,8 +932,7 @@ bool CXmlDocument::WriteUtf8File(const std::wstring& path, const std::wstring& t
         result = RuntimeErrorText(errno);
         return false;
     }
-    result = FormatWide(L"%d wide chars to %s%d bytes", static_cast<int>(text.size()), L"",
-                        static_cast<int>(bytes));
+    result = FormatWide(L"%d wide chars to %s%d bytes", static_cast<int>(text.size()), L"", static_cast<int>(bytes));
     return true;
 }
 
@@ -998,8 +957,7 @@ bool CXmlDocument::FindNextElement(const wchar_t* name) {
     if (recordsUsed_ <= 0) {
         return false;
     }
-    int32_t candidate =
-        current_ == 0 ? Record(parent_).firstChild : Record(current_).nextSibling;
+    int32_t candidate = current_ == 0 ? Record(parent_).firstChild : Record(current_).nextSibling;
     // The sibling list is a plain list; the count only guards the walk.
     for (int32_t steps = 0; candidate != 0 && steps < recordsUsed_; ++steps) {
         if (name == nullptr || *name == 0 || RecordNameMatches(candidate, name)) {
@@ -1040,8 +998,7 @@ std::wstring CXmlDocument::GetRecordAttribute(int32_t record, const wchar_t* nam
     if (name == nullptr || !IsElementRecord(record)) {
         return std::wstring();
     }
-    const AttributeSpan span =
-        ScanStartTag(text_, static_cast<size_t>(Record(record).start), name, IgnoresCase());
+    const AttributeSpan span = ScanStartTag(text_, static_cast<size_t>(Record(record).start), name, IgnoresCase());
     if (!span.found) {
         return std::wstring();
     }
@@ -1058,8 +1015,7 @@ bool CXmlDocument::SetAttributeValue(const wchar_t* name, const std::wstring& va
             return false;
         }
     }
-    const AttributeSpan span =
-        ScanStartTag(text_, static_cast<size_t>(Record(current_).start), name, IgnoresCase());
+    const AttributeSpan span = ScanStartTag(text_, static_cast<size_t>(Record(current_).start), name, IgnoresCase());
     const std::wstring quoted = L"\"" + EncodeEntities(value) + L"\"";
     size_t at = span.insertAt;
     size_t removed = 0;
@@ -1076,8 +1032,7 @@ bool CXmlDocument::SetAttributeValue(const wchar_t* name, const std::wstring& va
         text_.reserve(newLength + newLength / 2 + 128);
     }
     text_.replace(at, removed, inserted);
-    MoveOffsetsAfterEdit(current_, static_cast<int32_t>(inserted.size()) -
-                                        static_cast<int32_t>(removed));
+    MoveOffsetsAfterEdit(current_, static_cast<int32_t>(inserted.size()) - static_cast<int32_t>(removed));
     return true;
 }
 
@@ -1087,9 +1042,8 @@ bool CXmlDocument::SetAttributeValue(const wchar_t* name, const std::wstring& va
 void CXmlDocument::MoveOffsetsAfterEdit(int32_t record, int32_t delta) {
     ElementRecord& element = Record(record);
     element.length += delta;
-    element.tagLengths =
-        PackTagLengths(static_cast<int64_t>(StartTagLength(element.tagLengths)) + delta,
-                       EndTagLength(element.tagLengths));
+    element.tagLengths = PackTagLengths(static_cast<int64_t>(StartTagLength(element.tagLengths)) + delta,
+                                        EndTagLength(element.tagLengths));
     for (int32_t later = record + 1; later < recordsUsed_; ++later) {
         Record(later).start += delta;
     }

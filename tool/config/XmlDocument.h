@@ -16,21 +16,21 @@ public:
     // One element of the document. Record 0 is the document node; its first
     // child is the root element.
     struct ElementRecord {
-        int32_t start;           // offset of the element's '<'
-        int32_t length;          // start tag to end tag; start tag alone when it has none
-        uint32_t tagLengths;     // low 22 bits: start tag, high 10 bits: end tag
-        uint32_t flags;          // low 16 bits: nesting level, plus the flags below
+        int32_t start;        // offset of the element's '<'
+        int32_t length;       // start tag to end tag; start tag alone when it has none
+        uint32_t tagLengths;  // low 22 bits: start tag, high 10 bits: end tag
+        uint32_t flags;       // low 16 bits: nesting level, plus the flags below
         int32_t parent;
-        int32_t firstChild;      // 0 = none
-        int32_t nextSibling;     // 0 = last
-        int32_t previousSibling; // the first child's previous is the last child
+        int32_t firstChild;       // 0 = none
+        int32_t nextSibling;      // 0 = last
+        int32_t previousSibling;  // the first child's previous is the last child
     };
 
     static constexpr uint32_t kLevelMask = 0xFFFF;
     static constexpr uint32_t kFirstChild = 0x80000;
     static constexpr uint32_t kClosedImplicitly = 0x100000;
     static constexpr uint32_t kChildNotEnded = 0x200000;
-    static constexpr uint32_t kNotWellFormed = 0x800000; // record 0 only
+    static constexpr uint32_t kNotWellFormed = 0x800000;  // record 0 only
 
     CXmlDocument();
     ~CXmlDocument();
@@ -47,10 +47,8 @@ public:
     // The text of the last file read or write and of the first parse error.
     const std::wstring& Result() const;
 
-    static bool ReadUtf8File(const std::wstring& path, std::wstring& text, std::wstring& result,
-                             int& flags);
-    static bool WriteUtf8File(const std::wstring& path, const std::wstring& text,
-                              std::wstring& result, int& flags);
+    static bool ReadUtf8File(const std::wstring& path, std::wstring& text, std::wstring& result, int& flags);
+    static bool WriteUtf8File(const std::wstring& path, const std::wstring& text, std::wstring& result, int& flags);
 
     // Navigation among the children of the current parent element.
     bool FindNextElement(const wchar_t* name = nullptr);

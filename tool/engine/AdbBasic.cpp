@@ -44,21 +44,17 @@ uint32_t AdbDataCheck(const void* data, size_t length) {
     return sum;
 }
 
-AdbMessageHeader MakeAdbHeader(uint32_t command, uint32_t arg0, uint32_t arg1,
-                               uint32_t dataLength, uint32_t dataCheck) {
+AdbMessageHeader MakeAdbHeader(uint32_t command, uint32_t arg0, uint32_t arg1, uint32_t dataLength,
+                               uint32_t dataCheck) {
     return AdbMessageHeader{command, arg0, arg1, dataLength, dataCheck, command ^ 0xFFFFFFFFu};
 }
 
-CAdbConnection::~CAdbConnection() {
-    usb_close(*this);
-}
+CAdbConnection::~CAdbConnection() { usb_close(*this); }
 
 void WriteAdbDebugLine(const wchar_t* module, int line, const std::wstring& message) {
     const DWORD error = GetLastError();
     const std::wstring text =
-        FormatWide(L"\nerror in %s,on line %d,System ErrorCode:%d. ", module, line,
-                   static_cast<int>(error)) +
-        message;
+        FormatWide(L"\nerror in %s,on line %d,System ErrorCode:%d. ", module, line, static_cast<int>(error)) + message;
     OutputDebugStringW(text.c_str());
     // The caller may still want the error its last call left.
     SetLastError(error);
@@ -72,16 +68,14 @@ int32_t usb_write(CAdbConnection& connection, const void* buffer, int32_t length
     uint32_t written = 0;
     // The library takes a non-const buffer but only reads it.
     const bool done = AdbWriteEndpointSync(connection.writeEndpoint, const_cast<void*>(buffer),
-                                           static_cast<uint32_t>(length), &written,
-                                           TransferTimeoutMs(length));
+                                           static_cast<uint32_t>(length), &written, TransferTimeoutMs(length));
     connection.errorNumber = GetLastError();
     if (done && written == static_cast<uint32_t>(length)) {
         return 1;
     }
     if (done) {
         WriteAdbDebugLine(kModule, kWriteShortLine,
-                          FormatWide(L"usb_write got: %ld, expected: %d",
-                                     static_cast<long>(written), length));
+                          FormatWide(L"usb_write got: %ld, expected: %d", static_cast<long>(written), length));
     }
     WriteAdbDebugLine(kModule, kWriteFailedLine,
                       FormatWide(L"usb_write failed: %d", static_cast<int>(connection.errorNumber)));
@@ -97,13 +91,11 @@ int32_t usb_read(CAdbConnection& connection, void* buffer, int32_t length) {
     for (int attempt = 0; attempt < kReadTries; ++attempt) {
         WriteAdbDebugLine(kModule, kReadLine, FormatWide(L"usb_read %d", length));
         uint32_t got = 0;
-        const bool done =
-            AdbReadEndpointSync(connection.readEndpoint, buffer, asked, &got, timeoutMs);
+        const bool done = AdbReadEndpointSync(connection.readEndpoint, buffer, asked, &got, timeoutMs);
         connection.errorNumber = GetLastError();
         WriteAdbDebugLine(kModule, kReadTryLine,
-                          FormatWide(L"usb_write got: %ld, expected: %d, errno: %d",
-                                     static_cast<long>(got), static_cast<int>(asked),
-                                     static_cast<int>(connection.errorNumber)));
+                          FormatWide(L"usb_write got: %ld, expected: %d, errno: %d", static_cast<long>(got),
+                                     static_cast<int>(asked), static_cast<int>(connection.errorNumber)));
         if (done) {
             return 1;
         }
@@ -125,13 +117,13 @@ void usb_close(CAdbConnection& connection) {
 }
 
 int32_t OpenBulkEndpoints(CAdbConnection& connection) {
-    connection.readEndpoint = AdbOpenDefaultBulkReadEndpoint(
-        connection.adbInterface, kAdbAccessReadWrite, kAdbSharingReadWrite);
+    connection.readEndpoint =
+        AdbOpenDefaultBulkReadEndpoint(connection.adbInterface, kAdbAccessReadWrite, kAdbSharingReadWrite);
     if (connection.readEndpoint == nullptr) {
         return 0;
     }
-    connection.writeEndpoint = AdbOpenDefaultBulkWriteEndpoint(
-        connection.adbInterface, kAdbAccessReadWrite, kAdbSharingReadWrite);
+    connection.writeEndpoint =
+        AdbOpenDefaultBulkWriteEndpoint(connection.adbInterface, kAdbAccessReadWrite, kAdbSharingReadWrite);
     if (connection.writeEndpoint == nullptr) {
         return 0;
     }
@@ -142,13 +134,10 @@ int32_t OpenBulkEndpoints(CAdbConnection& connection) {
     if (nameSize == 0 || nameSize > kAdbInterfaceNameChars) {
         return 0;
     }
-    return AdbGetInterfaceName(connection.adbInterface, connection.interfaceName, &nameSize, true)
-               ? 1
-               : 0;
+    return AdbGetInterfaceName(connection.adbInterface, connection.interfaceName, &nameSize, true) ? 1 : 0;
 }
 
-int32_t OpenAdbInterface(CAdbConnection& connection, const std::wstring& devicePath,
-                         const AdbDebugSource& source) {
+int32_t OpenAdbInterface(CAdbConnection& connection, const std::wstring& devicePath, const AdbDebugSource& source) {
     if (devicePath.empty() || devicePath.size() > kMaxDevicePathChars) {
         return 0;
     }
@@ -158,13 +147,11 @@ int32_t OpenAdbInterface(CAdbConnection& connection, const std::wstring& deviceP
     }
     std::memset(connection.serial, 0, sizeof(connection.serial));
     connection.serialSize = kAdbSerialSizeChars;
-    if (!AdbGetSerialNumber(connection.adbInterface, connection.serial, &connection.serialSize,
-                            false)) {
+    if (!AdbGetSerialNumber(connection.adbInterface, connection.serial, &connection.serialSize, false)) {
         WriteAdbDebugLine(source.module, source.serialFailLine, L"Get SN Fail!");
         return 0;
     }
     // The buffer is twice the size the library was given: always terminated.
-    WriteAdbDebugLine(source.module, source.serialLine,
-                      FormatWide(L"SN:%s", connection.serial));
+    WriteAdbDebugLine(source.module, source.serialLine, FormatWide(L"SN:%s", connection.serial));
     return 1;
 }

@@ -22,7 +22,7 @@ constexpr DWORD kAdbReadTimeoutError = ERROR_SEM_TIMEOUT;  // 121
 
 // An ADB message header: six little-endian 32-bit fields.
 struct AdbMessageHeader {
-    uint32_t command;     // four ASCII letters in memory order
+    uint32_t command;  // four ASCII letters in memory order
     uint32_t arg0;
     uint32_t arg1;
     uint32_t dataLength;  // payload bytes that follow in a separate transfer
@@ -41,8 +41,7 @@ constexpr uint32_t AdbCommandWord(const char (&letters)[5]) {
 
 // Byte sum of a payload, the header's data check.
 uint32_t AdbDataCheck(const void* data, size_t length);
-AdbMessageHeader MakeAdbHeader(uint32_t command, uint32_t arg0, uint32_t arg1,
-                               uint32_t dataLength, uint32_t dataCheck);
+AdbMessageHeader MakeAdbHeader(uint32_t command, uint32_t arg0, uint32_t arg1, uint32_t dataLength, uint32_t dataCheck);
 
 // One open Android USB interface with its two bulk endpoints. The ADB and the
 // fastboot connection have this same layout; the handles are closed when the
@@ -60,9 +59,9 @@ public:
     char interfaceName[kAdbInterfaceNameChars] = {};
     wchar_t serial[kAdbSerialChars] = {};
     uint32_t serialSize = kAdbSerialSizeChars;
-    AdbMessageHeader header{};       // the last header received or to be sent
+    AdbMessageHeader header{};  // the last header received or to be sent
     int32_t localId = kAdbInitialLocalId;
-    DWORD errorNumber = 0;           // system error of the last transfer
+    DWORD errorNumber = 0;  // system error of the last transfer
 };
 
 // One synchronous write; 1 when every byte went.
@@ -85,8 +84,7 @@ struct AdbDebugSource {
 };
 // Opens the interface at a device path (at most 255 characters), its
 // endpoints, and reads the serial number; 1 ready.
-int32_t OpenAdbInterface(CAdbConnection& connection, const std::wstring& devicePath,
-                         const AdbDebugSource& source);
+int32_t OpenAdbInterface(CAdbConnection& connection, const std::wstring& devicePath, const AdbDebugSource& source);
 
 // "\nerror in <module>,on line <line>,System ErrorCode:<error>. <message>" to
 // the system debugger, with the current system error.

@@ -108,9 +108,7 @@ int32_t CAdbComm::WaitOkay(const void* payload, int32_t length) {
     return 0;
 }
 
-int32_t CAdbComm::RebootBootloader() {
-    return OpenService("reboot:bootloader");
-}
+int32_t CAdbComm::RebootBootloader() { return OpenService("reboot:bootloader"); }
 
 int32_t CAdbComm::GetProp(std::string& text) {
     text.clear();
@@ -138,8 +136,7 @@ int32_t CAdbComm::ReadStream(std::string& text) {
             // of their own size and only what fits the answer is kept.
             uint32_t remaining = payloadBytes;
             while (remaining > 0) {
-                const uint32_t pieceBytes =
-                    std::min<uint32_t>(remaining, static_cast<uint32_t>(kStreamPieceBytes));
+                const uint32_t pieceBytes = std::min<uint32_t>(remaining, static_cast<uint32_t>(kStreamPieceBytes));
                 char piece[kStreamPieceBytes] = {};
                 if (usb_read(*this, piece, static_cast<int32_t>(pieceBytes)) == 0) {
                     return 0;
@@ -147,13 +144,11 @@ int32_t CAdbComm::ReadStream(std::string& text) {
                 AppendBounded(text, piece, pieceBytes);
                 remaining -= pieceBytes;
             }
-            if (WriteHeader(MakeAdbHeader(kOkay, static_cast<uint32_t>(localId), remoteId, 0,
-                                          0)) == 0) {
+            if (WriteHeader(MakeAdbHeader(kOkay, static_cast<uint32_t>(localId), remoteId, 0, 0)) == 0) {
                 return 0;
             }
         } else if (header.command == kClse) {
-            return WriteHeader(
-                MakeAdbHeader(kClse, static_cast<uint32_t>(localId), remoteId, 0, 0));
+            return WriteHeader(MakeAdbHeader(kClse, static_cast<uint32_t>(localId), remoteId, 0, 0));
         }
     }
 }

@@ -30,28 +30,28 @@ enum AdbEndpointSharing : int32_t { kAdbSharingReadWrite = 0 };
 // Opens the Android USB interface at a device interface path.
 ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbCreateInterfaceByName(const wchar_t* interfaceName);
 
-ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkReadEndpoint(
-    AdbApiHandle adbInterface, AdbEndpointAccess access, AdbEndpointSharing sharing);
-ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkWriteEndpoint(
-    AdbApiHandle adbInterface, AdbEndpointAccess access, AdbEndpointSharing sharing);
+ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkReadEndpoint(AdbApiHandle adbInterface,
+                                                                         AdbEndpointAccess access,
+                                                                         AdbEndpointSharing sharing);
+ADBWINAPI_API AdbApiHandle ADBWINAPI_CALL AdbOpenDefaultBulkWriteEndpoint(AdbApiHandle adbInterface,
+                                                                          AdbEndpointAccess access,
+                                                                          AdbEndpointSharing sharing);
 
 // The interface's name. `charSize` holds the buffer's capacity in characters
 // (terminator included); with a null buffer, or a buffer too small, the call
 // answers false and stores the capacity needed there.
-ADBWINAPI_API bool ADBWINAPI_CALL AdbGetInterfaceName(AdbApiHandle adbInterface, void* buffer,
-                                                      uint32_t* charSize, bool ansi);
+ADBWINAPI_API bool ADBWINAPI_CALL AdbGetInterfaceName(AdbApiHandle adbInterface, void* buffer, uint32_t* charSize,
+                                                      bool ansi);
 // The device's serial number, under the same rules as the name.
-ADBWINAPI_API bool ADBWINAPI_CALL AdbGetSerialNumber(AdbApiHandle adbInterface, void* buffer,
-                                                     uint32_t* charSize, bool ansi);
+ADBWINAPI_API bool ADBWINAPI_CALL AdbGetSerialNumber(AdbApiHandle adbInterface, void* buffer, uint32_t* charSize,
+                                                     bool ansi);
 
 // Synchronous bulk transfers of at most `bytes` bytes; the count moved goes to
 // `transferred`.
-ADBWINAPI_API bool ADBWINAPI_CALL AdbWriteEndpointSync(AdbApiHandle endpoint, void* buffer,
-                                                       uint32_t bytes, uint32_t* transferred,
-                                                       uint32_t timeoutMs);
-ADBWINAPI_API bool ADBWINAPI_CALL AdbReadEndpointSync(AdbApiHandle endpoint, void* buffer,
-                                                      uint32_t bytes, uint32_t* transferred,
-                                                      uint32_t timeoutMs);
+ADBWINAPI_API bool ADBWINAPI_CALL AdbWriteEndpointSync(AdbApiHandle endpoint, void* buffer, uint32_t bytes,
+                                                       uint32_t* transferred, uint32_t timeoutMs);
+ADBWINAPI_API bool ADBWINAPI_CALL AdbReadEndpointSync(AdbApiHandle endpoint, void* buffer, uint32_t bytes,
+                                                      uint32_t* transferred, uint32_t timeoutMs);
 
 // Closes an interface or an endpoint.
 ADBWINAPI_API bool ADBWINAPI_CALL AdbCloseHandle(AdbApiHandle handle);

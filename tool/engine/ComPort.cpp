@@ -9,9 +9,7 @@ namespace {
 constexpr DWORD kPurgeQueues = PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
-HANDLE NewManualResetEvent() {
-    return CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
+HANDLE NewManualResetEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
 }  // namespace
 
@@ -20,9 +18,7 @@ CComPort::CComPort() : readEvent_(NewManualResetEvent()), writeEvent_(NewManualR
     writeOverlapped_.hEvent = writeEvent_.Get();
 }
 
-CComPort::~CComPort() {
-    Close();
-}
+CComPort::~CComPort() { Close(); }
 
 bool CComPort::Open(int32_t portNumber) {
     Close();
@@ -31,8 +27,8 @@ bool CComPort::Open(int32_t portNumber) {
         return false;
     }
     const std::wstring name = FormatWide(L"\\\\.\\COM%d", portNumber);
-    HANDLE port = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE port = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr);
     if (port == INVALID_HANDLE_VALUE) {
         return false;
     }

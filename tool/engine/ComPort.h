@@ -15,10 +15,10 @@ constexpr uint8_t kSaharaResetPacket[8] = {0x07, 0x00, 0x00, 0x00, 0x08, 0x00, 0
 
 class CComPort {
 public:
-    static constexpr DWORD kQueueBytes = 2048;     // input and output queues; also Read's default count
+    static constexpr DWORD kQueueBytes = 2048;  // input and output queues; also Read's default count
     static constexpr DWORD kBaudRate = 115200;
     static constexpr BYTE kDataBits = 8;
-    static constexpr DWORD kIoWaitMs = 500;        // wait for a pending transfer's event
+    static constexpr DWORD kIoWaitMs = 500;  // wait for a pending transfer's event
     static constexpr int kResetTries = 100;
     static constexpr DWORD kResetPauseMs = 20;
     static constexpr DWORD kResetAnswerBytes = 64;
@@ -58,7 +58,7 @@ private:
 
     OVERLAPPED readOverlapped_{};
     OVERLAPPED writeOverlapped_{};
-    COMSTAT lineStatus_{};          // filled by ClearCommError
+    COMSTAT lineStatus_{};  // filled by ClearCommError
     CScopedHandle port_;
     int32_t portNumber_ = -1;
     CScopedHandle readEvent_;

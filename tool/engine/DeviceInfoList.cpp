@@ -15,8 +15,8 @@ CDeviceInfoList CDeviceInfoList::PresentOfClass(const GUID& setupClass, const wc
 }
 
 CDeviceInfoList CDeviceInfoList::PresentWithInterface(const GUID& interfaceClass) {
-    return CDeviceInfoList(SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr,
-                                                DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    return CDeviceInfoList(
+        SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
 }
 
 CDeviceInfoList::~CDeviceInfoList() {
@@ -43,13 +43,11 @@ bool CDeviceInfoList::InstanceId(SP_DEVINFO_DATA& device, std::wstring& id) cons
     return true;
 }
 
-bool CDeviceInfoList::StringProperty(SP_DEVINFO_DATA& device, DWORD property,
-                                     std::wstring& value) const {
+bool CDeviceInfoList::StringProperty(SP_DEVINFO_DATA& device, DWORD property, std::wstring& value) const {
     // One spare character keeps the text terminated whatever the store holds.
     std::vector<wchar_t> buffer(kNameBytes / sizeof(wchar_t) + 1, L'\0');
-    if (!SetupDiGetDeviceRegistryPropertyW(set_, &device, property, nullptr,
-                                           reinterpret_cast<BYTE*>(buffer.data()), kNameBytes,
-                                           nullptr)) {
+    if (!SetupDiGetDeviceRegistryPropertyW(set_, &device, property, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                                           kNameBytes, nullptr)) {
         return false;
     }
     value = buffer.data();
@@ -57,12 +55,10 @@ bool CDeviceInfoList::StringProperty(SP_DEVINFO_DATA& device, DWORD property,
 }
 
 bool CDeviceInfoList::DisplayName(SP_DEVINFO_DATA& device, std::wstring& name) const {
-    return StringProperty(device, SPDRP_FRIENDLYNAME, name) ||
-           StringProperty(device, SPDRP_DEVICEDESC, name);
+    return StringProperty(device, SPDRP_FRIENDLYNAME, name) || StringProperty(device, SPDRP_DEVICEDESC, name);
 }
 
-bool CDeviceInfoList::InterfacePath(SP_DEVINFO_DATA& device, const GUID& interfaceClass,
-                                    std::wstring& path) const {
+bool CDeviceInfoList::InterfacePath(SP_DEVINFO_DATA& device, const GUID& interfaceClass, std::wstring& path) const {
     SP_DEVICE_INTERFACE_DATA interfaceData{};
     interfaceData.cbSize = sizeof(interfaceData);
     if (!SetupDiEnumDeviceInterfaces(set_, &device, &interfaceClass, 0, &interfaceData)) {
@@ -76,8 +72,7 @@ bool CDeviceInfoList::InterfacePath(SP_DEVINFO_DATA& device, const GUID& interfa
     std::vector<BYTE> buffer(required + sizeof(wchar_t), 0);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!SetupDiGetDeviceInterfaceDetailW(set_, &interfaceData, detail, required, nullptr,
-                                          nullptr)) {
+    if (!SetupDiGetDeviceInterfaceDetailW(set_, &interfaceData, detail, required, nullptr, nullptr)) {
         return false;
     }
     path = detail->DevicePath;

@@ -26,8 +26,7 @@ public:
     // The friendly name, else the device description.
     bool DisplayName(SP_DEVINFO_DATA& device, std::wstring& name) const;
     // The path of the device's first interface of the class.
-    bool InterfacePath(SP_DEVINFO_DATA& device, const GUID& interfaceClass,
-                       std::wstring& path) const;
+    bool InterfacePath(SP_DEVINFO_DATA& device, const GUID& interfaceClass, std::wstring& path) const;
 
 private:
     explicit CDeviceInfoList(HDEVINFO set) : set_(set) {}

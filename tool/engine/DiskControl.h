@@ -17,8 +17,7 @@ public:
 
     // A device request without input buffer, as DeviceIoControl makes it:
     // false with the system error set when the device refuses it.
-    virtual bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes,
-                         DWORD& returnedBytes) = 0;
+    virtual bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes, DWORD& returnedBytes) = 0;
 
     // Called before each read or write of `length` bytes at `offset`; false
     // (system error set) when the device refuses it, as a disk refuses
@@ -36,8 +35,7 @@ public:
 // and every transfer it completed stands as done.
 class CSystemDiskControl : public IDiskControl {
 public:
-    bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes,
-                 DWORD& returnedBytes) override;
+    bool Request(HANDLE disk, DWORD ioControlCode, void* output, DWORD outputBytes, DWORD& returnedBytes) override;
     bool BeforeTransfer(uint64_t offset, uint32_t length) override;
     bool AfterWrite(uint64_t offset, uint32_t length) override;
     bool AfterRead(uint64_t offset, void* data, uint32_t length) override;

@@ -16,17 +16,12 @@ constexpr uint64_t kSectorBytes = 512;
 
 using ByteBuffer = std::unique_ptr<uint8_t[]>;
 
-inline uint64_t RoundUpToSector(uint64_t bytes) {
-    return (bytes + kSectorBytes - 1) / kSectorBytes * kSectorBytes;
-}
+inline uint64_t RoundUpToSector(uint64_t bytes) { return (bytes + kSectorBytes - 1) / kSectorBytes * kSectorBytes; }
 
-inline bool IsOpenHandle(HANDLE handle) {
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
-}
+inline bool IsOpenHandle(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
 // The package's patch list applied to the disk: its `patch` elements for
 // "DISK", in document order. False after reporting why.
-bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors,
-                    const std::wstring& folder);
+bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors, const std::wstring& folder);
 
 }  // namespace DiskWriter

@@ -30,9 +30,9 @@ enum DownloadMessageCode : int32_t {
 // 16 bytes on the shipped 32-bit build; valid only during the callback.
 struct DownloadMessage {
     int32_t code;
-    int32_t value;      // 0..100 when code has MSG_PERCENT, else 0
-    uint16_t length;    // characters of text, 0 for percentages
-    const void* text;   // wide from the tool, narrow (ANSI) from the MediaTek library
+    int32_t value;     // 0..100 when code has MSG_PERCENT, else 0
+    uint16_t length;   // characters of text, 0 for percentages
+    const void* text;  // wide from the tool, narrow (ANSI) from the MediaTek library
 };
 
 using ReportCallback = void (*)(const DownloadMessage* message);
@@ -43,9 +43,5 @@ using QmslTextCallback = void (*)(void* handle, const char* text, uint16_t lengt
 // text to its replacement from a fixed table, or returns it unchanged.
 std::wstring LookupMessageText(const std::wstring& text);
 
-inline bool IsPercentReport(const DownloadMessage& message) {
-    return (message.code & MSG_PERCENT) != 0;
-}
-inline int ReportLevel(const DownloadMessage& message) {
-    return message.code & MSG_LEVEL_MASK;
-}
+inline bool IsPercentReport(const DownloadMessage& message) { return (message.code & MSG_PERCENT) != 0; }
+inline int ReportLevel(const DownloadMessage& message) { return message.code & MSG_LEVEL_MASK; }

@@ -44,8 +44,7 @@ std::wstring CMtkLibrary::MissingExportText(const char* exportName) {
 
 template <class Function>
 Function CMtkLibrary::Find(const char* exportName) {
-    void* address =
-        module_ != nullptr ? reinterpret_cast<void*>(GetProcAddress(module_, exportName)) : nullptr;
+    void* address = module_ != nullptr ? reinterpret_cast<void*>(GetProcAddress(module_, exportName)) : nullptr;
     if (address == nullptr && errors_) {
         errors_(MissingExportText(exportName));
     }

@@ -75,13 +75,9 @@ DWORD ProgressStepMs(double totalMb) {
     return static_cast<DWORD>(ms);
 }
 
-bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool FileExistsA(const std::string& path) {
-    return FileExists(AnsiToWide(path));
-}
+bool FileExistsA(const std::string& path) { return FileExists(AnsiToWide(path)); }
 
 CQcomDownloader::CQcomDownloader() {
     QLIB_SetLibraryMode(0);
@@ -92,17 +88,14 @@ CQcomDownloader::CQcomDownloader() {
     if (progressEvent.IsSet() && stopEvent_.IsSet()) {
         // The thread owns its own reference to the link.
         auto* link = new std::shared_ptr<EstimatorLink>(estimatorLink_);
-        progressThread_.Reset(
-            CreateThread(nullptr, 0, &CQcomDownloader::ProgressThreadProc, link, 0, nullptr));
+        progressThread_.Reset(CreateThread(nullptr, 0, &CQcomDownloader::ProgressThreadProc, link, 0, nullptr));
         if (!progressThread_.IsSet()) {
             delete link;
         }
     }
 }
 
-CQcomDownloader::~CQcomDownloader() {
-    Stop();
-}
+CQcomDownloader::~CQcomDownloader() { Stop(); }
 
 void CQcomDownloader::Stop() {
     RequestStop();
@@ -157,8 +150,7 @@ void CQcomDownloader::OnQmslText(void* handle, const char* text, uint16_t length
         return;
     }
     // QMSL's texts need not be terminated: only `length` bytes are read.
-    const std::string narrow =
-        text != nullptr ? std::string(text, strnlen(text, length)) : std::string();
+    const std::string narrow = text != nullptr ? std::string(text, strnlen(text, length)) : std::string();
     std::wstring wide = AnsiToWide(narrow);
     if (wide.size() > kQmslTextShownChars) {
         wide.resize(kQmslTextShownChars);
@@ -218,8 +210,7 @@ bool CQcomDownloader::RunFlagCleared() const {
 }
 
 DWORD WINAPI CQcomDownloader::ProgressThreadProc(void* link) {
-    const std::unique_ptr<std::shared_ptr<EstimatorLink>> ownLink(
-        static_cast<std::shared_ptr<EstimatorLink>*>(link));
+    const std::unique_ptr<std::shared_ptr<EstimatorLink>> ownLink(static_cast<std::shared_ptr<EstimatorLink>*>(link));
     EstimatorLink& shared = **ownLink;
     EstimatorHold hold(shared.mutex);
     if (!shared.engineGone) {
@@ -245,8 +236,7 @@ void CQcomDownloader::RunProgressEstimator(EstimatorHold& hold, const EstimatorL
     }
 }
 
-bool CQcomDownloader::StepProgress(DWORD periodMs, EstimatorHold& hold,
-                                   const EstimatorLink& link) {
+bool CQcomDownloader::StepProgress(DWORD periodMs, EstimatorHold& hold, const EstimatorLink& link) {
     for (;;) {
         int32_t current = progressPercent;
         if (current >= kPercentDone) {
@@ -269,8 +259,7 @@ bool CQcomDownloader::StepProgress(DWORD periodMs, EstimatorHold& hold,
         // The text parser may have moved the percentage meanwhile: step from
         // its value and never past 100.
         current = progressPercent;
-        while (current < kPercentDone &&
-               !progressPercent.compare_exchange_weak(current, current + 1)) {
+        while (current < kPercentDone && !progressPercent.compare_exchange_weak(current, current + 1)) {
         }
         if (current >= kPercentDone) {
             return true;

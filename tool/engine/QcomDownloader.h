@@ -106,16 +106,13 @@ public:
     uint32_t GetDriveGeometry(HANDLE disk);
     bool DownloadRawProgram(HANDLE disk);
     // A sector count of 0 means no limit on the image's size.
-    bool WriteFileToDisk(const std::wstring& imagePath, HANDLE disk, uint64_t startSector,
-                         uint64_t sectorCount);
+    bool WriteFileToDisk(const std::wstring& imagePath, HANDLE disk, uint64_t startSector, uint64_t sectorCount);
     // The CRC the expression asks for; none when it is malformed or its bytes
     // cannot be read (a CRC of 0 is a value like any other).
-    std::optional<uint64_t> EvalCrc32Expression(HANDLE disk, const std::wstring& expression,
-                                                uint32_t numDiskSectors);
+    std::optional<uint64_t> EvalCrc32Expression(HANDLE disk, const std::wstring& expression, uint32_t numDiskSectors);
     // CRC-32 over every crcSampleStep-th byte.
     uint32_t Crc32(uint32_t length, const uint8_t* bytes) const;
-    bool WriteDisk(HANDLE disk, uint64_t sector, uint64_t offset, const void* buffer,
-                   uint32_t length);
+    bool WriteDisk(HANDLE disk, uint64_t sector, uint64_t offset, const void* buffer, uint32_t length);
     bool ReadDisk(void* buffer, HANDLE disk, uint64_t sector, uint64_t offset, uint32_t length);
     bool SetFileSeek(HANDLE disk, uint64_t offset);
 
@@ -153,12 +150,12 @@ public:
 
     // Installed by the owner; texts QMSL sends through it reach OnQmslText.
     QmslTextCallback textCallback = nullptr;
-    int32_t normalHandle = 0;     // diagnostics connection (and after the Sahara programmer)
-    int32_t downloadHandle = 0;   // diagnostics port while the phone is in PHONE_DOWNLOAD
+    int32_t normalHandle = 0;    // diagnostics connection (and after the Sahara programmer)
+    int32_t downloadHandle = 0;  // diagnostics port while the phone is in PHONE_DOWNLOAD
     int32_t saharaHandle = 0;
     int32_t fireHoseHandle = 0;
-    std::atomic<int32_t> quitFlag{0};        // 1 ends the progress thread
-    CScopedHandle progressEvent;             // auto-reset; wakes the progress thread
+    std::atomic<int32_t> quitFlag{0};  // 1 ends the progress thread
+    CScopedHandle progressEvent;       // auto-reset; wakes the progress thread
     // The owner's run flag: 0 there means the user stopped; null: never stopped.
     const int32_t* runFlag = nullptr;
     std::atomic<int32_t> progressActive{0};  // 1 while a QMSL image upload runs
@@ -168,11 +165,11 @@ public:
     int32_t crcSampleStep = 0;               // stride of the sampled CRC-32
     int32_t comPort = 0;
     int32_t phoneMode = PHONE_NONE;
-    std::wstring portInstanceTail;           // diagnostics port's id, last part, cut at its last "&"
+    std::wstring portInstanceTail;  // diagnostics port's id, last part, cut at its last "&"
     std::wstring portInstanceId;
     QcomConfigBlock settings{};
     ImageTable images{};
-    double qmslMbUploaded = 0;               // "Program Size:" values of the current upload
+    double qmslMbUploaded = 0;  // "Program Size:" values of the current upload
     ReportCallback reportCallback = nullptr;
     std::atomic<int32_t> progressPercent{0};
     // The disk's device requests: the real ones unless a test puts in the
@@ -225,7 +222,7 @@ private:
     // False when the engine went while the thread let go of it.
     bool StepProgress(DWORD periodMs, EstimatorHold& hold, const EstimatorLink& link);
 
-    CScopedHandle stopEvent_;        // set by Stop: cuts the estimator's pause short
+    CScopedHandle stopEvent_;  // set by Stop: cuts the estimator's pause short
     CScopedHandle progressThread_;
     std::shared_ptr<EstimatorLink> estimatorLink_ = std::make_shared<EstimatorLink>();
 };

@@ -78,9 +78,8 @@ int32_t CQcomDownloader::RebootToEdlByFastBoot() {
     }
 
     std::wstring fastBootPath;
-    const bool fastBootShown = TryRepeatedly(kFastBootShowTries, kFastBootShowPauseMs, [&fastBootPath] {
-        return FindFirstAdbInterfacePath(fastBootPath);
-    });
+    const bool fastBootShown = TryRepeatedly(kFastBootShowTries, kFastBootShowPauseMs,
+                                             [&fastBootPath] { return FindFirstAdbInterfacePath(fastBootPath); });
     if (!fastBootShown) {
         SendText(L"Can't Fined FastBoot Device!", MSG_FAILURE);
         return 0;
@@ -93,15 +92,13 @@ int32_t CQcomDownloader::RebootToEdlByFastBoot() {
     }
 
     SendText(L"FastBoot Erase Sbl1 ...", MSG_PROGRESS_LINE);
-    const bool erased = TryRepeatedly(kEraseTries, kCommandPauseMs, [&fastBoot] {
-        return fastBoot.SendCommand("erase:sbl1") != 0;
-    });
+    const bool erased =
+        TryRepeatedly(kEraseTries, kCommandPauseMs, [&fastBoot] { return fastBoot.SendCommand("erase:sbl1") != 0; });
     SendText(erased ? L"FastBoot Erase Sbl1 Success !" : L"FastBoot Erase Sbl1 FAIL !",
              erased ? MSG_SUMMARY : MSG_FAILURE);
 
     SendText(L"FastBoot Reboot...", MSG_DETAIL);
-    if (TryRepeatedly(kRebootTries, kCommandPauseMs,
-                  [&fastBoot] { return fastBoot.SendCommand("reboot") != 0; })) {
+    if (TryRepeatedly(kRebootTries, kCommandPauseMs, [&fastBoot] { return fastBoot.SendCommand("reboot") != 0; })) {
         SendText(L"FastBoot Reboot Success !", MSG_STEP_OK);
         return erased ? 1 : 0;
     }

@@ -15,34 +15,33 @@ constexpr DWORD kOtherModePauseMs = 500;
 }  // namespace
 
 std::string StripVersionSuffixA(const std::string& text) {
-    return StripVersionSuffixes<char>(text,
-                                      {"_T", "_CMCC", "_CTA", "_TASTE", "_platform", "_NAVI"});
+    return StripVersionSuffixes<char>(text, {"_T", "_CMCC", "_CTA", "_TASTE", "_platform", "_NAVI"});
 }
 
 int32_t CQcomDownloader::ConnectPhone() {
     SendText(L"Connectting...", MSG_PROGRESS_LINE);
     int32_t handle = 0;
     switch (phoneMode) {
-        case PHONE_DOWNLOAD:
-            SendText(L"PHONE_DOWNLOAD Connectting...", MSG_DETAIL);
-            DisconnectAll();
-            downloadHandle = QLIB_ConnectServer(static_cast<uint32_t>(comPort));
-            handle = downloadHandle;
-            break;
-        case PHONE_EMPTY:
-            SendText(L"PHONE_EMPTY Connectting...", MSG_DETAIL);
-            ConnectSahara();
-            handle = saharaHandle;
-            break;
-        case PHONE_NORMAL:
-            SendText(L"PHONE_NORMAL Connectting...", MSG_DETAIL);
-            DisconnectAll();
-            normalHandle = QLIB_ConnectServer(static_cast<uint32_t>(comPort));
-            handle = normalHandle;
-            break;
-        default:
-            SendText(L"PHONE_Type_Error", MSG_FAILURE);
-            return 0;
+    case PHONE_DOWNLOAD:
+        SendText(L"PHONE_DOWNLOAD Connectting...", MSG_DETAIL);
+        DisconnectAll();
+        downloadHandle = QLIB_ConnectServer(static_cast<uint32_t>(comPort));
+        handle = downloadHandle;
+        break;
+    case PHONE_EMPTY:
+        SendText(L"PHONE_EMPTY Connectting...", MSG_DETAIL);
+        ConnectSahara();
+        handle = saharaHandle;
+        break;
+    case PHONE_NORMAL:
+        SendText(L"PHONE_NORMAL Connectting...", MSG_DETAIL);
+        DisconnectAll();
+        normalHandle = QLIB_ConnectServer(static_cast<uint32_t>(comPort));
+        handle = normalHandle;
+        break;
+    default:
+        SendText(L"PHONE_Type_Error", MSG_FAILURE);
+        return 0;
     }
     if (handle == 0) {
         SendText(L"Connect to Phone Faile!", MSG_FAILURE);

@@ -13,10 +13,8 @@
 
 namespace {
 
-DEFINE_GUID(kDiskInterfaceClass, 0x53f56307, 0xb6bf, 0x11d0, 0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e,
-            0xfb, 0x8b);
-DEFINE_GUID(kAndroidUsbInterfaceClass, 0xf72fe0d4, 0xcbcb, 0x407d, 0x88, 0x14, 0x9e, 0xd6, 0x73,
-            0xd0, 0xdd, 0x6b);
+DEFINE_GUID(kDiskInterfaceClass, 0x53f56307, 0xb6bf, 0x11d0, 0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b);
+DEFINE_GUID(kAndroidUsbInterfaceClass, 0xf72fe0d4, 0xcbcb, 0x407d, 0x88, 0x14, 0x9e, 0xd6, 0x73, 0xd0, 0xdd, 0x6b);
 
 constexpr wchar_t kQualcommDiskId[] = L"USBSTOR\\DISK&VEN_QUALCOMM&PROD_MMC_STORAGE";
 constexpr DWORD kParentIdPrefixBytes = 1024;
@@ -44,8 +42,7 @@ bool ComPortAfter(const std::wstring& name, size_t from, int32_t& comPort) {
 // The first present device with an interface of the class whose instance id
 // satisfies `matches`; its interface path goes to devicePath. A failed
 // instance-id query counts as no device.
-bool FindInterfaceOfDevice(const GUID& interfaceClass,
-                           const std::function<bool(const std::wstring&)>& matches,
+bool FindInterfaceOfDevice(const GUID& interfaceClass, const std::function<bool(const std::wstring&)>& matches,
                            std::wstring& devicePath) {
     const CDeviceInfoList devices = CDeviceInfoList::PresentWithInterface(interfaceClass);
     SP_DEVINFO_DATA device{};
@@ -124,8 +121,8 @@ bool CQcomDownloader::GetParentIdPrefix(std::wstring& prefix) const {
     std::vector<wchar_t> value(kParentIdPrefixBytes / sizeof(wchar_t) + 1, L'\0');
     DWORD type = 0;
     DWORD bytes = kParentIdPrefixBytes;
-    const LONG result = RegQueryValueExW(key, L"ParentIdPrefix", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(value.data()), &bytes);
+    const LONG result =
+        RegQueryValueExW(key, L"ParentIdPrefix", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || value[0] == L'\0') {
         return false;
@@ -169,8 +166,7 @@ int32_t CQcomDownloader::SearchDevices() {
     const int64_t timeOut = settings.timeOut;
     for (;;) {
         const int64_t elapsedSeconds = static_cast<int64_t>((GetTickCount64() - start) / 1000);
-        SendText(FormatWide(L"Watting for Phone ...[%d s]",
-                            static_cast<int>(timeOut - elapsedSeconds)),
+        SendText(FormatWide(L"Watting for Phone ...[%d s]", static_cast<int>(timeOut - elapsedSeconds)),
                  MSG_PROGRESS_LINE);
         if (StopRequested()) {
             SendText(L"SearchDevices_UserStop", MSG_DETAIL);

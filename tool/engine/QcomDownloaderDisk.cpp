@@ -69,17 +69,16 @@ struct ChunkBuffers {
 // One chunk onto the disk: written, read back and compared by the sampled
 // CRC, up to ten times. False when the tenth write fails (reported) or no
 // read-back ever matched (not reported).
-bool WriteVerifiedChunk(CQcomDownloader& engine, HANDLE disk, uint64_t startSector,
-                        uint64_t bytesDone, uint32_t bytesRead, ChunkBuffers& buffers,
-                        uint32_t fileCrc, uint32_t& diskCrc) {
+bool WriteVerifiedChunk(CQcomDownloader& engine, HANDLE disk, uint64_t startSector, uint64_t bytesDone,
+                        uint32_t bytesRead, ChunkBuffers& buffers, uint32_t fileCrc, uint32_t& diskCrc) {
     const uint32_t writeLength = static_cast<uint32_t>(RoundUpToSector(bytesRead));
     for (int attempt = 1; attempt <= kWriteTries; ++attempt) {
         if (!engine.WriteDisk(disk, startSector, bytesDone, buffers.chunk.get(), writeLength)) {
             if (attempt == kWriteTries) {
                 const DWORD error = GetLastError();
                 engine.SendText(FormatWide(L"WriteFile position 0x%I64X,\t size %d failed,Error %d",
-                                           startSector * kSectorBytes + bytesDone,
-                                           static_cast<int>(writeLength), static_cast<int>(error)),
+                                           startSector * kSectorBytes + bytesDone, static_cast<int>(writeLength),
+                                           static_cast<int>(error)),
                                 MSG_FAILURE);
                 return false;
             }
@@ -98,11 +97,9 @@ bool WriteVerifiedChunk(CQcomDownloader& engine, HANDLE disk, uint64_t startSect
 
 // One image onto the disk at its sector, in 2 MB chunks; the last chunk is
 // padded with zeros to whole sectors.
-bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE disk,
-                uint64_t startSector, uint64_t sectorCount, uint32_t numDiskSectors,
-                ChunkBuffers& buffers) {
-    engine.SendText(FormatWide(L"Download file %s to Disk...", imagePath.c_str()),
-                    MSG_PROGRESS_LINE);
+bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE disk, uint64_t startSector,
+                uint64_t sectorCount, uint32_t numDiskSectors, ChunkBuffers& buffers) {
+    engine.SendText(FormatWide(L"Download file %s to Disk...", imagePath.c_str()), MSG_PROGRESS_LINE);
     if (!IsOpenHandle(disk)) {
         engine.SendText(L"hDisk Invalid!", MSG_FAILURE);
         return false;
@@ -111,8 +108,8 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
         engine.SendText(L"Can't New the memey!", MSG_FAILURE);
         return false;
     }
-    const CScopedHandle image(CreateFileW(imagePath.c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const CScopedHandle image(
+        CreateFileW(imagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!image.IsSet()) {
         engine.SendText(FormatWide(L"open file %s fail!", imagePath.c_str()), MSG_FAILURE);
         return false;
@@ -127,31 +124,27 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
         engine.SendText(FormatWide(L"open file %s fail!", imagePath.c_str()), MSG_FAILURE);
         return false;
     }
-    const uint64_t imageSectors =
-        RoundUpToSector(static_cast<uint64_t>(imageBytes.QuadPart)) / kSectorBytes;
+    const uint64_t imageSectors = RoundUpToSector(static_cast<uint64_t>(imageBytes.QuadPart)) / kSectorBytes;
     if (sectorCount != 0 && imageSectors > sectorCount) {
-        engine.SendText(FormatWide(L"File %s needs %I64u sectors, its partition has %I64u!",
-                                   imagePath.c_str(), imageSectors, sectorCount),
+        engine.SendText(FormatWide(L"File %s needs %I64u sectors, its partition has %I64u!", imagePath.c_str(),
+                                   imageSectors, sectorCount),
                         MSG_FAILURE);
         return false;
     }
     if (imageSectors > numDiskSectors || startSector > numDiskSectors - imageSectors) {
-        engine.SendText(
-            FormatWide(L"File %s at sector %I64u needs %I64u sectors, the disk has %I64u!",
-                       imagePath.c_str(), startSector, imageSectors,
-                       static_cast<uint64_t>(numDiskSectors)),
-            MSG_FAILURE);
+        engine.SendText(FormatWide(L"File %s at sector %I64u needs %I64u sectors, the disk has %I64u!",
+                                   imagePath.c_str(), startSector, imageSectors, static_cast<uint64_t>(numDiskSectors)),
+                        MSG_FAILURE);
         return false;
     }
 
     engine.SendText(FormatWide(L"parsing statement: %I64d", startSector), MSG_DETAIL);
     engine.SendText(FormatWide(L"statement evaluated as:  %I64d", startSector), MSG_DETAIL);
-    engine.SendText(FormatWide(L"file offset %I64d, start sector %I64d, sectors %I64d", 0LL,
-                               startSector, sectorCount),
+    engine.SendText(FormatWide(L"file offset %I64d, start sector %I64d, sectors %I64d", 0LL, startSector, sectorCount),
                     MSG_DETAIL);
-    engine.SendText(FormatWide(L"Writing File %s to file partition at 0x%I64X", imagePath.c_str(),
-                               startSector * kSectorBytes),
-                    MSG_DETAIL);
+    engine.SendText(
+        FormatWide(L"Writing File %s to file partition at 0x%I64X", imagePath.c_str(), startSector * kSectorBytes),
+        MSG_DETAIL);
 
     uint64_t bytesDone = 0;
     for (;;) {
@@ -174,17 +167,15 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
         engine.SendText(FormatWide(L"The FileCRC32 value 0x%.8X", fileCrc), MSG_DETAIL);
 
         uint32_t diskCrc = 0;
-        if (!WriteVerifiedChunk(engine, disk, startSector, bytesDone, bytesRead, buffers, fileCrc,
-                                diskCrc)) {
+        if (!WriteVerifiedChunk(engine, disk, startSector, bytesDone, bytesRead, buffers, fileCrc, diskCrc)) {
             return false;
         }
         engine.diskMbWritten += bytesRead / kBytesPerMb;
         engine.SendPercent(UploadPercent(engine.diskMbWritten, engine.settings.romSizeMb));
         engine.SendText(FormatWide(L"The DiskCRC32 value 0x%.8X", diskCrc), MSG_DETAIL);
-        engine.SendText(
-            FormatWide(L"WriteFile position 0x%I64X,\t size %d",
-                       startSector * kSectorBytes + bytesDone, static_cast<int>(writeLength)),
-            MSG_DETAIL);
+        engine.SendText(FormatWide(L"WriteFile position 0x%I64X,\t size %d", startSector * kSectorBytes + bytesDone,
+                                   static_cast<int>(writeLength)),
+                        MSG_DETAIL);
         bytesDone += writeLength;
     }
     engine.SendText(FormatWide(L"File %s write complete!", imagePath.c_str()), MSG_DETAIL);
@@ -193,9 +184,8 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
 
 // One `program` element of the partition list: its image written to its
 // sector. An element without file name writes nothing.
-bool WriteProgramElement(CQcomDownloader& engine, const CXmlDocument& list, HANDLE disk,
-                         uint32_t numDiskSectors, const std::wstring& folder,
-                         ChunkBuffers& buffers) {
+bool WriteProgramElement(CQcomDownloader& engine, const CXmlDocument& list, HANDLE disk, uint32_t numDiskSectors,
+                         const std::wstring& folder, ChunkBuffers& buffers) {
     const std::wstring fileName = list.GetAttributeValue(L"filename");
     if (fileName.empty()) {
         return true;
@@ -208,17 +198,16 @@ bool WriteProgramElement(CQcomDownloader& engine, const CXmlDocument& list, HAND
     if (!countText.empty()) {
         const std::optional<uint64_t> count = ParseDecimal(countText);
         if (!count) {
-            engine.SendText(FormatWide(L"num_partition_sectors [%s] of %s is not a number!",
-                                       countText.c_str(), fileName.c_str()),
-                            MSG_FAILURE);
+            engine.SendText(
+                FormatWide(L"num_partition_sectors [%s] of %s is not a number!", countText.c_str(), fileName.c_str()),
+                MSG_FAILURE);
             return false;
         }
         sectorCount = *count;
     }
     const std::optional<uint64_t> startSector = ResolveSectorText(startText, numDiskSectors);
     if (!startSector) {
-        engine.SendText(FormatWide(L"start_sector [%s] of %s is not a sector!", startText.c_str(),
-                                   fileName.c_str()),
+        engine.SendText(FormatWide(L"start_sector [%s] of %s is not a sector!", startText.c_str(), fileName.c_str()),
                         MSG_FAILURE);
         return false;
     }
@@ -245,8 +234,8 @@ bool CQcomDownloader::DownloadDisk() {
     SendText(L"Start Download Disk...", MSG_PROGRESS_LINE);
     SendText(L"DiskName:", MSG_DETAIL);
     SendText(diskPath, MSG_DETAIL);
-    const CScopedHandle disk(CreateFileW(diskPath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    const CScopedHandle disk(CreateFileW(diskPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
     if (!disk.IsSet()) {
         SendText(L"Open the Disk Failed !", MSG_FAILURE);
         return false;
@@ -285,13 +274,12 @@ uint32_t CQcomDownloader::GetDriveGeometry(HANDLE disk) {
     if (!IsOpenHandle(disk)) {
         SetLastError(ERROR_INVALID_HANDLE);
     } else {
-        answered = diskControl->Request(disk, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, answer.bytes,
-                                        kGeometryBufferBytes, returned);
+        answered =
+            diskControl->Request(disk, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, answer.bytes, kGeometryBufferBytes, returned);
     }
     if (!answered) {
         const DWORD error = GetLastError();
-        SendText(FormatWide(L"GetDriveGeometry failed. Error %ld", static_cast<long>(error)),
-                 MSG_FAILURE);
+        SendText(FormatWide(L"GetDriveGeometry failed. Error %ld", static_cast<long>(error)), MSG_FAILURE);
         return 0;
     }
     const DISK_GEOMETRY& shape = answer.geometry.Geometry;
@@ -300,8 +288,7 @@ uint32_t CQcomDownloader::GetDriveGeometry(HANDLE disk) {
     const long sectorsPerTrack = static_cast<long>(shape.SectorsPerTrack);
     const long bytesPerSector = static_cast<long>(shape.BytesPerSector);
     const long long diskBytes = answer.geometry.DiskSize.QuadPart;
-    const uint32_t numDiskSectors =
-        static_cast<uint32_t>(static_cast<uint64_t>(diskBytes) / kSectorBytes);
+    const uint32_t numDiskSectors = static_cast<uint32_t>(static_cast<uint64_t>(diskBytes) / kSectorBytes);
     const long diskSectors = static_cast<long>(numDiskSectors);
     SendText(FormatWide(L"Cylinders       = %I64d", cylinders), MSG_DETAIL);
     SendText(FormatWide(L"Tracks/cylinder = %ld", tracks), MSG_DETAIL);
@@ -309,15 +296,11 @@ uint32_t CQcomDownloader::GetDriveGeometry(HANDLE disk) {
     SendText(FormatWide(L"Bytes/sector    = %ld", bytesPerSector), MSG_DETAIL);
     SendText(FormatWide(L"Disk sectors    = %ld", diskSectors), MSG_DETAIL);
     SendText(FormatWide(L"Disk size       = %I64d(Bytes) =  %.2f(Mb) =  %.2f(Gb)", diskBytes,
-                        static_cast<double>(diskBytes) / kBytesPerMb,
-                        static_cast<double>(diskBytes) / kBytesPerGb),
+                        static_cast<double>(diskBytes) / kBytesPerMb, static_cast<double>(diskBytes) / kBytesPerGb),
              MSG_DETAIL);
     SendText(FormatWide(L"Cylinders = %I64d,Tracks/cylinder = %ld", cylinders, tracks), MSG_DETAIL);
-    SendText(
-        FormatWide(L"Sectors/track   = %ld,Bytes/sector = %ld", sectorsPerTrack, bytesPerSector),
-        MSG_DETAIL);
-    SendText(FormatWide(L"Disk sectors  = %ld,Disk size = %I64d(Bytes)", diskSectors, diskBytes),
-             MSG_DETAIL);
+    SendText(FormatWide(L"Sectors/track   = %ld,Bytes/sector = %ld", sectorsPerTrack, bytesPerSector), MSG_DETAIL);
+    SendText(FormatWide(L"Disk sectors  = %ld,Disk size = %I64d(Bytes)", diskSectors, diskBytes), MSG_DETAIL);
     return numDiskSectors;
 }
 
@@ -355,8 +338,8 @@ bool CQcomDownloader::DownloadRawProgram(HANDLE disk) {
     return ApplyPatchFile(*this, disk, numDiskSectors, folder);
 }
 
-bool CQcomDownloader::WriteFileToDisk(const std::wstring& imagePath, HANDLE disk,
-                                      uint64_t startSector, uint64_t sectorCount) {
+bool CQcomDownloader::WriteFileToDisk(const std::wstring& imagePath, HANDLE disk, uint64_t startSector,
+                                      uint64_t sectorCount) {
     if (!IsOpenHandle(disk)) {
         SendText(L"hDisk Invalid!", MSG_FAILURE);
         return false;
@@ -374,8 +357,7 @@ uint32_t CQcomDownloader::Crc32(uint32_t length, const uint8_t* bytes) const {
     return SampledCrc32(bytes, length, crcSampleStep > 0 ? static_cast<size_t>(crcSampleStep) : 1);
 }
 
-bool CQcomDownloader::WriteDisk(HANDLE disk, uint64_t sector, uint64_t offset, const void* buffer,
-                                uint32_t length) {
+bool CQcomDownloader::WriteDisk(HANDLE disk, uint64_t sector, uint64_t offset, const void* buffer, uint32_t length) {
     uint64_t position = 0;
     if (!DiskOffset(sector, offset, position)) {
         SetLastError(ERROR_SEEK);
@@ -395,8 +377,7 @@ bool CQcomDownloader::WriteDisk(HANDLE disk, uint64_t sector, uint64_t offset, c
     return diskControl->AfterWrite(position, length);
 }
 
-bool CQcomDownloader::ReadDisk(void* buffer, HANDLE disk, uint64_t sector, uint64_t offset,
-                               uint32_t length) {
+bool CQcomDownloader::ReadDisk(void* buffer, HANDLE disk, uint64_t sector, uint64_t offset, uint32_t length) {
     if (!IsOpenHandle(disk)) {
         SendText(L"fun: ReadDisk hDisk = INVALID_HANDLE_VALUE!", MSG_FAILURE);
         return false;
@@ -416,8 +397,7 @@ bool CQcomDownloader::ReadDisk(void* buffer, HANDLE disk, uint64_t sector, uint6
     }
     if (!done) {
         const DWORD error = GetLastError();
-        SendText(FormatWide(L"fun: ReadDisk SetFileSeek ErrorCode = %d", static_cast<int>(error)),
-                 MSG_FAILURE);
+        SendText(FormatWide(L"fun: ReadDisk SetFileSeek ErrorCode = %d", static_cast<int>(error)), MSG_FAILURE);
     }
     return done;
 }

@@ -37,26 +37,24 @@ void CQcomDownloader::SetPercent(int32_t percent) {
 int32_t CQcomDownloader::StartDownload() {
     SendText(L"Start DownLoad...", MSG_DETAIL);
     switch (settings.downLoadType) {
-        case DOWNLOAD_FIREHOSE:
-            return FireHoseDownload();
-        case DOWNLOAD_SAHARA:
-            return SaharaDownload();
-        case DOWNLOAD_AUTO:
-            return AutoDownload();
-        default:
-            return 0;
+    case DOWNLOAD_FIREHOSE:
+        return FireHoseDownload();
+    case DOWNLOAD_SAHARA:
+        return SaharaDownload();
+    case DOWNLOAD_AUTO:
+        return AutoDownload();
+    default:
+        return 0;
     }
 }
 
 int32_t CQcomDownloader::FireHoseDownload() {
-    static const FireHoseFlowStyle kStyle{L"Start FireHoseDownload...", false, false, false,
-                                          MSG_STEP_OK, MSG_DETAIL};
+    static const FireHoseFlowStyle kStyle{L"Start FireHoseDownload...", false, false, false, MSG_STEP_OK, MSG_DETAIL};
     return RunFireHoseFlow(kStyle);
 }
 
 int32_t CQcomDownloader::AutoDownload() {
-    static const FireHoseFlowStyle kStyle{L"Start AutoDownload...", true, true, true,
-                                          MSG_SUMMARY, MSG_FAILURE};
+    static const FireHoseFlowStyle kStyle{L"Start AutoDownload...", true, true, true, MSG_SUMMARY, MSG_FAILURE};
     return RunFireHoseFlow(kStyle);
 }
 
@@ -92,8 +90,7 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
     std::string programmer;
     if (!FindFireHoseProgrammer(style.programmerInProgramFolder, programmer)) {
         if (style.reportMissingProgrammer) {
-            SendText(FormatWide(L"Can't Finded %S", FieldText(settings.fireHoseProgrammer).c_str()),
-                     MSG_FAILURE);
+            SendText(FormatWide(L"Can't Finded %S", FieldText(settings.fireHoseProgrammer).c_str()), MSG_FAILURE);
         }
         return 0;
     }
@@ -148,8 +145,8 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
     }
     SendText(L"Reboot Phone...", MSG_DETAIL);
     ResetFireHose();
-    SendText(FormatWide(L"Download Success\n%s \nTotal Size：%0.2f MB\n %s", totalTimeText.c_str(),
-                        settings.romSizeMb, throughputText.c_str()),
+    SendText(FormatWide(L"Download Success\n%s \nTotal Size：%0.2f MB\n %s", totalTimeText.c_str(), settings.romSizeMb,
+                        throughputText.c_str()),
              MSG_SUMMARY);
     return 1;
 }

@@ -31,42 +31,38 @@ bool FindPackageFileA(const std::string& folder, const std::string& name, std::s
     return lookup.status == PackageFileLookup::FOUND;
 }
 
-int32_t CQcomDownloader::SetPhoneToEdl() {
-    return SetPhoneToEdlBy(false);
-}
+int32_t CQcomDownloader::SetPhoneToEdl() { return SetPhoneToEdlBy(false); }
 
-int32_t CQcomDownloader::SetPhoneToEdlWithFallback() {
-    return SetPhoneToEdlBy(true);
-}
+int32_t CQcomDownloader::SetPhoneToEdlWithFallback() { return SetPhoneToEdlBy(true); }
 
 int32_t CQcomDownloader::SetPhoneToEdlBy(bool withFallback) {
     SendText(L"Set the Phone to EDL...", MSG_DETAIL);
     const wchar_t* retryText = kRetrySearchBlankText;
     switch (phoneMode) {
-        case PHONE_EMPTY:
-            // The Sahara connection is already open.
-            SendText(L"the Phone in EDL！", MSG_STEP_OK);
-            return 1;
-        case PHONE_DOWNLOAD:
-            SendText(L"the Phone in Download Mode！", MSG_DETAIL);
-            if (SetEdlFromDownload() == 0) {
-                return 0;
-            }
-            break;
-        case PHONE_NORMAL:
-            SendText(L"the Phone in Normal Mode！", MSG_DETAIL);
-            if (withFallback) {
-                if (SwitchNormalPhoneToEdl() == 0) {
-                    return 0;
-                }
-                retryText = kRetrySearchText;
-            } else if (SwitchToEdl() == 0) {
-                SendText(L"Set the Phone to EDL Mode Fail！", MSG_FAILURE);
-                return 0;
-            }
-            break;
-        default:
+    case PHONE_EMPTY:
+        // The Sahara connection is already open.
+        SendText(L"the Phone in EDL！", MSG_STEP_OK);
+        return 1;
+    case PHONE_DOWNLOAD:
+        SendText(L"the Phone in Download Mode！", MSG_DETAIL);
+        if (SetEdlFromDownload() == 0) {
             return 0;
+        }
+        break;
+    case PHONE_NORMAL:
+        SendText(L"the Phone in Normal Mode！", MSG_DETAIL);
+        if (withFallback) {
+            if (SwitchNormalPhoneToEdl() == 0) {
+                return 0;
+            }
+            retryText = kRetrySearchText;
+        } else if (SwitchToEdl() == 0) {
+            SendText(L"Set the Phone to EDL Mode Fail！", MSG_FAILURE);
+            return 0;
+        }
+        break;
+    default:
+        return 0;
     }
     SendText(retryText, MSG_DETAIL);
     if (WaitForMode(PHONE_EMPTY) == 0) {
@@ -129,9 +125,8 @@ int32_t CQcomDownloader::SetEdlFromDownload() {
     SendText(L"DiskName:", MSG_DETAIL);
     SendText(diskPath, MSG_DETAIL);
     {
-        const CScopedHandle disk(CreateFileW(diskPath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                             FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                             nullptr));
+        const CScopedHandle disk(CreateFileW(diskPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
         if (!disk.IsSet()) {
             SendText(L"Open Disk Faile!", MSG_FAILURE);
             return 0;
@@ -170,25 +165,25 @@ int32_t CQcomDownloader::ResetPhone() {
 int32_t CQcomDownloader::SetPhoneToDownloadMode() {
     SendText(L"Set the Phone to Download Mode...", MSG_DETAIL);
     switch (phoneMode) {
-        case PHONE_EMPTY:
-            SendText(L"the Phone in EDL！", MSG_STEP_OK);
-            if (FlashProgrammerSahara() == 0) {
-                return 0;
-            }
-            break;
-        case PHONE_DOWNLOAD:
-            SendText(L"the Phone in Download Mode！", MSG_DETAIL);
-            return 1;
-        case PHONE_NORMAL:
-            SendText(L"the Phone in Normal Mode！", MSG_DETAIL);
-            SendText(L"reboot phone to EDL Mode...", MSG_PROGRESS_LINE);
-            if (SwitchToDownloadMode() == 0) {
-                SendText(L"Set the Phone to Download Mode Fail!", MSG_FAILURE);
-                return 0;
-            }
-            break;
-        default:
+    case PHONE_EMPTY:
+        SendText(L"the Phone in EDL！", MSG_STEP_OK);
+        if (FlashProgrammerSahara() == 0) {
             return 0;
+        }
+        break;
+    case PHONE_DOWNLOAD:
+        SendText(L"the Phone in Download Mode！", MSG_DETAIL);
+        return 1;
+    case PHONE_NORMAL:
+        SendText(L"the Phone in Normal Mode！", MSG_DETAIL);
+        SendText(L"reboot phone to EDL Mode...", MSG_PROGRESS_LINE);
+        if (SwitchToDownloadMode() == 0) {
+            SendText(L"Set the Phone to Download Mode Fail!", MSG_FAILURE);
+            return 0;
+        }
+        break;
+    default:
+        return 0;
     }
     SendText(kRetrySearchText, MSG_DETAIL);
     if (WaitForMode(PHONE_DOWNLOAD) == 0) {
@@ -204,8 +199,7 @@ int32_t CQcomDownloader::SetPhoneToDownloadMode() {
 int32_t CQcomDownloader::FlashProgrammerSahara() {
     SendText(L"Flash Programmer File...", MSG_PROGRESS_LINE);
     std::string programmer;
-    if (!FindPackageFileA(FieldText(settings.softwarePath), FieldText(settings.saharaProgrammer),
-                          programmer)) {
+    if (!FindPackageFileA(FieldText(settings.softwarePath), FieldText(settings.saharaProgrammer), programmer)) {
         SendText(L"MPRGFile No Find!", MSG_FAILURE);
         return 0;
     }
@@ -225,8 +219,7 @@ int32_t CQcomDownloader::FlashProgrammerSahara() {
         return 0;
     }
     std::string msimage;
-    if (!FindPackageFileA(FieldText(settings.softwarePath), FieldText(settings.saharaImage),
-                          msimage)) {
+    if (!FindPackageFileA(FieldText(settings.softwarePath), FieldText(settings.saharaImage), msimage)) {
         SendText(L"EmmcUserPartitionImage No Find!", MSG_FAILURE);
         return 0;
     }
@@ -234,10 +227,8 @@ int32_t CQcomDownloader::FlashProgrammerSahara() {
     SetPercent(progressPercent + 1);
     SendText(L"UploadEmmcUserParitionImage...", MSG_DETAIL);
     uint32_t result = 0;
-    if (QLIB_QPHONEMS_UploadEmmcUserParitionImage(normalHandle, "", msimage.c_str(),
-                                                  kMsimageOption1, kMsimageOption2,
-                                                  kMsimageOption3, kMsimageOption4,
-                                                  &result) == 0) {
+    if (QLIB_QPHONEMS_UploadEmmcUserParitionImage(normalHandle, "", msimage.c_str(), kMsimageOption1, kMsimageOption2,
+                                                  kMsimageOption3, kMsimageOption4, &result) == 0) {
         SendText(L"UploadEmmcUserParitionImage Fail", MSG_FAILURE);
         return 0;
     }

@@ -22,9 +22,7 @@ constexpr uint64_t kPatchValueBytes = 8;
 constexpr uint64_t kLongestCrcSpan = 0xFFFFFE00u;
 
 // A zeroed buffer, or none when the memory is not there.
-ByteBuffer NewZeroedBuffer(size_t bytes) {
-    return ByteBuffer(new (std::nothrow) uint8_t[bytes]());
-}
+ByteBuffer NewZeroedBuffer(size_t bytes) { return ByteBuffer(new (std::nothrow) uint8_t[bytes]()); }
 
 // Each byte as two hex digits and a blank, sixteen to a line; the lines
 // after the first are indented by five blanks.
@@ -56,8 +54,7 @@ struct DiskPatch {
     uint64_t number = 0;  // the value when it is no CRC expression
 };
 
-bool ReadDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, uint32_t numDiskSectors,
-                   DiskPatch& patch) {
+bool ReadDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, uint32_t numDiskSectors, DiskPatch& patch) {
     const std::wstring offsetText = patches.GetAttributeValue(L"byte_offset");
     const std::wstring sizeText = patches.GetAttributeValue(L"size_in_bytes");
     const std::wstring startText = patches.GetAttributeValue(L"start_sector");
@@ -67,27 +64,24 @@ bool ReadDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, uint32_
     const std::optional<uint64_t> offset = ParseDecimal(offsetText);
     const std::optional<uint64_t> size = ParseDecimal(sizeText);
     if (!offset || !size) {
-        engine.SendText(
-            FormatWide(L"Patch [%s]: byte_offset [%s] or size_in_bytes [%s] is not a number!",
-                       patch.what.c_str(), offsetText.c_str(), sizeText.c_str()),
-            MSG_FAILURE);
+        engine.SendText(FormatWide(L"Patch [%s]: byte_offset [%s] or size_in_bytes [%s] is not a number!",
+                                   patch.what.c_str(), offsetText.c_str(), sizeText.c_str()),
+                        MSG_FAILURE);
         return false;
     }
     // The patched bytes must lie inside the one sector read and written, and
     // come from the 8 bytes of the value.
     if (*size > kPatchValueBytes || *offset > kSectorBytes || *size > kSectorBytes - *offset) {
-        engine.SendText(
-            FormatWide(
-                L"Patch [%s] lies outside its sector: byte_offset %I64u, size_in_bytes %I64u",
-                patch.what.c_str(), *offset, *size),
-            MSG_FAILURE);
+        engine.SendText(FormatWide(L"Patch [%s] lies outside its sector: byte_offset %I64u, size_in_bytes %I64u",
+                                   patch.what.c_str(), *offset, *size),
+                        MSG_FAILURE);
         return false;
     }
     const std::optional<uint64_t> start = ResolveSectorText(startText, numDiskSectors);
     if (!start) {
-        engine.SendText(FormatWide(L"Patch [%s]: start_sector [%s] is not a sector!",
-                                   patch.what.c_str(), startText.c_str()),
-                        MSG_FAILURE);
+        engine.SendText(
+            FormatWide(L"Patch [%s]: start_sector [%s] is not a sector!", patch.what.c_str(), startText.c_str()),
+            MSG_FAILURE);
         return false;
     }
     patch.byteOffset = *offset;
@@ -97,9 +91,9 @@ bool ReadDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, uint32_
     if (!patch.isCrc) {
         const std::optional<uint64_t> number = ResolveSectorText(patch.value, numDiskSectors);
         if (!number) {
-            engine.SendText(FormatWide(L"Patch [%s]: value [%s] is not a number!",
-                                       patch.what.c_str(), patch.value.c_str()),
-                            MSG_FAILURE);
+            engine.SendText(
+                FormatWide(L"Patch [%s]: value [%s] is not a number!", patch.what.c_str(), patch.value.c_str()),
+                MSG_FAILURE);
             return false;
         }
         patch.number = *number;
@@ -107,8 +101,7 @@ bool ReadDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, uint32_
     return true;
 }
 
-bool ApplyDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, HANDLE disk,
-                    uint32_t numDiskSectors) {
+bool ApplyDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, HANDLE disk, uint32_t numDiskSectors) {
     DiskPatch patch;
     if (!ReadDiskPatch(engine, patches, numDiskSectors, patch)) {
         return false;
@@ -118,8 +111,7 @@ bool ApplyDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, HANDLE
         engine.SendText(L"parsing statement:" + patch.value, MSG_DETAIL);
         // A CRC that could not be taken fails the patch: writing a stand-in
         // value would leave a partition table with a wrong checksum.
-        const std::optional<uint64_t> crc =
-            engine.EvalCrc32Expression(disk, patch.value, numDiskSectors);
+        const std::optional<uint64_t> crc = engine.EvalCrc32Expression(disk, patch.value, numDiskSectors);
         if (!crc) {
             return false;
         }
@@ -140,9 +132,7 @@ bool ApplyDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, HANDLE
         return false;
     }
     if (patch.isCrc) {
-        engine.SendText(
-            L"Wirte CRC Var(" + patch.value + L")Data :" + HexDump(sector, kSectorBytes),
-            MSG_DETAIL);
+        engine.SendText(L"Wirte CRC Var(" + patch.value + L")Data :" + HexDump(sector, kSectorBytes), MSG_DETAIL);
     }
     return true;
 }
@@ -151,8 +141,7 @@ bool ApplyDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, HANDLE
 
 namespace DiskWriter {
 
-bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors,
-                    const std::wstring& folder) {
+bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors, const std::wstring& folder) {
     const std::wstring name = AnsiToWide(engine.settings.patchFile);
     const PackageFileLookup patchFile = LookUpPackageFile(folder, name);
     if (patchFile.status != PackageFileLookup::FOUND) {
@@ -184,8 +173,7 @@ bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSector
 
 }  // namespace DiskWriter
 
-std::optional<uint64_t> CQcomDownloader::EvalCrc32Expression(HANDLE disk,
-                                                             const std::wstring& expression,
+std::optional<uint64_t> CQcomDownloader::EvalCrc32Expression(HANDLE disk, const std::wstring& expression,
                                                              uint32_t numDiskSectors) {
     SendText(L"CRC32 function...", MSG_DETAIL);
     const std::optional<Crc32Span> span = ParseCrc32Expression(expression, numDiskSectors);
@@ -193,16 +181,14 @@ std::optional<uint64_t> CQcomDownloader::EvalCrc32Expression(HANDLE disk,
         SendText(FormatWide(L"CRC32 expression [%s] Error!", expression.c_str()), MSG_FAILURE);
         return std::nullopt;
     }
-    SendText(FormatWide(L"CRC32 start sector[ %ld ] bytes for CRC[ %I64d]",
-                        static_cast<long>(span->startSector), span->length),
+    SendText(FormatWide(L"CRC32 start sector[ %ld ] bytes for CRC[ %I64d]", static_cast<long>(span->startSector),
+                        span->length),
              MSG_DETAIL);
     // The bytes lie on the disk and are read at once: a span longer than
     // the disk, or than one read can take, is no read to try (nor a buffer
     // to take).
-    if (span->length > static_cast<uint64_t>(numDiskSectors) * kSectorBytes ||
-        span->length > kLongestCrcSpan) {
-        SendText(FormatWide(L"CRC32 expression [%s] covers too many bytes!", expression.c_str()),
-                 MSG_FAILURE);
+    if (span->length > static_cast<uint64_t>(numDiskSectors) * kSectorBytes || span->length > kLongestCrcSpan) {
+        SendText(FormatWide(L"CRC32 expression [%s] covers too many bytes!", expression.c_str()), MSG_FAILURE);
         return std::nullopt;
     }
     const uint64_t readBytes = RoundUpToSector(span->length);
@@ -214,8 +200,7 @@ std::optional<uint64_t> CQcomDownloader::EvalCrc32Expression(HANDLE disk,
     if (!ReadDisk(buffer.get(), disk, span->startSector, 0, static_cast<uint32_t>(readBytes))) {
         return std::nullopt;
     }
-    SendText(expression + L"Check Data:" + HexDump(buffer.get(), static_cast<size_t>(span->length)),
-             MSG_DETAIL);
+    SendText(expression + L"Check Data:" + HexDump(buffer.get(), static_cast<size_t>(span->length)), MSG_DETAIL);
     const uint32_t crc = Crc32(static_cast<uint32_t>(span->length), buffer.get());
     SendText(FormatWide(L"CRC32 value 0x%.8X", crc), MSG_DETAIL);
     return crc;

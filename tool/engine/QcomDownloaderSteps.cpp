@@ -25,8 +25,7 @@ int32_t CQcomDownloader::ConnectSahara() {
     DisconnectAll();
     uint32_t saharaVersion = 0;
     uint32_t saharaMode = 0;
-    saharaHandle = QLIB_QPHONEMS_ConnectServer_Sahara(static_cast<uint32_t>(comPort),
-                                                      &saharaVersion, &saharaMode, 0, 0,
+    saharaHandle = QLIB_QPHONEMS_ConnectServer_Sahara(static_cast<uint32_t>(comPort), &saharaVersion, &saharaMode, 0, 0,
                                                       kSaharaConnectTimeoutMs, textCallback);
     if (saharaHandle == 0) {
         return 0;
@@ -36,23 +35,23 @@ int32_t CQcomDownloader::ConnectSahara() {
 }
 
 int32_t CQcomDownloader::ConnectFireHose() {
-    return TryRepeatedly(kFireHoseConnectTries, kRetryPauseMs, [this] {
-               DisconnectAll();
-               fireHoseHandle = QLIB_QPHONEMS_ConnectServer_FireHose(
-                   static_cast<uint32_t>(comPort), textCallback);
-               if (fireHoseHandle == 0) {
-                   return false;
-               }
-               QLIB_QPHONEMS_FireHoseConfigureCallback(fireHoseHandle, textCallback);
-               return true;
-           })
+    return TryRepeatedly(kFireHoseConnectTries, kRetryPauseMs,
+                         [this] {
+                             DisconnectAll();
+                             fireHoseHandle =
+                                 QLIB_QPHONEMS_ConnectServer_FireHose(static_cast<uint32_t>(comPort), textCallback);
+                             if (fireHoseHandle == 0) {
+                                 return false;
+                             }
+                             QLIB_QPHONEMS_FireHoseConfigureCallback(fireHoseHandle, textCallback);
+                             return true;
+                         })
                ? 1
                : 0;
 }
 
 int32_t CQcomDownloader::PingFireHose() {
-    return TryRepeatedly(kPingTries, kRetryPauseMs,
-                         [this] { return QLIB_QPHONEMS_FireHoseNOP(fireHoseHandle) != 0; })
+    return TryRepeatedly(kPingTries, kRetryPauseMs, [this] { return QLIB_QPHONEMS_FireHoseNOP(fireHoseHandle) != 0; })
                ? 1
                : 0;
 }
@@ -63,11 +62,9 @@ int32_t CQcomDownloader::ConfigureFireHose() {
     const std::string memoryName = FieldText(fireHose.memoryName);
     const std::string targetName = FieldText(fireHose.targetName);
     const std::string ackEvery = FieldText(fireHose.ackRawDataEveryNumPackets);
-    return QLIB_QPHONEMS_FireHoseConfigure(fireHoseHandle, maxPayloadSize.c_str(),
-                                           memoryName.c_str(), targetName.c_str(),
-                                           ackEvery.c_str(), fireHose.flags[0], fireHose.flags[1],
-                                           fireHose.flags[2], fireHose.flags[3],
-                                           fireHose.flags[4]) != 0
+    return QLIB_QPHONEMS_FireHoseConfigure(fireHoseHandle, maxPayloadSize.c_str(), memoryName.c_str(),
+                                           targetName.c_str(), ackEvery.c_str(), fireHose.flags[0], fireHose.flags[1],
+                                           fireHose.flags[2], fireHose.flags[3], fireHose.flags[4]) != 0
                ? 1
                : 0;
 }
@@ -80,29 +77,23 @@ int32_t CQcomDownloader::UploadImages() {
     if (images.count < kImageTableMaxPaths) {
         // The table holds every image path: QMSL places them by the
         // partition list named in the table.
-        uploaded = QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHoseHandle, &images,
-                                                                   &result1, &result2) != 0;
+        uploaded = QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHoseHandle, &images, &result1, &result2) != 0;
         char errorText[kMetaBuildErrorBytes] = {};
-        QLIB_GetLastSoftwareDownloadErrorInfo(fireHoseHandle, &errorFlag, errorText,
-                                              kMetaBuildErrorBytes);
+        QLIB_GetLastSoftwareDownloadErrorInfo(fireHoseHandle, &errorFlag, errorText, kMetaBuildErrorBytes);
     } else {
         // Past 512 images the table cannot hold every path: QMSL reads the
         // lists themselves.
         const std::string rawprogram = FieldText(images.rawprogramPath);
         const std::string patch = FieldText(images.patchPath);
-        uploaded = QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHoseHandle, rawprogram.c_str(),
-                                                          patch.c_str(), &result1,
+        uploaded = QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHoseHandle, rawprogram.c_str(), patch.c_str(), &result1,
                                                           &result2) != 0;
         char errorText[kListUploadErrorBytes] = {};
-        QLIB_GetLastSoftwareDownloadErrorInfo(fireHoseHandle, &errorFlag, errorText,
-                                              kListUploadErrorBytes);
+        QLIB_GetLastSoftwareDownloadErrorInfo(fireHoseHandle, &errorFlag, errorText, kListUploadErrorBytes);
     }
     return uploaded && errorFlag == 0 ? 1 : 0;
 }
 
-int32_t CQcomDownloader::ResetFireHose() {
-    return QLIB_QPHONEMS_FireHosePower(fireHoseHandle, "reset") != 0 ? 1 : 0;
-}
+int32_t CQcomDownloader::ResetFireHose() { return QLIB_QPHONEMS_FireHosePower(fireHoseHandle, "reset") != 0 ? 1 : 0; }
 
 int32_t CQcomDownloader::SwitchToEdl() {
     return TryRepeatedly(kSwitchToEdlTries, kRetryPauseMs,
@@ -113,18 +104,15 @@ int32_t CQcomDownloader::SwitchToEdl() {
 
 int32_t CQcomDownloader::SwitchToDownloadMode() {
     uint32_t validation = 0;
-    return QLIB_QPHONEMS_SwitchToDownloadMode_OptionalValidation(
-               normalHandle, kModeSwitchTimeoutMs, 0, &validation) != 0
+    return QLIB_QPHONEMS_SwitchToDownloadMode_OptionalValidation(normalHandle, kModeSwitchTimeoutMs, 0, &validation) !=
+                   0
                ? 1
                : 0;
 }
 
 int32_t CQcomDownloader::DLoadReset() {
     return TryRepeatedly(kDLoadResetTries, kRetryPauseMs,
-                         [this] {
-                             return QLIB_QPHONEMS_DLoad_Reset(downloadHandle,
-                                                              kModeSwitchTimeoutMs) != 0;
-                         })
+                         [this] { return QLIB_QPHONEMS_DLoad_Reset(downloadHandle, kModeSwitchTimeoutMs) != 0; })
                ? 1
                : 0;
 }
@@ -132,8 +120,8 @@ int32_t CQcomDownloader::DLoadReset() {
 int32_t CQcomDownloader::ReadNvVersion(std::string& version) {
     uint8_t buffer[kNvVersionBytes] = {};
     uint16_t status = 0xFFFF;
-    if (QLIB_DIAG_NV_READ_F(normalHandle, kNvApVersionItem, buffer,
-                            static_cast<int32_t>(sizeof(buffer)), &status) == 0 ||
+    if (QLIB_DIAG_NV_READ_F(normalHandle, kNvApVersionItem, buffer, static_cast<int32_t>(sizeof(buffer)), &status) ==
+            0 ||
         status != kNvStatusDone) {
         return 0;
     }

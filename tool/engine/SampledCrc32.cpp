@@ -40,10 +40,9 @@ uint32_t Update(uint32_t crc, const uint8_t* bytes, size_t length) {
         std::memcpy(&low, bytes, 4);  // little-endian, as on every Windows target
         std::memcpy(&high, bytes + 4, 4);
         low ^= crc;
-        crc = kTables[7][low & 0xFFu] ^ kTables[6][(low >> 8) & 0xFFu] ^
-              kTables[5][(low >> 16) & 0xFFu] ^ kTables[4][low >> 24] ^ kTables[3][high & 0xFFu] ^
-              kTables[2][(high >> 8) & 0xFFu] ^ kTables[1][(high >> 16) & 0xFFu] ^
-              kTables[0][high >> 24];
+        crc = kTables[7][low & 0xFFu] ^ kTables[6][(low >> 8) & 0xFFu] ^ kTables[5][(low >> 16) & 0xFFu] ^
+              kTables[4][low >> 24] ^ kTables[3][high & 0xFFu] ^ kTables[2][(high >> 8) & 0xFFu] ^
+              kTables[1][(high >> 16) & 0xFFu] ^ kTables[0][high >> 24];
         bytes += kSlices;
         length -= kSlices;
     }

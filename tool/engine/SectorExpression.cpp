@@ -9,9 +9,7 @@ constexpr wchar_t kDiskSectors[] = L"NUM_DISK_SECTORS";
 constexpr wchar_t kExpressionCharacters[] = L"NUM_DISK_SECTORS-.";
 constexpr wchar_t kCrc32[] = L"CRC32";
 
-bool IsExpressionCharacter(wchar_t c) {
-    return c != L'\0' && std::wcschr(kExpressionCharacters, c) != nullptr;
-}
+bool IsExpressionCharacter(wchar_t c) { return c != L'\0' && std::wcschr(kExpressionCharacters, c) != nullptr; }
 
 }  // namespace
 
@@ -57,8 +55,7 @@ std::optional<uint64_t> ResolveSectorText(const std::wstring& text, uint32_t num
     return numDiskSectors - *back;
 }
 
-std::optional<Crc32Span> ParseCrc32Expression(const std::wstring& expression,
-                                              uint32_t numDiskSectors) {
+std::optional<Crc32Span> ParseCrc32Expression(const std::wstring& expression, uint32_t numDiskSectors) {
     const size_t word = expression.find(kCrc32);
     if (word == std::wstring::npos) {
         return std::nullopt;
@@ -77,8 +74,7 @@ std::optional<Crc32Span> ParseCrc32Expression(const std::wstring& expression,
     }
     const std::optional<uint64_t> start =
         ResolveSectorText(expression.substr(open + 1, comma - open - 1), numDiskSectors);
-    const std::optional<uint64_t> length =
-        ParseDecimal(expression.substr(comma + 1, close - comma - 1));
+    const std::optional<uint64_t> length = ParseDecimal(expression.substr(comma + 1, close - comma - 1));
     if (!start || !length) {
         return std::nullopt;
     }

@@ -29,5 +29,4 @@ struct Crc32Span {
 
 // "CRC32(start,length)", possibly after other text; start as for
 // ResolveSectorText, length decimal. None when the expression is malformed.
-std::optional<Crc32Span> ParseCrc32Expression(const std::wstring& expression,
-                                              uint32_t numDiskSectors);
+std::optional<Crc32Span> ParseCrc32Expression(const std::wstring& expression, uint32_t numDiskSectors);

@@ -26,7 +26,8 @@ inline HRESULT TranslateForHostedObject(IUnknown* object, HWND hostWindow, MSG* 
         focusInside = window == hostWindow;
     }
     IOleInPlaceActiveObject* active = nullptr;
-    if (!focusInside || FAILED(object->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active)))) {
+    if (!focusInside ||
+        FAILED(object->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active)))) {
         return S_FALSE;
     }
     const HRESULT answer = active->TranslateAccelerator(message);

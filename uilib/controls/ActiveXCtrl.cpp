@@ -496,9 +496,7 @@ HRESULT STDMETHODCALLTYPE CActiveXCtrl::GetSite(REFIID iid, void** site) {
 
 // --- IOleContainer ------------------------------------------------------------------------
 
-HRESULT STDMETHODCALLTYPE CActiveXCtrl::ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) {
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE CActiveXCtrl::ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE CActiveXCtrl::EnumObjects(DWORD, IEnumUnknown** enumerator) {
     if (!enumerator) {

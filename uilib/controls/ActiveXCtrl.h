@@ -16,10 +16,10 @@ namespace TavikUI {
 class CActiveXUI;
 
 class CActiveXCtrl final : public IOleClientSite,
-                     public IOleInPlaceSiteWindowless,
-                     public IOleControlSite,
-                     public IObjectWithSite,
-                     public IOleContainer {
+                           public IOleInPlaceSiteWindowless,
+                           public IOleControlSite,
+                           public IObjectWithSite,
+                           public IOleContainer {
 public:
     // The reference count starts at 1: the owner's reference.
     CActiveXCtrl();
@@ -79,8 +79,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
     HRESULT STDMETHODCALLTYPE OnUIActivate() override;
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                               LPRECT position, LPRECT clip,
-                                               LPOLEINPLACEFRAMEINFO frameInfo) override;
+                                               LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override;
     HRESULT STDMETHODCALLTYPE Scroll(SIZE extent) override;
     HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL undoable) override;
     HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
@@ -105,8 +104,7 @@ public:
     HRESULT STDMETHODCALLTYPE InvalidateRgn(HRGN region, BOOL erase) override;
     HRESULT STDMETHODCALLTYPE ScrollRect(INT dx, INT dy, LPCRECT scroll, LPCRECT clip) override;
     HRESULT STDMETHODCALLTYPE AdjustRect(LPRECT rect) override;
-    HRESULT STDMETHODCALLTYPE OnDefWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                                 LRESULT* result) override;
+    HRESULT STDMETHODCALLTYPE OnDefWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // IOleControlSite
     HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override;

@@ -16,8 +16,7 @@ HRESULT STDMETHODCALLTYPE CActiveXFrameWnd::QueryInterface(REFIID iid, void** ob
         return E_POINTER;
     }
     *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IOleWindow && iid != IID_IOleInPlaceUIWindow &&
-        iid != IID_IOleInPlaceFrame) {
+    if (iid != IID_IUnknown && iid != IID_IOleWindow && iid != IID_IOleInPlaceUIWindow && iid != IID_IOleInPlaceFrame) {
         return E_NOINTERFACE;
     }
     *object = static_cast<IOleInPlaceFrame*>(this);

@@ -46,12 +46,7 @@ bool IsMouseMessage(UINT message) { return message >= 0x200 && message <= 0x20D;
 }  // namespace
 
 CActiveXUI::CActiveXUI()
-    : clsid_(GUID_NULL),
-      created_(false),
-      delayCreate_(true),
-      object_(nullptr),
-      site_(nullptr),
-      hostWindow_(nullptr) {}
+    : clsid_(GUID_NULL), created_(false), delayCreate_(true), object_(nullptr), site_(nullptr), hostWindow_(nullptr) {}
 
 CActiveXUI::~CActiveXUI() { CActiveXUI::ReleaseControl(); }
 
@@ -134,8 +129,8 @@ IOleObject* CActiveXUI::CreateThroughModule() {
     if (!module) {
         return nullptr;
     }
-    auto getClassObject =
-        reinterpret_cast<DllGetClassObjectFunction>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    auto getClassObject = reinterpret_cast<DllGetClassObjectFunction>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     if (!getClassObject) {
         return nullptr;
     }

@@ -18,12 +18,7 @@ const uint16_t kKeyEnter = VK_RETURN;
 }  // namespace
 
 CButtonUI::CButtonUI()
-    : handCursor_(false),
-      buttonState_(0),
-      hotBkColor_(0),
-      hotTextColor_(0),
-      pushedTextColor_(0),
-      focusedTextColor_(0) {
+    : handCursor_(false), buttonState_(0), hotBkColor_(0), hotTextColor_(0), pushedTextColor_(0), focusedTextColor_(0) {
     SetTextStyle(kButtonTextStyle);
 }
 

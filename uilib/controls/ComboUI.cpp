@@ -17,8 +17,7 @@ const int kDropBoxHeight = 150;
 
 }  // namespace
 
-CComboUI::CComboUI()
-    : state_(0), popup_(nullptr), currentSelection_(-1), dropBoxSize_{0, kDropBoxHeight} {}
+CComboUI::CComboUI() : state_(0), popup_(nullptr), currentSelection_(-1), dropBoxSize_{0, kDropBoxHeight} {}
 
 CComboUI::~CComboUI() {
     if (popup_) {

@@ -97,9 +97,7 @@ CUIRect CEditUI::NativeEditRect() const {
     return rect;
 }
 
-void CEditUI::OpenNativeWindow() {
-    nativeWindow_ = CEditWnd::Open(this);
-}
+void CEditUI::OpenNativeWindow() { nativeWindow_ = CEditWnd::Open(this); }
 
 void CEditUI::NativeWindowClosed() {
     nativeWindow_ = nullptr;
@@ -218,21 +216,13 @@ void CEditUI::SetNumberOnly(bool numberOnly) {
     }
 }
 
-void CEditUI::SetNormalImage(const wchar_t* description) {
-    StoreImage(normalImage_, description);
-}
+void CEditUI::SetNormalImage(const wchar_t* description) { StoreImage(normalImage_, description); }
 
-void CEditUI::SetHotImage(const wchar_t* description) {
-    StoreImage(hotImage_, description);
-}
+void CEditUI::SetHotImage(const wchar_t* description) { StoreImage(hotImage_, description); }
 
-void CEditUI::SetFocusedImage(const wchar_t* description) {
-    StoreImage(focusedImage_, description);
-}
+void CEditUI::SetFocusedImage(const wchar_t* description) { StoreImage(focusedImage_, description); }
 
-void CEditUI::SetDisabledImage(const wchar_t* description) {
-    StoreImage(disabledImage_, description);
-}
+void CEditUI::SetDisabledImage(const wchar_t* description) { StoreImage(disabledImage_, description); }
 
 SIZE CEditUI::DesiredSize(SIZE available) {
     if (DeclaredHeight() != 0) {

@@ -15,8 +15,7 @@ const DWORD kEditStyle = WS_CHILD | ES_AUTOHSCROLL;
 
 }  // namespace
 
-CEditWnd::CEditWnd(CEditUI* owner)
-    : owner_(owner), backgroundBrush_(nullptr), initialised_(false), creating_(false) {}
+CEditWnd::CEditWnd(CEditUI* owner) : owner_(owner), backgroundBrush_(nullptr), initialised_(false), creating_(false) {}
 
 CEditWnd::~CEditWnd() {
     if (backgroundBrush_) {

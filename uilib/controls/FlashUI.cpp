@@ -80,13 +80,9 @@ void CFlashUI::ReleaseControl() {
     CActiveXUI::ReleaseControl();
 }
 
-void CFlashUI::ConnectEvents() {
-    events_.Connect(player_, kDiidShockwaveFlashEvents, static_cast<IDispatch*>(this));
-}
+void CFlashUI::ConnectEvents() { events_.Connect(player_, kDiidShockwaveFlashEvents, static_cast<IDispatch*>(this)); }
 
-void CFlashUI::DisconnectEvents() {
-    events_.Disconnect();
-}
+void CFlashUI::DisconnectEvents() { events_.Disconnect(); }
 
 HRESULT STDMETHODCALLTYPE CFlashUI::QueryInterface(REFIID iid, void** object) {
     if (!object) {

@@ -15,12 +15,9 @@ struct AlignmentWord {
 };
 
 inline constexpr AlignmentWord kAlignmentWords[] = {
-    {L"left", DT_CENTER | DT_RIGHT | DT_VCENTER | DT_SINGLELINE, 0},
-    {L"center", DT_RIGHT, DT_CENTER},
-    {L"right", DT_CENTER | DT_VCENTER | DT_SINGLELINE, DT_RIGHT},
-    {L"top", DT_VCENTER | DT_BOTTOM, DT_SINGLELINE},
-    {L"vcenter", DT_BOTTOM, DT_CENTER | DT_VCENTER | DT_SINGLELINE},
-    {L"bottom", DT_VCENTER, DT_BOTTOM | DT_SINGLELINE},
+    {L"left", DT_CENTER | DT_RIGHT | DT_VCENTER | DT_SINGLELINE, 0}, {L"center", DT_RIGHT, DT_CENTER},
+    {L"right", DT_CENTER | DT_VCENTER | DT_SINGLELINE, DT_RIGHT},    {L"top", DT_VCENTER | DT_BOTTOM, DT_SINGLELINE},
+    {L"vcenter", DT_BOTTOM, DT_CENTER | DT_VCENTER | DT_SINGLELINE}, {L"bottom", DT_VCENTER, DT_BOTTOM | DT_SINGLELINE},
 };
 
 // The change of the one word `value` is exactly; the style unchanged for any

@@ -176,16 +176,10 @@ void COptionUI::PaintTextPart(HDC dc) {
     StoreTextColor(ownColor);
 }
 
-void COptionUI::SetSelectedImage(const wchar_t* description) {
-    StoreImage(selectedImage_, description);
-}
+void COptionUI::SetSelectedImage(const wchar_t* description) { StoreImage(selectedImage_, description); }
 
-void COptionUI::SetSelectedHotImage(const wchar_t* description) {
-    StoreImage(selectedHotImage_, description);
-}
+void COptionUI::SetSelectedHotImage(const wchar_t* description) { StoreImage(selectedHotImage_, description); }
 
-void COptionUI::SetForeImage(const wchar_t* description) {
-    StoreImage(optionForeImage_, description);
-}
+void COptionUI::SetForeImage(const wchar_t* description) { StoreImage(optionForeImage_, description); }
 
 }  // namespace TavikUI

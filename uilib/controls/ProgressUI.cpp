@@ -59,8 +59,8 @@ void CProgressUI::PaintStateImages(HDC dc) {
     if (stretchFore_) {
         modifier.FormatText(L"dest='%d,%d,%d,%d'", fill.left, fill.top, fill.right, fill.bottom);
     } else {
-        modifier.FormatText(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", fill.left, fill.top, fill.right,
-                            fill.bottom, fill.left, fill.top, fill.right, fill.bottom);
+        modifier.FormatText(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", fill.left, fill.top, fill.right, fill.bottom,
+                            fill.left, fill.top, fill.right, fill.bottom);
     }
     if (!DrawImageInRect(dc, foreImage_.Text(), modifier.Text())) {
         foreImage_.Clear();

@@ -260,8 +260,8 @@ LONG CRichEditUI::NaturalHeight(LONG width) const {
     LONG naturalWidth = width;
     LONG naturalHeight = 0;
     const SIZEL extent = {-1, -1};
-    host_->Services()->TxGetNaturalSize(DVASPECT_CONTENT, manager_ ? manager_->PaintDC() : nullptr, nullptr,
-                                        nullptr, TXTNS_FITTOCONTENT, &extent, &naturalWidth, &naturalHeight);
+    host_->Services()->TxGetNaturalSize(DVASPECT_CONTENT, manager_ ? manager_->PaintDC() : nullptr, nullptr, nullptr,
+                                        TXTNS_FITTOCONTENT, &extent, &naturalWidth, &naturalHeight);
     return naturalHeight;
 }
 
@@ -292,12 +292,12 @@ void CRichEditUI::Place(const RECT& rect) {
         }
     }
     if (verticalScrollBar_) {
-        verticalScrollBar_->Place(RECT{client.right, client.top, client.right + verticalScrollBar_->DeclaredWidth(),
-                                       client.bottom});
+        verticalScrollBar_->Place(
+            RECT{client.right, client.top, client.right + verticalScrollBar_->DeclaredWidth(), client.bottom});
     }
     if (horizontalScrollBar_) {
-        horizontalScrollBar_->Place(RECT{client.left, client.bottom, client.right,
-                                         client.bottom + horizontalScrollBar_->DeclaredHeight()});
+        horizontalScrollBar_->Place(
+            RECT{client.left, client.bottom, client.right, client.bottom + horizontalScrollBar_->DeclaredHeight()});
     }
     for (int i = 0; i < children_.Count(); ++i) {
         auto* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
@@ -428,8 +428,7 @@ LRESULT CRichEditUI::FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, b
     LRESULT result = 0;
     const HRESULT answer = TxSendMessage(message, wParam, lParam, &result);
     if (answer != S_OK) {
-        const bool keepsHandled =
-            IsKeyboardMessage(message) || message == WM_IME_CHAR || (captured && mouse);
+        const bool keepsHandled = IsKeyboardMessage(message) || message == WM_IME_CHAR || (captured && mouse);
         if (!keepsHandled) {
             takes = false;
         }

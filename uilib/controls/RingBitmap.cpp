@@ -56,9 +56,8 @@ HBITMAP CreateRingBitmap(HBITMAP source, double fraction, bool sourceHasAlpha) {
         return ring;
     }
     HDC screen = GetDC(nullptr);
-    const int copied = screen ? GetDIBits(screen, source, 0, static_cast<UINT>(height), pixels, &info,
-                                          DIB_RGB_COLORS)
-                              : 0;
+    const int copied =
+        screen ? GetDIBits(screen, source, 0, static_cast<UINT>(height), pixels, &info, DIB_RGB_COLORS) : 0;
     if (screen) {
         ReleaseDC(nullptr, screen);
     }

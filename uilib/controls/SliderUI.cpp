@@ -18,11 +18,7 @@ const WORD kWheelLineDown = 1;
 }  // namespace
 
 CSliderUI::CSliderUI()
-    : thumbWidth_(kDefaultThumbSize),
-      thumbHeight_(kDefaultThumbSize),
-      thumbState_(0),
-      step_(1),
-      dragStartValue_(0) {
+    : thumbWidth_(kDefaultThumbSize), thumbHeight_(kDefaultThumbSize), thumbState_(0), step_(1), dragStartValue_(0) {
     SetTextStyle(kSliderTextStyle);
 }
 
@@ -49,17 +45,11 @@ void CSliderUI::SetThumbSize(int width, int height) {
     thumbHeight_ = height;
 }
 
-void CSliderUI::SetThumbImage(const wchar_t* description) {
-    StoreImage(thumbImage_, description);
-}
+void CSliderUI::SetThumbImage(const wchar_t* description) { StoreImage(thumbImage_, description); }
 
-void CSliderUI::SetThumbHotImage(const wchar_t* description) {
-    StoreImage(thumbHotImage_, description);
-}
+void CSliderUI::SetThumbHotImage(const wchar_t* description) { StoreImage(thumbHotImage_, description); }
 
-void CSliderUI::SetThumbPushedImage(const wchar_t* description) {
-    StoreImage(thumbPushedImage_, description);
-}
+void CSliderUI::SetThumbPushedImage(const wchar_t* description) { StoreImage(thumbPushedImage_, description); }
 
 CUIRect CSliderUI::ThumbRect() const {
     // 64-bit: a range may span most of the 32-bit values.

@@ -121,8 +121,8 @@ bool CTextHostImpl::Init(CRichEditUI* control, DWORD style, const wchar_t* text)
     if (!library) {
         return false;
     }
-    auto create = reinterpret_cast<PCreateTextServices>(
-        reinterpret_cast<void*>(GetProcAddress(library, "CreateTextServices")));
+    auto create =
+        reinterpret_cast<PCreateTextServices>(reinterpret_cast<void*>(GetProcAddress(library, "CreateTextServices")));
     if (!create) {
         return false;
     }
@@ -198,8 +198,8 @@ bool CTextHostImpl::DoSetCursor(const RECT* rect, POINT point) {
     }
     CWindowManager* manager = control_->Manager();
     const RECT* client = (bits_ & kInPlaceActive) ? nullptr : &area;
-    services_->OnTxSetCursor(DVASPECT_CONTENT, -1, nullptr, nullptr, manager ? manager->PaintDC() : nullptr,
-                             nullptr, client, point.x, point.y);
+    services_->OnTxSetCursor(DVASPECT_CONTENT, -1, nullptr, nullptr, manager ? manager->PaintDC() : nullptr, nullptr,
+                             client, point.x, point.y);
     return true;
 }
 
@@ -263,8 +263,8 @@ WINBOOL CTextHostImpl::TxEnableScrollBar(INT bar, INT arrows) {
 }
 
 WINBOOL CTextHostImpl::TxSetScrollRange(INT bar, LONG minimum, INT maximum, WINBOOL /*redraw*/) {
-    CScrollBarUI* target = bar == SB_VERT ? control_->VerticalScrollBar()
-                                          : (bar == SB_HORZ ? control_->HorizontalScrollBar() : nullptr);
+    CScrollBarUI* target =
+        bar == SB_VERT ? control_->VerticalScrollBar() : (bar == SB_HORZ ? control_->HorizontalScrollBar() : nullptr);
     if (!target) {
         return TRUE;
     }
@@ -279,8 +279,8 @@ WINBOOL CTextHostImpl::TxSetScrollRange(INT bar, LONG minimum, INT maximum, WINB
 }
 
 WINBOOL CTextHostImpl::TxSetScrollPos(INT bar, INT position, WINBOOL /*redraw*/) {
-    CScrollBarUI* target = bar == SB_VERT ? control_->VerticalScrollBar()
-                                          : (bar == SB_HORZ ? control_->HorizontalScrollBar() : nullptr);
+    CScrollBarUI* target =
+        bar == SB_VERT ? control_->VerticalScrollBar() : (bar == SB_HORZ ? control_->HorizontalScrollBar() : nullptr);
     if (target) {
         target->SetPosition(position);
     }

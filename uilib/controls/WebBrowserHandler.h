@@ -14,16 +14,15 @@ namespace TavikUI {
 class IWebBrowserHandler {
 public:
     // Browser events; the references are the event's own arguments.
-    virtual void BeforeNavigate2(IDispatch* /*browser*/, VARIANT* /*url*/, VARIANT* /*flags*/,
-                                 VARIANT* /*targetFrame*/, VARIANT* /*postData*/, VARIANT* /*headers*/,
-                                 VARIANT_BOOL* /*cancel*/) {}
+    virtual void BeforeNavigate2(IDispatch* /*browser*/, VARIANT* /*url*/, VARIANT* /*flags*/, VARIANT* /*targetFrame*/,
+                                 VARIANT* /*postData*/, VARIANT* /*headers*/, VARIANT_BOOL* /*cancel*/) {}
     virtual void NavigateError(IDispatch* /*browser*/, VARIANT* /*url*/, VARIANT* /*targetFrame*/,
                                VARIANT* /*statusCode*/, VARIANT_BOOL* /*cancel*/) {}
     virtual void NavigateComplete2(IDispatch* /*browser*/, VARIANT* /*url*/) {}
     // Nothing calls it; it keeps the operations in their order.
     virtual void ReservedEvent() {}
-    virtual void NewWindow3(IDispatch** /*newWindow*/, VARIANT_BOOL* /*cancel*/, DWORD /*flags*/,
-                            BSTR /*urlContext*/, BSTR /*url*/) {}
+    virtual void NewWindow3(IDispatch** /*newWindow*/, VARIANT_BOOL* /*cancel*/, DWORD /*flags*/, BSTR /*urlContext*/,
+                            BSTR /*url*/) {}
     virtual void CommandStateChange(long /*command*/, VARIANT_BOOL /*enable*/) {}
 
     // The document host's questions (IDocHostUIHandler), same arguments.
@@ -57,8 +56,7 @@ public:
     }
 
     // What CWebBrowserUI::ForwardToHandler passes on.
-    virtual HRESULT HandleForwarded(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                    uint32_t) {
+    virtual HRESULT HandleForwarded(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {
         return S_OK;
     }
 

@@ -26,11 +26,7 @@ NoWebBrowserHandler& NoHandler() {
 
 }  // namespace
 
-CWebBrowserUI::CWebBrowserUI()
-    : browser_(nullptr),
-      references_(0),
-      handler_(nullptr),
-      autoNavigate_(false) {
+CWebBrowserUI::CWebBrowserUI() : browser_(nullptr), references_(0), handler_(nullptr), autoNavigate_(false) {
     CLSID clsid = GUID_NULL;
     CLSIDFromString(kWebBrowserClsid, &clsid);
     SetClsid(clsid);
@@ -103,9 +99,7 @@ void CWebBrowserUI::ConnectEvents() {
     events_.Connect(browser_, DIID_DWebBrowserEvents2, static_cast<IDispatch*>(this));
 }
 
-void CWebBrowserUI::DisconnectEvents() {
-    events_.Disconnect();
-}
+void CWebBrowserUI::DisconnectEvents() { events_.Disconnect(); }
 
 void CWebBrowserUI::Navigate(const wchar_t* url) {
     if (!browser_ || !url) {
@@ -288,8 +282,8 @@ HRESULT STDMETHODCALLTYPE CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WOR
         }
         return checked;
     case DISPID_BEFORENAVIGATE2:
-        checked = CheckEventArguments(params,
-                                      {VT_DISPATCH, variantRef, variantRef, variantRef, variantRef, variantRef, boolRef});
+        checked = CheckEventArguments(
+            params, {VT_DISPATCH, variantRef, variantRef, variantRef, variantRef, variantRef, boolRef});
         if (SUCCEEDED(checked)) {
             ActiveHandler().BeforeNavigate2(EventArgument(params, 0).pdispVal, EventArgument(params, 1).pvarVal,
                                             EventArgument(params, 2).pvarVal, EventArgument(params, 3).pvarVal,

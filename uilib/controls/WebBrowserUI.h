@@ -42,8 +42,8 @@ public:
     // home page when auto navigation is on.
     bool CreateActiveXControl() override;
     // The handler's HandleForwarded; 0 without a handler.
-    virtual HRESULT ForwardToHandler(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e, uint32_t f,
-                                     uint32_t g, uint32_t h);
+    virtual HRESULT ForwardToHandler(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e, uint32_t f, uint32_t g,
+                                     uint32_t h);
 
     // Nothing happens without a browser or a URL.
     void Navigate(const wchar_t* url);
@@ -88,16 +88,13 @@ public:
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override;
 
     // IOleCommandTarget: answers the document host's script-error command.
-    HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* group, ULONG count, OLECMD* commands,
-                                          OLECMDTEXT* text) override;
-    HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD command, DWORD options, VARIANT* in,
-                                   VARIANT* out) override;
+    HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT* text) override;
+    HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD command, DWORD options, VARIANT* in, VARIANT* out) override;
 
     // IDispatch: the DWebBrowserEvents2 sink.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 

@@ -97,9 +97,7 @@ CContainerUI::~CContainerUI() {
 
 CControlUI* CContainerUI::ChildAt(int index) const { return static_cast<CControlUI*>(children_.At(index)); }
 
-int CContainerUI::IndexOfChild(const CControlUI* control) const {
-    return control ? children_.IndexOf(control) : -1;
-}
+int CContainerUI::IndexOfChild(const CControlUI* control) const { return control ? children_.IndexOf(control) : -1; }
 
 bool CContainerUI::MoveChildTo(CControlUI* control, int index) {
     const int from = IndexOfChild(control);

@@ -92,8 +92,7 @@ void CControlUI::PaintBorderLines(HDC dc) {
     }
     const CUIRect& r = rect_;
     if (sides.left > 0) {
-        CGdiRenderer::StrokeLine(dc, CUIRect(r.left, r.top, r.left, r.bottom), sides.left, borderColor_,
-                                 borderStyle_);
+        CGdiRenderer::StrokeLine(dc, CUIRect(r.left, r.top, r.left, r.bottom), sides.left, borderColor_, borderStyle_);
     }
     if (sides.top > 0) {
         CGdiRenderer::StrokeLine(dc, CUIRect(r.left, r.top, r.right, r.top), sides.top, borderColor_, borderStyle_);

@@ -4,8 +4,7 @@ namespace TavikUI {
 
 CDelegateBase::CDelegateBase(void* object, void* function) : object_(object), function_(function) {}
 
-CDelegateBase::CDelegateBase(const CDelegateBase& other)
-    : object_(other.object_), function_(other.function_) {}
+CDelegateBase::CDelegateBase(const CDelegateBase& other) : object_(other.object_), function_(other.function_) {}
 
 CDelegateBase::~CDelegateBase() = default;
 

@@ -30,7 +30,6 @@ HBITMAP CreateDibSection32(int width, int height, DibRows rows, void** bits) {
     return bitmap;
 }
 
-
 CWorkBitmap::CWorkBitmap(HDC compatible, int width, int height) : width_(width), height_(height) {
     void* bits = nullptr;
     bitmap_ = CreateDibSection32(width, height, DibRows::kTopDown, &bits);

@@ -23,8 +23,7 @@ int CALLBACK BrowseFolderCallback(HWND window, UINT message, LPARAM, LPARAM data
     return 0;
 }
 
-std::wstring BrowseForFolder(HWND owner, const wchar_t* title, UINT flags,
-                             const std::wstring& startFolder) {
+std::wstring BrowseForFolder(HWND owner, const wchar_t* title, UINT flags, const std::wstring& startFolder) {
     wchar_t buffer[MAX_PATH] = {};
     startFolder.copy(buffer, MAX_PATH - 1);
 
@@ -39,11 +38,15 @@ std::wstring BrowseForFolder(HWND owner, const wchar_t* title, UINT flags,
     PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
     if (item) {
         wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(item, path)) chosen = path;
+        if (SHGetPathFromIDListW(item, path)) {
+            chosen = path;
+        }
     }
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
-        if (item) allocator->Free(item);
+        if (item) {
+            allocator->Free(item);
+        }
         allocator->Release();
     }
     return chosen;

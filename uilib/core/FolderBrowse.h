@@ -18,7 +18,6 @@ int CALLBACK BrowseFolderCallback(HWND window, UINT message, LPARAM lParam, LPAR
 // Answers the chosen path, or an empty text when the user cancelled or the
 // choice has no file-system path. The calling thread must have initialised
 // COM (the new dialog style needs it).
-std::wstring BrowseForFolder(HWND owner, const wchar_t* title, UINT flags,
-                             const std::wstring& startFolder);
+std::wstring BrowseForFolder(HWND owner, const wchar_t* title, UINT flags, const std::wstring& startFolder);
 
 }  // namespace TavikUI

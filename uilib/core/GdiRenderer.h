@@ -69,14 +69,13 @@ public:
                                      const wchar_t* description, const wchar_t* modifier);
     // Draws the manager's cached image of that name with the state; false
     // when the name is empty or the image cannot be loaded.
-    static bool DrawImage(HDC dc, CWindowManager* manager, const RECT& control, const RECT& paint,
-                          const wchar_t* name, const wchar_t* resourceType, const ImageDrawState& state);
+    static bool DrawImage(HDC dc, CWindowManager* manager, const RECT& control, const RECT& paint, const wchar_t* name,
+                          const wchar_t* resourceType, const ImageDrawState& state);
     // Draws `source` of a 32-bit DIB section into `destination` as a nine
     // grid: corners at their size, edges stretched along their length, the
     // centre stretched or tiled. Pieces outside `paint` are skipped.
-    static void DrawImageRect(HDC dc, HBITMAP bitmap, const RECT& destination, const RECT& paint,
-                              const RECT& source, const RECT& corners, bool hasAlpha, BYTE fade, bool hole,
-                              bool xTiled, bool yTiled);
+    static void DrawImageRect(HDC dc, HBITMAP bitmap, const RECT& destination, const RECT& paint, const RECT& source,
+                              const RECT& corners, bool hasAlpha, BYTE fade, bool hole, bool xTiled, bool yTiled);
 
     // Colours are 0xAARRGGBB. Alpha 0 draws nothing, 0xFF fills opaquely,
     // anything between blends.
@@ -102,8 +101,8 @@ public:
     // Plain text in the manager's font of that index through one DrawTextW,
     // with DT_NOPREFIX added to the style (DT_CALCRECT measures into `rect`).
     // Nothing for a null text or manager.
-    static void DrawPlainText(HDC dc, CWindowManager* manager, RECT& rect, const wchar_t* text, DWORD color,
-                              int font, UINT style);
+    static void DrawPlainText(HDC dc, CWindowManager* manager, RECT& rect, const wchar_t* text, DWORD color, int font,
+                              UINT style);
     // Text in the markup language (tags for bold, italic, underline, colour,
     // font, links, images, line breaks, paragraphs, raw text), starting in
     // the root manager's default font. With DT_CALCRECT it only measures and

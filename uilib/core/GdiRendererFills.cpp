@@ -80,10 +80,9 @@ const RECT kNoCorners = {0, 0, 0, 0};
 }  // namespace
 
 GradientFillFunction SystemGradientFill() {
-    static const auto entry =
-        BlendingLibrary() ? reinterpret_cast<GradientFillFunction>(
-                             reinterpret_cast<void*>(GetProcAddress(BlendingLibrary(), "GradientFill")))
-                       : nullptr;
+    static const auto entry = BlendingLibrary() ? reinterpret_cast<GradientFillFunction>(reinterpret_cast<void*>(
+                                                      GetProcAddress(BlendingLibrary(), "GradientFill")))
+                                                : nullptr;
     return entry;
 }
 
@@ -116,8 +115,8 @@ void FillGradientWith(HDC dc, const RECT& rect, DWORD from, DWORD to, bool verti
         return;
     }
     work.EndDrawing();
-    CGdiRenderer::DrawImageRect(dc, work.Bitmap(), rect, rect, local, kNoCorners, true, static_cast<BYTE>(alpha),
-                                false, false, false);
+    CGdiRenderer::DrawImageRect(dc, work.Bitmap(), rect, rect, local, kNoCorners, true, static_cast<BYTE>(alpha), false,
+                                false, false);
 }
 
 void CGdiRenderer::FillColor(HDC dc, const RECT& rect, DWORD color) {

@@ -70,10 +70,10 @@ private:
             ++drawCount_;
         } else if (key.Equals(L"dest")) {
             const CUIRect edges = ReadRectText(v);
-            state_.destination = RECT{ClampToLong(int64_t(control_.left) + edges.left),
-                                      ClampToLong(int64_t(control_.top) + edges.top),
-                                      ClampToLong(std::min<int64_t>(control_.right, int64_t(control_.left) + edges.right)),
-                                      ClampToLong(std::min<int64_t>(control_.bottom, int64_t(control_.top) + edges.bottom))};
+            state_.destination =
+                RECT{ClampToLong(int64_t(control_.left) + edges.left), ClampToLong(int64_t(control_.top) + edges.top),
+                     ClampToLong(std::min<int64_t>(control_.right, int64_t(control_.left) + edges.right)),
+                     ClampToLong(std::min<int64_t>(control_.bottom, int64_t(control_.top) + edges.bottom))};
         } else if (key.Equals(L"source")) {
             state_.source = ReadRectText(v);
         } else if (key.Equals(L"corner")) {

@@ -17,7 +17,6 @@ namespace {
 
 const int32_t kDefaultFrameDelay = 200;
 
-
 // Far beyond any screen or image, and small enough that the nine-grid sums
 // and differences of a few coordinates cannot overflow.
 const LONG kCoordinateLimit = 1 << 28;
@@ -91,8 +90,8 @@ public:
         } else if (WidthOf(to) == WidthOf(from) && HeightOf(to) == HeightOf(from)) {
             BitBlt(dc_, to.left, to.top, WidthOf(to), HeightOf(to), sourceDC_, from.left, from.top, SRCCOPY);
         } else {
-            StretchBlt(dc_, to.left, to.top, WidthOf(to), HeightOf(to), sourceDC_, from.left, from.top,
-                       WidthOf(from), HeightOf(from), SRCCOPY);
+            StretchBlt(dc_, to.left, to.top, WidthOf(to), HeightOf(to), sourceDC_, from.left, from.top, WidthOf(from),
+                       HeightOf(from), SRCCOPY);
         }
     }
 
@@ -218,15 +217,14 @@ bool CGdiRenderer::DrawImage(HDC dc, CWindowManager* manager, const RECT& contro
     source.bottom = std::min<LONG>(source.bottom, image->height);
     RECT meets;
     if (IntersectRect(&meets, &state.destination, &control) && IntersectRect(&meets, &state.destination, &paint)) {
-        DrawImageRect(dc, image->bitmap, state.destination, paint, source, state.corners, image->hasAlpha,
-                      state.fade, state.hole, state.xTiled, state.yTiled);
+        DrawImageRect(dc, image->bitmap, state.destination, paint, source, state.corners, image->hasAlpha, state.fade,
+                      state.hole, state.xTiled, state.yTiled);
     }
     return true;
 }
 
-void CGdiRenderer::DrawImageRect(HDC dc, HBITMAP bitmap, const RECT& destination, const RECT& paint,
-                                 const RECT& source, const RECT& corners, bool hasAlpha, BYTE fade, bool hole,
-                                 bool xTiled, bool yTiled) {
+void CGdiRenderer::DrawImageRect(HDC dc, HBITMAP bitmap, const RECT& destination, const RECT& paint, const RECT& source,
+                                 const RECT& corners, bool hasAlpha, BYTE fade, bool hole, bool xTiled, bool yTiled) {
     if (!dc || !bitmap) {
         return;
     }

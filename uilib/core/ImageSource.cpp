@@ -47,8 +47,8 @@ bool ReadResource(const wchar_t* name, const wchar_t* type, ImageBytes& bytes) {
 }
 
 bool ReadWholeFile(const wchar_t* path, ImageBytes& bytes) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -70,8 +70,7 @@ bool ReadWholeFile(const wchar_t* path, ImageBytes& bytes) {
 bool ReadArchiveItem(HZIPARCHIVE archive, const wchar_t* name, ImageBytes& bytes) {
     int32_t index = -1;
     ZipArchiveEntry entry = {};
-    if (ZipArchiveFindItem(archive, name, true, &index, &entry) != ZIP_OK ||
-        !Allocate(entry.uncompressedSize, bytes)) {
+    if (ZipArchiveFindItem(archive, name, true, &index, &entry) != ZIP_OK || !Allocate(entry.uncompressedSize, bytes)) {
         return false;
     }
     const ZipResult result = ZipArchiveExtractItem(archive, index, bytes.data.get(), bytes.size, ZIP_KIND_MEMORY);

@@ -12,8 +12,7 @@ size_t SkipBlanks(const std::wstring& text, size_t position) {
 
 }  // namespace
 
-bool ReadKeyValuePair(const std::wstring& text, size_t& position, std::wstring& key,
-                      std::wstring& value) {
+bool ReadKeyValuePair(const std::wstring& text, size_t& position, std::wstring& key, std::wstring& value) {
     size_t at = SkipBlanks(text, position);
     const size_t keyStart = at;
     while (at < text.size() && text[at] != L'=' && !IsDescriptionBlank(text[at])) {

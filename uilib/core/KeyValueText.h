@@ -13,7 +13,6 @@ inline bool IsDescriptionBlank(wchar_t character) { return character > 0 && char
 // around the '='. True with `position` just after the closing apostrophe;
 // false (position untouched) when the text there is no such pair: no key, no
 // '=', or a missing apostrophe.
-bool ReadKeyValuePair(const std::wstring& text, size_t& position, std::wstring& key,
-                      std::wstring& value);
+bool ReadKeyValuePair(const std::wstring& text, size_t& position, std::wstring& key, std::wstring& value);
 
 }  // namespace TavikUI

@@ -19,9 +19,7 @@ bool IsAllBlank(const std::wstring& text) {
     return std::all_of(text.begin(), text.end(), [](wchar_t character) { return character <= L' '; });
 }
 
-int AddSaturating(int value, int amount) {
-    return value > INT_MAX - amount ? INT_MAX : value + amount;
-}
+int AddSaturating(int value, int amount) { return value > INT_MAX - amount ? INT_MAX : value + amount; }
 
 const wchar_t kEllipsis[] = L"...";
 const RECT kNoCorners = {0, 0, 0, 0};
@@ -367,10 +365,10 @@ bool CMarkupLayout::CloseTag(Line& line, const MarkupToken& token) {
 
 bool CMarkupLayout::PlaceImage(Line& line, const std::wstring& argument, size_t tagLength) {
     const MarkupImageArgument image = ReadMarkupImageArgument(argument);
-    ImageRecord* record =
-        image.name.empty() ? nullptr
-                           : manager_->ImageOrAdd(image.name.c_str(),
-                                                  image.resourceType.empty() ? nullptr : image.resourceType.c_str());
+    ImageRecord* record = image.name.empty()
+                              ? nullptr
+                              : manager_->ImageOrAdd(image.name.c_str(),
+                                                     image.resourceType.empty() ? nullptr : image.resourceType.c_str());
     if (!record || !record->bitmap) {
         // A missing image draws nothing; the text goes on.
         state_.position += tagLength;
@@ -388,8 +386,8 @@ bool CMarkupLayout::PlaceImage(Line& line, const std::wstring& argument, size_t 
         const int y = height < line.height ? line.top + (line.height - height) / 2 : line.top;
         const RECT destination = {line.x + line.offset, y, line.x + line.offset + stripWidth, y + height};
         const RECT source = {image.strip * stripWidth, 0, (image.strip + 1) * stripWidth, height};
-        CGdiRenderer::DrawImageRect(dc_, record->bitmap, destination, rect_, source, kNoCorners, record->hasAlpha,
-                                    255, false, false, false);
+        CGdiRenderer::DrawImageRect(dc_, record->bitmap, destination, rect_, source, kNoCorners, record->hasAlpha, 255,
+                                    false, false, false);
     }
     line.imageBottom = std::max(line.imageBottom, line.top + height);
     line.x += stripWidth;

@@ -175,8 +175,8 @@ MarkupFontArgument ReadMarkupFontArgument(const std::wstring& argument) {
     font.face = argument.substr(start, end - start);
     const size_t sizeStart = SkipBlanks(argument, end);
     if (sizeStart < argument.size() && iswdigit(argument[sizeStart])) {
-        font.size = static_cast<int>(ClampedNumber(wcstol(argument.c_str() + sizeStart, nullptr, 10), 1,
-                                                   kMaxMarkupPixels));
+        font.size =
+            static_cast<int>(ClampedNumber(wcstol(argument.c_str() + sizeStart, nullptr, 10), 1, kMaxMarkupPixels));
     }
     std::wstring styles = argument.substr(end);
     std::transform(styles.begin(), styles.end(), styles.begin(),

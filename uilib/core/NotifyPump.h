@@ -23,8 +23,7 @@ class CNotifyPump;
 // wParam and lParam are pointer-sized: some notifications carry a pointer.
 struct NotifyMessage {
     NotifyMessage() = default;
-    NotifyMessage(const wchar_t* notificationType, CControlUI* notificationSender, WPARAM first = 0,
-                  LPARAM second = 0);
+    NotifyMessage(const wchar_t* notificationType, CControlUI* notificationSender, WPARAM first = 0, LPARAM second = 0);
 
     // "click", "selectchanged", "windowinit", "timer", ...
     CWideString type;
@@ -69,8 +68,7 @@ struct NotifyMap {
 
 // Rows for a window class `Window` derived from CNotifyPump.
 template <class Window>
-NotifyMapEntry NotifyRow(const wchar_t* type, const wchar_t* controlName,
-                         void (Window::*handler)(WPARAM, LPARAM)) {
+NotifyMapEntry NotifyRow(const wchar_t* type, const wchar_t* controlName, void (Window::*handler)(WPARAM, LPARAM)) {
     NotifyMapEntry row;
     row.type.AssignText(type);
     row.controlName.AssignText(controlName);
@@ -80,8 +78,7 @@ NotifyMapEntry NotifyRow(const wchar_t* type, const wchar_t* controlName,
 }
 
 template <class Window>
-NotifyMapEntry NotifyRow(const wchar_t* type, const wchar_t* controlName,
-                         void (Window::*handler)(NotifyMessage&)) {
+NotifyMapEntry NotifyRow(const wchar_t* type, const wchar_t* controlName, void (Window::*handler)(NotifyMessage&)) {
     NotifyMapEntry row;
     row.type.AssignText(type);
     row.controlName.AssignText(controlName);

@@ -110,8 +110,6 @@ int CPointerArray::IndexOf(const void* item) const {
     return -1;
 }
 
-void* CPointerArray::At(int index) const {
-    return index >= 0 && index < count_ ? items_[index] : nullptr;
-}
+void* CPointerArray::At(int index) const { return index >= 0 && index < count_ ? items_[index] : nullptr; }
 
 }  // namespace TavikUI

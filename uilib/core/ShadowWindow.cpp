@@ -123,8 +123,8 @@ bool CShadowWindow::RegisterShadowWindowClass(HINSTANCE instance) {
         return false;
     }
     const HMODULE user32 = GetModuleHandleW(L"USER32.DLL");
-    state.updateLayeredWindow = user32 ? reinterpret_cast<UpdateLayeredWindowFunction>(reinterpret_cast<void*>(
-                                             GetProcAddress(user32, "UpdateLayeredWindow")))
+    state.updateLayeredWindow = user32 ? reinterpret_cast<UpdateLayeredWindowFunction>(
+                                             reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindow")))
                                        : nullptr;
     if (!state.updateLayeredWindow) {
         return false;
@@ -200,8 +200,7 @@ void CShadowWindow::RedrawShadow(HWND parent) {
     GetWindowRect(parent, &parentRect);
     const int width = parentRect.right - parentRect.left;
     const int height = parentRect.bottom - parentRect.top;
-    const ShadowImage image =
-        ComputeShadowImage(ParentSpans(parent, width, height), width, height, Parameters());
+    const ShadowImage image = ComputeShadowImage(ParentSpans(parent, width, height), width, height, Parameters());
     MemoryCanvas canvas(CreateShadowBitmap(image));
     if (!canvas.Dc()) {
         return;
@@ -214,9 +213,7 @@ void CShadowWindow::RedrawShadow(HWND parent) {
     update(shadowWindow_, nullptr, &origin, &size, canvas.Dc(), &source, 0, &blend, ULW_ALPHA);
 }
 
-void CShadowWindow::ShowShadow(bool show) {
-    ShowWindow(shadowWindow_, show ? SW_SHOWNA : SW_HIDE);
-}
+void CShadowWindow::ShowShadow(bool show) { ShowWindow(shadowWindow_, show ? SW_SHOWNA : SW_HIDE); }
 
 void CShadowWindow::FollowParent(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -20,9 +20,7 @@ const int kDefaultFontSize = 12;
 bool Is(const wchar_t* text, const wchar_t* expected) { return wcscmp(text, expected) == 0; }
 
 // The elements that set up the manager rather than make controls.
-bool IsResourceElement(const wchar_t* tag) {
-    return Is(tag, L"Image") || Is(tag, L"Font") || Is(tag, L"Default");
-}
+bool IsResourceElement(const wchar_t* tag) { return Is(tag, L"Image") || Is(tag, L"Font") || Is(tag, L"Default"); }
 
 // Two skin arguments name the same skin: equal resource ids, or file names
 // equal without regard to case (Windows file names and archive items).
@@ -147,8 +145,8 @@ CSkinBuilder::CSkinBuilder()
       scope_{nullptr, nullptr, 0},
       includeFailed_(false) {}
 
-CControlUI* CSkinBuilder::Create(const wchar_t* skin, const wchar_t* resourceType,
-                                 IDialogBuilderCallback* callback, CWindowManager* manager, CControlUI* parent) {
+CControlUI* CSkinBuilder::Create(const wchar_t* skin, const wchar_t* resourceType, IDialogBuilderCallback* callback,
+                                 CWindowManager* manager, CControlUI* parent) {
     includeFailed_ = false;
     if (!AcceptInclude(skin)) {
         return nullptr;
@@ -218,8 +216,7 @@ bool CSkinBuilder::LoadSkinResource(const wchar_t* id, const wchar_t* resourceTy
     return LoadFromMemory(bytes, SizeofResource(instance, resource), SKIN_ENCODING_UTF8);
 }
 
-CControlUI* CSkinBuilder::BuildWindow(IDialogBuilderCallback* callback, CWindowManager* manager,
-                                      CControlUI* parent) {
+CControlUI* CSkinBuilder::BuildWindow(IDialogBuilderCallback* callback, CWindowManager* manager, CControlUI* parent) {
     callback_ = callback;
     includeFailed_ = false;
     const CSkinXmlNode root = Root();

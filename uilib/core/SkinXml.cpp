@@ -16,9 +16,7 @@ namespace {
 
 bool IsWhitespace(wchar_t character) { return character != 0 && character <= 32; }
 
-bool IsNameCharacter(wchar_t character) {
-    return character == L'_' || character == L':' || iswalnum(character);
-}
+bool IsNameCharacter(wchar_t character) { return character == L'_' || character == L':' || iswalnum(character); }
 
 // Steps over one character: a surrogate pair counts as one. Never steps past
 // the terminating 0.
@@ -32,9 +30,7 @@ const wchar_t* NextChar(const wchar_t* position) {
     return position + 1;
 }
 
-wchar_t* NextChar(wchar_t* position) {
-    return const_cast<wchar_t*>(NextChar(static_cast<const wchar_t*>(position)));
-}
+wchar_t* NextChar(wchar_t* position) { return const_cast<wchar_t*>(NextChar(static_cast<const wchar_t*>(position))); }
 
 template <typename Char>
 Char* SkipWhitespace(Char* position) {
@@ -51,8 +47,7 @@ struct Entity {
 };
 
 const Entity kEntities[] = {
-    {L"&amp;", 5, L'&'}, {L"&lt;", 4, L'<'}, {L"&gt;", 4, L'>'},
-    {L"&quot;", 6, L'"'}, {L"&apos;", 6, L'\''},
+    {L"&amp;", 5, L'&'}, {L"&lt;", 4, L'<'}, {L"&gt;", 4, L'>'}, {L"&quot;", 6, L'"'}, {L"&apos;", 6, L'\''},
 };
 
 }  // namespace
@@ -73,9 +68,7 @@ private:
         int32_t nameLength;
     };
 
-    int32_t Offset(const wchar_t* position) const {
-        return static_cast<int32_t>(position - document_.text_);
-    }
+    int32_t Offset(const wchar_t* position) const { return static_cast<int32_t>(position - document_.text_); }
     Element& At(int32_t index) { return document_.elements_[index]; }
     int32_t CurrentParent() const { return open_.empty() ? 0 : open_.back().index; }
     bool Fail(const wchar_t* message) { return document_.SetError(message, position_); }
@@ -324,9 +317,7 @@ CSkinXmlNode CSkinXmlNode::NextSibling() const {
     return CSkinXmlNode(document_, document_->elements_[element_].sibling);
 }
 
-bool CSkinXmlNode::HasChildren() const {
-    return document_ && document_->elements_[element_].child != 0;
-}
+bool CSkinXmlNode::HasChildren() const { return document_ && document_->elements_[element_].child != 0; }
 
 int CSkinXmlNode::AttributeCount() const {
     ScanAttributes();
@@ -439,9 +430,7 @@ void CSkinXml::Release() {
     elementCapacity_ = 0;
 }
 
-CSkinXmlNode CSkinXml::Root() const {
-    return elementCount_ > 1 ? CSkinXmlNode(this, 1) : CSkinXmlNode();
-}
+CSkinXmlNode CSkinXml::Root() const { return elementCount_ > 1 ? CSkinXmlNode(this, 1) : CSkinXmlNode(); }
 
 bool CSkinXml::SetError(const wchar_t* message, const wchar_t* location) {
     wcsncpy(errorMessage_, message ? message : L"", kErrorMessageUnits - 1);
@@ -453,8 +442,7 @@ bool CSkinXml::SetError(const wchar_t* message, const wchar_t* location) {
 
 int32_t CSkinXml::AddElement() {
     if (elementCount_ == elementCapacity_) {
-        const int64_t capacity =
-            static_cast<int64_t>(elementCapacity_) + elementCapacity_ / 2 + 500;
+        const int64_t capacity = static_cast<int64_t>(elementCapacity_) + elementCapacity_ / 2 + 500;
         if (capacity > INT32_MAX / static_cast<int64_t>(sizeof(Element))) {
             return 0;
         }
@@ -505,8 +493,7 @@ bool CSkinXml::LoadFromMemory(const void* bytes, uint32_t byteCount, int encodin
         return false;
     }
     if (encoding == SKIN_ENCODING_UTF8 || encoding == SKIN_ENCODING_ANSI) {
-        if (encoding == SKIN_ENCODING_UTF8 && byteCount > 2 && data[0] == 0xEF && data[1] == 0xBB &&
-            data[2] == 0xBF) {
+        if (encoding == SKIN_ENCODING_UTF8 && byteCount > 2 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
             data += 3;
             byteCount -= 3;
         }
@@ -520,8 +507,8 @@ bool CSkinXml::LoadFromMemory(const void* bytes, uint32_t byteCount, int encodin
         int units = 0;
         if (byteCount > 0) {
             units = MultiByteToWideChar(encoding == SKIN_ENCODING_UTF8 ? CP_UTF8 : CP_ACP, 0,
-                                        reinterpret_cast<const char*>(data), static_cast<int>(byteCount),
-                                        text_, static_cast<int>(byteCount));
+                                        reinterpret_cast<const char*>(data), static_cast<int>(byteCount), text_,
+                                        static_cast<int>(byteCount));
         }
         text_[units] = 0;
         return ParseOwnedText();
@@ -554,8 +541,8 @@ bool CSkinXml::LoadFromMemory(const void* bytes, uint32_t byteCount, int encodin
 
 bool CSkinXml::ReadSkinFile(const wchar_t* fileName, std::vector<uint8_t>& bytes) {
     const CWideString path = CWindowManager::ResourceFolder().ConcatText(fileName);
-    HANDLE file = CreateFileW(path.Text(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.Text(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return SetError(L"Error opening file", nullptr);
     }
@@ -587,8 +574,7 @@ bool CSkinXml::ReadSkinArchiveItem(const wchar_t* fileName, std::vector<uint8_t>
     if (cached) {
         archive = CWindowManager::CachedSkinArchive();
     } else {
-        const CWideString path =
-            CWindowManager::ResourceFolder().ConcatText(CWindowManager::SkinArchiveName().Text());
+        const CWideString path = CWindowManager::ResourceFolder().ConcatText(CWindowManager::SkinArchiveName().Text());
         archive = ZipArchiveOpen(path.Text(), 0, ZIP_KIND_FILE);
     }
     if (!archive) {
@@ -626,7 +612,7 @@ bool CSkinXml::LoadFromFile(const wchar_t* fileName, int encoding) {
     }
     std::vector<uint8_t> bytes;
     const bool read = CWindowManager::SkinArchiveName().IsEmpty() ? ReadSkinFile(fileName, bytes)
-                                                                 : ReadSkinArchiveItem(fileName, bytes);
+                                                                  : ReadSkinArchiveItem(fileName, bytes);
     if (!read) {
         return false;
     }

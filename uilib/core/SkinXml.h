@@ -100,11 +100,11 @@ private:
 
     // Element record; index 0 is a placeholder so that 0 means "none".
     struct Element {
-        int32_t name;     // characters from the start of the text
+        int32_t name;  // characters from the start of the text
         int32_t child;
         int32_t sibling;
         int32_t parent;
-        int32_t value;    // the element's text; its attributes lie before it
+        int32_t value;  // the element's text; its attributes lie before it
     };
 
     // Read the bytes of a skin file; on failure they set the error.

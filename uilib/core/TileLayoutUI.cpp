@@ -103,10 +103,10 @@ void CTileLayoutUI::Place(const RECT& rect) {
         const int top = y + padding.top;
 
         const SIZE desired = child->DesiredSize(CUISize(right - left, availableHeight));
-        const int width = ClampToLimits(desired.cx == 0 ? right - left : desired.cx, child->MinWidth(),
-                                        child->MaxWidth());
-        const int height = ClampToLimits(desired.cy == 0 ? availableHeight : desired.cy, child->MinHeight(),
-                                         child->MaxHeight());
+        const int width =
+            ClampToLimits(desired.cx == 0 ? right - left : desired.cx, child->MinWidth(), child->MaxWidth());
+        const int height =
+            ClampToLimits(desired.cy == 0 ? availableHeight : desired.cy, child->MinHeight(), child->MaxHeight());
         const int centredLeft = (left + right - width) / 2;
         const int centredTop = (top + y + rowHeight - height) / 2;
         child->Place(CUIRect(centredLeft, centredTop, centredLeft + width, centredTop + height));

@@ -19,7 +19,6 @@ public:
     void Place(const RECT& rect) override;
     // "sepheight"; the rest goes to the shared separator and the container.
     void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
-
 };
 
 }  // namespace TavikUI

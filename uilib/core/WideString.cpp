@@ -159,9 +159,7 @@ int CWideString::Length() const { return static_cast<int>(wcslen(text_)); }
 
 int CWideString::Compare(const wchar_t* text) const { return wcscmp(text_, OrEmpty(text)); }
 
-int CWideString::CompareNoCase(const wchar_t* text) const {
-    return _wcsicmp(text_, OrEmpty(text));
-}
+int CWideString::CompareNoCase(const wchar_t* text) const { return _wcsicmp(text_, OrEmpty(text)); }
 
 bool CWideString::Equals(const wchar_t* text) const { return Compare(text) == 0; }
 
@@ -254,8 +252,7 @@ int CWideString::ReplaceAll(const wchar_t* from, const wchar_t* to) {
     const int patternLength = pattern.Length();
     const int replacementLength = replacement.Length();
     int count = 0;
-    for (int at = Find(pattern.text_, 0, true); at >= 0;
-         at = Find(pattern.text_, at + replacementLength, true)) {
+    for (int at = Find(pattern.text_, 0, true); at >= 0; at = Find(pattern.text_, at + replacementLength, true)) {
         CWideString changed = Left(at);
         changed.AppendString(replacement);
         changed.Append(text_ + at + patternLength);
@@ -281,8 +278,7 @@ int CWideString::FormatText(const wchar_t* format, ...) {
         Clear();
     } else {
         // The text is formatted aside: the arguments may point into this string.
-        auto* formatted =
-            static_cast<wchar_t*>(calloc(static_cast<size_t>(length) + 1, sizeof(wchar_t)));
+        auto* formatted = static_cast<wchar_t*>(calloc(static_cast<size_t>(length) + 1, sizeof(wchar_t)));
         if (formatted) {
             result = _vsnwprintf(formatted, static_cast<size_t>(length) + 1, format, args);
             AssignText(formatted);

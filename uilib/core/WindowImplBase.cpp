@@ -85,26 +85,65 @@ LRESULT WindowImplBase::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM l
     using Handler = LRESULT (WindowImplBase::*)(UINT, WPARAM, LPARAM, bool&);
     Handler handler = nullptr;
     switch (message) {
-    case WM_CREATE: handler = &WindowImplBase::HandleCreate; break;
-    case WM_DESTROY: handler = &WindowImplBase::HandleDestroy; break;
-    case WM_SIZE: handler = &WindowImplBase::HandleSize; break;
-    case WM_SETFOCUS: handler = &WindowImplBase::HandleSetFocus; break;
-    case WM_KILLFOCUS: handler = &WindowImplBase::HandleKillFocus; break;
-    case WM_CLOSE: handler = &WindowImplBase::HandleClose; break;
-    case WM_GETMINMAXINFO: handler = &WindowImplBase::HandleGetMinMaxInfo; break;
-    case WM_NCCALCSIZE: handler = &WindowImplBase::HandleNcCalcSize; break;
-    case WM_NCHITTEST: handler = &WindowImplBase::HandleNcHitTest; break;
-    case WM_NCPAINT: handler = &WindowImplBase::HandleNcPaint; break;
-    case WM_NCACTIVATE: handler = &WindowImplBase::HandleNcActivate; break;
-    case WM_KEYDOWN: handler = &WindowImplBase::HandleKeyDown; break;
-    case WM_CHAR: handler = &WindowImplBase::HandleChar; break;
-    case WM_SYSCOMMAND: handler = &WindowImplBase::HandleSysCommand; break;
-    case WM_MOUSEMOVE: handler = &WindowImplBase::HandleMouseMove; break;
-    case WM_LBUTTONDOWN: handler = &WindowImplBase::HandleLButtonDown; break;
-    case WM_LBUTTONUP: handler = &WindowImplBase::HandleLButtonUp; break;
-    case WM_MOUSEWHEEL: handler = &WindowImplBase::HandleMouseWheel; break;
-    case WM_MOUSEHOVER: handler = &WindowImplBase::HandleMouseHover; break;
-    default: break;
+    case WM_CREATE:
+        handler = &WindowImplBase::HandleCreate;
+        break;
+    case WM_DESTROY:
+        handler = &WindowImplBase::HandleDestroy;
+        break;
+    case WM_SIZE:
+        handler = &WindowImplBase::HandleSize;
+        break;
+    case WM_SETFOCUS:
+        handler = &WindowImplBase::HandleSetFocus;
+        break;
+    case WM_KILLFOCUS:
+        handler = &WindowImplBase::HandleKillFocus;
+        break;
+    case WM_CLOSE:
+        handler = &WindowImplBase::HandleClose;
+        break;
+    case WM_GETMINMAXINFO:
+        handler = &WindowImplBase::HandleGetMinMaxInfo;
+        break;
+    case WM_NCCALCSIZE:
+        handler = &WindowImplBase::HandleNcCalcSize;
+        break;
+    case WM_NCHITTEST:
+        handler = &WindowImplBase::HandleNcHitTest;
+        break;
+    case WM_NCPAINT:
+        handler = &WindowImplBase::HandleNcPaint;
+        break;
+    case WM_NCACTIVATE:
+        handler = &WindowImplBase::HandleNcActivate;
+        break;
+    case WM_KEYDOWN:
+        handler = &WindowImplBase::HandleKeyDown;
+        break;
+    case WM_CHAR:
+        handler = &WindowImplBase::HandleChar;
+        break;
+    case WM_SYSCOMMAND:
+        handler = &WindowImplBase::HandleSysCommand;
+        break;
+    case WM_MOUSEMOVE:
+        handler = &WindowImplBase::HandleMouseMove;
+        break;
+    case WM_LBUTTONDOWN:
+        handler = &WindowImplBase::HandleLButtonDown;
+        break;
+    case WM_LBUTTONUP:
+        handler = &WindowImplBase::HandleLButtonUp;
+        break;
+    case WM_MOUSEWHEEL:
+        handler = &WindowImplBase::HandleMouseWheel;
+        break;
+    case WM_MOUSEHOVER:
+        handler = &WindowImplBase::HandleMouseHover;
+        break;
+    default:
+        break;
     }
     bool handled = handler != nullptr;
     if (handler) {
@@ -347,8 +386,8 @@ LRESULT WindowImplBase::HandleNcHitTest(UINT /*message*/, WPARAM /*wParam*/, LPA
         }
     }
 
-    if (point.x >= client.left + caption.left && point.x < client.right - caption.right &&
-        point.y >= caption.top && point.y < caption.bottom) {
+    if (point.x >= client.left + caption.left && point.x < client.right - caption.right && point.y >= caption.top &&
+        point.y < caption.bottom) {
         const CControlUI* control = manager_.FindControlAt(point);
         if (control && !IsClickableInCaption(control->ClassName())) {
             return HTCAPTION;
@@ -392,8 +431,8 @@ LRESULT WindowImplBase::HandleSize(UINT /*message*/, WPARAM /*wParam*/, LPARAM /
     OffsetRect(&window, -window.left, -window.top);
     // The region's right and bottom edges are exclusive: one more pixel keeps
     // the window's last column and row inside it.
-    HRGN region = CreateRoundRectRgn(window.left, window.top, window.right + 1, window.bottom + 1, corner.cx,
-                                     corner.cy);
+    HRGN region =
+        CreateRoundRectRgn(window.left, window.top, window.right + 1, window.bottom + 1, corner.cx, corner.cy);
     // The window owns the region from here on.
     SetWindowRgn(Handle(), region, TRUE);
     return 0;

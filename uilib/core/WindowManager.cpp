@@ -141,10 +141,7 @@ void CWindowManager::InitialiseProcessResources() {
 // --- Life cycle --------------------------------------------------------------
 
 CWindowManager::CWindowManager()
-    : nameMap_(kMapBuckets),
-      optionGroups_(kMapBuckets),
-      images_(kMapBuckets),
-      defaultAttributes_(kMapBuckets) {
+    : nameMap_(kMapBuckets), optionGroups_(kMapBuckets), images_(kMapBuckets), defaultAttributes_(kMapBuckets) {
     InitialiseProcessResources();
     LOGFONTW logFont = {};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont);

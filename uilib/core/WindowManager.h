@@ -161,8 +161,7 @@ public:
     ImageRecord* ImageOrAdd(const wchar_t* name, const wchar_t* resourceType = nullptr, uint32_t maskColor = 0);
     // With a resource type the name is a decimal resource id. Null, caching
     // nothing, when the image cannot be loaded.
-    ImageRecord* LoadAndCacheImage(const wchar_t* name, const wchar_t* resourceType = nullptr,
-                                   uint32_t maskColor = 0);
+    ImageRecord* LoadAndCacheImage(const wchar_t* name, const wchar_t* resourceType = nullptr, uint32_t maskColor = 0);
 
     // --- Default attributes ----------------------------------------------------
 

@@ -77,8 +77,7 @@ CControlUI* CWindowManager::FindControlAt(POINT point) const {
     if (!root_) {
         return nullptr;
     }
-    return root_->VisitControls(ControlHoldingPoint, &point,
-                                kVisitVisibleOnly | kVisitHitTest | kVisitLastChildFirst);
+    return root_->VisitControls(ControlHoldingPoint, &point, kVisitVisibleOnly | kVisitHitTest | kVisitLastChildFirst);
 }
 
 bool CWindowManager::AdoptControlTree(CControlUI* control, CControlUI* parent) {

@@ -108,9 +108,8 @@ bool CWindowManager::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
     DeliverQueuedNotifications();
     for (int i = 0; i < messageFilters_.Count(); ++i) {
         bool handled = false;
-        const LRESULT answer =
-            static_cast<IMessageFilterUI*>(messageFilters_.AtUnchecked(i))->FilterMessage(message, wParam, lParam,
-                                                                                         handled);
+        const LRESULT answer = static_cast<IMessageFilterUI*>(messageFilters_.AtUnchecked(i))
+                                   ->FilterMessage(message, wParam, lParam, handled);
         if (handled) {
             result = answer;
             return true;
@@ -301,9 +300,9 @@ void CWindowManager::OnMouseMove(LPARAM lParam) {
         track.cbSize = sizeof(track);
         track.dwFlags = TME_HOVER | TME_LEAVE;
         track.hwndTrack = window_;
-        track.dwHoverTime = toolTipWindow_ ? static_cast<DWORD>(SendMessageW(toolTipWindow_, TTM_GETDELAYTIME,
-                                                                              TTDT_INITIAL, 0))
-                                           : kDefaultHoverTime;
+        track.dwHoverTime = toolTipWindow_
+                                ? static_cast<DWORD>(SendMessageW(toolTipWindow_, TTM_GETDELAYTIME, TTDT_INITIAL, 0))
+                                : kDefaultHoverTime;
         TrackMouseEvent(&track);
         mouseTracking_ = true;
     }
@@ -416,9 +415,9 @@ void CWindowManager::ShowToolTip(CControlUI* control) {
     toolInfo_.lpszText = const_cast<wchar_t*>(text.Text());
     toolInfo_.rect = control->Rect();
     if (!toolTipWindow_) {
-        toolTipWindow_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
-                                         nullptr, ModuleInstance(), nullptr);
+        toolTipWindow_ =
+            CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, ModuleInstance(), nullptr);
         if (!toolTipWindow_) {
             return;
         }
@@ -471,8 +470,8 @@ bool CWindowManager::ShortcutKey(wchar_t character) {
 bool CWindowManager::PreTranslate(UINT message, WPARAM wParam, LPARAM lParam) {
     for (int i = 0; i < preTranslateFilters_.Count(); ++i) {
         bool handled = false;
-        static_cast<IMessageFilterUI*>(preTranslateFilters_.AtUnchecked(i))->FilterMessage(message, wParam, lParam,
-                                                                                          handled);
+        static_cast<IMessageFilterUI*>(preTranslateFilters_.AtUnchecked(i))
+            ->FilterMessage(message, wParam, lParam, handled);
         if (handled) {
             return true;
         }

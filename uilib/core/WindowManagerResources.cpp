@@ -9,8 +9,7 @@
 namespace TavikUI {
 namespace {
 
-bool RecordMatches(const FontRecord& record, const wchar_t* face, int size, bool bold, bool underline,
-                   bool italic) {
+bool RecordMatches(const FontRecord& record, const wchar_t* face, int size, bool bold, bool underline, bool italic) {
     return record.faceName.Equals(face) && record.size == size && record.bold == bold &&
            record.underline == underline && record.italic == italic;
 }
@@ -33,8 +32,7 @@ void MoveRegistration(void* entry, CPointerArray* from, CPointerArray* to) {
 
 // --- Fonts ---------------------------------------------------------------------
 
-HFONT CWindowManager::CreateManagerFont(const wchar_t* face, int size, bool bold, bool underline,
-                                        bool italic) const {
+HFONT CWindowManager::CreateManagerFont(const wchar_t* face, int size, bool bold, bool underline, bool italic) const {
     LOGFONTW logFont = {};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont);
     // The face field holds LF_FACESIZE units including the terminator: a
@@ -176,8 +174,7 @@ ImageRecord* CWindowManager::ImageOrAdd(const wchar_t* name, const wchar_t* reso
     return record ? record : LoadAndCacheImage(name, resourceType, maskColor);
 }
 
-ImageRecord* CWindowManager::LoadAndCacheImage(const wchar_t* name, const wchar_t* resourceType,
-                                               uint32_t maskColor) {
+ImageRecord* CWindowManager::LoadAndCacheImage(const wchar_t* name, const wchar_t* resourceType, uint32_t maskColor) {
     if (!name) {
         return nullptr;
     }
@@ -267,9 +264,7 @@ CPointerArray* CWindowManager::OptionGroup(const wchar_t* group) {
 
 bool CWindowManager::RegisterNotifyReceiver(INotifyUI* receiver) { return notifyReceivers_.Append(receiver); }
 
-bool CWindowManager::UnregisterNotifyReceiver(INotifyUI* receiver) {
-    return RemoveFirst(notifyReceivers_, receiver);
-}
+bool CWindowManager::UnregisterNotifyReceiver(INotifyUI* receiver) { return RemoveFirst(notifyReceivers_, receiver); }
 
 bool CWindowManager::RegisterPreTranslateFilter(IMessageFilterUI* filter) {
     return preTranslateFilters_.Append(filter);
@@ -281,9 +276,7 @@ bool CWindowManager::UnregisterPreTranslateFilter(IMessageFilterUI* filter) {
 
 bool CWindowManager::RegisterMessageFilter(IMessageFilterUI* filter) { return messageFilters_.Append(filter); }
 
-bool CWindowManager::UnregisterMessageFilter(IMessageFilterUI* filter) {
-    return RemoveFirst(messageFilters_, filter);
-}
+bool CWindowManager::UnregisterMessageFilter(IMessageFilterUI* filter) { return RemoveFirst(messageFilters_, filter); }
 
 bool CWindowManager::RegisterPostPaintControl(CControlUI* control) { return postPaintControls_.Append(control); }
 

@@ -40,9 +40,7 @@ std::string Narrow(const wchar_t* text) {
     return narrow;
 }
 
-int Result(bool ok) {
-    return ok ? 0 : 1;
-}
+int Result(bool ok) { return ok ? 0 : 1; }
 
 int Show(const SimPhone& phone) {
     std::printf("mode=%s\n", SimPhoneModeName(phone.Mode()));
@@ -50,10 +48,10 @@ int Show(const SimPhone& phone) {
     std::printf("storage_bytes=%llu\n", static_cast<unsigned long long>(phone.StorageBytes()));
     std::printf("storage_path=%ls\n", phone.StoragePath().c_str());
     std::printf("programmer=%d\n", phone.ProgrammerLoaded() ? 1 : 0);
-    for (SimPhoneFault fault : {SimPhoneFault::RefuseProgrammer, SimPhoneFault::UnplugMidWrite,
-                                SimPhoneFault::FailWrite, SimPhoneFault::CorruptReadBack,
-                                SimPhoneFault::Timeout, SimPhoneFault::AdbReadTimeout,
-                                SimPhoneFault::AdbNoConnect, SimPhoneFault::FastbootFail}) {
+    for (SimPhoneFault fault :
+         {SimPhoneFault::RefuseProgrammer, SimPhoneFault::UnplugMidWrite, SimPhoneFault::FailWrite,
+          SimPhoneFault::CorruptReadBack, SimPhoneFault::Timeout, SimPhoneFault::AdbReadTimeout,
+          SimPhoneFault::AdbNoConnect, SimPhoneFault::FastbootFail}) {
         if (phone.HasFault(fault)) {
             std::printf("fault=%s\n", SimPhoneFaultName(fault));
         }
@@ -77,8 +75,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string command = Narrow(argv[1]);
     if (command == "create" && argc == 5) {
         return Result(phone.Create(std::atoi(Narrow(argv[2]).c_str()),
-                                   std::strtoull(Narrow(argv[3]).c_str(), nullptr, 10),
-                                   Narrow(argv[4])));
+                                   std::strtoull(Narrow(argv[3]).c_str(), nullptr, 10), Narrow(argv[4])));
     }
     if (!phone.Exists()) {
         std::fputs("simphone_driver: no phone in TAVIK_SIMPHONE_DIR\n", stderr);

@@ -51,8 +51,8 @@ public:
     RECT RectOf(const std::vector<std::pair<const wchar_t*, int>>& pages, const wchar_t* name) {
         for (const auto& [tab, index] : pages) {
             CControlUI* control = Manager().FindControlByName(tab);
-            if (auto* layout = control ? static_cast<TavikUI::CTabLayoutUI*>(control->InterfaceByName(L"TabLayout"))
-                                       : nullptr) {
+            if (auto* layout =
+                    control ? static_cast<TavikUI::CTabLayoutUI*>(control->InterfaceByName(L"TabLayout")) : nullptr) {
                 layout->SelectTab(index);
             }
         }
@@ -72,13 +72,14 @@ struct Tool {
 };
 
 HWND FindToolWindow(DWORD processId) {
-    return testsupport::FindTopLevelWindow(processId, [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
+    return testsupport::FindTopLevelWindow(processId,
+                                           [](HWND window) { return GetPropW(window, kInstanceName) != nullptr; });
 }
 
 // The tool's skinned message window ("MessageBox"), once it shows.
 HWND FindMessageWindow(DWORD processId) {
-    return testsupport::FindTopLevelWindow(processId,
-                                           [](HWND window) { return testsupport::IsShownWithTitle(window, L"MessageBox"); });
+    return testsupport::FindTopLevelWindow(
+        processId, [](HWND window) { return testsupport::IsShownWithTitle(window, L"MessageBox"); });
 }
 
 POINT Centre(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
@@ -105,7 +106,6 @@ void ClickAt(HWND window, POINT client) {
     PostMessageW(window, WM_LBUTTONUP, 0, point);
 }
 
-
 std::string ReadLog(const std::wstring& folder) {
     std::string text;
     if (FILE* in = _wfopen((folder + L"\\Log\\tavikLog.log").c_str(), L"rb")) {
@@ -122,14 +122,15 @@ std::string ReadLog(const std::wstring& folder) {
 class Driver {
 public:
     Driver(std::wstring exe, std::wstring package, std::wstring shots, bool closeMidDownload)
-        : exe_(std::move(exe)), package_(std::move(package)), shots_(std::move(shots)),
+        : exe_(std::move(exe)),
+          package_(std::move(package)),
+          shots_(std::move(shots)),
           closeMidDownload_(closeMidDownload) {
         folder_ = exe_.substr(0, exe_.find_last_of(L"\\/"));
     }
 
     int Run() {
-        bool passed = Start() && StartPage() && PackagePage() && ChooseFolder() && CheckPackage() &&
-                      DownloadProgress();
+        bool passed = Start() && StartPage() && PackagePage() && ChooseFolder() && CheckPackage() && DownloadProgress();
         if (closeMidDownload_) {
             passed = passed && CloseMidDownload() && StartAgain();
         } else {
@@ -173,12 +174,10 @@ private:
             return false;
         }
         const DWORD id = tool_.process.dwProcessId;
-        return Step(WaitFor(
-                        [&] {
-                            return (tool_.window = FindToolWindow(id)) != nullptr && IsWindowVisible(tool_.window);
-                        },
-                        30000),
-                    "its window comes up carrying the single-instance property");
+        return Step(
+            WaitFor([&] { return (tool_.window = FindToolWindow(id)) != nullptr && IsWindowVisible(tool_.window); },
+                    30000),
+            "its window comes up carrying the single-instance property");
     }
 
     bool Start() {
@@ -196,7 +195,8 @@ private:
 
     bool StartPage() {
         Sleep(500);
-        const bool shown = WaitForColour(FaceOf(layout_.RectOf({{L"IntroductionTab", 0}}, L"StartNetBtn")), kButtonBlue, 5000);
+        const bool shown =
+            WaitForColour(FaceOf(layout_.RectOf({{L"IntroductionTab", 0}}, L"StartNetBtn")), kButtonBlue, 5000);
         Shot(L"1-start-page");
         return Step(shown, "the start page shows the start button");
     }
@@ -266,11 +266,9 @@ private:
 
     bool CheckPackage() {
         const std::vector<std::pair<const wchar_t*, int>> pages = {
-            {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0},
-            {L"SelectSoftStatusTab", 2}};
+            {L"IntroductionTab", 1}, {L"FunctionTab", 0}, {L"SelectSoftPathBtnTab", 0}, {L"SelectSoftStatusTab", 2}};
         ClickAt(tool_.window, ControlCentre(pages, L"ConfirmSoftwareBtn"));
-        const bool logged =
-            WaitFor([&] { return ReadLog(folder_).find("Rom size:") != std::string::npos; }, 30000);
+        const bool logged = WaitFor([&] { return ReadLog(folder_).find("Rom size:") != std::string::npos; }, 30000);
         const RECT option = layout_.RectOf(pages, L"SaveUserData");
         const POINT radio = {option.left + 10, (option.top + option.bottom) / 2};
         const bool choice = WaitForColour(radio, kButtonBlue, 15000);

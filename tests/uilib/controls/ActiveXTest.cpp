@@ -83,8 +83,9 @@ TEST(ActiveXInterfaceTest, SiteAndFrameAnswerWhatTheyCannotFillAsUnsupported) {
     auto* site = new TavikUI::CActiveXCtrl();
     POINTL himetric = {1, 1};
     POINTF container = {0, 0};
-    EXPECT_EQ(static_cast<IOleControlSite*>(site)->TransformCoords(&himetric, &container, XFORMCOORDS_HIMETRICTOCONTAINER),
-              E_NOTIMPL);
+    EXPECT_EQ(
+        static_cast<IOleControlSite*>(site)->TransformCoords(&himetric, &container, XFORMCOORDS_HIMETRICTOCONTAINER),
+        E_NOTIMPL);
     static_cast<IOleClientSite*>(site)->Release();
     auto* frame = new TavikUI::CActiveXFrameWnd(nullptr);
     RECT border = {};
@@ -258,8 +259,9 @@ TEST_F(ActiveXWindowTest, CreationWaitsForThePlacementUnlessDelayIsTurnedOff) {
     delayed.reset();
 
     TavikUI::CSkinBuilder eager;
-    ASSERT_TRUE(manager_->AttachRoot(eager.Create(Skin(ActiveXTests::kWindowlessClsid, L"delaycreate=\"false\"").c_str(),
-                                                  nullptr, &callback_, manager_.get(), nullptr)));
+    ASSERT_TRUE(
+        manager_->AttachRoot(eager.Create(Skin(ActiveXTests::kWindowlessClsid, L"delaycreate=\"false\"").c_str(),
+                                          nullptr, &callback_, manager_.get(), nullptr)));
     EXPECT_EQ(state_->liveObjects, 1);
     EXPECT_EQ(state_->verbs, 1);
     // The first placement sizes the object made before; it makes no other.

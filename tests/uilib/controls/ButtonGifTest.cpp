@@ -104,15 +104,17 @@ TEST_F(ButtonGifTest, TheRealTimerPlaysTheFramesInOrder) {
     std::vector<DWORD> seen = {Shown()};
     // The timer's ticks invalidate the button; the window's own paints and
     // these prints take turns showing the frames.
-    ManagerTests::PumpUntil([&] {
-        RenderCanvas canvas(400, 300);
-        Print(canvas);
-        const DWORD color = canvas.At(60, 30);
-        if (color != seen.back()) {
-            seen.push_back(color);
-        }
-        return seen.size() >= 5;
-    }, 3000);
+    ManagerTests::PumpUntil(
+        [&] {
+            RenderCanvas canvas(400, 300);
+            Print(canvas);
+            const DWORD color = canvas.At(60, 30);
+            if (color != seen.back()) {
+                seen.push_back(color);
+            }
+            return seen.size() >= 5;
+        },
+        3000);
     ASSERT_GE(seen.size(), 5u);
     const std::vector<DWORD> cycle = {kRed, kGreen, kBlue};
     for (size_t i = 0; i < seen.size(); ++i) {

@@ -59,8 +59,7 @@ TEST(ButtonInterfaceTest, NamesFlagsAndDisabling) {
 
     EXPECT_EQ(button.BehaviourFlags(), static_cast<UINT>(TavikUI::kBehaviourTabStop));
     button.SetHandCursor(true);
-    EXPECT_EQ(button.BehaviourFlags(),
-              static_cast<UINT>(TavikUI::kBehaviourTabStop | TavikUI::kBehaviourSetCursor));
+    EXPECT_EQ(button.BehaviourFlags(), static_cast<UINT>(TavikUI::kBehaviourTabStop | TavikUI::kBehaviourSetCursor));
     button.SetAcceptsKeyboard(false);
     EXPECT_EQ(button.BehaviourFlags(), static_cast<UINT>(TavikUI::kBehaviourSetCursor));
 
@@ -100,9 +99,10 @@ protected:
     }
     // One button at (10,10)-(110,50) with the attributes given, on white.
     void BuildButton(const std::wstring& attributes) {
-        ASSERT_TRUE(BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-                              L"<Button name=\"b\" float=\"true\" pos=\"10,10,110,50\" " +
-                              attributes + L"/></Container></Window>"));
+        ASSERT_TRUE(
+            BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                      L"<Button name=\"b\" float=\"true\" pos=\"10,10,110,50\" " +
+                      attributes + L"/></Container></Window>"));
         button_ = Find<CButtonUI>(L"b");
         ASSERT_NE(button_, nullptr);
     }
@@ -184,8 +184,9 @@ TEST_F(ButtonWindowTest, DisabledButtonIgnoresPressesAndShowsItsDisabledImage) {
 }
 
 TEST_F(ButtonWindowTest, HotColourWithoutHotImageFillsAndDrawsNoImageOverIt) {
-    BuildButton(L"normalimage=\"normal.png\" foreimage=\"file='fore.png' dest='0,0,10,10'\" "
-                L"hotbkcolor=\"#FF00FFFF\"");
+    BuildButton(
+        L"normalimage=\"normal.png\" foreimage=\"file='fore.png' dest='0,0,10,10'\" "
+        L"hotbkcolor=\"#FF00FFFF\"");
     EXPECT_EQ(Sample(), Rgb(kNormal));
     EXPECT_EQ(SampleCorner(), Rgb(kFore));
     MoveTo(60, 30);
@@ -194,8 +195,9 @@ TEST_F(ButtonWindowTest, HotColourWithoutHotImageFillsAndDrawsNoImageOverIt) {
 }
 
 TEST_F(ButtonWindowTest, HotForeImageTakesTheForeImagesPlaceWhileHot) {
-    BuildButton(L"normalimage=\"normal.png\" hotimage=\"hot.png\" foreimage=\"file='fore.png' dest='0,0,10,10'\" "
-                L"hotforeimage=\"file='hotfore.png' dest='0,0,5,5'\"");
+    BuildButton(
+        L"normalimage=\"normal.png\" hotimage=\"hot.png\" foreimage=\"file='fore.png' dest='0,0,10,10'\" "
+        L"hotforeimage=\"file='hotfore.png' dest='0,0,5,5'\"");
     EXPECT_EQ(SampleCorner(), Rgb(kFore));
     MoveTo(60, 30);
     RenderCanvas canvas(400, 300);
@@ -227,8 +229,9 @@ TEST_F(ButtonWindowTest, ImagesThatFailToDrawAreClearedAndFallBack) {
 
 TEST_F(ButtonWindowTest, TextColourFollowsPushedThenHotThenFocused) {
     manager_->SetDisabledTextColor(0xFF900090);
-    BuildButton(L"text=\"WWWWWW\" textcolor=\"#FF000000\" hottextcolor=\"FF00A000\" "
-                L"pushedtextcolor=\"#FFD00000\" focusedtextcolor=\"#FF0000D0\"");
+    BuildButton(
+        L"text=\"WWWWWW\" textcolor=\"#FF000000\" hottextcolor=\"FF00A000\" "
+        L"pushedtextcolor=\"#FFD00000\" focusedtextcolor=\"#FF0000D0\"");
     const RECT area = {10, 10, 110, 50};
     auto count = [&](uint32_t color) {
         RenderCanvas canvas(400, 300);
@@ -293,9 +296,10 @@ TEST_F(ButtonWindowTest, ContextMenuNotifiesOnlyWithAMenu) {
 }
 
 TEST_F(ButtonWindowTest, DesiredHeightIsTheFontHeightPlusEightUnlessDeclared) {
-    ASSERT_TRUE(BuildSkin(L"<Window><VerticalLayout>"
-                          L"<Button name=\"free\" width=\"40\"/><Button name=\"fixed\" height=\"11\"/>"
-                          L"</VerticalLayout></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><VerticalLayout>"
+                  L"<Button name=\"free\" width=\"40\"/><Button name=\"fixed\" height=\"11\"/>"
+                  L"</VerticalLayout></Window>"));
     const int fontHeight = static_cast<int>(manager_->DefaultFontRecord()->metrics.tmHeight);
     ASSERT_GT(fontHeight, 0);
     const SIZE free = Find<CButtonUI>(L"free")->DesiredSize(SIZE{400, 300});

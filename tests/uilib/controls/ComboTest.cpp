@@ -39,12 +39,17 @@ const uint32_t kFrames[] = {0xFFE00000, 0xFF00E000, 0xFF0000E0, 0xFFE0E000, 0xFF
 
 std::wstring ComboSkin(const wchar_t* tag, const std::wstring& attributes) {
     return L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-           L"<" + std::wstring(tag) + L" name=\"combo\" float=\"true\" pos=\"10,10,160,34\" bkcolor=\"#FFFFFFFF\" "
-           L"itemtextcolor=\"#FF0000C0\" itemselectedtextcolor=\"#FF0000C0\" textpadding=\"4,0,4,0\" " + attributes + L">"
+           L"<" +
+           std::wstring(tag) +
+           L" name=\"combo\" float=\"true\" pos=\"10,10,160,34\" bkcolor=\"#FFFFFFFF\" "
+           L"itemtextcolor=\"#FF0000C0\" itemselectedtextcolor=\"#FF0000C0\" textpadding=\"4,0,4,0\" " +
+           attributes +
+           L">"
            L"<ListLabelElement name=\"c0\" text=\"alpha\" height=\"20\"/>"
            L"<ListLabelElement name=\"c1\" text=\"beta\" height=\"20\"/>"
            L"<ListLabelElement name=\"c2\" text=\"gamma\" height=\"20\"/>"
-           L"</" + tag + L"></Container></Window>";
+           L"</" +
+           tag + L"></Container></Window>";
 }
 
 class ComboWindowTest : public SkinWindowTest {
@@ -219,8 +224,7 @@ class ComboLifetimeTest : public ImageTests::SkinSourceTest {
 protected:
     void SetUp() override {
         ImageTests::SkinSourceTest::SetUp();
-        ASSERT_NE(host_.CreateNativeWindow(nullptr, L"combo host", WS_POPUP | WS_VISIBLE, 0, 0, 0, 300, 200),
-                  nullptr);
+        ASSERT_NE(host_.CreateNativeWindow(nullptr, L"combo host", WS_POPUP | WS_VISIBLE, 0, 0, 0, 300, 200), nullptr);
         manager_ = std::make_unique<CWindowManager>();
         manager_->Attach(host_.Handle());
         host_.manager = manager_.get();
@@ -281,7 +285,8 @@ TEST_F(ComboWindowTest, AListAndAnOpenComboShowOnScreen) {
     ASSERT_TRUE(BuildSkin(
         L"<Window><Container bkcolor=\"#FFF4F4F4\">"
         L"<List name=\"list\" float=\"true\" pos=\"10,50,390,290\" bkcolor=\"#FFFFFFFF\" bordercolor=\"#FF808080\" "
-        L"bordersize=\"1\" itemaltbk=\"true\" itembkcolor=\"#FFEEF2FA\" itemlinecolor=\"#FFD0D0D0\" vscrollbar=\"true\">"
+        L"bordersize=\"1\" itemaltbk=\"true\" itembkcolor=\"#FFEEF2FA\" itemlinecolor=\"#FFD0D0D0\" "
+        L"vscrollbar=\"true\">"
         L"<ListHeader height=\"24\" bkcolor=\"#FFDDE3EE\">"
         L"<ListHeaderItem text=\"Model\" width=\"160\" sepwidth=\"1\" bkcolor=\"#FFDDE3EE\"/>"
         L"<ListHeaderItem text=\"Version\" width=\"200\" bkcolor=\"#FFDDE3EE\"/></ListHeader>"

@@ -36,11 +36,11 @@ class DateTimeWindowTest : public SkinWindowTest {
 protected:
     void SetUp() override {
         SkinWindowTest::SetUp();
-        ASSERT_TRUE(BuildSkin(
-            L"<Window><Container name=\"box\" bkcolor=\"#FFFFFFFF\">"
-            L"<DateTime name=\"date\" float=\"true\" pos=\"10,10,210,40\"/>"
-            L"<Control name=\"other\" float=\"true\" pos=\"300,250,390,290\"/>"
-            L"</Container></Window>"));
+        ASSERT_TRUE(
+            BuildSkin(L"<Window><Container name=\"box\" bkcolor=\"#FFFFFFFF\">"
+                      L"<DateTime name=\"date\" float=\"true\" pos=\"10,10,210,40\"/>"
+                      L"<Control name=\"other\" float=\"true\" pos=\"300,250,390,290\"/>"
+                      L"</Container></Window>"));
         ManagerTests::PumpPending();
         date_ = Find<CDateTimeUI>(L"date");
         ASSERT_NE(date_, nullptr);

@@ -78,9 +78,10 @@ HRESULT Fire(CFlashUI& flash, DISPID id, Arguments& arguments) {
 class FlashWindowTest : public OleWindowTest {};
 
 TEST_F(FlashWindowTest, WithoutThePlayerCreationFailsAndNothingIsPainted) {
-    ASSERT_TRUE(BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\"><Flash name=\"f\" float=\"true\" "
-                          L"pos=\"20,20,220,120\" bkcolor=\"#FF0000FF\" homepage=\"x.swf\" autonavi=\"true\"/>"
-                          L"</Container></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\"><Flash name=\"f\" float=\"true\" "
+                  L"pos=\"20,20,220,120\" bkcolor=\"#FF0000FF\" homepage=\"x.swf\" autonavi=\"true\"/>"
+                  L"</Container></Window>"));
     auto* flash = Find<CFlashUI>(L"f");
     ASSERT_NE(flash, nullptr);
     EXPECT_STREQ(flash->ClassName(), L"Flash");
@@ -132,8 +133,7 @@ TEST(FlashSinkTest, EventsAreCheckedBeforeTheHandlerGetsThem) {
         EXPECT_EQ(Fire(flash, 1958, one), DISP_E_TYPEMISMATCH);
         EXPECT_EQ(Fire(flash, 12345, one), S_OK);
 
-        EXPECT_EQ(handler.calls,
-                  (std::vector<std::wstring>{L"fs quit|now", L"call quit", L"progress 42", L"ready 4"}));
+        EXPECT_EQ(handler.calls, (std::vector<std::wstring>{L"fs quit|now", L"call quit", L"progress 42", L"ready 4"}));
         EXPECT_EQ(handler.releases, 0);
     }
     // The destroyed control handed its handler back once.

@@ -89,9 +89,8 @@ TEST(LabelAttributeTest, ShadowOffsetDependsOnTheAngleQuadrant) {
         float y;
         float x;
     } rows[] = {
-        {L"3,45", 47, 97},   {L"3,0", 47, 97},     {L"3,90", 47, 97},  {L"3,91", 47, 103},
-        {L"3,180", 47, 103}, {L"3,-45", 53, 97},   {L"3,-89", 53, 97}, {L"3,-90", 53, 100},
-        {L"3,-91", 53, 103}, {L"3,-180", 50, 103},
+        {L"3,45", 47, 97},  {L"3,0", 47, 97},   {L"3,90", 47, 97},   {L"3,91", 47, 103},  {L"3,180", 47, 103},
+        {L"3,-45", 53, 97}, {L"3,-89", 53, 97}, {L"3,-90", 53, 100}, {L"3,-91", 53, 103}, {L"3,-180", 50, 103},
     };
     for (const auto& row : rows) {
         CLabelUI label;
@@ -155,9 +154,10 @@ TEST_F(LabelWindowTest, MarkupIsInterpretedOnlyWithShowHtml) {
 
 TEST_F(LabelWindowTest, ZeroTextColourTakesTheDefaultAtTheFirstPaintAndKeepsIt) {
     manager_->SetDefaultTextColor(0xFF0000E0);
-    ASSERT_TRUE(BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-                          L"<Label name=\"l\" float=\"true\" pos=\"10,10,200,50\" text=\"WWWWWW\"/>"
-                          L"</Container></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                  L"<Label name=\"l\" float=\"true\" pos=\"10,10,200,50\" text=\"WWWWWW\"/>"
+                  L"</Container></Window>"));
     auto* label = Find<CLabelUI>(L"l");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->TextColor(), 0xFF0000E0u);
@@ -171,15 +171,15 @@ TEST_F(LabelWindowTest, ZeroTextColourTakesTheDefaultAtTheFirstPaintAndKeepsIt) 
 }
 
 TEST_F(LabelWindowTest, DisabledPaddedAndEffectLabels) {
-    ASSERT_TRUE(BuildSkin(
-        L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-        L"<Label name=\"off\" float=\"true\" pos=\"10,10,200,50\" text=\"WWWW\" enabled=\"false\" "
-        L"textcolor=\"#FF000000\" disabledtextcolor=\"#FFE00000\"/>"
-        L"<Label name=\"padded\" float=\"true\" pos=\"10,60,390,100\" text=\"WW\" align=\"left\" "
-        L"textcolor=\"#FF000000\" textpadding=\"200,0,0,0\"/>"
-        L"<Label name=\"effect\" float=\"true\" pos=\"10,110,390,150\" text=\"WWWW\" enabledeffect=\"true\" "
-        L"textcolor=\"#FF000000\"/>"
-        L"</Container></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                  L"<Label name=\"off\" float=\"true\" pos=\"10,10,200,50\" text=\"WWWW\" enabled=\"false\" "
+                  L"textcolor=\"#FF000000\" disabledtextcolor=\"#FFE00000\"/>"
+                  L"<Label name=\"padded\" float=\"true\" pos=\"10,60,390,100\" text=\"WW\" align=\"left\" "
+                  L"textcolor=\"#FF000000\" textpadding=\"200,0,0,0\"/>"
+                  L"<Label name=\"effect\" float=\"true\" pos=\"10,110,390,150\" text=\"WWWW\" enabledeffect=\"true\" "
+                  L"textcolor=\"#FF000000\"/>"
+                  L"</Container></Window>"));
     RenderCanvas canvas(400, 300);
     Print(canvas);
     EXPECT_GT(canvas.Count(RECT{10, 10, 200, 50}, IsReddish), 20);
@@ -196,10 +196,11 @@ TEST_F(LabelWindowTest, DesiredHeightIsTheFontHeightPlusFourUnlessDeclared) {
     ASSERT_NE(manager_->AddFont(RenderTests::TestFace(), 10, false, false, false), nullptr);
     ASSERT_NE(manager_->AddFont(RenderTests::TestFace(), 12, false, false, false), nullptr);
     ASSERT_NE(manager_->AddFont(RenderTests::TestFace(), 24, false, false, false), nullptr);
-    ASSERT_TRUE(BuildSkin(L"<Window><VerticalLayout>"
-                          L"<Label name=\"free\" font=\"2\" width=\"70\"/>"
-                          L"<Label name=\"fixed\" font=\"2\" width=\"70\" height=\"9\"/>"
-                          L"</VerticalLayout></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><VerticalLayout>"
+                  L"<Label name=\"free\" font=\"2\" width=\"70\"/>"
+                  L"<Label name=\"fixed\" font=\"2\" width=\"70\" height=\"9\"/>"
+                  L"</VerticalLayout></Window>"));
     const int fontHeight = static_cast<int>(manager_->FontRecordAt(2)->metrics.tmHeight);
     ASSERT_NE(fontHeight, static_cast<int>(manager_->FontRecordAt(0)->metrics.tmHeight));
     const SIZE free = Find<CLabelUI>(L"free")->DesiredSize(SIZE{400, 300});
@@ -211,10 +212,11 @@ TEST_F(LabelWindowTest, DesiredHeightIsTheFontHeightPlusFourUnlessDeclared) {
 }
 
 TEST_F(LabelWindowTest, APlainLabelNotesFocusWithoutRepaintingButAButtonRepaints) {
-    ASSERT_TRUE(BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-                          L"<Label name=\"l\" float=\"true\" pos=\"10,10,100,50\" text=\"x\"/>"
-                          L"<Button name=\"b\" float=\"true\" pos=\"10,60,100,100\" text=\"x\"/>"
-                          L"</Container></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                  L"<Label name=\"l\" float=\"true\" pos=\"10,10,100,50\" text=\"x\"/>"
+                  L"<Button name=\"b\" float=\"true\" pos=\"10,60,100,100\" text=\"x\"/>"
+                  L"</Container></Window>"));
     ValidateRect(Handle(), nullptr);
     TavikUI::UIEvent focus;
     focus.type = TavikUI::kEventSetFocus;

@@ -101,14 +101,24 @@ protected:
     // without a group and the check box "check" below.
     void BuildGroup() {
         const std::wstring images = L" normalimage=\"normal.png\" selectedimage=\"selected.png\"";
-        ASSERT_TRUE(BuildSkin(
-            L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-            L"<Option name=\"a\" float=\"true\" pos=\"10,10,60,40\" group=\"g\" selected=\"true\"" + images + L"/>"
-            L"<Option name=\"b\" float=\"true\" pos=\"70,10,120,40\" group=\"g\"" + images + L"/>"
-            L"<Option name=\"c\" float=\"true\" pos=\"130,10,180,40\" group=\"g\"" + images + L"/>"
-            L"<Option name=\"solo\" float=\"true\" pos=\"10,60,60,90\"" + images + L"/>"
-            L"<CheckBox name=\"check\" float=\"true\" pos=\"70,60,120,90\"" + images + L"/>"
-            L"</Container></Window>"));
+        ASSERT_TRUE(
+            BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                      L"<Option name=\"a\" float=\"true\" pos=\"10,10,60,40\" group=\"g\" selected=\"true\"" +
+                      images +
+                      L"/>"
+                      L"<Option name=\"b\" float=\"true\" pos=\"70,10,120,40\" group=\"g\"" +
+                      images +
+                      L"/>"
+                      L"<Option name=\"c\" float=\"true\" pos=\"130,10,180,40\" group=\"g\"" +
+                      images +
+                      L"/>"
+                      L"<Option name=\"solo\" float=\"true\" pos=\"10,60,60,90\"" +
+                      images +
+                      L"/>"
+                      L"<CheckBox name=\"check\" float=\"true\" pos=\"70,60,120,90\"" +
+                      images +
+                      L"/>"
+                      L"</Container></Window>"));
         a_ = Find<COptionUI>(L"a");
         b_ = Find<COptionUI>(L"b");
         c_ = Find<COptionUI>(L"c");
@@ -152,9 +162,10 @@ TEST_F(OptionWindowTest, AnOptionTheBuilderDropsLeavesNoMemberBehind) {
     WriteSolidImage(L"normal.png", kNormal);
     // The second top-level control has no parent to keep it: the builder
     // deletes it after it was attached for its attributes and detached.
-    ASSERT_TRUE(BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-                          L"<Option name=\"kept\" float=\"true\" pos=\"10,10,60,40\" group=\"g\"/>"
-                          L"</Container><Option name=\"dropped\" group=\"g\" selected=\"true\"/></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                  L"<Option name=\"kept\" float=\"true\" pos=\"10,10,60,40\" group=\"g\"/>"
+                  L"</Container><Option name=\"dropped\" group=\"g\" selected=\"true\"/></Window>"));
     auto* kept = Find<COptionUI>(L"kept");
     ASSERT_NE(kept, nullptr);
     TavikUI::CPointerArray* group = manager_->OptionGroup(L"g");
@@ -230,8 +241,9 @@ TEST_F(OptionWindowTest, DisabledOptionsKeepOnlyTheSelectedBitAndDoNotClick) {
 }
 
 TEST_F(OptionWindowTest, PressingNeverShowsThePushedImage) {
-    COptionUI* option = BuildOne(L"normalimage=\"normal.png\" pushedimage=\"pushed.png\" hotimage=\"hot.png\" "
-                                 L"selectedimage=\"selected.png\"");
+    COptionUI* option = BuildOne(
+        L"normalimage=\"normal.png\" pushedimage=\"pushed.png\" hotimage=\"hot.png\" "
+        L"selectedimage=\"selected.png\"");
     ASSERT_NE(option, nullptr);
     MoveTo(60, 30);
     Press(60, 30);
@@ -246,9 +258,10 @@ TEST_F(OptionWindowTest, PressingNeverShowsThePushedImage) {
 }
 
 TEST_F(OptionWindowTest, SelectedHotImageWhileHoveredAndForeImageOverAll) {
-    COptionUI* option = BuildOne(L"normalimage=\"normal.png\" selectedimage=\"selected.png\" "
-                                 L"selectedhotimage=\"selectedhot.png\" hotimage=\"hot.png\" "
-                                 L"foreimage=\"file='fore.png' dest='0,0,10,10'\"");
+    COptionUI* option = BuildOne(
+        L"normalimage=\"normal.png\" selectedimage=\"selected.png\" "
+        L"selectedhotimage=\"selectedhot.png\" hotimage=\"hot.png\" "
+        L"foreimage=\"file='fore.png' dest='0,0,10,10'\"");
     ASSERT_NE(option, nullptr);
     EXPECT_EQ(At(60, 30), Rgb(kNormal));
     EXPECT_EQ(At(12, 12), Rgb(kFore));
@@ -264,8 +277,9 @@ TEST_F(OptionWindowTest, SelectedHotImageWhileHoveredAndForeImageOverAll) {
 }
 
 TEST_F(OptionWindowTest, SelectedColourFillStandsAloneWithoutASelectedImage) {
-    COptionUI* option = BuildOne(L"normalimage=\"normal.png\" selectedbkcolor=\"#FF00FFFF\" "
-                                 L"foreimage=\"file='fore.png' dest='0,0,10,10'\" selected=\"true\"");
+    COptionUI* option = BuildOne(
+        L"normalimage=\"normal.png\" selectedbkcolor=\"#FF00FFFF\" "
+        L"foreimage=\"file='fore.png' dest='0,0,10,10'\" selected=\"true\"");
     ASSERT_NE(option, nullptr);
     EXPECT_EQ(At(60, 30), 0x00FFFFu);
     EXPECT_EQ(At(12, 12), 0x00FFFFu);
@@ -275,8 +289,9 @@ TEST_F(OptionWindowTest, SelectedColourFillStandsAloneWithoutASelectedImage) {
 }
 
 TEST_F(OptionWindowTest, FailingSelectedImagesAreClearedAndTheButtonLookShows) {
-    COptionUI* option = BuildOne(L"normalimage=\"normal.png\" selectedimage=\"missing.png\" "
-                                 L"selectedhotimage=\"gone.png\" foreimage=\"nothere.png\" selected=\"true\"");
+    COptionUI* option = BuildOne(
+        L"normalimage=\"normal.png\" selectedimage=\"missing.png\" "
+        L"selectedhotimage=\"gone.png\" foreimage=\"nothere.png\" selected=\"true\"");
     ASSERT_NE(option, nullptr);
     EXPECT_TRUE(option->SelectedImage().IsEmpty());
     EXPECT_TRUE(option->OptionForeImage().IsEmpty());
@@ -287,8 +302,9 @@ TEST_F(OptionWindowTest, FailingSelectedImagesAreClearedAndTheButtonLookShows) {
 }
 
 TEST_F(OptionWindowTest, SelectedTextColourIsUsedOnlyWhileSelected) {
-    COptionUI* option = BuildOne(L"text=\"WWWWWW\" textcolor=\"#FF000000\" selectedtextcolor=\"#FFD00000\" "
-                                 L"hottextcolor=\"#FF00A000\"");
+    COptionUI* option = BuildOne(
+        L"text=\"WWWWWW\" textcolor=\"#FF000000\" selectedtextcolor=\"#FFD00000\" "
+        L"hottextcolor=\"#FF00A000\"");
     ASSERT_NE(option, nullptr);
     const RECT area = {10, 10, 110, 50};
     auto count = [&](uint32_t color) {

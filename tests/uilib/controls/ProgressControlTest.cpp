@@ -147,8 +147,7 @@ TEST(ProgressControlTest, PercentAlignmentAppliesEveryWordFoundInTheValue) {
     // Words apply in the table's order, not the value's: "right" after
     // "bottom" in the text still comes first.
     EXPECT_EQ(AlignmentAfter(L"bottom,right"), static_cast<UINT>(DT_RIGHT | DT_BOTTOM | DT_SINGLELINE));
-    EXPECT_EQ(AlignmentAfter(L"right;vcenter"),
-              static_cast<UINT>(DT_CENTER | DT_RIGHT | DT_VCENTER | DT_SINGLELINE));
+    EXPECT_EQ(AlignmentAfter(L"right;vcenter"), static_cast<UINT>(DT_CENTER | DT_RIGHT | DT_VCENTER | DT_SINGLELINE));
     EXPECT_EQ(AlignmentAfter(L"middle"), 0u);
     // Successive values build on each other.
     CAnnulusProgressUI ring;

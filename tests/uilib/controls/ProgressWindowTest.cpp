@@ -75,8 +75,7 @@ const wchar_t kSkin[] =
     L"</Window>";
 
 bool Near(DWORD pixel, DWORD expected, int tolerance) {
-    return std::abs(Red(pixel) - Red(expected)) <= tolerance &&
-           std::abs(Green(pixel) - Green(expected)) <= tolerance &&
+    return std::abs(Red(pixel) - Red(expected)) <= tolerance && std::abs(Green(pixel) - Green(expected)) <= tolerance &&
            std::abs(Blue(pixel) - Blue(expected)) <= tolerance;
 }
 
@@ -85,20 +84,20 @@ protected:
     static void SetUpTestSuite() {
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        folder_ = new std::wstring(std::wstring(temp) + L"tavik_progress_" + std::to_wstring(GetCurrentProcessId()) +
-                                   L"\\");
+        folder_ =
+            new std::wstring(std::wstring(temp) + L"tavik_progress_" + std::to_wstring(GetCurrentProcessId()) + L"\\");
         CreateDirectoryW(folder_->c_str(), nullptr);
         // The bar: blue left half, green right half. The upright bar: red top
         // half, blue bottom half. The ring: red between radii 30 and 48.
-        WriteImage(L"bar.png", ImageTests::PngBytes(
-                                   200, 20, ProgressTests::SplitColumns(200, 20, 100, 0xFF0000FFu, 0xFF00FF00u)));
-        WriteImage(L"vbar.png", ImageTests::PngBytes(
-                                    30, 40, ProgressTests::SplitRows(30, 40, 20, 0xFFFF0000u, 0xFF0000FFu)));
-        WriteImage(L"ring.png", ImageTests::PngBytes(
-                                    kRingSize, kRingSize, ProgressTests::RingPixels(kRingSize, 30, 48, 0xFFFF0000u)));
+        WriteImage(L"bar.png",
+                   ImageTests::PngBytes(200, 20, ProgressTests::SplitColumns(200, 20, 100, 0xFF0000FFu, 0xFF00FF00u)));
+        WriteImage(L"vbar.png",
+                   ImageTests::PngBytes(30, 40, ProgressTests::SplitRows(30, 40, 20, 0xFFFF0000u, 0xFF0000FFu)));
+        WriteImage(L"ring.png", ImageTests::PngBytes(kRingSize, kRingSize,
+                                                     ProgressTests::RingPixels(kRingSize, 30, 48, 0xFFFF0000u)));
         // An image without transparency: a red square.
-        WriteImage(L"solid.png", ImageTests::PngBytes(
-                                     50, 50, ProgressTests::SplitColumns(50, 50, 50, 0xFFFF0000u, 0xFFFF0000u)));
+        WriteImage(L"solid.png",
+                   ImageTests::PngBytes(50, 50, ProgressTests::SplitColumns(50, 50, 50, 0xFFFF0000u, 0xFFFF0000u)));
         CWindowManager::SetSkinArchive(L"", false);
         CWindowManager::SetResourceFolder(folder_->c_str());
         window_ = new ControlTests::ManagedWindow(true);

@@ -23,15 +23,15 @@ class RichEditWindowTest : public SkinWindowTest {
 protected:
     void SetUp() override {
         SkinWindowTest::SetUp();
-        ASSERT_TRUE(BuildSkin(
-            L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-            L"<RichEdit name=\"notes\" float=\"true\" pos=\"10,10,210,110\" vscrollbar=\"true\" "
-            L"textcolor=\"#FF000000\" rich=\"false\"/>"
-            L"<RichEdit name=\"line\" float=\"true\" pos=\"220,10,390,40\" wantreturn=\"false\" "
-            L"textcolor=\"#FF000000\"/>"
-            L"<RichEdit name=\"ctrl\" float=\"true\" pos=\"220,50,390,80\" wantctrlreturn=\"false\" "
-            L"textcolor=\"#FF000000\"/>"
-            L"</Container></Window>"));
+        ASSERT_TRUE(
+            BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                      L"<RichEdit name=\"notes\" float=\"true\" pos=\"10,10,210,110\" vscrollbar=\"true\" "
+                      L"textcolor=\"#FF000000\" rich=\"false\"/>"
+                      L"<RichEdit name=\"line\" float=\"true\" pos=\"220,10,390,40\" wantreturn=\"false\" "
+                      L"textcolor=\"#FF000000\"/>"
+                      L"<RichEdit name=\"ctrl\" float=\"true\" pos=\"220,50,390,80\" wantctrlreturn=\"false\" "
+                      L"textcolor=\"#FF000000\"/>"
+                      L"</Container></Window>"));
         notes_ = Find<CRichEditUI>(L"notes");
         ASSERT_NE(notes_, nullptr);
         ASSERT_TRUE(notes_->HasEngine());

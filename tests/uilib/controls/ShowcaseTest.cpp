@@ -63,9 +63,11 @@ std::wstring ButtonAt(const wchar_t* name, int left, const wchar_t* extra) {
 
 std::wstring OptionAt(const wchar_t* tag, const wchar_t* name, int left, const wchar_t* extra) {
     return L"<" + std::wstring(tag) + L" name=\"" + name + L"\" text=\"" + name + L"\" float=\"true\" pos=\"" +
-           std::to_wstring(left) + L",110," + std::to_wstring(left + 85) + L",140\" normalimage=\"unselected.png\" "
+           std::to_wstring(left) + L",110," + std::to_wstring(left + 85) +
+           L",140\" normalimage=\"unselected.png\" "
            L"selectedimage=\"selected.png\" selectedtextcolor=\"#FFFFFFFF\" textcolor=\"#FF202020\" "
-           L"bordercolor=\"#FF606060\" bordersize=\"1\" " + extra + L"/>";
+           L"bordercolor=\"#FF606060\" bordersize=\"1\" " +
+           extra + L"/>";
 }
 
 TEST_F(ShowcaseTest, EveryControlShowsItsStateInOneWindow) {

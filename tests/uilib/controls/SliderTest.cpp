@@ -28,15 +28,15 @@ protected:
         SkinWindowTest::SetUp();
         WriteSolidImage(L"red.png", 0xFFFF0000u);
         WriteSolidImage(L"blue.png", 0xFF0000FFu);
-        ASSERT_TRUE(BuildSkin(
-            L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-            L"<Slider name=\"across\" float=\"true\" pos=\"10,10,210,30\" thumbsize=\"10x10\" "
-            L"thumbimage=\"red.png\" thumbpushedimage=\"missing.png\" step=\"5\"/>"
-            L"<Slider name=\"up\" float=\"true\" pos=\"250,10,270,210\" hor=\"false\" thumbsize=\"10,10\" "
-            L"thumbimage=\"blue.png\"/>"
-            L"<Slider name=\"flat\" float=\"true\" pos=\"10,250,210,270\" min=\"50\" max=\"50\" value=\"50\" "
-            L"thumbimage=\"red.png\"/>"
-            L"</Container></Window>"));
+        ASSERT_TRUE(
+            BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                      L"<Slider name=\"across\" float=\"true\" pos=\"10,10,210,30\" thumbsize=\"10x10\" "
+                      L"thumbimage=\"red.png\" thumbpushedimage=\"missing.png\" step=\"5\"/>"
+                      L"<Slider name=\"up\" float=\"true\" pos=\"250,10,270,210\" hor=\"false\" thumbsize=\"10,10\" "
+                      L"thumbimage=\"blue.png\"/>"
+                      L"<Slider name=\"flat\" float=\"true\" pos=\"10,250,210,270\" min=\"50\" max=\"50\" value=\"50\" "
+                      L"thumbimage=\"red.png\"/>"
+                      L"</Container></Window>"));
         across_ = Find<CSliderUI>(L"across");
         up_ = Find<CSliderUI>(L"up");
         ASSERT_NE(across_, nullptr);

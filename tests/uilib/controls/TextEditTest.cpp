@@ -37,12 +37,12 @@ protected:
 };
 
 TEST_F(TextWindowTest, ALinkClickSendsItsIndexAndTheHandShowsOverLinks) {
-    ASSERT_TRUE(BuildSkin(
-        L"<Window><Container bkcolor=\"#FFFFFFFF\">"
-        L"<Text name=\"text\" float=\"true\" pos=\"10,10,390,60\" showhtml=\"true\" "
-        L"text=\"read {a first}the first{/a} or {a second}the second{/a}\"/>"
-        L"<Text name=\"plain\" float=\"true\" pos=\"10,70,390,120\" text=\"read {a first}the first{/a}\"/>"
-        L"</Container></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><Container bkcolor=\"#FFFFFFFF\">"
+                  L"<Text name=\"text\" float=\"true\" pos=\"10,10,390,60\" showhtml=\"true\" "
+                  L"text=\"read {a first}the first{/a} or {a second}the second{/a}\"/>"
+                  L"<Text name=\"plain\" float=\"true\" pos=\"10,70,390,120\" text=\"read {a first}the first{/a}\"/>"
+                  L"</Container></Window>"));
     auto* text = Find<CTextUI>(L"text");
     auto* plain = Find<CTextUI>(L"plain");
     ASSERT_NE(text, nullptr);
@@ -65,9 +65,9 @@ TEST_F(TextWindowTest, ALinkClickSendsItsIndexAndTheHandShowsOverLinks) {
 }
 
 TEST_F(TextWindowTest, DesiredHeightGrowsAsTheTextWraps) {
-    ASSERT_TRUE(BuildSkin(
-        L"<Window><VerticalLayout><Text name=\"text\" text=\"one two three four five six seven eight\"/>"
-        L"</VerticalLayout></Window>"));
+    ASSERT_TRUE(
+        BuildSkin(L"<Window><VerticalLayout><Text name=\"text\" text=\"one two three four five six seven eight\"/>"
+                  L"</VerticalLayout></Window>"));
     auto* text = Find<CTextUI>(L"text");
     const SIZE wide = text->DesiredSize(SIZE{1000, 100});
     const SIZE narrow = text->DesiredSize(SIZE{80, 100});
@@ -159,11 +159,11 @@ TEST_F(EditWindowTest, TypingUpdatesTheTextAndEnterSendsReturn) {
 }
 
 TEST_F(EditWindowTest, ReadOnlyNumberOnlyAndMaximumLengthHoldInTheNativeEdit) {
-    ASSERT_TRUE(BuildEdits(
-        L"<Edit name=\"locked\" float=\"true\" pos=\"10,10,210,40\" text=\"keep\" readonly=\"true\"/>"
-        L"<Edit name=\"digits\" float=\"true\" pos=\"10,50,210,80\" numberonly=\"true\"/>"
-        L"<Edit name=\"short\" float=\"true\" pos=\"10,90,210,120\" maxchar=\"3\"/>"
-        L"<Edit name=\"any\" float=\"true\" pos=\"10,130,210,160\" numberonly=\"false\"/>"));
+    ASSERT_TRUE(
+        BuildEdits(L"<Edit name=\"locked\" float=\"true\" pos=\"10,10,210,40\" text=\"keep\" readonly=\"true\"/>"
+                   L"<Edit name=\"digits\" float=\"true\" pos=\"10,50,210,80\" numberonly=\"true\"/>"
+                   L"<Edit name=\"short\" float=\"true\" pos=\"10,90,210,120\" maxchar=\"3\"/>"
+                   L"<Edit name=\"any\" float=\"true\" pos=\"10,130,210,160\" numberonly=\"false\"/>"));
     auto* locked = Find<CEditUI>(L"locked");
     locked->TakeFocus();
     Type(NativeOf(locked), L"zz");
@@ -214,10 +214,10 @@ TEST_F(EditWindowTest, APasswordShowsOneStarPerCharacter) {
 }
 
 TEST_F(EditWindowTest, HidingOrDeletingTheControlWhileEditingClosesTheNativeEdit) {
-    ASSERT_TRUE(BuildEdits(
-        L"<Container name=\"inner\" float=\"true\" pos=\"10,10,210,50\">"
-        L"<Edit name=\"hidden\" float=\"true\" pos=\"0,0,200,30\"/></Container>"
-        L"<Edit name=\"deleted\" float=\"true\" pos=\"10,100,210,130\"/>"));
+    ASSERT_TRUE(
+        BuildEdits(L"<Container name=\"inner\" float=\"true\" pos=\"10,10,210,50\">"
+                   L"<Edit name=\"hidden\" float=\"true\" pos=\"0,0,200,30\"/></Container>"
+                   L"<Edit name=\"deleted\" float=\"true\" pos=\"10,100,210,130\"/>"));
     auto* hidden = Find<CEditUI>(L"hidden");
     hidden->TakeFocus();
     ASSERT_NE(NativeOf(hidden), nullptr);

@@ -37,16 +37,16 @@ protected:
     void SetUp() override {
         SkinWindowTest::SetUp();
         // A node at the top level has no tree: it is skipped.
-        ASSERT_TRUE(BuildSkin(
-            L"<Window><TreeNode name=\"stray\"/><Container bkcolor=\"#FFFFFFFF\">"
-            L"<TreeView name=\"tree\" float=\"true\" pos=\"10,10,310,290\" visiblecheckbtn=\"true\" "
-            L"itemtextcolor=\"#FF101010\" itemhottextcolor=\"#FF00A000\">"
-            L"<TreeNode name=\"a\" text=\"A\">"
-            L"<TreeNode name=\"a1\" text=\"A1\"><TreeNode name=\"a1x\" text=\"A1x\"/></TreeNode>"
-            L"<TreeNode name=\"a2\" text=\"A2\"><Label name=\"part\" width=\"30\"/></TreeNode>"
-            L"</TreeNode>"
-            L"<TreeNode name=\"b\" text=\"B\"/>"
-            L"</TreeView></Container></Window>"));
+        ASSERT_TRUE(
+            BuildSkin(L"<Window><TreeNode name=\"stray\"/><Container bkcolor=\"#FFFFFFFF\">"
+                      L"<TreeView name=\"tree\" float=\"true\" pos=\"10,10,310,290\" visiblecheckbtn=\"true\" "
+                      L"itemtextcolor=\"#FF101010\" itemhottextcolor=\"#FF00A000\">"
+                      L"<TreeNode name=\"a\" text=\"A\">"
+                      L"<TreeNode name=\"a1\" text=\"A1\"><TreeNode name=\"a1x\" text=\"A1x\"/></TreeNode>"
+                      L"<TreeNode name=\"a2\" text=\"A2\"><Label name=\"part\" width=\"30\"/></TreeNode>"
+                      L"</TreeNode>"
+                      L"<TreeNode name=\"b\" text=\"B\"/>"
+                      L"</TreeView></Container></Window>"));
         tree_ = Find<CTreeViewUI>(L"tree");
         ASSERT_NE(tree_, nullptr);
     }

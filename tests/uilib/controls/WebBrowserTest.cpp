@@ -27,9 +27,7 @@ public:
             urls.push_back(url->bstrVal);
         }
     }
-    void NavigateError(IDispatch*, VARIANT*, VARIANT*, VARIANT*, VARIANT_BOOL*) override {
-        events.push_back(L"error");
-    }
+    void NavigateError(IDispatch*, VARIANT*, VARIANT*, VARIANT*, VARIANT_BOOL*) override { events.push_back(L"error"); }
     void NavigateComplete2(IDispatch*, VARIANT*) override { events.push_back(L"complete"); }
     void CommandStateChange(long, VARIANT_BOOL) override { events.push_back(L"command"); }
 
@@ -45,9 +43,10 @@ protected:
     // creates the browser.
     CWebBrowserUI* BuildBrowser(const wchar_t* attributes) {
         TavikUI::CSkinBuilder builder;
-        const std::wstring skin = L"<Window><Container bkcolor=\"#FFFFFFFF\"><WebBrowser name=\"web\" float=\"true\" "
-                                  L"pos=\"10,10,390,290\" " +
-                                  std::wstring(attributes) + L"/></Container></Window>";
+        const std::wstring skin =
+            L"<Window><Container bkcolor=\"#FFFFFFFF\"><WebBrowser name=\"web\" float=\"true\" "
+            L"pos=\"10,10,390,290\" " +
+            std::wstring(attributes) + L"/></Container></Window>";
         if (!manager_->AttachRoot(builder.Create(skin.c_str(), nullptr, &callback_, manager_.get(), nullptr))) {
             return nullptr;
         }
@@ -124,7 +123,7 @@ TEST(WebBrowserSinkTest, ScriptErrorsAreAnsweredTrueAndOtherCommandsRefused) {
     CWebBrowserUI browser;
     IOleCommandTarget* target = nullptr;
     ASSERT_EQ(static_cast<IDocHostUIHandler*>(&browser)->QueryInterface(IID_IOleCommandTarget,
-                                                                         reinterpret_cast<void**>(&target)),
+                                                                        reinterpret_cast<void**>(&target)),
               S_OK);
     VARIANT out;
     VariantInit(&out);
@@ -157,9 +156,9 @@ TEST(WebBrowserSinkTest, EventsWithWrongArgumentsAreRefused) {
     arguments[0].vt = VT_BOOL;
     arguments[0].boolVal = VARIANT_TRUE;
     DISPPARAMS params = {arguments, nullptr, 2, 0};
-    EXPECT_EQ(sink->Invoke(DISPID_COMMANDSTATECHANGE, IID_IUnknown, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                           nullptr),
-              E_INVALIDARG);
+    EXPECT_EQ(
+        sink->Invoke(DISPID_COMMANDSTATECHANGE, IID_IUnknown, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+        E_INVALIDARG);
     EXPECT_EQ(sink->Invoke(DISPID_COMMANDSTATECHANGE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               S_OK);
     EXPECT_EQ(handler.events, std::vector<std::wstring>{L"command"});

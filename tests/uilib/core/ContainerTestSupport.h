@@ -28,9 +28,8 @@ inline ::testing::AssertionResult RectIs(const RECT& actual, int l, int t, int r
     if (actual.left == l && actual.top == t && actual.right == r && actual.bottom == b) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "rect is " << actual.left << "," << actual.top << "," << actual.right
-                                         << "," << actual.bottom << ", expected " << l << "," << t << "," << r
-                                         << "," << b;
+    return ::testing::AssertionFailure() << "rect is " << actual.left << "," << actual.top << "," << actual.right << ","
+                                         << actual.bottom << ", expected " << l << "," << t << "," << r << "," << b;
 }
 
 inline UIEvent MakeEvent(int type, POINT point = {0, 0}, WPARAM wParam = 0) {

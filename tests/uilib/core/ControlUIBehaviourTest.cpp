@@ -138,9 +138,9 @@ TEST(ControlVisit, FlagsSkipControlsTheyExclude) {
     EXPECT_EQ(control.VisitControls(AnswerControl, &inside, TavikUI::kVisitVisibleOnly), nullptr);
     EXPECT_EQ(control.VisitControls(AnswerControl, &inside, TavikUI::kVisitEnabledOnly), &control);
     // The order flags do not filter a single control.
-    EXPECT_EQ(control.VisitControls(AnswerControl, &inside,
-                                    TavikUI::kVisitLastChildFirst | TavikUI::kVisitContainerFirst),
-              &control);
+    EXPECT_EQ(
+        control.VisitControls(AnswerControl, &inside, TavikUI::kVisitLastChildFirst | TavikUI::kVisitContainerFirst),
+        &control);
 }
 
 TEST(ControlVisit, VisitorDecidesTheAnswer) {

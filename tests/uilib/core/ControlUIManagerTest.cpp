@@ -29,8 +29,8 @@ bool SameRect(const RECT& a, const RECT& b) {
     if (SameRect(actual, CUIRect(l, t, r, b))) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "rect is " << actual.left << "," << actual.top << "," << actual.right
-                                         << "," << actual.bottom;
+    return ::testing::AssertionFailure() << "rect is " << actual.left << "," << actual.top << "," << actual.right << ","
+                                         << actual.bottom;
 }
 
 // A visible window with a parent (0,0,100,100) and a child inside it, both
@@ -245,9 +245,7 @@ TEST_F(ManagedControlTest, VirtualWindowNameTravelsWithNotifications) {
     event.type = TavikUI::kEventTimer;
     class NameRecorder : public TavikUI::INotifyUI {
     public:
-        void ReceiveNotification(TavikUI::NotifyMessage& message) override {
-            name = message.virtualWindowName.Text();
-        }
+        void ReceiveNotification(TavikUI::NotifyMessage& message) override { name = message.virtualWindowName.Text(); }
         std::wstring name;
     } names;
     window.manager.RegisterNotifyReceiver(&names);

@@ -193,8 +193,8 @@ TEST_F(BorderTest, SideWidthsDrawOnlyThoseSides) {
     control.ApplyAttribute(L"bordercolor", L"#FFFF0000");
     control.ApplyAttribute(L"bordersize", L"1,0,0,1");
     PaintAll();
-    EXPECT_EQ(canvas.At(10, 30), kRed);  // left
-    EXPECT_EQ(canvas.At(35, 60), kRed);  // bottom, on the bottom edge line
+    EXPECT_EQ(canvas.At(10, 30), kRed);    // left
+    EXPECT_EQ(canvas.At(35, 60), kRed);    // bottom, on the bottom edge line
     EXPECT_EQ(canvas.At(35, 10), kWhite);  // no top
     EXPECT_EQ(canvas.At(60, 30), kWhite);  // no right
 }

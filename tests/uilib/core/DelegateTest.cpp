@@ -24,8 +24,7 @@ public:
         : CDelegateBase(log, reinterpret_cast<void*>(function)), function_(function), id_(id) {
         ++log->liveDelegates;
     }
-    TestDelegate(const TestDelegate& other)
-        : CDelegateBase(other), function_(other.function_), id_(other.id_) {
+    TestDelegate(const TestDelegate& other) : CDelegateBase(other), function_(other.function_), id_(other.id_) {
         ++Log()->liveDelegates;
     }
     ~TestDelegate() override { --Log()->liveDelegates; }

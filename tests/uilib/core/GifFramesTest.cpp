@@ -11,8 +11,8 @@
 #include "ImageTestSupport.h"
 
 using namespace ImageTests;
-using TavikUI::CGifHandler;
 using TavikUI::CGifFrameList;
+using TavikUI::CGifHandler;
 using TavikUI::GifFrameRecord;
 using TavikUI::LoadGifFramesFromMemory;
 
@@ -106,8 +106,7 @@ TEST(GifFrameReading, DamagedThirdFrameEndsTheAnimationAfterTwo) {
 
 TEST(GifFrameReading, WhatIsNotAGifGivesNothing) {
     for (const std::string& bytes : {SolidPng(2, 2, kRed), ReadFixture("flat.jpg"), std::string("GIF8"),
-                                     std::string("GIF89a"), GifHeader(2, 2), GifHeader(2, 2) + ";",
-                                     std::string()}) {
+                                     std::string("GIF89a"), GifHeader(2, 2), GifHeader(2, 2) + ";", std::string()}) {
         const ReadResult read = ReadFrames(bytes);
         EXPECT_EQ(read.frames, nullptr) << bytes.size();
         // The count is left alone.

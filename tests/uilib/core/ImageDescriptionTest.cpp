@@ -50,8 +50,8 @@ protected:
             ZipTest::FileItem("half.png", SolidPng(2, 2, 0x80FF0000)),
             // Four magenta, then four red: wide plateaus that stretching keeps.
             ZipTest::FileItem("m.png", PngBytes(8, 1,
-                                                {0xFFFF00FF, 0xFFFF00FF, 0xFFFF00FF, 0xFFFF00FF, 0xFFFF0000,
-                                                 0xFFFF0000, 0xFFFF0000, 0xFFFF0000})),
+                                                {0xFFFF00FF, 0xFFFF00FF, 0xFFFF00FF, 0xFFFF00FF, 0xFFFF0000, 0xFFFF0000,
+                                                 0xFFFF0000, 0xFFFF0000})),
             ZipTest::FileItem("cols.png", PngBytes(4, 1, {0xFFFF0000, 0xFFFF0000, 0xFF0000FF, 0xFF0000FF})),
             ZipTest::FileItem("101", SolidPng(2, 2, 0x80FF0000)),
         });
@@ -63,8 +63,7 @@ protected:
     }
 
     bool Draw(const wchar_t* description, const wchar_t* modifier = nullptr, const RECT& paint = kWholeCanvas) {
-        return CGdiRenderer::DrawImageDescription(canvas_.DC(), manager_.get(), kControl, paint, description,
-                                                  modifier);
+        return CGdiRenderer::DrawImageDescription(canvas_.DC(), manager_.get(), kControl, paint, description, modifier);
     }
     DWORD At(int x, int y) const { return canvas_.At(x, y); }
 
@@ -116,8 +115,7 @@ TEST_F(DescriptionTest, EachDrawBlendsOnceMore) {
     // Half-transparent red over white: once, then twice.
     PixelCanvas once(60, 60, kWhite);
     PixelCanvas twice(60, 60, kWhite);
-    CGdiRenderer::DrawImageDescription(once.DC(), manager_.get(), kControl, kWholeCanvas, L"file='half.png'",
-                                       nullptr);
+    CGdiRenderer::DrawImageDescription(once.DC(), manager_.get(), kControl, kWholeCanvas, L"file='half.png'", nullptr);
     CGdiRenderer::DrawImageDescription(twice.DC(), manager_.get(), kControl, kWholeCanvas,
                                        L"file='half.png' file='half.png'", nullptr);
     EXPECT_NEAR(Green(once.At(30, 30)), 127, 2);
@@ -229,8 +227,9 @@ TEST_F(DescriptionTest, MissingNumbersAndMalformedPairs) {
 }
 
 TEST_F(DescriptionTest, ExtremeNumbersStayInRange) {
-    EXPECT_TRUE(Draw(L"file='frame.png' dest='-2147483648,-99999999999,2147483647,99999999999' "
-                     L"corner='2147483647,2147483647,-2147483648,5' source='-5,-5,99999,99999'"));
+    EXPECT_TRUE(
+        Draw(L"file='frame.png' dest='-2147483648,-99999999999,2147483647,99999999999' "
+             L"corner='2147483647,2147483647,-2147483648,5' source='-5,-5,99999,99999'"));
     EXPECT_TRUE(Draw(L"file='cols.png' xtiled='true' ytiled='true' source='1,0,1,1' corner='-3,-3,-3,-3'"));
     EXPECT_TRUE(Draw(L"file='a.png' fade='99999' mask='#FFFFFFFFFFFFFFFF'"));
 }
@@ -238,19 +237,18 @@ TEST_F(DescriptionTest, ExtremeNumbersStayInRange) {
 TEST_F(DescriptionTest, AnswerSaysWhetherAnImageWasDrawn) {
     EXPECT_FALSE(Draw(L"file='missing.png'"));
     EXPECT_FALSE(Draw(L"missing.png", L"dest='0,0,5,5'"));
-    EXPECT_FALSE(CGdiRenderer::DrawImageDescription(nullptr, manager_.get(), kControl, kWholeCanvas, L"a.png",
-                                                    nullptr));
-    EXPECT_FALSE(CGdiRenderer::DrawImageDescription(canvas_.DC(), nullptr, kControl, kWholeCanvas, L"a.png",
-                                                    nullptr));
-    EXPECT_FALSE(CGdiRenderer::DrawImageDescription(canvas_.DC(), manager_.get(), kControl, kWholeCanvas,
-                                                    nullptr, nullptr));
+    EXPECT_FALSE(
+        CGdiRenderer::DrawImageDescription(nullptr, manager_.get(), kControl, kWholeCanvas, L"a.png", nullptr));
+    EXPECT_FALSE(CGdiRenderer::DrawImageDescription(canvas_.DC(), nullptr, kControl, kWholeCanvas, L"a.png", nullptr));
+    EXPECT_FALSE(
+        CGdiRenderer::DrawImageDescription(canvas_.DC(), manager_.get(), kControl, kWholeCanvas, nullptr, nullptr));
     // One image of two found: something was drawn.
     EXPECT_TRUE(Draw(L"file='missing.png' dest='0,0,5,5' file='a.png'"));
     // Outside the paint rectangle nothing needs drawing, and the image is
     // there: the description stays good.
     PixelCanvas clipped(60, 60, kGrey);
-    EXPECT_TRUE(CGdiRenderer::DrawImageDescription(clipped.DC(), manager_.get(), kControl, RECT{0, 0, 5, 5},
-                                                   L"b.png", nullptr));
+    EXPECT_TRUE(CGdiRenderer::DrawImageDescription(clipped.DC(), manager_.get(), kControl, RECT{0, 0, 5, 5}, L"b.png",
+                                                   nullptr));
     EXPECT_EQ(clipped.At(30, 30), kGrey);
     EXPECT_TRUE(CGdiRenderer::DrawImage(canvas_.DC(), manager_.get(), kControl, kWholeCanvas, L"a.png", L"",
                                         TavikUI::ImageDrawState{}));

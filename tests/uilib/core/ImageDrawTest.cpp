@@ -19,9 +19,8 @@ const DWORD kGrey = 0x00808080;
 const DWORD kWhite = 0x00FFFFFF;
 
 // 12 x 12 in nine 4 x 4 parts, each of its own colour.
-const uint32_t kGridColors[3][3] = {{0xFFFF0000, 0xFF00FF00, 0xFF0000FF},
-                                    {0xFFFFFF00, 0xFFFFFFFF, 0xFF00FFFF},
-                                    {0xFFFF00FF, 0xFF800000, 0xFF008000}};
+const uint32_t kGridColors[3][3] = {
+    {0xFFFF0000, 0xFF00FF00, 0xFF0000FF}, {0xFFFFFF00, 0xFFFFFFFF, 0xFF00FFFF}, {0xFFFF00FF, 0xFF800000, 0xFF008000}};
 
 std::vector<uint32_t> GridPixels() {
     std::vector<uint32_t> pixels;
@@ -110,8 +109,8 @@ TEST_F(NineGridTest, PiecesOutsideThePaintRectangleAreSkipped) {
 
 TEST_F(NineGridTest, FadeBlendsAtThatStrength) {
     PixelCanvas white(60, 60, kWhite);
-    CGdiRenderer::DrawImageRect(white.DC(), grid.Handle(), RECT{10, 10, 50, 50}, RECT{0, 0, 60, 60},
-                                RECT{0, 0, 12, 12}, RECT{4, 4, 4, 4}, false, 128, false, false, false);
+    CGdiRenderer::DrawImageRect(white.DC(), grid.Handle(), RECT{10, 10, 50, 50}, RECT{0, 0, 60, 60}, RECT{0, 0, 12, 12},
+                                RECT{4, 4, 4, 4}, false, 128, false, false, false);
     // Red at 128 over white.
     const DWORD corner = white.At(11, 11);
     EXPECT_EQ(Red(corner), 255);
@@ -123,16 +122,16 @@ TEST(ImageRect, SourcePartGoesToTheDestination) {
     PixelCanvas canvas(40, 40, kGrey);
     TestBitmap grid(12, 12, GridPixels());
     // The top-right part only, stretched over 20 x 10.
-    CGdiRenderer::DrawImageRect(canvas.DC(), grid.Handle(), RECT{5, 5, 25, 15}, RECT{0, 0, 40, 40},
-                                RECT{8, 0, 12, 4}, RECT{0, 0, 0, 0}, false, 255, false, false, false);
+    CGdiRenderer::DrawImageRect(canvas.DC(), grid.Handle(), RECT{5, 5, 25, 15}, RECT{0, 0, 40, 40}, RECT{8, 0, 12, 4},
+                                RECT{0, 0, 0, 0}, false, 255, false, false, false);
     for (POINT p : {POINT{5, 5}, POINT{15, 10}, POINT{24, 14}}) {
         EXPECT_EQ(canvas.At(p.x, p.y), Rgb(kGridColors[0][2])) << p.x << "," << p.y;
     }
     EXPECT_EQ(canvas.At(25, 10), kGrey);
     EXPECT_EQ(canvas.At(4, 10), kGrey);
     // A destination of the source's size is copied as it is.
-    CGdiRenderer::DrawImageRect(canvas.DC(), grid.Handle(), RECT{0, 20, 12, 32}, RECT{0, 0, 40, 40},
-                                RECT{0, 0, 12, 12}, RECT{0, 0, 0, 0}, false, 255, false, false, false);
+    CGdiRenderer::DrawImageRect(canvas.DC(), grid.Handle(), RECT{0, 20, 12, 32}, RECT{0, 0, 40, 40}, RECT{0, 0, 12, 12},
+                                RECT{0, 0, 0, 0}, false, 255, false, false, false);
     EXPECT_EQ(canvas.At(3, 23), Rgb(kGridColors[0][0]));
     EXPECT_EQ(canvas.At(4, 23), Rgb(kGridColors[0][1]));
     EXPECT_EQ(canvas.At(11, 31), Rgb(kGridColors[2][2]));
@@ -142,8 +141,8 @@ TEST(ImageRect, TranslucentPixelsBlendOverTheBackground) {
     PixelCanvas canvas(10, 10, kWhite);
     // Half-transparent red (premultiplied) and fully transparent.
     TestBitmap bitmap(2, 1, {0x80800000, 0x00000000});
-    CGdiRenderer::DrawImageRect(canvas.DC(), bitmap.Handle(), RECT{0, 0, 10, 10}, RECT{0, 0, 10, 10},
-                                RECT{0, 0, 2, 1}, RECT{0, 0, 0, 0}, true, 255, false, false, false);
+    CGdiRenderer::DrawImageRect(canvas.DC(), bitmap.Handle(), RECT{0, 0, 10, 10}, RECT{0, 0, 10, 10}, RECT{0, 0, 2, 1},
+                                RECT{0, 0, 0, 0}, true, 255, false, false, false);
     const DWORD half = canvas.At(2, 5);
     EXPECT_EQ(Red(half), 255);
     EXPECT_NEAR(Green(half), 127, 2);
@@ -155,8 +154,8 @@ TEST(ImageRect, NullBitmapOrDCDrawsNothing) {
     CGdiRenderer::DrawImageRect(canvas.DC(), nullptr, RECT{0, 0, 10, 10}, RECT{0, 0, 10, 10}, RECT{0, 0, 2, 2},
                                 RECT{0, 0, 0, 0}, false, 255, false, false, false);
     TestBitmap bitmap(1, 1, {0xFFFF0000});
-    CGdiRenderer::DrawImageRect(nullptr, bitmap.Handle(), RECT{0, 0, 10, 10}, RECT{0, 0, 10, 10},
-                                RECT{0, 0, 1, 1}, RECT{0, 0, 0, 0}, false, 255, false, false, false);
+    CGdiRenderer::DrawImageRect(nullptr, bitmap.Handle(), RECT{0, 0, 10, 10}, RECT{0, 0, 10, 10}, RECT{0, 0, 1, 1},
+                                RECT{0, 0, 0, 0}, false, 255, false, false, false);
     EXPECT_EQ(canvas.At(5, 5), kGrey);
 }
 
@@ -244,9 +243,8 @@ TEST_F(TiledCentreTest, ZeroTileExtentDrawsNoCentre) {
 
 TEST(ImageBlending, OwnRoutineMatchesAlphaBlend) {
     // Premultiplied pixels of several strengths.
-    const std::vector<uint32_t> pixels = {0xFFFF0000, 0x80800000, 0x40004020, 0x00000000,
-                                          0xC0C0C0C0, 0xFF00FF00, 0x10101010, 0x80008080,
-                                          0xFF123456, 0x20201000, 0xE0E000E0, 0x60303030};
+    const std::vector<uint32_t> pixels = {0xFFFF0000, 0x80800000, 0x40004020, 0x00000000, 0xC0C0C0C0, 0xFF00FF00,
+                                          0x10101010, 0x80008080, 0xFF123456, 0x20201000, 0xE0E000E0, 0x60303030};
     const TestBitmap source(4, 3, pixels);
     const SelectedBitmap selected(source.Handle());
     for (BYTE fade : {BYTE(255), BYTE(200), BYTE(64)}) {

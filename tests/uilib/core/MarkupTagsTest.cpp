@@ -53,7 +53,6 @@ TEST(MarkupTokens, ClosingTags) {
     EXPECT_EQ(token.length, 8u);
 }
 
-
 TEST(MarkupTokens, BracketsThatOpenNoTagAreText) {
     // Upper-case letter, a letter not followed by a blank or bracket, a
     // missing closing bracket, a lone bracket at the end.
@@ -65,7 +64,6 @@ TEST(MarkupTokens, BracketsThatOpenNoTagAreText) {
     // The run that starts at such a bracket stops at the next one.
     EXPECT_EQ(ReadMarkupToken(L"<zz<b>", false).length, 3u);
 }
-
 
 TEST(MarkupArguments, ImageNamesAndStrips) {
     auto image = TavikUI::ReadMarkupImageArgument(L"icon.png");

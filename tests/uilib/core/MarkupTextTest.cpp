@@ -50,8 +50,7 @@ protected:
     }
     void Draw(const std::wstring& text, RECT rect, UINT style = 0, DWORD color = kBlackText) {
         int none = 0;
-        CGdiRenderer::DrawMarkupText(canvas_.DC(), &manager_, rect, text.c_str(), color, nullptr, nullptr, none,
-                                     style);
+        CGdiRenderer::DrawMarkupText(canvas_.DC(), &manager_, rect, text.c_str(), color, nullptr, nullptr, none, style);
     }
     // Draws with link output; answers the link count.
     int DrawWithLinks(const std::wstring& text, RECT rect, UINT style, CUIRect* rects, CWideString* texts,
@@ -76,7 +75,6 @@ TEST_F(MarkupTextTest, SingleLineMeasuresToTheTextWidth) {
     EXPECT_EQ(rect.right, Width(L"Hello world"));
     EXPECT_EQ(rect.bottom, lineHeight_);
 }
-
 
 TEST_F(MarkupTextTest, LineBreaksByTagAndCharacter) {
     EXPECT_EQ(Measure(L"ab<n>cd").bottom, 2 * lineHeight_);
@@ -218,7 +216,6 @@ TEST_F(MarkupTextTest, ColourTagColoursItsTextAndIsPopped) {
     EXPECT_EQ(canvas_.Count(right, IsReddish), 0);
 }
 
-
 TEST_F(MarkupTextTest, FontByIndexAndByFace) {
     manager_.AddFont(RenderTests::TestFace(), 30, false, false, false);
     const int bigHeight = RenderTests::LineHeightOf(*manager_.FontRecordAt(0));
@@ -271,7 +268,6 @@ TEST_F(MarkupTextTest, SelectedTextHasTheSelectedBackground) {
     EXPECT_EQ(canvas_.Count(RECT{split + 1, 0, 300, 40}, isGreen), 0);
 }
 
-
 // --- Escapes, raw text, bad markup ---------------------------------------------------------
 
 TEST_F(MarkupTextTest, EscapesDrawBrackets) {
@@ -306,8 +302,7 @@ TEST_F(MarkupTextTest, UnmatchedTagsDrawAsFarAsTheyGo) {
     EXPECT_EQ(Measure(L"</b></c></i></u></f></p></s>ab", DT_SINGLELINE).right, Width(L"ab"));
     EXPECT_EQ(Measure(L"<b>ab", DT_SINGLELINE).right, Width(L"ab", bold));
     // A closing tag pops only what its own kind pushed.
-    EXPECT_EQ(Measure(L"<b><c #ff0000>a</c>b</b>c", DT_SINGLELINE).right,
-              Width(L"ab", bold) + Width(L"c"));
+    EXPECT_EQ(Measure(L"<b><c #ff0000>a</c>b</b>c", DT_SINGLELINE).right, Width(L"ab", bold) + Width(L"c"));
     // Closing a style twice does not pop below the start.
     EXPECT_EQ(Measure(L"<b><b>a</b></b></b>b", DT_SINGLELINE).right, Width(L"a", bold) + Width(L"b"));
 }
@@ -317,8 +312,7 @@ TEST_F(MarkupTextTest, UnmatchedTagsDrawAsFarAsTheyGo) {
 TEST_F(MarkupTextTest, LinkReportsItsRectangleAndText) {
     CUIRect rects[4];
     CWideString texts[4];
-    const int count = DrawWithLinks(L"go <a target>click</a> now", RECT{0, 0, 300, 40}, DT_SINGLELINE, rects,
-                                    texts, 4);
+    const int count = DrawWithLinks(L"go <a target>click</a> now", RECT{0, 0, 300, 40}, DT_SINGLELINE, rects, texts, 4);
     ASSERT_EQ(count, 1);
     EXPECT_STREQ(texts[0].Text(), L"target");
     HFONT underline = Font(false, true);
@@ -348,8 +342,7 @@ TEST_F(MarkupTextTest, WrappedLinkGetsOneRectanglePerLine) {
     const int width = Width(L"see the") + 2;
     CUIRect rects[4];
     CWideString texts[4];
-    const int count =
-        DrawWithLinks(L"see <a doc>the map</a>", RECT{0, 0, width, 100}, DT_WORDBREAK, rects, texts, 4);
+    const int count = DrawWithLinks(L"see <a doc>the map</a>", RECT{0, 0, width, 100}, DT_WORDBREAK, rects, texts, 4);
     ASSERT_EQ(count, 2);
     EXPECT_STREQ(texts[0].Text(), L"doc");
     EXPECT_STREQ(texts[1].Text(), L"doc");
@@ -379,8 +372,8 @@ TEST_F(MarkupTextTest, MoreLinksThanTheTableHoldsNeverWritePastIt) {
         rects[i] = CUIRect(-7, -7, -7, -7);
         texts[i].AssignText(L"guard");
     }
-    const int count = DrawWithLinks(L"<a 1>a</a> <a 2>b</a> <a 3>c</a> <a 4>d</a> <a 5>e</a>",
-                                    RECT{0, 0, 300, 40}, 0, rects, texts, 2);
+    const int count = DrawWithLinks(L"<a 1>a</a> <a 2>b</a> <a 3>c</a> <a 4>d</a> <a 5>e</a>", RECT{0, 0, 300, 40}, 0,
+                                    rects, texts, 2);
     EXPECT_EQ(count, 2);
     EXPECT_STREQ(texts[0].Text(), L"1");
     EXPECT_STREQ(texts[1].Text(), L"2");
@@ -476,9 +469,7 @@ protected:
         DeleteFileW(strip_.c_str());
         DeleteFileW(tall_.c_str());
     }
-    std::wstring Tag(const std::wstring& path, const wchar_t* numbers = L"") {
-        return L"<i " + path + numbers + L">";
-    }
+    std::wstring Tag(const std::wstring& path, const wchar_t* numbers = L"") { return L"<i " + path + numbers + L">"; }
 
     std::wstring strip_;
     std::wstring tall_;

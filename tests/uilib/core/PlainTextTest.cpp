@@ -66,8 +66,7 @@ TEST_F(PlainTextTest, TextColourAndTransparentBackground) {
 TEST_F(PlainTextTest, PrefixCharactersAreDrawn) {
     // With prefix processing "&x" would measure as "x".
     const RECT measured = Draw(L"&x", RECT{0, 0, 300, 100}, DT_SINGLELINE | DT_CALCRECT);
-    EXPECT_EQ(measured.right - measured.left,
-              RenderTests::TextExtent(manager_.DefaultFontRecord()->font, L"&x").cx);
+    EXPECT_EQ(measured.right - measured.left, RenderTests::TextExtent(manager_.DefaultFontRecord()->font, L"&x").cx);
     EXPECT_EQ(canvas_.Count(canvas_.Whole(), IsInk), 0);
 }
 

@@ -20,8 +20,6 @@ namespace {
 const DWORD kWhite = 0x00FFFFFF;
 const DWORD kBlack = 0x00000000;
 
-
-
 TEST(ColorFill, TranslucentColourBlendsOverBlackAtItsStrength) {
     // A colour value that is not premultiplied would add its full strength
     // over black and come out at 255.
@@ -32,7 +30,6 @@ TEST(ColorFill, TranslucentColourBlendsOverBlackAtItsStrength) {
     EXPECT_EQ(Green(pixel), 0);
     EXPECT_EQ(Blue(pixel), 0);
 }
-
 
 TEST(ColorFill, TranslucentFillStaysInsideItsRectangle) {
     RenderCanvas canvas(30, 30, kBlack);
@@ -51,7 +48,6 @@ TEST(ColorFill, EmptyRectangleOrNullDcIsIgnored) {
     EXPECT_EQ(canvas.Count(canvas.Whole(), RenderTests::IsInk), 0);
 }
 
-
 TEST(GradientFill, HorizontalRunsFromLeftToRightAndIsFlatDown) {
     RenderCanvas canvas(100, 20, kWhite);
     CGdiRenderer::FillGradient(canvas.DC(), RECT{0, 0, 100, 20}, 0xFF00FF00, 0xFF000000, false, 64);
@@ -61,7 +57,6 @@ TEST(GradientFill, HorizontalRunsFromLeftToRightAndIsFlatDown) {
         EXPECT_EQ(canvas.At(x, 0), canvas.At(x, 19)) << x;
     }
 }
-
 
 TEST(GradientFill, BothEndsWithoutAlphaDrawNothing) {
     RenderCanvas canvas(20, 20, kWhite);
@@ -112,8 +107,7 @@ TEST(GradientBands, StepsChooseTheBandCount) {
     } cases[] = {{1, 2}, {3, 2}, {4, 4}, {8, 8}, {16, 16}, {31, 16}, {32, 32}, {64, 64}, {500, 64}};
     for (const auto& item : cases) {
         RenderCanvas canvas(2, 256, kWhite);
-        TavikUI::FillGradientWith(canvas.DC(), RECT{0, 0, 2, 256}, 0xFF000000, 0xFFFFFFFF, true, item.steps,
-                                  nullptr);
+        TavikUI::FillGradientWith(canvas.DC(), RECT{0, 0, 2, 256}, 0xFF000000, 0xFFFFFFFF, true, item.steps, nullptr);
         std::set<DWORD> colours;
         for (int y = 0; y < 256; ++y) {
             colours.insert(canvas.At(0, y));
@@ -161,9 +155,6 @@ TEST(Lines, StrokeLineDrawsOnlyItsRow) {
     EXPECT_EQ(canvas.At(4, 10), kWhite);
 }
 
-
-
-
 TEST(ColourMath, RgbToHslOfPrimaries) {
     double hue = -1;
     double saturation = -1;
@@ -198,7 +189,6 @@ TEST(ColourMath, HslRoundTripKeepsColours) {
         EXPECT_NEAR(Blue(back), Blue(color), 1) << std::hex << color;
     }
 }
-
 
 TEST(ColourMath, MixColorsWeighsEachChannelAndDropsAlpha) {
     EXPECT_EQ(CGdiRenderer::MixColors(0xFFFF0000, 0.5, 0xFF0000FF, 0.5), 0x007F007Fu);

@@ -126,16 +126,18 @@ protected:
         title_ = root->Add(new MarkupTextControl(0xFFFFFFFF),
                            L"pos=\"10,10,190,90\" bkcolor=\"#FFCC0000\" bordercolor=\"#FF000000\" bordersize=\"2\" "
                            L"text=\"{b}Bold{/b} panel\"");
-        root->Add(new PlainTextControl, L"pos=\"210,10,390,90\" bkcolor=\"#FF2050E0\" bkcolor2=\"#FF80E0FF\" "
-                                        L"text=\"gradient\"");
+        root->Add(new PlainTextControl,
+                  L"pos=\"210,10,390,90\" bkcolor=\"#FF2050E0\" bkcolor2=\"#FF80E0FF\" "
+                  L"text=\"gradient\"");
         links_ = root->Add(new MarkupTextControl(0xFF000000),
                            L"pos=\"10,110,390,170\" bkcolor=\"#FFFFFFFF\" bordercolor=\"#FF00A000\" bordersize=\"1\" "
                            L"text=\"刷机 {a help}help{/a} and {c #C00000}red{/c} text\"");
         const std::wstring picture = L"pos=\"10,190,110,290\" bkcolor=\"#FFFFFFFF\" bkimage=\"file='" + image_ +
                                      L"' dest='10,10,90,90'\" bordercolor=\"#FF000000\" bordersize=\"1\"";
         root->Add(new CControlUI, picture.c_str());
-        root->Add(new CControlUI, L"pos=\"130,190,390,290\" bkcolor=\"#80008000\" bordercolor=\"#FF0000FF\" "
-                                  L"bordersize=\"0,0,0,4\"");
+        root->Add(new CControlUI,
+                  L"pos=\"130,190,390,290\" bkcolor=\"#80008000\" bordercolor=\"#FF0000FF\" "
+                  L"bordersize=\"0,0,0,4\"");
         manager.AttachRoot(root);
         RedrawWindow(window_.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     }

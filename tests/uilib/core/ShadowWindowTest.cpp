@@ -127,8 +127,8 @@ TEST_F(ShadowWindowTest, VisibleParentGetsAShownLayeredOwnedShadow) {
     ASSERT_TRUE(shadow.AttachShadow(parent.Handle()));
     const HWND handle = shadow.ShadowHandle();
     ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(shadow.StatusFlags(), CShadowWindow::kEnabled | CShadowWindow::kShadowShown |
-                                        CShadowWindow::kParentVisible);
+    EXPECT_EQ(shadow.StatusFlags(),
+              CShadowWindow::kEnabled | CShadowWindow::kShadowShown | CShadowWindow::kParentVisible);
     EXPECT_TRUE(IsWindowVisible(handle));
     EXPECT_EQ(GetWindow(handle, GW_OWNER), parent.Handle());
     const LONG_PTR extended = GetWindowLongPtrW(handle, GWL_EXSTYLE);

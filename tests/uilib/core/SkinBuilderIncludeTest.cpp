@@ -56,9 +56,9 @@ TEST_F(SkinIncludeTest, CountDefaultsToOneAndZeroOrNoSourceBuildNothing) {
     EXPECT_EQ(ChildCountOf(none.get()), 0);
 
     CSkinBuilder sourceless;
-    std::unique_ptr<CControlUI> empty(sourceless.Create(
-        L"<Window><VerticalLayout><Include count=\"2\"/><Include/></VerticalLayout></Window>", nullptr, nullptr,
-        nullptr, nullptr));
+    std::unique_ptr<CControlUI> empty(
+        sourceless.Create(L"<Window><VerticalLayout><Include count=\"2\"/><Include/></VerticalLayout></Window>",
+                          nullptr, nullptr, nullptr, nullptr));
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(ChildCountOf(empty.get()), 0);
 }
@@ -66,9 +66,8 @@ TEST_F(SkinIncludeTest, CountDefaultsToOneAndZeroOrNoSourceBuildNothing) {
 TEST_F(SkinIncludeTest, IncludedControlsDoNotBecomeTheResult) {
     WriteSkin(L"part.xml", kPart);
     TavikUI::CContainerUI parent;
-    CControlUI* result = builder_.Create(
-        L"<Window><Include source=\"part.xml\"/><Control name=\"own\"/></Window>", nullptr, nullptr, nullptr,
-        &parent);
+    CControlUI* result = builder_.Create(L"<Window><Include source=\"part.xml\"/><Control name=\"own\"/></Window>",
+                                         nullptr, nullptr, nullptr, &parent);
     EXPECT_EQ(NameOf(result), L"own");
     EXPECT_EQ(ChildNames(&parent), (std::vector<std::wstring>{L"part", L"own"}));
 }
@@ -81,8 +80,7 @@ TEST_F(SkinIncludeTest, MissingIncludeIsSkipped) {
 }
 
 TEST_F(SkinIncludeTest, IncludedSkinsShareTheCallbackAndTheManager) {
-    WriteSkin(L"part.xml",
-              L"<Window><Font name=\"Arial\" size=\"11\"/><Gadget name=\"g\"/></Window>");
+    WriteSkin(L"part.xml", L"<Window><Font name=\"Arial\" size=\"11\"/><Gadget name=\"g\"/></Window>");
     RecordingCallback callback({L"Gadget"});
     TavikUI::CWindowManager manager;
     const int fonts = manager.FontCount();

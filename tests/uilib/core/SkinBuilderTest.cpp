@@ -99,7 +99,8 @@ TEST_F(SkinBuilderTest, SkinFileFromTheResourceFolderAndFromTheArchive) {
     UseMemoryArchive({ZipTest::FileItem("skin/main.xml",
                                         SkinBuilderTests::Utf8(L"<Window><Control name=\"中文\"/></Window>"), true)});
     CSkinBuilder archiveBuilder;
-    std::unique_ptr<CControlUI> fromArchive(archiveBuilder.Create(L"skin/main.xml", nullptr, nullptr, nullptr, nullptr));
+    std::unique_ptr<CControlUI> fromArchive(
+        archiveBuilder.Create(L"skin/main.xml", nullptr, nullptr, nullptr, nullptr));
     ASSERT_NE(fromArchive, nullptr) << archiveBuilder.ErrorMessage();
     EXPECT_EQ(NameOf(fromArchive.get()), L"中文");
 }
@@ -173,8 +174,8 @@ TEST_F(SkinBuilderTest, DefaultsAreStoredFirstWinsAndApplyBeforeTheElementsAttri
 }
 
 TEST_F(SkinBuilderTest, DefaultsNeedAManager) {
-    std::unique_ptr<CControlUI> root = Build(
-        L"<Window><Default name=\"Control\" value=\"width=&quot;30&quot;\"/><Control/></Window>");
+    std::unique_ptr<CControlUI> root =
+        Build(L"<Window><Default name=\"Control\" value=\"width=&quot;30&quot;\"/><Control/></Window>");
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->DeclaredWidth(), 0);
 }
@@ -340,8 +341,7 @@ public:
 
 TEST_F(SkinBuilderTest, ControlInsideAControlWithoutChildrenIsDroppedAndItsLevelGivesNull) {
     TrackingCallback callback;
-    std::unique_ptr<CControlUI> root =
-        Build(L"<Window><Leaf><Tracked/><Tracked/></Leaf></Window>", nullptr, &callback);
+    std::unique_ptr<CControlUI> root = Build(L"<Window><Leaf><Tracked/><Tracked/></Leaf></Window>", nullptr, &callback);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(NameOf(root.get()), L"leaf");
     EXPECT_EQ(ContainerOf(root.get()), nullptr);
@@ -368,7 +368,8 @@ TEST_F(SkinBuilderTest, ControlsAreAddedToTheParentGiven) {
 
 TEST_F(SkinBuilderTest, ExtraTopLevelControlsWithoutAParentAreNotKept) {
     TrackingCallback callback;
-    std::unique_ptr<CControlUI> root = Build(L"<Window><Control name=\"first\"/><Tracked/></Window>", nullptr, &callback);
+    std::unique_ptr<CControlUI> root =
+        Build(L"<Window><Control name=\"first\"/><Tracked/></Window>", nullptr, &callback);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(NameOf(root.get()), L"first");
     ASSERT_EQ(callback.made, 1);

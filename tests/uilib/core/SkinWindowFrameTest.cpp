@@ -84,7 +84,8 @@ TEST_F(SkinWindowFrameTest, CaptionDragsExceptOverButtonsOptionsAndText) {
 }
 
 TEST_F(SkinWindowFrameTest, CaptionPointOnNoControlIsClientArea) {
-    auto window = Open(L"<Window size=\"400,300\" caption=\"0,0,0,40\"><Control name=\"deaf\" mouse=\"false\"/></Window>");
+    auto window =
+        Open(L"<Window size=\"400,300\" caption=\"0,0,0,40\"><Control name=\"deaf\" mouse=\"false\"/></Window>");
     ASSERT_NE(window->Control(L"deaf"), nullptr);
     EXPECT_EQ(window->HitTestAt(100, 20), HTCLIENT);
 }

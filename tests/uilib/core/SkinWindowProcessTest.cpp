@@ -59,8 +59,8 @@ HWND WaitForWindow(DWORD processId, const wchar_t* title, DWORD milliseconds) {
     HWND found = nullptr;
     testsupport::WaitFor(
         [&] {
-            found = testsupport::FindTopLevelWindow(processId,
-                                                    [title](HWND window) { return testsupport::IsShownWithTitle(window, title); });
+            found = testsupport::FindTopLevelWindow(
+                processId, [title](HWND window) { return testsupport::IsShownWithTitle(window, title); });
             return found != nullptr;
         },
         milliseconds);

@@ -125,8 +125,8 @@ public:
     const std::wstring& Path() const { return path_; }
     bool Write(const wchar_t* name, const char* text) {
         files_.push_back(name);
-        const HANDLE file =
-            CreateFileW((path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileW((path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             return false;
         }

@@ -40,8 +40,7 @@ private:
 
 class TestSkinWindow : public TavikUI::CXMLWnd {
 public:
-    explicit TestSkinWindow(const wchar_t* skin, UINT kind = TavikUI::kSkinFromFolder)
-        : CXMLWnd(skin), kind_(kind) {}
+    explicit TestSkinWindow(const wchar_t* skin, UINT kind = TavikUI::kSkinFromFolder) : CXMLWnd(skin), kind_(kind) {}
     ~TestSkinWindow() override {
         if (Handle() && IsWindow(Handle())) {
             DestroyWindow(Handle());

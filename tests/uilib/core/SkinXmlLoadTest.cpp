@@ -14,8 +14,8 @@
 
 using TavikUI::CSkinXml;
 using TavikUI::CSkinXmlNode;
-using TavikUI::CWindowManager;
 using TavikUI::CWideString;
+using TavikUI::CWindowManager;
 
 namespace {
 
@@ -232,11 +232,19 @@ TEST_F(SkinFolderTest, DamagedArchivesNeverCrashTheLoader) {
     // Fixed-seed damage to a whole skin archive held in memory: every load
     // succeeds or fails with one of the loader's texts.
     const std::set<std::wstring> texts = {
-        L"Expected start tag",        L"Error parsing element name",    L"Expected start-tag closing",
-        L"Expected end-tag start",    L"Unmatched closing tag",         L"Error while parsing attributes",
-        L"Expected attribute value",  L"Error while parsing attribute string",
-        L"File is empty",             L"File too large",                L"Error opening zip file",
-        L"Could not find ziped file", L"Could not unzip file",
+        L"Expected start tag",
+        L"Error parsing element name",
+        L"Expected start-tag closing",
+        L"Expected end-tag start",
+        L"Unmatched closing tag",
+        L"Error while parsing attributes",
+        L"Expected attribute value",
+        L"Error while parsing attribute string",
+        L"File is empty",
+        L"File too large",
+        L"Error opening zip file",
+        L"Could not find ziped file",
+        L"Could not unzip file",
     };
     const std::string original = SkinArchive();
     std::mt19937 random(7301u);
@@ -246,9 +254,15 @@ TEST_F(SkinFolderTest, DamagedArchivesNeverCrashTheLoader) {
         for (int e = 0; e < edits; ++e) {
             const size_t at = random() % damaged.size();
             switch (random() % 3) {
-                case 0: damaged[at] = static_cast<char>(random() & 0xFF); break;
-                case 1: damaged[at] ^= static_cast<char>(1u << (random() % 8)); break;
-                default: damaged[at] = static_cast<char>(0xFF); break;
+            case 0:
+                damaged[at] = static_cast<char>(random() & 0xFF);
+                break;
+            case 1:
+                damaged[at] ^= static_cast<char>(1u << (random() % 8));
+                break;
+            default:
+                damaged[at] = static_cast<char>(0xFF);
+                break;
             }
         }
         CWindowManager::SetSkinArchive(L"", false);

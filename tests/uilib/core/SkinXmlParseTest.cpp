@@ -28,13 +28,20 @@ const wchar_t kSkin[] =
 // Every message a failing load may leave.
 const std::set<std::wstring>& ErrorTexts() {
     static const std::set<std::wstring> texts = {
-        L"Expected start tag",        L"Error parsing element name",
-        L"Expected start-tag closing", L"Expected end-tag start",
-        L"Unmatched closing tag",     L"Error while parsing attributes",
-        L"Expected attribute value",  L"Error while parsing attribute string",
-        L"Error opening file",        L"File is empty",
-        L"File too large",            L"Could not read file",
-        L"Error opening zip file",    L"Could not find ziped file",
+        L"Expected start tag",
+        L"Error parsing element name",
+        L"Expected start-tag closing",
+        L"Expected end-tag start",
+        L"Unmatched closing tag",
+        L"Error while parsing attributes",
+        L"Expected attribute value",
+        L"Error while parsing attribute string",
+        L"Error opening file",
+        L"File is empty",
+        L"File too large",
+        L"Could not read file",
+        L"Error opening zip file",
+        L"Could not find ziped file",
         L"Could not unzip file",
     };
     return texts;
@@ -73,11 +80,10 @@ const wchar_t kSkinTree[] =
     L"    Label name=[title] text=['x>]\n";
 
 std::string Utf8Of(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                          0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], bytes, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], bytes, nullptr, nullptr);
     return out;
 }
 
@@ -274,7 +280,8 @@ TEST(SkinXmlEncoding, Utf8WithAndWithoutMark) {
     EXPECT_EQ(Describe(plain), kSkinTree);
     const std::string marked = "\xEF\xBB\xBF" + utf8;
     CSkinXml withMark;
-    ASSERT_TRUE(withMark.LoadFromMemory(marked.data(), static_cast<uint32_t>(marked.size()), TavikUI::SKIN_ENCODING_UTF8));
+    ASSERT_TRUE(
+        withMark.LoadFromMemory(marked.data(), static_cast<uint32_t>(marked.size()), TavikUI::SKIN_ENCODING_UTF8));
     EXPECT_EQ(Describe(withMark), kSkinTree);
 }
 
@@ -282,14 +289,16 @@ TEST(SkinXmlEncoding, Utf16BothByteOrders) {
     const std::string little = Utf16Of(kSkin, false);
     const std::string big = Utf16Of(kSkin, true);
     CSkinXml document;
-    ASSERT_TRUE(document.LoadFromMemory(little.data(), static_cast<uint32_t>(little.size()), TavikUI::SKIN_ENCODING_UTF16));
+    ASSERT_TRUE(
+        document.LoadFromMemory(little.data(), static_cast<uint32_t>(little.size()), TavikUI::SKIN_ENCODING_UTF16));
     EXPECT_EQ(Describe(document), kSkinTree);
     ASSERT_TRUE(document.LoadFromMemory(big.data(), static_cast<uint32_t>(big.size()), TavikUI::SKIN_ENCODING_UTF16));
     EXPECT_EQ(Describe(document), kSkinTree);
 
     // Without a byte-order mark the data is refused.
     const std::string unmarked = little.substr(2);
-    EXPECT_FALSE(document.LoadFromMemory(unmarked.data(), static_cast<uint32_t>(unmarked.size()), TavikUI::SKIN_ENCODING_UTF16));
+    EXPECT_FALSE(
+        document.LoadFromMemory(unmarked.data(), static_cast<uint32_t>(unmarked.size()), TavikUI::SKIN_ENCODING_UTF16));
     EXPECT_FALSE(document.Root().IsValid());
     EXPECT_FALSE(document.LoadFromMemory("\xFF", 1, TavikUI::SKIN_ENCODING_UTF16));
     // An odd trailing byte is ignored.
@@ -315,8 +324,9 @@ TEST(SkinXmlLifetime, LoadsReplaceAndReleaseFrees) {
     ASSERT_TRUE(document.LoadFromString(L"<A/>"));
     ASSERT_TRUE(document.LoadFromString(L"<B><C/></B>"));
     EXPECT_EQ(Describe(document), L"B\n  C\n");
-    EXPECT_FALSE(document.LoadFromString(L"<B>"
-                                         L"<C></D>"));
+    EXPECT_FALSE(
+        document.LoadFromString(L"<B>"
+                                L"<C></D>"));
     EXPECT_FALSE(document.Root().IsValid());
     ASSERT_TRUE(document.LoadFromString(L"<B/>"));
     document.Release();
@@ -339,8 +349,12 @@ TEST(SkinXmlLifetime, LoadsReplaceAndReleaseFrees) {
 TEST(SkinXmlRobustness, DeepNestingDoesNotExhaustTheStack) {
     const int depth = 200000;
     std::wstring nested;
-    for (int i = 0; i < depth; ++i) nested += L"<a>";
-    for (int i = 0; i < depth; ++i) nested += L"</a>";
+    for (int i = 0; i < depth; ++i) {
+        nested += L"<a>";
+    }
+    for (int i = 0; i < depth; ++i) {
+        nested += L"</a>";
+    }
     CSkinXml document;
     ASSERT_TRUE(document.LoadFromString(nested.c_str()));
     int levels = 0;
@@ -349,7 +363,9 @@ TEST(SkinXmlRobustness, DeepNestingDoesNotExhaustTheStack) {
     }
     EXPECT_EQ(levels, depth);
     std::wstring unclosed;
-    for (int i = 0; i < depth; ++i) unclosed += L"<a>";
+    for (int i = 0; i < depth; ++i) {
+        unclosed += L"<a>";
+    }
     EXPECT_FALSE(document.LoadFromString(unclosed.c_str()));
     EXPECT_STREQ(document.ErrorMessage(), L"Expected end-tag start");
 }
@@ -382,10 +398,18 @@ TEST(SkinXmlRobustness, MutatedSkinsFailWithTheirTextsOrLoad) {
             const size_t at = random() % damaged.size();
             const wchar_t character = specials[random() % (sizeof specials / sizeof specials[0] - 1)];
             switch (random() % 4) {
-                case 0: damaged[at] = character; break;
-                case 1: damaged.insert(damaged.begin() + static_cast<std::ptrdiff_t>(at), character); break;
-                case 2: damaged.erase(at, 1 + random() % 8); break;
-                default: damaged.resize(at); break;
+            case 0:
+                damaged[at] = character;
+                break;
+            case 1:
+                damaged.insert(damaged.begin() + static_cast<std::ptrdiff_t>(at), character);
+                break;
+            case 2:
+                damaged.erase(at, 1 + random() % 8);
+                break;
+            default:
+                damaged.resize(at);
+                break;
             }
         }
         CSkinXml document;
@@ -394,8 +418,8 @@ TEST(SkinXmlRobustness, MutatedSkinsFailWithTheirTextsOrLoad) {
             loaded = document.LoadFromString(damaged.c_str());
         } else {
             const std::string bytes = Utf8Of(damaged);
-            loaded = document.LoadFromMemory(bytes.data(), static_cast<uint32_t>(bytes.size()),
-                                             TavikUI::SKIN_ENCODING_UTF8);
+            loaded =
+                document.LoadFromMemory(bytes.data(), static_cast<uint32_t>(bytes.size()), TavikUI::SKIN_ENCODING_UTF8);
         }
         if (!loaded) {
             ++failures;
@@ -406,7 +430,9 @@ TEST(SkinXmlRobustness, MutatedSkinsFailWithTheirTextsOrLoad) {
         // A loaded tree is finite and made of texts from the input.
         int elements = 0;
         std::wstring described = Describe(document);
-        for (wchar_t character : described) elements += character == L'\n';
+        for (wchar_t character : described) {
+            elements += character == L'\n';
+        }
         EXPECT_LE(elements, static_cast<int>(damaged.size()));
     }
     // The generator does damage most copies.

@@ -73,14 +73,22 @@ TEST(UIRectText, ReadsNumbersAfterOneSeparatorEach) {
 TEST(UIRectText, NeverStepsPastTheEndOfTheText) {
     // The text sits in front of a sentinel that a reader skipping a
     // separator at the terminator would parse as the next number.
-    const wchar_t buffer[] = L"7,8\0" L"99,99";
+    const wchar_t buffer[] =
+        L"7,8\0"
+        L"99,99";
     ExpectRect(ReadRectText(buffer), 7, 8, 0, 0);
-    const wchar_t trailing[] = L"7,\0" L"55";
+    const wchar_t trailing[] =
+        L"7,\0"
+        L"55";
     ExpectRect(ReadRectText(trailing), 7, 0, 0, 0);
-    const wchar_t empty[] = L"\0" L"12,12";
+    const wchar_t empty[] =
+        L"\0"
+        L"12,12";
     ExpectRect(ReadRectText(empty), 0, 0, 0, 0);
     ExpectRect(ReadRectText(nullptr), 0, 0, 0, 0);
-    const wchar_t single[] = L"4\0" L"44";
+    const wchar_t single[] =
+        L"4\0"
+        L"44";
     const CUISize size = ReadSizeText(single);
     EXPECT_EQ(size.cx, 4);
     EXPECT_EQ(size.cy, 0);

@@ -84,8 +84,7 @@ TEST_F(Painting, PaintGoesThroughTheOffscreenBitmap) {
     auto* overlay = root_->Add(new TestControl(&log_, L"overlay"), RECT{0, 0, 0, 0});
     Manager().RegisterPostPaintControl(overlay);
     RepaintNow();
-    EXPECT_EQ(log_.paints,
-              (std::vector<std::wstring>{L"root:memory", L"A:memory", L"B:memory", L"post:overlay"}));
+    EXPECT_EQ(log_.paints, (std::vector<std::wstring>{L"root:memory", L"A:memory", L"B:memory", L"post:overlay"}));
     EXPECT_EQ(ScreenPixel(20, 20), kRed);
     EXPECT_EQ(ScreenPixel(150, 20), kBlue);
     EXPECT_EQ(ScreenPixel(300, 200), kWhite);

@@ -77,7 +77,6 @@ public:
     const wchar_t* SuperclassName() const override { return L"TavikNoSuchClassAnywhere"; }
 };
 
-
 TEST(WindowRegistration, SecondWindowOfTheSameClassIsCreated) {
     RecordingWindow first;
     RecordingWindow second;
@@ -133,8 +132,8 @@ TEST(WindowProcedures, ObjectAboveFourGigabytesIsReachedThroughTheWindow) {
     if (sizeof(void*) < 8) {
         GTEST_SKIP() << "32-bit build";
     }
-    void* block = VirtualAlloc(nullptr, sizeof(RecordingWindow), MEM_COMMIT | MEM_RESERVE | MEM_TOP_DOWN,
-                               PAGE_READWRITE);
+    void* block =
+        VirtualAlloc(nullptr, sizeof(RecordingWindow), MEM_COMMIT | MEM_RESERVE | MEM_TOP_DOWN, PAGE_READWRITE);
     ASSERT_NE(block, nullptr);
     ASSERT_GT(reinterpret_cast<uintptr_t>(block), uintptr_t{0xFFFFFFFF});
     auto* window = new (block) RecordingWindow();
@@ -277,8 +276,7 @@ TEST(WindowCentring, WindowBelowTheRightEdgeIsPulledBack) {
     RecordingWindow owner;
     ASSERT_NE(owner.CreatePopup(nullptr, 0, 0, 100, 100), nullptr);
     const RECT work = WorkAreaNear(owner.Handle());
-    SetWindowPos(owner.Handle(), nullptr, work.right - 50, work.bottom - 50, 100, 100,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(owner.Handle(), nullptr, work.right - 50, work.bottom - 50, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE);
     RecordingWindow dialog;
     ASSERT_NE(dialog.CreatePopup(owner.Handle(), 0, 0, 300, 200), nullptr);
     dialog.CenterOnOwner();

@@ -191,8 +191,7 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE QueryHitRect(DWORD, LPCRECT, LPCRECT, LONG, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*,
-                                               LPSIZEL) override {
+    HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*, LPSIZEL) override {
         return E_NOTIMPL;
     }
 
@@ -308,9 +307,7 @@ public:
         made->Release();
         return result;
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        return lock ? (AddRef(), S_OK) : (Release(), S_OK);
-    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override { return lock ? (AddRef(), S_OK) : (Release(), S_OK); }
 
 private:
     Kind kind_;
@@ -335,8 +332,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid,
-                                                                          void** object) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
     Factory* factory = nullptr;
     if (clsid == ActiveXTests::kWindowlessClsid) {
         factory = &g_windowlessFactory;

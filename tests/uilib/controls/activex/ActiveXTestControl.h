@@ -13,14 +13,11 @@ namespace ActiveXTests {
 inline constexpr CLSID kWindowlessClsid = {
     0x6A1D0C01, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x01}};
 // Activates in a window of its own inside the host's window.
-inline constexpr CLSID kWindowedClsid = {
-    0x6A1D0C02, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x02}};
+inline constexpr CLSID kWindowedClsid = {0x6A1D0C02, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x02}};
 // Windowless, but offers only IViewObject2: it cannot answer hit tests.
-inline constexpr CLSID kNoHitTestClsid = {
-    0x6A1D0C03, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x03}};
+inline constexpr CLSID kNoHitTestClsid = {0x6A1D0C03, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x03}};
 // Windowless, but its in-place activation fails.
-inline constexpr CLSID kRefusingClsid = {
-    0x6A1D0C04, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x04}};
+inline constexpr CLSID kRefusingClsid = {0x6A1D0C04, 0x5E2B, 0x4F7A, {0x9C, 0x11, 0x3B, 0x70, 0x21, 0xA4, 0x55, 0x04}};
 
 inline constexpr wchar_t kModuleName[] = L"activex_test_control.dll";
 inline constexpr char kStateExport[] = "ActiveXTestState";
@@ -30,7 +27,7 @@ inline constexpr COLORREF kDrawColor = RGB(0x20, 0xC0, 0x40);
 inline constexpr LRESULT kMessageAnswer = 0x5A;
 
 struct TestControlState {
-    LONG references;      // held on every object and the class factory
+    LONG references;  // held on every object and the class factory
     LONG liveObjects;
     LONG verbs;           // DoVerb calls
     LONG runningLocks;    // IRunnableObject locks held
@@ -38,7 +35,7 @@ struct TestControlState {
     LONG windowMessages;  // OnWindowMessage calls
     UINT lastMessage;
     LPARAM lastLParam;
-    HWND ownWindow;       // the windowed class's window while active
+    HWND ownWindow;  // the windowed class's window while active
 };
 
 using StateFunction = TestControlState* (*)();
