@@ -1,6 +1,5 @@
 #include "TavikInstallDlg.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include "ControlUI.h"
@@ -11,6 +10,7 @@
 #include "OptionUI.h"
 #include "ProgressUI.h"
 #include "SingleInstance.h"
+#include "StartedProgram.h"
 #include "TabLayoutUI.h"
 
 namespace TavikSetup {
@@ -99,6 +99,11 @@ LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM
         ShowInstallPage(static_cast<int>(wParam));
         return 0;
     }
+    // A closing window cuts the install's waits short; the program then
+    // waits for the install thread, bounded.
+    if (message == WM_DESTROY && stopEvent_) {
+        SetEvent(stopEvent_);
+    }
     if (message == WM_TIMER && wParam == kProgressTimerId) {
         ++progressCounter_;
         if (auto* bar = FindAs<TavikUI::CProgressUI>(L"InstallProgress", L"Progress")) {
@@ -114,6 +119,11 @@ LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM
 void CTavikInstallDlg::ShowInstallPage(int page) {
     if (page == kInstallingPage) {
         ResizeKeepingPosition(kWidth, kHeight);
+    }
+    if (page == kFailedPage) {
+        if (CControlUI* reasons = Manager().FindControlByName(L"FailedReasons")) {
+            reasons->SetText(InstallFaultLines(faults_).c_str());
+        }
     }
     SelectPage(L"FunctionTab", page);
 }
@@ -189,11 +199,13 @@ void CTavikInstallDlg::OnStartInstall(NotifyMessage&) {
     SetTimer(Handle(), kProgressTimerId, kProgressTimerMs, nullptr);
     installDone_ = false;
     installCompleted_ = false;
+    faults_ = 0;
     installThread_ = CreateThread(nullptr, 0, InstallThreadProc, this, 0, nullptr);
     if (!installThread_) {
         // Without a thread the install never runs, as if its first step had
         // failed.
         installDone_ = true;
+        faults_ = kFaultNotStarted;
         ShowInstallPage(kFailedPage);
     }
 }
@@ -247,16 +259,8 @@ std::wstring CTavikInstallDlg::BrowseInstallFolder() {
 }
 
 void CTavikInstallDlg::OnStartApp(NotifyMessage&) {
-    const std::wstring tool = installFolder_ + InstallRecord::kToolExeName;
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpFile = tool.c_str();
-    info.lpDirectory = installFolder_.c_str();
-    info.nShow = SW_RESTORE;
-    if (ShellExecuteExW(&info) && info.hProcess) {
-        CloseHandle(info.hProcess);
-    }
+    InstallRecord::CStartedProgram tool;
+    tool.Start(installFolder_ + InstallRecord::kToolExeName, std::wstring(), installFolder_, SW_RESTORE);
     CloseWithCode(1);
 }
 

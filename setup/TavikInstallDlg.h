@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "ProgramMessages.h"
@@ -32,6 +33,23 @@ enum InstallPage : int {
     kFailedPage = 3,
 };
 
+// What went wrong in an install; the failure page gives each its line.
+enum InstallFault : uint32_t {
+    kFaultInstallFolder = 1u << 0,
+    kFaultEarlierInstallation = 1u << 1,
+    kFaultPayload = 1u << 2,
+    kFaultFiles = 1u << 3,
+    kFaultSystemFiles = 1u << 4,
+    kFaultShortcuts = 1u << 5,
+    kFaultDrivers = 1u << 6,
+    kFaultXpComponents = 1u << 7,
+    kFaultRegistration = 1u << 8,
+    kFaultNotStarted = 1u << 9,
+};
+
+// The failure page's lines for a set of faults, one each.
+std::wstring InstallFaultLines(uint32_t faults);
+
 // Posted by the install thread: wParam is the page to show. Only the UI
 // thread touches the controls.
 constexpr UINT kShowPageMessage = TavikUI::kFirstProgramMessage;
@@ -51,6 +69,9 @@ public:
     // runs longer keeps running while the install goes on.
     struct Waits {
         DWORD earlierUninstallerMs = 240000;
+        // An earlier uninstaller still running after its wait is ended: it
+        // would go on to remove what this install puts down.
+        DWORD endEarlierUninstallerMs = 5000;
         // After the earlier uninstaller, for what it left to settle.
         DWORD afterUninstallerMs = 1000;
         DWORD packageMs = 120000;
@@ -85,6 +106,8 @@ public:
     bool InstallFinished() const;
     // True once an install has run every step and each succeeded.
     bool InstallCompleted() const { return installCompleted_; }
+    // What went wrong in the install so far (InstallFault bits).
+    uint32_t Faults() const { return faults_; }
     // The install folder as chosen so far (ending with a back slash once the
     // install has read it).
     const std::wstring& ChosenInstallFolder() const { return installFolder_; }
@@ -110,8 +133,11 @@ private:
     // The install sequence (install thread).
     static DWORD WINAPI InstallThreadProc(LPVOID window);
     void DoInstall();
-    // The steps of DoInstall; true when each of them succeeded.
+    // The steps of DoInstall; true when each of them succeeded. Each failed
+    // step records its fault.
     bool RunInstallSteps();
+    // Records the fault; false, for the step that failed.
+    bool Fail(InstallFault fault);
     bool RunOldUninstaller();
     void ReadInstallFolder();
     bool ExtractPayloadZip();
@@ -142,6 +168,7 @@ private:
     HANDLE stopEvent_ = nullptr;
     std::atomic<bool> installDone_{false};
     std::atomic<bool> installCompleted_{false};
+    std::atomic<uint32_t> faults_{0};
 };
 
 }  // namespace TavikSetup

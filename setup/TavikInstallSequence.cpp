@@ -6,10 +6,12 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "FaultLines.h"
 #include "InstallFolderRule.h"
 #include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "Shortcut.h"
+#include "StartedProgram.h"
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
 #include "ZipArchive.h"
@@ -19,6 +21,19 @@ namespace {
 
 const wchar_t kPayloadResourceType[] = L"ZIP_RES";
 constexpr WORD kPayloadResourceId = 111;
+
+const InstallRecord::FaultLine kInstallFaultLines[] = {
+    {TavikSetup::kFaultInstallFolder, L"安装目录无效，请重新选择安装目录。"},
+    {TavikSetup::kFaultEarlierInstallation, L"旧版本未能卸载，请先卸载旧版本后重新安装。"},
+    {TavikSetup::kFaultPayload, L"安装包未能解压，请确认临时文件夹可以写入。"},
+    {TavikSetup::kFaultFiles, L"部分文件未能写入，请关闭正在运行的 tavik刷机小助手 后重新安装。"},
+    {TavikSetup::kFaultSystemFiles, L"系统驱动文件未能复制。"},
+    {TavikSetup::kFaultShortcuts, L"快捷方式未能创建。"},
+    {TavikSetup::kFaultDrivers, L"驱动未能安装。"},
+    {TavikSetup::kFaultXpComponents, L"系统组件未能安装。"},
+    {TavikSetup::kFaultRegistration, L"卸载信息未能写入注册表。"},
+    {TavikSetup::kFaultNotStarted, L"安装未能开始，请重新运行安装程序。"},
+};
 
 std::wstring TemporaryFolder() {
     wchar_t folder[MAX_PATH] = {};
@@ -30,9 +45,16 @@ std::wstring TemporaryFolder() {
 
 namespace TavikSetup {
 
+std::wstring InstallFaultLines(uint32_t faults) { return InstallRecord::FaultLines(faults, kInstallFaultLines); }
+
 void CTavikInstallDlg::DoInstall() {
     PostToWindow(kShowPageMessage, kInstallingPage);
     ShowFinishPage(RunInstallSteps());
+}
+
+bool CTavikInstallDlg::Fail(InstallFault fault) {
+    faults_ |= fault;
+    return false;
 }
 
 bool CTavikInstallDlg::RunInstallSteps() {
@@ -40,13 +62,16 @@ bool CTavikInstallDlg::RunInstallSteps() {
     // Refused before anything is written or removed: a relative folder
     // would land wherever the installer happens to run.
     if (!InstallFolderRule::IsUsableInstallFolder(installFolder_)) {
-        return false;
+        return Fail(kFaultInstallFolder);
     }
     if (InstallRecord::ReadInstalledVersion() != 0 && !RunOldUninstaller()) {
+        return Fail(kFaultEarlierInstallation);
+    }
+    if (StopRequested()) {
         return false;
     }
-    if (StopRequested() || !ExtractPayloadZip()) {
-        return false;
+    if (!ExtractPayloadZip()) {
+        return Fail(kFaultPayload);
     }
     SHCreateDirectoryExW(nullptr, installFolder_.c_str(), nullptr);
     const Unpacked unpacked = UnzipPayload();
@@ -55,23 +80,37 @@ bool CTavikInstallDlg::RunInstallSteps() {
         return false;
     }
     // From here on a failed step still lets the later ones run.
-    bool completed = unpacked == Unpacked::kWhole;
-    completed = CopyMtpSystemFiles() && completed;
-    completed = CreateShortcuts() && completed;
-    // Without the drivers nothing is registered: the uninstaller's driver
-    // removal would fail the same way.
-    if (!InstallDrivers() || StopRequested()) {
-        return false;
+    if (!CopyMtpSystemFiles()) {
+        Fail(kFaultSystemFiles);
     }
-    if (InstallRecord::IsPreVistaWindows()) {
-        completed = InstallXpMtpComponents() && completed;
-        PauseUnlessStopped(1000);
-        completed = InstallXpDrivers() && completed;
+    if (!CreateShortcuts()) {
+        Fail(kFaultShortcuts);
+    }
+    // Without the drivers nothing is registered: the uninstaller's driver
+    // removal would fail the same way. The uninstaller left in the folder
+    // still removes what was written, through the list beside it.
+    if (!InstallDrivers()) {
+        return Fail(kFaultDrivers);
     }
     if (StopRequested()) {
         return false;
     }
-    return WriteUninstallKey() && completed;
+    if (InstallRecord::IsPreVistaWindows()) {
+        if (!InstallXpMtpComponents()) {
+            Fail(kFaultXpComponents);
+        }
+        PauseUnlessStopped(1000);
+        if (!InstallXpDrivers()) {
+            Fail(kFaultDrivers);
+        }
+    }
+    if (StopRequested()) {
+        return false;
+    }
+    if (!WriteUninstallKey()) {
+        Fail(kFaultRegistration);
+    }
+    return faults_ == 0;
 }
 
 void CTavikInstallDlg::ShowFinishPage(bool completed) {
@@ -84,11 +123,29 @@ bool CTavikInstallDlg::RunOldUninstaller() {
     if (uninstaller.empty()) {
         return false;
     }
+    // The earlier installation's folder is gone (removed by hand): there is
+    // nothing to run, and this install writes the registration anew.
+    if (!InstallRecord::IsExistingFile(uninstaller)) {
+        return true;
+    }
     // The temporary folder: it exists, and the earlier uninstaller is about to
     // remove its own folder, which must not be its working folder.
-    if (!InstallRecord::RunProgramAndWait(uninstaller, L" /q", TemporaryFolder(), SW_HIDE, waits_.earlierUninstallerMs,
-                                          stopEvent_)) {
+    InstallRecord::CStartedProgram earlier;
+    if (!earlier.Start(uninstaller, L" /q", TemporaryFolder(), SW_HIDE)) {
         return false;
+    }
+    switch (earlier.Wait(waits_.earlierUninstallerMs, stopEvent_)) {
+    case InstallRecord::CStartedProgram::WaitResult::kEnded:
+        break;
+    case InstallRecord::CStartedProgram::WaitResult::kStopped:
+        return false;
+    case InstallRecord::CStartedProgram::WaitResult::kTimedOut:
+        // Left running it would read the list this install writes and
+        // remove the new files.
+        if (!earlier.End(waits_.endEarlierUninstallerMs)) {
+            return false;
+        }
+        break;
     }
     PauseUnlessStopped(waits_.afterUninstallerMs);
     return !StopRequested();
@@ -124,13 +181,15 @@ bool CTavikInstallDlg::ExtractPayloadZip() {
 CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
     TavikUI::HZIPARCHIVE archive = TavikUI::ZipArchiveOpen(temporaryZipPath_.c_str(), 0, TavikUI::ZIP_KIND_FILE);
     if (!archive) {
+        Fail(kFaultPayload);
         return Unpacked::kNothing;
     }
     InstallRecord::CFileListWriter list;
     TavikUI::ZipArchiveEntry summary = {};
-    if (!list.Open(installFolder_ + InstallRecord::kFileListName) ||
-        TavikUI::ZipArchiveGetItem(archive, -1, &summary) != TavikUI::ZIP_OK || summary.index <= 0) {
+    const bool listed = list.Open(installFolder_ + InstallRecord::kFileListName);
+    if (!listed || TavikUI::ZipArchiveGetItem(archive, -1, &summary) != TavikUI::ZIP_OK || summary.index <= 0) {
         TavikUI::ZipArchiveClose(archive);
+        Fail(listed ? kFaultPayload : kFaultFiles);
         return Unpacked::kNothing;
     }
     // An item that cannot be written is skipped and the next one tried.
@@ -159,9 +218,13 @@ CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
         // Listed whether or not it came out whole: a part may be on disk.
         whole = list.Append(path) && written && whole;
     }
-    whole = list.Finish() && whole && !StopRequested();
+    whole = list.Finish() && whole;
     TavikUI::ZipArchiveClose(archive);
-    return whole ? Unpacked::kWhole : Unpacked::kPartly;
+    if (!whole) {
+        Fail(kFaultFiles);
+        return Unpacked::kPartly;
+    }
+    return Unpacked::kWhole;
 }
 
 // True when both system files are in place, put there now or before.

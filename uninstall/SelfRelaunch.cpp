@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "InstallRecord.h"
+#include "StartedProgram.h"
 #include "UnInstallSteps.h"
 
 namespace TavikUninstall {
@@ -18,9 +20,27 @@ std::wstring DoubleTerminated(const wchar_t* path) {
     return text;
 }
 
+// The copy in the temporary folder reads the handed-over install folder from
+// its environment, which it inherits: its command line stays "/u".
+const wchar_t kHandedOverFolderVariable[] = L"TAVIK_UNINSTALL_FOLDER";
+
 bool StartWithWindowMode(const wchar_t* program) {
-    const HINSTANCE started = ShellExecuteW(nullptr, L"open", program, kWindowModeArgument, nullptr, SW_SHOWNORMAL);
-    return reinterpret_cast<INT_PTR>(started) > 32;
+    InstallRecord::CStartedProgram started;
+    return started.Start(program, kWindowModeArgument, std::wstring(), SW_SHOWNORMAL);
+}
+
+// The folder (ending with a back slash) when it holds the installer's list.
+TavikUI::CWideString FolderWithFileList(const std::wstring& folder) {
+    if (folder.empty() || !InstallRecord::IsExistingFile(folder + InstallRecord::kFileListName)) {
+        return TavikUI::CWideString();
+    }
+    return TavikUI::CWideString(folder.c_str());
+}
+
+std::wstring OwnFolder() {
+    const std::wstring path = RunningProgramPath();
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 // The process that started this one, with its file name; 0 when unknown.
@@ -56,6 +76,12 @@ DWORD ParentProcess(std::wstring& exeName) {
 
 }  // namespace
 
+std::wstring RunningProgramPath() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+    return length > 0 && length <= MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
 TavikUI::CWideString TempUninstallerPath() {
     wchar_t folder[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH, folder);
@@ -84,12 +110,14 @@ bool CopySelfToTemp(const wchar_t* source, HWND owner) {
 }
 
 int RelaunchFromTemp(HWND owner) {
-    const TavikUI::CWideString installFolder = ReadInstallFolder();
+    TavikUI::CWideString installFolder = ReadInstallFolder();
     if (installFolder.IsEmpty()) {
-        wchar_t self[262] = {};
-        GetModuleFileNameW(nullptr, self, 262);
-        StartWithWindowMode(self);
-        return 0;
+        installFolder = FolderWithFileList(OwnFolder());
+        if (installFolder.IsEmpty()) {
+            StartWithWindowMode(RunningProgramPath().c_str());
+            return 0;
+        }
+        SetEnvironmentVariableW(kHandedOverFolderVariable, installFolder.Text());
     }
     const TavikUI::CWideString installed = installFolder.ConcatText(kUninstallerFileName);
     if (!CopySelfToTemp(installed.Text(), owner)) {
@@ -97,6 +125,12 @@ int RelaunchFromTemp(HWND owner) {
     }
     StartWithWindowMode(TempUninstallerPath().Text());
     ExitProcess(0);
+}
+
+TavikUI::CWideString HandedOverInstallFolder() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetEnvironmentVariableW(kHandedOverFolderVariable, folder, MAX_PATH + 1);
+    return length > 0 && length <= MAX_PATH ? FolderWithFileList(std::wstring(folder, length)) : TavikUI::CWideString();
 }
 
 void WaitForStartingUninstaller(DWORD timeoutMs) {

@@ -1,6 +1,7 @@
 #include "UnInstallDlg.h"
 
 #include "ControlUI.h"
+#include "FaultLines.h"
 #include "InstallRecord.h"
 #include "ProgressUI.h"
 #include "SingleInstance.h"
@@ -20,11 +21,21 @@ const wchar_t kSkinFile[] = L"tavikUnInstall\\UnInstallDlg.xml";
 const wchar_t kSkinResource[] = L"#102";
 const UINT kWindowIconId = 101;
 const int kProgressEnd = 100;
+// How long the destructor waits for a stopped worker.
+const DWORD kWorkerStopWaitMs = 10000;
+
+const InstallRecord::FaultLine kUninstallFaultLines[] = {
+    {kFaultRegistration, L"卸载信息未能从注册表删除。"},
+    {kFaultDrivers, L"驱动未能卸载。"},
+    {kFaultFiles, L"部分文件未能删除，请关闭正在运行的 tavik刷机小助手 后重新卸载。"},
+    {kFaultShortcuts, L"部分快捷方式未能删除。"},
+};
 
 const NotifyMapEntry* UninstallerRows() {
     static const NotifyMapEntry rows[] = {
         NotifyRow(L"click", L"StartUnInstallBtn", &CUnInstallDlg::OnStartUninstall),
         NotifyRow(L"click", L"ExitBtn", &CUnInstallDlg::OnExit),
+        NotifyRow(L"click", L"FailedExitBtn", &CUnInstallDlg::OnExit),
         NotifyRowEnd(),
     };
     return rows;
@@ -39,9 +50,14 @@ CUnInstallDlg::CUnInstallDlg()
       worker_(nullptr),
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
+std::wstring UninstallFaultLines(uint32_t faults) { return InstallRecord::FaultLines(faults, kUninstallFaultLines); }
+
 CUnInstallDlg::~CUnInstallDlg() {
-    // Stopped, the worker ends within the step it is in.
-    StopWorker(INFINITE);
+    // Stopped, the worker ends within the step it is in; one stuck in a
+    // shell operation must not read this object after it has gone.
+    if (!StopWorker(kWorkerStopWaitMs)) {
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
     if (stopEvent_) {
         CloseHandle(stopEvent_);
     }
@@ -104,6 +120,11 @@ void CUnInstallDlg::AdvanceProgress() {
 }
 
 void CUnInstallDlg::ShowPage(int page) {
+    if (page == kFailedPage) {
+        if (CControlUI* reasons = Manager().FindControlByName(L"FailedReasons")) {
+            reasons->SetText(UninstallFaultLines(faults_).c_str());
+        }
+    }
     CControlUI* tab = Manager().FindControlByName(L"FunctionTab");
     if (auto* layout = tab ? static_cast<TavikUI::CTabLayoutUI*>(tab->InterfaceByName(L"TabLayout")) : nullptr) {
         layout->SelectTab(page);
@@ -131,10 +152,8 @@ DWORD WINAPI CUnInstallDlg::UninstallThreadProc(void* window) {
     auto* self = static_cast<CUnInstallDlg*>(window);
     const HWND target = self->operationOwner_;
     PostMessageW(target, kShowPageMessage, kProgressPage, 0);
-    if (InstallRecord::ReadInstalledVersion() != 0) {
-        self->DoUninstall();
-    }
-    PostMessageW(target, kShowPageMessage, kFinishPage, 0);
+    const bool removed = self->DoUninstall();
+    PostMessageW(target, kShowPageMessage, removed ? kFinishPage : kFailedPage, 0);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "PathRemoval.h"
+#include "SelfRelaunch.h"
 #include "UnInstallDlg.h"
 #include "UnInstallSteps.h"
 
@@ -55,21 +56,36 @@ CWideString SpecialFolder(int csidl) { return CWideString(InstallRecord::Special
 }  // namespace
 
 bool CUnInstallDlg::DoUninstall() {
+    faults_ = 0;
     installFolder_ = ReadInstallFolder();
+    const bool registered = !installFolder_.IsEmpty();
+    if (!registered) {
+        installFolder_ = handedOverFolder_;
+    }
+    // Nothing registered and nothing handed over: no installation to find.
     if (installFolder_.IsEmpty()) {
-        return false;
+        return true;
     }
+    // A value that cannot be deleted stops everything, so that a later run
+    // finds the installation as it was. Without a registration, what is
+    // left of one (an install whose registration failed part-way) goes too.
     if (!DeleteUninstallValues()) {
+        Fail(kFaultRegistration);
         return false;
     }
-    if (!UninstallDrivers() || StopRequested()) {
+    // A failed driver removal does not keep the files: with the values gone
+    // no later run would find them.
+    if (!UninstallDrivers()) {
+        Fail(kFaultDrivers);
+    }
+    if (StopRequested()) {
         return false;
     }
-    if (InstallRecord::IsPreVistaWindows()) {
-        UninstallXpDrivers();
+    if (InstallRecord::IsPreVistaWindows() && !UninstallXpDrivers()) {
+        Fail(kFaultDrivers);
     }
     DeleteInstalledFiles();
-    return true;
+    return faults_ == 0;
 }
 
 bool CUnInstallDlg::UninstallDrivers() {
@@ -90,18 +106,24 @@ bool CUnInstallDlg::UninstallXpDrivers() {
 }
 
 void CUnInstallDlg::DeleteInstalledFiles() {
-    DeleteListedFiles(installFolder_);
+    if (!DeleteListedFiles(installFolder_)) {
+        Fail(kFaultFiles);
+    }
     if (IsRemovableOwnFolder(installFolder_) && !IsReparsePoint(installFolder_.Text())) {
         DeletePath(installFolder_.Text(), operationOwner_);
     }
-    DeleteShortcuts();
+    if (!DeleteShortcuts()) {
+        Fail(kFaultShortcuts);
+    }
 }
 
-void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
+bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     const CWideString listPath = installFolder.ConcatText(InstallRecord::kFileListName);
     std::optional<std::vector<std::wstring>> listed = InstallRecord::ReadFileList(listPath.Text());
     if (!listed) {
-        return;
+        // No list: nothing known to remove. A list that cannot be read
+        // leaves whatever it names.
+        return !InstallRecord::PathExists(listPath.Text());
     }
     // The tool's log is no payload item, but the installation made its
     // folder and the tool wrote it.
@@ -110,10 +132,18 @@ void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     // Files first: a folder goes only once it is empty, so anything of the
     // user's inside it keeps it. Only what is the installation's own is
     // touched, whatever the list says; a listed file that is now a folder is
-    // somebody else's.
+    // somebody else's. The installed uninstaller goes last, and only with
+    // everything else: a later run needs it and the list.
     const InstalledPathCheck installed(installFolder);
+    const std::wstring uninstaller = installFolder.ConcatText(kUninstallerFileName).Text();
+    bool uninstallerListed = false;
+    bool removed = true;
     std::vector<std::wstring> folders;
     for (const std::wstring& path : *listed) {
+        if (_wcsicmp(path.c_str(), uninstaller.c_str()) == 0) {
+            uninstallerListed = true;
+            continue;
+        }
         if (!installed.Holds(path)) {
             continue;
         }
@@ -122,9 +152,16 @@ void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
             if (isFolder) {
                 folders.push_back(path);
             }
-        } else if (!isFolder) {
-            DeletePath(path.c_str(), operationOwner_);
+        } else if (!isFolder && !DeletePath(path.c_str(), operationOwner_)) {
+            removed = false;
         }
+    }
+    // A running uninstaller cannot move its own file ("/q" from the install
+    // folder): the next install writes over it.
+    if (removed && uninstallerListed && installed.Holds(uninstaller) &&
+        _wcsicmp(uninstaller.c_str(), RunningProgramPath().c_str()) != 0 &&
+        !DeletePath(uninstaller.c_str(), operationOwner_)) {
+        removed = false;
     }
     // Deeper folders first: a sub-folder's path is longer than its parent's.
     std::stable_sort(folders.begin(), folders.end(),
@@ -134,24 +171,25 @@ void CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
             DeletePath(folder.c_str(), operationOwner_);
         }
     }
-    DeletePath(listPath.Text(), operationOwner_);
+    return removed && DeletePath(listPath.Text(), operationOwner_);
 }
 
-void CUnInstallDlg::DeleteShortcuts() {
+bool CUnInstallDlg::DeleteShortcuts() {
+    bool removed = true;
     const CWideString desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     if (!desktop.IsEmpty()) {
         CWideString link;
         link.FormatText(L"%s\\%s", desktop.Text(), InstallRecord::kToolShortcutName);
-        DeletePath(link.Text(), operationOwner_);
+        removed = DeleteExistingPath(link) && removed;
     }
     const CWideString programs = SpecialFolder(CSIDL_PROGRAMS);
     if (programs.IsEmpty()) {
-        return;
+        return removed;
     }
     CWideString product;
     product.FormatText(L"%s\\%s", programs.Text(), InstallRecord::kProgramsProductFolder);
-    DeletePath(product.ConcatText(InstallRecord::kUninstallShortcutName).Text(), operationOwner_);
-    DeletePath(product.ConcatText(InstallRecord::kToolShortcutName).Text(), operationOwner_);
+    removed = DeleteExistingPath(product.ConcatText(InstallRecord::kUninstallShortcutName)) && removed;
+    removed = DeleteExistingPath(product.ConcatText(InstallRecord::kToolShortcutName)) && removed;
     // The folders only when nothing else is left in them: other programs of
     // the maker may keep their shortcuts there.
     if (IsRemovableOwnFolder(product)) {
@@ -162,6 +200,11 @@ void CUnInstallDlg::DeleteShortcuts() {
     if (IsRemovableOwnFolder(maker)) {
         DeletePath(maker.Text(), operationOwner_);
     }
+    return removed;
+}
+
+bool CUnInstallDlg::DeleteExistingPath(const CWideString& path) const {
+    return !InstallRecord::PathExists(path.Text()) || DeletePath(path.Text(), operationOwner_);
 }
 
 }  // namespace TavikUninstall

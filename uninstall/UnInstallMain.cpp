@@ -45,6 +45,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (wcscmp(arguments, kQuietArgument) == 0) {
         window->DoUninstall();
     } else if (windowMode) {
+        window->SetHandedOverInstallFolder(HandedOverInstallFolder());
         if (window->CreateNativeWindow(nullptr, kWindowName,
                                        WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
                                        WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT)) {

@@ -1,6 +1,8 @@
 #include "UnInstallSteps.h"
 
+#include "InstallPaths.h"
 #include "InstallRecord.h"
+#include "StartedProgram.h"
 
 namespace TavikUninstall {
 
@@ -10,12 +12,17 @@ TavikUI::CWideString ReadInstallFolder() {
 
 bool DeleteUninstallValues() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
+    const LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, 0, KEY_WRITE, &key);
+    if (opened == ERROR_FILE_NOT_FOUND) {
+        return true;
+    }
+    if (opened != ERROR_SUCCESS) {
         return false;
     }
     bool deleted = true;
     for (const wchar_t* name : InstallRecord::kUninstallValueNames) {
-        if (RegDeleteValueW(key, name) != ERROR_SUCCESS) {
+        const LONG result = RegDeleteValueW(key, name);
+        if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
             deleted = false;
             break;
         }
@@ -34,6 +41,11 @@ bool RemoveDriverPackages(const TavikUI::CWideString& installFolder, const wchar
                           HANDLE stop) {
     TavikUI::CWideString installer = installFolder.ConcatText(installerFolder);
     installer.AppendText(InstallRecord::kDpinstName);
+    // Without its driver installer (an earlier run already removed it) there
+    // is nothing this uninstaller can run.
+    if (!InstallRecord::PathExists(installer.Text())) {
+        return true;
+    }
     const TavikUI::CWideString packageFolder = installFolder.ConcatText(driverFolder);
     for (size_t i = 0; i < packageCount; ++i) {
         const TavikUI::CWideString package = packageFolder.ConcatText(packages[i]);

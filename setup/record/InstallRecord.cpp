@@ -1,7 +1,5 @@
 #include "InstallRecord.h"
 
-#include <shellapi.h>
-
 #include <cwchar>
 
 #include "InstallPaths.h"
@@ -299,24 +297,9 @@ bool IsExistingFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory,
-                       int show, DWORD waitMs, HANDLE stop) {
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpFile = program.c_str();
-    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-    info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
-    info.nShow = show;
-    if (!ShellExecuteExW(&info)) {
-        return false;
-    }
-    if (info.hProcess) {
-        const HANDLE waitFor[2] = {info.hProcess, stop};
-        WaitForMultipleObjects(stop ? 2 : 1, waitFor, FALSE, waitMs);
-        CloseHandle(info.hProcess);
-    }
-    return true;
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(WithBackSlashes(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // ---- Shortcuts -------------------------------------------------------------

@@ -153,11 +153,8 @@ bool IsFolderEmpty(const std::wstring& folder);
 // True when the path exists and is a folder ('/' read as '\\').
 bool IsExistingFolder(const std::wstring& path);
 
-// Starts a program (ShellExecuteExW, no verb, no owner) and waits for it up
-// to `waitMs`, or until `stop` (an event, optional) is set. False when it
-// did not start; the exit code is not read.
-bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory,
-                       int show, DWORD waitMs, HANDLE stop = nullptr);
+// True when the path exists and is a file, not a folder.
+bool IsExistingFile(const std::wstring& path);
 
 // ---- Shortcuts -------------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "ControlUI.h"
 #include "FolderDialog.h"
 #include "InstallFolderRule.h"
+#include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "OptionUI.h"
 #include "ProgressUI.h"
@@ -144,6 +145,8 @@ protected:
         return pixel;
     }
     bool Selected(const wchar_t* name) { return Find<TavikUI::COptionUI>(name)->IsSelected(); }
+    // The failure page's lines.
+    std::wstring FailureReasons() { return Find<CControlUI>(L"FailedReasons")->Text().Text(); }
 
     // Chooses `folder` in the folder dialog, as a user would, or cancels
     // it.
@@ -265,6 +268,7 @@ TEST_F(InstallerWindowTest, RelativeOrRootFolderTypedInIsRefusedBeforeAnythingIs
         OpenWindow();
         Find<CControlUI>(L"SelectSoftPathEdit")->SetText(typed);
         ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage)) << testsupport::Utf8(typed);
+        EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultInstallFolder), FailureReasons());
         EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
         EXPECT_TRUE(machine_.Journal().empty());
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"C:\\SeupFileList.Dat"));
@@ -380,8 +384,66 @@ TEST_F(InstallRunTest, EarlierInstallationWithoutUninstallerStopsAtOnce) {
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"Version",
                                              REG_DWORD, &version, sizeof(version)));
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
+    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultEarlierInstallation), FailureReasons());
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder_ + L"SeupFileList.Dat").c_str()));
+}
+
+// The user removed the earlier installation's folder by hand: its
+// registration names an uninstaller that is gone.
+TEST_F(InstallRunTest, EarlierRegistrationWhoseUninstallerIsGoneIsInstalledOver) {
+    ASSERT_TRUE(InstallRecord::WriteUninstallValues(machine_.Root() + L"\\Removed\\", 1));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
+    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+}
+
+// No window of the process but the installer's own (a system error box
+// would be a "#32770" dialog).
+BOOL CALLBACK FindSystemBox(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && wcscmp(name, L"#32770") == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+    }
+    return TRUE;
+}
+
+TEST_F(InstallRunTest, StepsThatFailAreNamedOnTheFailurePageWithoutASystemBox) {
+    // A damaged driver installer where the payload's goes, held open so
+    // that it can neither be written nor started. Folders where the MTP
+    // system file and the desktop link go.
+    const std::wstring dpinst = folder_ + L"Driver\\x86\\dpinst.exe";
+    ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"Driver\\x86"));
+    ASSERT_TRUE(testsupport::WriteBytes(dpinst, "damaged"));
+    HANDLE held = CreateFileW(dpinst.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"Driver\\MTP\\mdmcdp.inf"));
+    ASSERT_TRUE(testsupport::MakeFolders(machine_.Desktop() + L"\\tavik刷机小助手.lnk"));
+    const bool systemInfThere = InstallRecord::PathExists(L"C:\\Windows\\inf\\mdmcdp.inf");
+
+    const bool ended = InstallAndWait(TavikSetup::kFailedPage);
+    bool systemBox = false;
+    EnumWindows(FindSystemBox, reinterpret_cast<LPARAM>(&systemBox));
+    CloseHandle(held);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(systemBox);
+    uint32_t expected = TavikSetup::kFaultFiles | TavikSetup::kFaultShortcuts | TavikSetup::kFaultDrivers;
+    if (!systemInfThere) {
+        expected |= TavikSetup::kFaultSystemFiles;
+    }
+    EXPECT_EQ(expected, window_->Faults());
+    EXPECT_EQ(TavikSetup::InstallFaultLines(expected), FailureReasons());
+    // Without drivers nothing is registered; the uninstaller left in the
+    // folder removes what was written.
+    EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
+    EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"UnInstall.exe").has_value());
+
+    const std::wstring shots = testsupport::ProgramFolder() + L"\\shots";
+    testsupport::MakeFolders(shots);
+    Repaint();
+    testsupport::SaveWindowScreenshot(handle_, shots + L"\\installer-7-failed-steps.bmp");
 }
 
 TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
@@ -393,6 +455,7 @@ TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
     const bool finished = InstallAndWait(TavikSetup::kFailedPage);
     SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
     ASSERT_TRUE(finished);
+    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultPayload), FailureReasons());
     EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((machine_.Desktop() + L"\\tavik刷机小助手.lnk").c_str()));
@@ -403,6 +466,7 @@ TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegistered
     // A folder where the payload's tool skin goes.
     ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"tavik.Data"));
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
+    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultFiles), FailureReasons());
 
     std::vector<std::wstring> listed;
     for (const PayloadItem& item : PayloadItems()) {
@@ -446,6 +510,7 @@ TEST_F(InstallRunTest, RegistrationThatCannotBeWrittenIsReportedAsFailed) {
     ASSERT_FALSE(InstallRecord::WriteUninstallValues(folder_, 1)) << "the key can still be written";
 
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
+    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultRegistration), FailureReasons());
     EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"tavik_Download.exe").has_value());
 }
 
@@ -464,13 +529,17 @@ protected:
     }
 };
 
-TEST_F(HungEarlierUninstallerTest, IsWaitedForNoLongerThanTheBound) {
+TEST_F(HungEarlierUninstallerTest, IsEndedAfterTheBoundBeforeTheInstallGoesOn) {
     CTavikInstallDlg::Waits waits;
     waits.earlierUninstallerMs = 500;
     waits.afterUninstallerMs = 0;
     waits.packageMs = 500;
     window_->SetWaits(waits);
+    const DWORD start = GetTickCount();
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    // Gone, so it cannot go on to remove what this install wrote.
+    EXPECT_EQ(0u, FindProcessByImage(earlier_ + L"Uninstall.exe"));
     const std::vector<std::wstring> journal = machine_.Journal();
     ASSERT_EQ(2u, journal.size());
     EXPECT_EQ(0u, journal[0].find(L"start|Uninstall.exe|/q|"));
@@ -481,7 +550,9 @@ TEST_F(HungEarlierUninstallerTest, IsWaitedForNoLongerThanTheBound) {
 TEST_F(HungEarlierUninstallerTest, ClosingTheWindowCutsTheWaitShort) {
     Click(L"StartInstallBtn");
     ASSERT_TRUE(PumpUntil([this] { return !machine_.Journal().empty(); }, 20000));
-    EXPECT_TRUE(window_->StopInstall(5000));
+    PostMessageW(handle_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([this] { return window_->InstallFinished(); }, 5000));
+    EXPECT_FALSE(IsWindow(handle_));
 }
 
 }  // namespace

@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "ControlUI.h"
 #include "InstallRecord.h"
 #include "MessagePump.h"
 #include "SelfRelaunch.h"
 #include "UnInstallDlg.h"
+#include "WindowManager.h"
+#include "XMLWnd.h"
 #include "UninstallTestSupport.h"
 
 namespace {
@@ -61,6 +64,39 @@ void CloseAndWait(HWND window, HANDLE process) {
     CloseHandle(process);
 }
 
+// The uninstaller's skin laid out in a hidden window of this process: where a
+// control of a shown uninstaller window lies.
+class UninstallerLayout : public TavikUI::CXMLWnd {
+public:
+    UninstallerLayout() : CXMLWnd(L"tavikUnInstall\\UnInstallDlg.xml") {}
+    UINT SkinSourceKind() const override { return TavikUI::kSkinFromZipResource; }
+    const wchar_t* SkinResourceId() const override { return L"#102"; }
+
+    // The control's centre in a window whose client area is `client`.
+    POINT CentreOf(const RECT& client, const wchar_t* name) {
+        TavikUI::CWindowManager::SetModuleInstance(GetModuleHandleW(nullptr));
+        if (!CreateNativeWindow(nullptr, L"layout", WS_POPUP, 0, 0, 0, client.right, client.bottom)) {
+            return POINT{-1, -1};
+        }
+        Manager().Root()->Place(client);
+        TavikUI::CControlUI* control = Manager().FindControlByName(name);
+        const RECT rect = control ? static_cast<RECT>(control->Rect()) : RECT{-2, -2, -2, -2};
+        DestroyWindow(Handle());
+        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    }
+};
+
+// A click of the named control in a shown uninstaller window.
+void ClickIn(HWND window, const wchar_t* name) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    const POINT at = UninstallerLayout().CentreOf(client, name);
+    const LPARAM point = MAKELPARAM(at.x, at.y);
+    SendMessageW(window, WM_MOUSEMOVE, 0, point);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageW(window, WM_LBUTTONUP, 0, point);
+}
+
 class UninstallProgramTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -94,6 +130,32 @@ TEST_F(UninstallProgramTest, PlainStartHandsOverToACopyInTheTemporaryFolder) {
     CloseAndWait(window, shown);
     // Nothing was removed: the window was only closed.
     EXPECT_TRUE(UninstallTests::RegistrationValueExists(L"Version"));
+}
+
+// An install that failed at its drivers registered nothing; the uninstaller
+// it left finds what it installed through the list beside it.
+TEST_F(UninstallProgramTest, TheUninstallerOfAFailedInstallRemovesWhatItInstalled) {
+    Installation install;
+    std::string why;
+    ASSERT_TRUE(install.InstallWithDamagedDriverInstaller(why)) << why;
+    ASSERT_TRUE(UninstallTests::Exists(install.Desktop() + L"\\tavik刷机小助手.lnk"));
+
+    HANDLE installed = UninstallTests::StartProgram(install.Folder() + L"UnInstall.exe", L"");
+    ASSERT_NE(nullptr, installed);
+    const HWND window = WaitForInstanceWindow();
+    ASSERT_NE(nullptr, window);
+    CloseHandle(installed);
+    HANDLE shown = nullptr;
+    EXPECT_EQ(0, _wcsicmp(TavikUninstall::TempUninstallerPath().Text(), ProgramOf(window, shown).c_str()));
+
+    ClickIn(window, L"StartUnInstallBtn");
+    EXPECT_TRUE(testsupport::WaitFor([&install] { return !UninstallTests::Exists(install.Folder()); }, 60000));
+    for (const std::wstring& item : install.Items()) {
+        EXPECT_FALSE(UninstallTests::Exists(install.Folder() + item)) << testsupport::Utf8(item);
+    }
+    EXPECT_FALSE(UninstallTests::Exists(install.Desktop() + L"\\tavik刷机小助手.lnk"));
+    EXPECT_FALSE(UninstallTests::Exists(install.Programs() + L"\\Quorel"));
+    CloseAndWait(window, shown);
 }
 
 TEST_F(UninstallProgramTest, WithNothingRegisteredRestartsItselfInWindowMode) {

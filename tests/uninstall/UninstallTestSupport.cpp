@@ -82,13 +82,32 @@ Installation::~Installation() {
 }
 
 bool Installation::Install(std::string& why) {
-    if (!trash_.Reset()) {
-        why = "XDG_DATA_HOME does not name a scratch folder";
+    const int exitCode = RunInstaller(why, false);
+    if (exitCode != 0) {
+        why += "the installer did not finish";
         return false;
     }
-    if (!machine_.Ready()) {
-        why = "scratch machine";
+    folder_ = InstallRecord::ReadRegisteredInstallFolder();
+    return ReadItems(why);
+}
+
+bool Installation::InstallWithDamagedDriverInstaller(std::string& why) {
+    const int exitCode = RunInstaller(why, true);
+    if (exitCode != 1 || InstallRecord::ReadInstalledVersion() != 0) {
+        why += "the install did not fail at the drivers";
         return false;
+    }
+    return ReadItems(why);
+}
+
+int Installation::RunInstaller(std::string& why, bool damagedDriverInstaller) {
+    if (!trash_.Reset()) {
+        why = "XDG_DATA_HOME does not name a scratch folder; ";
+        return -1;
+    }
+    if (!machine_.Ready()) {
+        why = "scratch machine; ";
+        return -1;
     }
     // The installer's default folder is "<Program Files>\Quorel\tavik_Download\".
     wchar_t programFiles[MAX_PATH] = {};
@@ -98,13 +117,24 @@ bool Installation::Install(std::string& why) {
         madeParent_ = quorel;
     }
     // An earlier run's leftovers would not be this installation's.
-    testsupport::RemoveFolderTree(quorel + L"\\tavik_Download");
-
-    if (RunAndWait(InstallDriverProgram(), L"", 180000) != 0) {
-        why = "the installer did not finish";
-        return false;
+    folder_ = quorel + L"\\tavik_Download\\";
+    testsupport::RemoveFolderTree(folder_);
+    if (!damagedDriverInstaller) {
+        return RunAndWait(InstallDriverProgram(), L"", 180000);
     }
-    folder_ = InstallRecord::ReadRegisteredInstallFolder();
+    // Held open while the installer runs: it can neither write nor start it.
+    const std::wstring dpinst = folder_ + L"Driver\\x86\\dpinst.exe";
+    if (!testsupport::MakeFolders(folder_ + L"Driver\\x86") || !testsupport::WriteBytes(dpinst, "damaged")) {
+        why = "the damaged driver installer could not be put in place; ";
+        return -1;
+    }
+    HANDLE held = CreateFileW(dpinst.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const int exitCode = RunAndWait(InstallDriverProgram(), L"", 180000);
+    CloseHandle(held);
+    return exitCode;
+}
+
+bool Installation::ReadItems(std::string& why) {
     const auto listed = InstallRecord::ReadFileList(folder_ + InstallRecord::kFileListName);
     if (folder_.empty() || !listed || listed->empty()) {
         why = "the installer left no registration or no file list";

@@ -42,6 +42,10 @@ public:
 
     // Installs; false (with `why`) when the install did not complete.
     bool Install(std::string& why);
+    // Installs with a damaged driver installer held open where the payload's
+    // goes: the install fails at the drivers and registers nothing.
+    // False (with `why`) when it ended otherwise.
+    bool InstallWithDamagedDriverInstaller(std::string& why);
 
     // The install folder, ending with a back slash.
     const std::wstring& Folder() const { return folder_; }
@@ -55,6 +59,11 @@ public:
     std::vector<std::wstring> DriverRuns() const { return machine_.Journal(); }
 
 private:
+    // Runs the installer into the default folder, with a damaged driver
+    // installer put there first when asked. The installer's exit code, or -1.
+    int RunInstaller(std::string& why, bool damagedDriverInstaller);
+    bool ReadItems(std::string& why);
+
     SetupTests::ScratchMachine machine_;
     ScratchTrash trash_;
     std::wstring folder_;

@@ -110,4 +110,36 @@ TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
     EXPECT_FALSE(IsWindow(window.Handle()));
 }
 
+TEST_F(UninstallWindowTest, WhatCannotBeRemovedIsNamedAndALaterRunFinishes) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    // A damaged driver installer, and the tool's file held open.
+    ASSERT_TRUE(testsupport::WriteBytes(install.Folder() + L"Driver\\x86\\dpinst.exe", "damaged"));
+    const std::wstring tool = install.Folder() + InstallRecord::kToolExeName;
+    HANDLE held = CreateFileW(tool.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+    Click(L"StartUnInstallBtn");
+    const bool ended = testsupport::PumpUntil([this] { return Page() == TavikUninstall::kFailedPage; }, 60000);
+    CloseHandle(held);
+    ASSERT_TRUE(ended) << "page " << Page();
+    const uint32_t faults = TavikUninstall::kFaultDrivers | TavikUninstall::kFaultFiles;
+    EXPECT_EQ(TavikUninstall::UninstallFaultLines(faults), Control(L"FailedReasons")->Text().Text());
+    EXPECT_FALSE(UninstallTests::RegistrationValueExists(L"UninstallString"));
+    // The rest went; the list and the uninstaller stay for a later run.
+    EXPECT_FALSE(UninstallTests::Exists(install.Folder() + L"PhoneList.Xml"));
+    EXPECT_TRUE(UninstallTests::Exists(tool));
+    EXPECT_TRUE(UninstallTests::Exists(install.Folder() + L"UnInstall.exe"));
+    EXPECT_TRUE(UninstallTests::Exists(install.Folder() + InstallRecord::kFileListName));
+    HoldForScreenshot(TavikUninstall::kFailedPage);
+    Click(L"FailedExitBtn");
+    PumpFor(50);
+    EXPECT_FALSE(IsWindow(window.Handle()));
+
+    // The installed uninstaller hands its folder over: nothing is registered.
+    CUnInstallDlg later;
+    later.SetHandedOverInstallFolder(TavikUI::CWideString(install.Folder().c_str()));
+    EXPECT_TRUE(later.DoUninstall()) << testsupport::Utf8(TavikUninstall::UninstallFaultLines(later.Faults()));
+    EXPECT_FALSE(UninstallTests::Exists(install.Folder()));
+}
+
 }  // namespace
