@@ -99,6 +99,9 @@ LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM
         ShowInstallPage(static_cast<int>(wParam));
         return 0;
     }
+    if (message == WM_DESTROY) {
+        TavikUI::UnmarkRunningInstanceWindow(Handle(), kInstanceName);
+    }
     if (message == WM_TIMER && wParam == kProgressTimerId) {
         ++progressCounter_;
         if (auto* bar = FindAs<TavikUI::CProgressUI>(L"InstallProgress", L"Progress")) {
