@@ -99,10 +99,14 @@ LRESULT CTavikInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM
         ShowInstallPage(static_cast<int>(wParam));
         return 0;
     }
-    // A closing window cuts the install's waits short; the program then
-    // waits for the install thread, bounded.
-    if (message == WM_DESTROY && stopEvent_) {
-        SetEvent(stopEvent_);
+    // A closing window takes its running-instance mark away and cuts the
+    // install's waits short; the program then waits for the install thread,
+    // bounded.
+    if (message == WM_DESTROY) {
+        TavikUI::UnmarkRunningInstanceWindow(Handle(), kInstanceName);
+        if (stopEvent_) {
+            SetEvent(stopEvent_);
+        }
     }
     if (message == WM_TIMER && wParam == kProgressTimerId) {
         ++progressCounter_;

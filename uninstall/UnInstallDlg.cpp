@@ -101,6 +101,9 @@ LRESULT CUnInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lP
     case kShowPageMessage:
         ShowPage(static_cast<int>(wParam));
         return 0;
+    case WM_DESTROY:
+        TavikUI::UnmarkRunningInstanceWindow(Handle(), kInstanceName);
+        break;
     default:
         break;
     }

@@ -10,8 +10,8 @@ CStartedProgram::~CStartedProgram() {
     }
 }
 
-bool CStartedProgram::Start(const std::wstring& program, const std::wstring& parameters,
-                            const std::wstring& directory, int show) {
+bool CStartedProgram::Start(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory,
+                            int show) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     // No error box: nobody may be there to click it, and the step reports

@@ -1,5 +1,6 @@
 // One advised event sink on an object's connection point: connected once,
-// unadvised and released on Disconnect or when the link goes away.
+// unadvised and released on Disconnect or when the link goes away; and the
+// dispatch side such a sink shares.
 #pragma once
 
 #include <ocidl.h>
@@ -22,6 +23,23 @@ public:
 private:
     IConnectionPoint* point_ = nullptr;
     DWORD cookie_ = 0;
+};
+
+// An event source calls its sink by dispatch id alone: the sink offers no
+// type information and no names, and implements only Invoke and IUnknown.
+class CEventSinkDispatch : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count) {
+            *count = 0;
+        }
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+
+protected:
+    ~CEventSinkDispatch() = default;
 };
 
 }  // namespace TavikUI

@@ -101,17 +101,6 @@ ULONG STDMETHODCALLTYPE CFlashUI::AddRef() { return InterlockedIncrement(&refere
 
 ULONG STDMETHODCALLTYPE CFlashUI::Release() { return InterlockedDecrement(&references_); }
 
-HRESULT STDMETHODCALLTYPE CFlashUI::GetTypeInfoCount(UINT* count) {
-    if (count) {
-        *count = 0;
-    }
-    return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE CFlashUI::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
-
-HRESULT STDMETHODCALLTYPE CFlashUI::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
 HRESULT STDMETHODCALLTYPE CFlashUI::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                            UINT*) {
     switch (id) {

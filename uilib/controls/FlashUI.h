@@ -16,7 +16,7 @@ namespace TavikUI {
 // points are used here, so none of its own methods is declared.
 struct IShockwaveFlash : public IDispatch {};
 
-class CFlashUI : public CActiveXUI, public IDispatch, public ITranslateAccelerator {
+class CFlashUI : public CActiveXUI, public CEventSinkDispatch, public ITranslateAccelerator {
 public:
     CFlashUI();
     // Hands the handler back (ReleaseHandler), then releases the player.
@@ -44,9 +44,6 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;
 
     // IDispatch: the _IShockwaveFlashEvents sink.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 

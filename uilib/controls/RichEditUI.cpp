@@ -7,7 +7,6 @@
 #include <cwctype>
 #include <vector>
 
-#include "ClipRegion.h"
 #include "ControlValueText.h"
 #include "ScrollBarUI.h"
 #include "TextHostImpl.h"
@@ -299,28 +298,14 @@ void CRichEditUI::Place(const RECT& rect) {
         horizontalScrollBar_->Place(
             RECT{client.left, client.bottom, client.right, client.bottom + horizontalScrollBar_->DeclaredHeight()});
     }
-    for (int i = 0; i < children_.Count(); ++i) {
-        auto* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloating()) {
-            PlaceFloatingChild(i);
-        } else {
-            child->Place(client);
-        }
-    }
+    PlaceChildrenIn(client);
 }
 
 void CRichEditUI::Paint(HDC dc, const RECT& area) {
-    RECT visible;
-    if (!IntersectRect(&visible, &area, &rect_)) {
-        return;
-    }
-    CClipRegion clip;
-    clip.ClipToRect(dc, visible);
-    CControlUI::Paint(dc, area);
-    if (host_ && host_->Services()) {
+    PaintWithContent(dc, area, [&] {
+        if (!host_ || !host_->Services()) {
+            return;
+        }
         const CUIRect& client = host_->ClientRect();
         RECTL bounds = {client.left, client.top, client.right, client.bottom};
         RECT update = area;
@@ -329,8 +314,7 @@ void CRichEditUI::Paint(HDC dc, const RECT& area) {
         if (barShownByLayout_ && NaturalHeight(client.Width() + VerticalBarWidth()) <= client.Height()) {
             MarkForLayout();
         }
-    }
-    PaintChildrenAndScrollBars(dc, area);
+    });
 }
 
 HRESULT CRichEditUI::TxSendMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -101,6 +101,14 @@ void CTreeNodeUI::LinkChild(CTreeNodeUI* child) {
     child->parentNode_ = this;
     child->item_->SetGroup(item_->Group().Text());
     child->treeView_ = treeView_;
+    // A subtree built before it joined still has the levels of its old place.
+    child->LinkChildNodes();
+}
+
+void CTreeNodeUI::LinkChildNodes() {
+    for (int i = 0; i < childNodes_.Count(); ++i) {
+        LinkChild(ChildNodeAt(i));
+    }
 }
 
 bool CTreeNodeUI::AddChildNode(CTreeNodeUI* node) {

@@ -60,6 +60,9 @@ public:
     bool RemoveChildNode(CTreeNodeUI* node);
     // Forgets a child node without touching its rows.
     void UnlinkChildNode(CTreeNodeUI* node);
+    // Gives every node below this one its level's indentation, this node's
+    // option group and tree view.
+    void LinkChildNodes();
 
     void SetItemTextColor(DWORD color);
     DWORD ItemTextColor() const { return itemTextColor_; }
@@ -78,7 +81,8 @@ public:
 
 private:
     static bool IsTreeNode(CControlUI* control);
-    // Indents the child one level deeper and makes it ours.
+    // Indents the child one level deeper, makes it ours, and its subtree
+    // with it.
     void LinkChild(CTreeNodeUI* child);
 
     bool expanded_;

@@ -60,10 +60,11 @@ bool CTreeViewUI::AddNode(CTreeNodeUI* node) {
     if (!CListUI::AddChild(node)) {
         return false;
     }
+    node->SetTreeView(this);
+    node->LinkChildNodes();
     for (int i = 0; i < node->ChildNodeCount(); ++i) {
         AddNode(node->ChildNodeAt(i));
     }
-    node->SetTreeView(this);
     return true;
 }
 
@@ -87,6 +88,7 @@ int CTreeViewUI::AddNodeAt(CTreeNodeUI* node, int index) {
     // Every row of an added subtree must know its tree, or later additions
     // and removals below it lose their rows.
     node->SetTreeView(this);
+    node->LinkChildNodes();
     // The whole subtree follows in row order.
     int next = index + 1;
     for (int i = 0; i < node->ChildNodeCount(); ++i) {

@@ -253,17 +253,6 @@ HRESULT STDMETHODCALLTYPE CWebBrowserUI::Exec(const GUID* group, DWORD command, 
 
 // --- IDispatch: DWebBrowserEvents2 ----------------------------------------------------------
 
-HRESULT STDMETHODCALLTYPE CWebBrowserUI::GetTypeInfoCount(UINT* count) {
-    if (count) {
-        *count = 0;
-    }
-    return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE CWebBrowserUI::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
-
-HRESULT STDMETHODCALLTYPE CWebBrowserUI::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
 HRESULT STDMETHODCALLTYPE CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS* params, VARIANT*,
                                                 EXCEPINFO*, UINT*) {
     if (iid != IID_NULL) {

@@ -24,7 +24,7 @@ class CWebBrowserUI : public CActiveXUI,
                       public IDocHostUIHandler,
                       public IServiceProvider,
                       public IOleCommandTarget,
-                      public IDispatch,
+                      public CEventSinkDispatch,
                       public ITranslateAccelerator {
 public:
     CWebBrowserUI();
@@ -92,9 +92,6 @@ public:
     HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD command, DWORD options, VARIANT* in, VARIANT* out) override;
 
     // IDispatch: the DWebBrowserEvents2 sink.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <initializer_list>
 
 #include "ControlValueText.h"
 #include "LayoutArithmetic.h"
@@ -215,7 +216,10 @@ void CContainerUI::Place(const RECT& rect) {
     if (children_.IsEmpty()) {
         return;
     }
-    const CUIRect inner = InnerRect();
+    PlaceChildrenIn(InnerRect());
+}
+
+void CContainerUI::PlaceChildrenIn(const RECT& area) {
     for (int i = 0; i < children_.Count(); ++i) {
         auto* child = static_cast<CControlUI*>(children_.AtUnchecked(i));
         if (!child->IsVisible()) {
@@ -224,7 +228,7 @@ void CContainerUI::Place(const RECT& rect) {
         if (child->IsFloating()) {
             PlaceFloatingChild(i);
         } else {
-            child->Place(inner);
+            child->Place(area);
         }
     }
 }
@@ -272,28 +276,14 @@ CControlUI* CContainerUI::VisitControls(ControlVisitor visitor, void* data, UINT
             return nullptr;
         }
         if (!childrenReceiveMouse_) {
-            if (verticalScrollBar_) {
-                if (CControlUI* found = verticalScrollBar_->VisitControls(visitor, data, flags)) {
-                    return found;
-                }
-            }
-            if (horizontalScrollBar_) {
-                if (CControlUI* found = horizontalScrollBar_->VisitControls(visitor, data, flags)) {
-                    return found;
-                }
+            if (CControlUI* found = VisitScrollBars(visitor, data, flags)) {
+                return found;
             }
             return CControlUI::VisitControls(visitor, data, flags);
         }
     }
-    if (verticalScrollBar_) {
-        if (CControlUI* found = verticalScrollBar_->VisitControls(visitor, data, flags)) {
-            return found;
-        }
-    }
-    if (horizontalScrollBar_) {
-        if (CControlUI* found = horizontalScrollBar_->VisitControls(visitor, data, flags)) {
-            return found;
-        }
+    if (CControlUI* found = VisitScrollBars(visitor, data, flags)) {
+        return found;
     }
     const bool selfFirst = (flags & kVisitContainerFirst) != 0;
     if (selfFirst) {
@@ -316,13 +306,20 @@ CControlUI* CContainerUI::VisitControls(ControlVisitor visitor, void* data, UINT
     return selfFirst ? nullptr : CControlUI::VisitControls(visitor, data, flags);
 }
 
-void CContainerUI::HandleEvent(UIEvent& event) {
-    if (!AcceptsMouse() && IsMouseEvent(event.type)) {
-        if (parent_) {
-            parent_->HandleEvent(event);
-        } else {
-            CControlUI::HandleEvent(event);
+CControlUI* CContainerUI::VisitScrollBars(ControlVisitor visitor, void* data, UINT flags) {
+    for (CScrollBarUI* bar : {verticalScrollBar_, horizontalScrollBar_}) {
+        if (!bar) {
+            continue;
         }
+        if (CControlUI* found = bar->VisitControls(visitor, data, flags)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+void CContainerUI::HandleEvent(UIEvent& event) {
+    if (HandMouseEventToParent(event, [this](UIEvent& e) { CControlUI::HandleEvent(e); })) {
         return;
     }
     if (event.type == kEventSetFocus) {

@@ -129,10 +129,12 @@ protected:
     CUIRect InnerRect() const;
     // The inner rectangle less the space of the visible bars.
     CUIRect ClientRect() const;
-    // The second half of Paint, after the container's own painting: the
-    // children clipped to the client rectangle (floating ones to the
-    // container), then the visible scroll bars.
-    void PaintChildrenAndScrollBars(HDC dc, const RECT& area);
+    // The container's painting, clipped to the control, with `content`
+    // drawn between its own painting and the children (null: nothing).
+    void PaintWithContent(HDC dc, const RECT& area, const std::function<void()>& content);
+    // Places every visible child in `area`; floating ones by their own
+    // position.
+    void PlaceChildrenIn(const RECT& area);
     // Sets the visible bars' positions and moves the children with them;
     // answers how far they moved.
     SIZE MoveScrollPosition(SIZE position);
@@ -154,6 +156,11 @@ private:
     void DestroyChild(CControlUI* child);
     // The common part of AddChild and InsertChild before the list changes.
     void AdoptChild(CControlUI* child);
+    // The children clipped to the client rectangle (floating ones to the
+    // container), then the visible scroll bars.
+    void PaintChildrenAndScrollBars(HDC dc, const RECT& area);
+    // The vertical bar, then the horizontal one; the first control found.
+    CControlUI* VisitScrollBars(ControlVisitor visitor, void* data, UINT flags);
     CScrollBarUI* MakeScrollBar(bool horizontal);
     int LineHeight() const;
     int PageHeight() const;

@@ -20,7 +20,9 @@ void PaintBarIfShown(CScrollBarUI* bar, HDC dc, const RECT& area) {
 
 }  // namespace
 
-void CContainerUI::Paint(HDC dc, const RECT& area) {
+void CContainerUI::Paint(HDC dc, const RECT& area) { PaintWithContent(dc, area, nullptr); }
+
+void CContainerUI::PaintWithContent(HDC dc, const RECT& area, const std::function<void()>& content) {
     RECT visible;
     if (!IntersectRect(&visible, &area, &rect_)) {
         return;
@@ -28,6 +30,9 @@ void CContainerUI::Paint(HDC dc, const RECT& area) {
     CClipRegion clip;
     clip.ClipToRect(dc, visible);
     CControlUI::Paint(dc, area);
+    if (content) {
+        content();
+    }
     PaintChildrenAndScrollBars(dc, area);
 }
 

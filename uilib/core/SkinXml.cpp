@@ -40,6 +40,22 @@ Char* SkipWhitespace(Char* position) {
     return position;
 }
 
+// Past the 0 that ends a name or value in the attribute area and the
+// whitespace after it, never beyond `end`; `end` when no 0 comes first.
+const wchar_t* PastTerminator(const wchar_t* position, const wchar_t* end) {
+    while (position < end && *position != 0) {
+        ++position;
+    }
+    if (position >= end) {
+        return end;
+    }
+    ++position;
+    while (position < end && IsWhitespace(*position)) {
+        ++position;
+    }
+    return position;
+}
+
 struct Entity {
     const wchar_t* text;
     size_t length;
@@ -326,7 +342,7 @@ int CSkinXmlNode::AttributeCount() const {
 
 bool CSkinXmlNode::HasAttributes() const { return AttributeCount() > 0; }
 
-const wchar_t* CSkinXmlNode::AttributeName(int index) const {
+const wchar_t* CSkinXmlNode::AttributeText(int index, int32_t AttributePosition::*part) const {
     if (!document_) {
         return nullptr;
     }
@@ -334,19 +350,12 @@ const wchar_t* CSkinXmlNode::AttributeName(int index) const {
     if (index < 0 || index >= attributeCount_) {
         return L"";
     }
-    return document_->text_ + attributes_[index].name;
+    return document_->text_ + attributes_[index].*part;
 }
 
-const wchar_t* CSkinXmlNode::AttributeValue(int index) const {
-    if (!document_) {
-        return nullptr;
-    }
-    ScanAttributes();
-    if (index < 0 || index >= attributeCount_) {
-        return L"";
-    }
-    return document_->text_ + attributes_[index].value;
-}
+const wchar_t* CSkinXmlNode::AttributeName(int index) const { return AttributeText(index, &AttributePosition::name); }
+
+const wchar_t* CSkinXmlNode::AttributeValue(int index) const { return AttributeText(index, &AttributePosition::value); }
 
 bool CSkinXmlNode::GetAttributeValue(const wchar_t* name, wchar_t* buffer, int maxChars) const {
     if (!document_ || !name || !buffer || maxChars < 0) {
@@ -375,27 +384,13 @@ void CSkinXmlNode::ScanAttributes() const {
     const wchar_t* end = text + element.value;
     const wchar_t* position = text + element.name;
     while (attributeCount_ < kMaxAttributes) {
-        while (position < end && *position != 0) {
-            ++position;
-        }
+        // Past the element's name or the previous value.
+        position = PastTerminator(position, end);
         if (position >= end) {
             return;
-        }
-        ++position;
-        while (position < end && IsWhitespace(*position)) {
-            ++position;
         }
         const wchar_t* name = position;
-        while (position < end && *position != 0) {
-            ++position;
-        }
-        if (position >= end) {
-            return;
-        }
-        ++position;
-        while (position < end && IsWhitespace(*position)) {
-            ++position;
-        }
+        position = PastTerminator(position, end);
         if (position >= end || *position != L'"') {
             return;
         }

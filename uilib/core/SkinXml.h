@@ -53,6 +53,8 @@ private:
     };
 
     void ScanAttributes() const;
+    // The name or the value of one attribute, by the position's part.
+    const wchar_t* AttributeText(int index, int32_t AttributePosition::*part) const;
 
     int32_t element_;
     mutable int32_t attributeCount_;  // 0 until scanned

@@ -188,6 +188,10 @@ ZipResult CZipReader::GetItem(int32_t index, ZipArchiveEntry* entry) {
         entry->index = static_cast<int32_t>(directory_->EntryCount());
         return ZIP_OK;
     }
+    return EntryAt(index, entry);
+}
+
+ZipResult CZipReader::EntryAt(int32_t index, ZipArchiveEntry* entry) {
     if (!IsIndexInRange(index)) {
         return ZIP_BAD_ARGUMENT;
     }
@@ -234,13 +238,10 @@ int32_t CZipReader::OpenItem() {
 
 ZipResult CZipReader::ZipArchiveExtractTo(int32_t index, void* target, uint32_t kind) {
     CloseOpenItem();
-    if (!IsIndexInRange(index)) {
-        return ZIP_BAD_ARGUMENT;
-    }
     ZipArchiveEntry entry;
-    int32_t status = ReadZipEntryInfo(index, &entry);
-    if (status != ZIP_STATUS_OK) {
-        return HeaderFailure(status);
+    const ZipResult found = EntryAt(index, &entry);
+    if (found != ZIP_OK) {
+        return found;
     }
 
     if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -268,7 +269,7 @@ ZipResult CZipReader::ZipArchiveExtractTo(int32_t index, void* target, uint32_t 
         }
     }
 
-    status = OpenItem();
+    const int32_t status = OpenItem();
     ZipResult result = ZIP_OK;
     if (status != ZIP_STATUS_OK) {
         result = status == ZIP_STATUS_BAD_ARCHIVE   ? ZIP_BAD_LOCAL_HEADER
@@ -312,15 +313,12 @@ ZipResult CZipReader::CopyItemToFile(HANDLE file) {
 ZipResult CZipReader::ExtractToMemory(int32_t index, void* buffer, uint32_t length) {
     if (!openItem_ || index != openItemIndex_) {
         CloseOpenItem();
-        if (!IsIndexInRange(index)) {
-            return ZIP_BAD_ARGUMENT;
-        }
         ZipArchiveEntry entry;
-        int32_t status = ReadZipEntryInfo(index, &entry);
-        if (status != ZIP_STATUS_OK) {
-            return HeaderFailure(status);
+        const ZipResult found = EntryAt(index, &entry);
+        if (found != ZIP_OK) {
+            return found;
         }
-        status = OpenItem();
+        const int32_t status = OpenItem();
         if (status == ZIP_STATUS_BAD_ARCHIVE || status == ZIP_STATUS_READ_FAILED) {
             return HeaderFailure(status);
         }

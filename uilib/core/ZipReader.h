@@ -32,6 +32,9 @@ public:
 private:
     // Walks to the index and builds its entry record (cached per index).
     int32_t ReadZipEntryInfo(int32_t index, ZipArchiveEntry* entry);
+    // The same for an index the caller passed in: ZIP_BAD_ARGUMENT out of
+    // range, a header failure as the archive's result.
+    ZipResult EntryAt(int32_t index, ZipArchiveEntry* entry);
     int32_t OpenItem();
     void CloseOpenItem();
     bool IsIndexInRange(int32_t index) const;

@@ -185,6 +185,46 @@ TEST_F(TreeViewTest, ASubtreeAddedWholeKeepsItsRowsInTreeOrder) {
     EXPECT_EQ(Rows(), (Names{L"a", L"a1", L"a1x", L"a2", L"b", L"x"}));
 }
 
+TEST_F(TreeViewTest, APrebuiltSubtreeTakesTheLevelsGroupAndTreeOfItsNewPlace) {
+    using Chain = std::vector<CTreeNodeUI*>;
+    // Built bottom-up, as code may build it: each level was linked while
+    // its parent stood nowhere yet.
+    auto chain = [](int length) {
+        Chain nodes;
+        for (int i = 0; i < length; ++i) {
+            nodes.push_back(new CTreeNodeUI());
+        }
+        for (int i = length - 1; i > 0; --i) {
+            nodes[i - 1]->AddChild(nodes[i]);
+        }
+        return nodes;
+    };
+    auto expectBelow = [this](CTreeNodeUI* top, const Chain& nodes, int firstLevel) {
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            const int level = firstLevel + static_cast<int>(i);
+            EXPECT_EQ(nodes[i]->DotLine()->DeclaredWidth(),
+                      top->DotLine()->DeclaredWidth() + level * CTreeNodeUI::kIndentStep)
+                << "level " << level;
+            EXPECT_STREQ(nodes[i]->Item()->Group().Text(), top->Item()->Group().Text()) << "level " << level;
+            EXPECT_EQ(nodes[i]->TreeView(), tree_) << "level " << level;
+        }
+    };
+    CTreeNodeUI* b = Node(L"b");
+    b->Item()->SetGroup(L"rows");
+    const Chain underNode = chain(4);
+    ASSERT_TRUE(b->AddChild(underNode.front()));
+    expectBelow(b, underNode, 1);
+    auto* late = new CTreeNodeUI();
+    ASSERT_TRUE(underNode.back()->AddChild(late));
+    expectBelow(b, {late}, 5);
+
+    const Chain underView = chain(3);
+    // The group comes after the children joined their top.
+    underView.front()->Item()->SetGroup(L"top");
+    ASSERT_TRUE(tree_->AddNode(underView.front()));
+    expectBelow(underView.front(), Chain(underView.begin() + 1, underView.end()), 1);
+}
+
 }  // namespace
 
 namespace {

@@ -1,7 +1,8 @@
 // The web browser control under Wine: created and activated in place
 // (windowed), "autonavi" navigating with the handler seeing the events, the
-// script-error command, the event sink's argument checks, and a tear-down
-// that leaves the browser holding nothing of the control.
+// script-error command, the event sink's argument checks, a tear-down that
+// leaves the browser holding nothing of the control, and the accelerator
+// translator following the control from one manager to another.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,8 +12,10 @@
 #include <vector>
 
 #include "ActiveXTestSupport.h"
+#include "ContainerUI.h"
 #include "OleGuids.h"
 #include "WebBrowserUI.h"
+#include "WindowManager.h"
 
 using ActiveXTests::OleWindowTest;
 using TavikUI::CWebBrowserUI;
@@ -104,6 +107,25 @@ TEST_F(WebBrowserWindowTest, WithoutAutoNavigationItStaysBlank) {
     EXPECT_EQ(browser->TranslateAcceleratorMessage(&key), S_FALSE);
     browser->ReleaseControl();
     EXPECT_EQ(browser->TranslateAcceleratorMessage(&key), E_NOTIMPL);
+}
+
+TEST_F(WebBrowserWindowTest, TheTranslatorMovesToTheNewManagerAndGoesWithTheControl) {
+    CWebBrowserUI* browser = BuildBrowser(L"");
+    ASSERT_NE(browser, nullptr);
+    ASSERT_NE(browser->HostedObject(), nullptr);
+    auto* container = dynamic_cast<TavikUI::CContainerUI*>(browser->Parent());
+    ASSERT_NE(container, nullptr);
+    TavikUI::CWindowManager other;
+    browser->AttachToManager(&other, container, false);
+    EXPECT_FALSE(manager_->UnregisterAcceleratorTranslator(browser));
+    // Taken off to see that it arrived, then put back.
+    EXPECT_TRUE(other.UnregisterAcceleratorTranslator(browser));
+    other.RegisterAcceleratorTranslator(browser);
+    // Deleted at once, still under the new manager: only the pointer is
+    // compared afterwards.
+    container->SetDeletesLater(false);
+    ASSERT_TRUE(container->RemoveChild(browser));
+    EXPECT_FALSE(other.UnregisterAcceleratorTranslator(browser));
 }
 
 TEST_F(WebBrowserWindowTest, AFailedCreationIsNotRepeatedByLaterLayouts) {
