@@ -19,6 +19,7 @@
 #include <string>
 
 #include "DownloadMessage.h"
+#include "JobReports.h"
 #include "LogFile.h"
 #include "MtkLibrary.h"
 #include "ProgramMessages.h"
@@ -219,14 +220,21 @@ protected:
     void EnableUserDataChoice(bool enable);
 
     // --- Download job helpers --------------------------------------------------------
-    // The page a download job ends on, shown after its clean-up.
+    // The page a download job ends on and the text under it, shown after
+    // the job's clean-up.
     struct DownloadOutcome {
         const wchar_t* tab = nullptr;
         int page = 0;
+        bool succeeded = false;
+        std::wstring text;
     };
-    void SetOutcome(const wchar_t* tab, int page);
-    // Shows the page the last download job ended on, once; nothing after
-    // another job.
+    // The job ends on this failure, connect, time-out or version page; its
+    // reason is the job's last error, else the fallback.
+    void SetFailure(const wchar_t* tab, int page, const wchar_t* fallbackReason);
+    // The job ends on the success page with its summary.
+    void SetSuccess();
+    // Shows the page the last download job ended on and its text, once;
+    // nothing after another job.
     void ShowDownloadOutcome();
     // Connect, version check and download of the package's platform.
     bool RunDownloadSteps();
@@ -259,6 +267,7 @@ protected:
     std::atomic<bool> jobRunning_{false};
     mutable std::mutex stateLock_;
     DownloadOutcome outcome_;  // job thread only
+    CJobReports jobReports_;
     CUiChangeQueue changes_;
     // UI thread only: a close is being confirmed or carried out.
     bool closing_ = false;
