@@ -45,7 +45,7 @@ bool ClickControl(HWND window, TavikUI::CWindowManager& manager, const wchar_t* 
     return true;
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer(const wchar_t* button) : button_(button) {
+MessageBoxAnswerer::MessageBoxAnswerer(const wchar_t* button, DWORD delayMs) : button_(button), delayMs_(delayMs) {
     g_activeAnswerer = this;
     timer_ = SetTimer(nullptr, 0, kAnswerPollMs, &MessageBoxAnswerer::OnTimer);
 }
@@ -83,6 +83,12 @@ void MessageBoxAnswerer::AnswerOpenBoxes() {
         if (!box) {
             continue;
         }
+        const DWORD now = GetTickCount();
+        const DWORD openedAt = openedAt_.emplace(window, now).first->second;
+        if (now - openedAt < delayMs_) {
+            continue;
+        }
+        openedAt_.erase(window);
         ++answered_;
         lastSkin_ = box->SkinFileName().Text();
         lastTexts_.clear();

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -45,12 +46,12 @@ public:
 };
 
 // Answers every message window of the tool (CMessageDlg) that opens on this
-// thread while it lives, by clicking the named button; a box without that
-// button is closed as Escape would. A thread timer does it, so it acts inside
-// the boxes' modal loops.
+// thread while it lives, by clicking the named button, once the box has been
+// open for the delay; a box without that button is closed as Escape would. A
+// thread timer does it, so it acts inside the boxes' modal loops.
 class MessageBoxAnswerer {
 public:
-    explicit MessageBoxAnswerer(const wchar_t* button);
+    explicit MessageBoxAnswerer(const wchar_t* button, DWORD delayMs = 0);
     ~MessageBoxAnswerer();
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
@@ -66,6 +67,8 @@ private:
     void AnswerOpenBoxes();
 
     std::wstring button_;
+    DWORD delayMs_ = 0;
+    std::map<HWND, DWORD> openedAt_;
     UINT_PTR timer_ = 0;
     int answered_ = 0;
     std::wstring lastSkin_;

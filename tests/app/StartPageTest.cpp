@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TabLayoutUI.h"
+#include "TextFormat.h"
 
 namespace apptest {
 namespace {
@@ -134,28 +135,37 @@ TEST_F(StartPageTest, ACloseDuringTheReadyAnimationCutsItShortAndEndsTheJobThrea
 // Refuses what the window asks for to start its job thread.
 HANDLE NoEvent() { return nullptr; }
 HANDLE NoThread(LPTHREAD_START_ROUTINE, void*) { return nullptr; }
+// A handle that cannot be waited on: the thread starts, but its first wait
+// fails and its loop ends.
+HANDLE UnwaitableEvent() { return CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr); }
 
 class JobThreadRefusedTest : public MainWindowTest, public ::testing::WithParamInterface<JobThreadApi> {};
 
-TEST_P(JobThreadRefusedTest, IsAnnouncedAndTheConfirmButtonStaysDisabled) {
+TEST_P(JobThreadRefusedTest, IsAnnouncedAndNoStartButtonCanStartAJob) {
     MessageBoxAnswerer answerer(L"MessageBoxOKBtn");
     OpenWindow(GetParam());
     ASSERT_TRUE(PumpUntil([&answerer] { return answerer.Answered() == 1; }, 5000));
     EXPECT_EQ(answerer.LastSkin(), kJobThreadFailedSkin);
-    EXPECT_NE(LogText().find("Error:"), std::string::npos);
+    EXPECT_NE(LogText().find(" " + WideToAnsi(L"Error:无法启动后台任务!") + "\r\n"), std::string::npos) << LogText();
 
     GoToPackagePage();
     window_->ChooseSoftwareFolder(CopyPackage(L"SampleFH8974", L"nothread"));
     PumpPending();
-    EXPECT_FALSE(Enabled(L"ConfirmSoftwareBtn"));
+    for (const wchar_t* button : {L"ConfirmSoftwareBtn", L"QcomConnetErrRetBtn", L"QcomConnetTimeOutRetryBtn",
+                                  L"MtkConnetErrRetryBtn", L"MtkConnetTimeOutRetryBtn"}) {
+        EXPECT_FALSE(Enabled(button)) << testsupport::Utf8(button);
+    }
     TavikUI::NotifyMessage click;
     window_->OnConfirmSoftwareBtn(click);
     EXPECT_FALSE(window_->JobRunning());
+    EXPECT_TRUE(Enabled(L"SaveUserData"));
+    EXPECT_EQ(answerer.Answered(), 2);  // the start notice, and the announcement once
 }
 
-INSTANTIATE_TEST_SUITE_P(EventOrThread, JobThreadRefusedTest,
+INSTANTIATE_TEST_SUITE_P(EventThreadOrWait, JobThreadRefusedTest,
                          ::testing::Values(JobThreadApi{&NoEvent, JobThreadApi::System().startThread},
-                                           JobThreadApi{JobThreadApi::System().createEvent, &NoThread}));
+                                           JobThreadApi{JobThreadApi::System().createEvent, &NoThread},
+                                           JobThreadApi{&UnwaitableEvent, JobThreadApi::System().startThread}));
 
 // The real program, started twice.
 class SingleInstanceTest : public ::testing::Test {

@@ -29,6 +29,9 @@ constexpr UINT kWindowIconId = 101;
 constexpr DWORD kJobStopWaitMs = 3000;
 const wchar_t kStoppingText[] = L"正在停止，请稍候……";
 const wchar_t kJobThreadFailedText[] = L"Error:无法启动后台任务!";
+// The buttons that queue a job.
+const wchar_t* const kStartButtons[] = {L"ConfirmSoftwareBtn", L"QcomConnetErrRetBtn", L"QcomConnetTimeOutRetryBtn",
+                                        L"MtkConnetErrRetryBtn", L"MtkConnetTimeOutRetryBtn"};
 
 HANDLE CreateJobEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
 
@@ -132,9 +135,9 @@ void CTavikDownloadDlg::WindowReady() {
     LoadMtkDownloadDll();
     TavikUI::MarkRunningInstanceWindow(Handle(), kInstanceName);
     ShowNative(true, true);
-    if (!JobThreadStarted()) {
-        AppendLogLine(kJobThreadFailedText);
-        ShowMessageDlg(kJobThreadFailedSkin);
+    // No job thread, or one whose loop ended before the window existed.
+    if (!JobThreadAvailable()) {
+        AnnounceNoJobThread();
     }
 }
 
@@ -151,6 +154,10 @@ LRESULT CTavikDownloadDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARA
         return AnswerMessageDlgRequest(lParam);
     case kUiChangeMessage:
         changes_.RunAll();
+        return 0;
+    case kJobLoopEndedMessage:
+        changes_.RunAll();
+        AnnounceNoJobThread();
         return 0;
     case WM_DESTROY:
         // The changes still queued run while the controls exist; later ones
@@ -215,8 +222,15 @@ void CTavikDownloadDlg::RunJobs() {
     for (;;) {
         // No reset before the wait: a job queued while the previous one was
         // ending is not lost. A wait that fails would fail again at once:
-        // it ends the loop.
-        if (WaitForSingleObject(jobEvent_.Get(), INFINITE) != WAIT_OBJECT_0 || runFlag_.Load() == 0) {
+        // it ends the loop, and the window must stop offering jobs.
+        if (WaitForSingleObject(jobEvent_.Get(), INFINITE) != WAIT_OBJECT_0) {
+            jobLoopEnded_ = true;
+            if (const HWND window = Handle()) {
+                PostMessageW(window, kJobLoopEndedMessage, 0, 0);
+            }
+            break;
+        }
+        if (runFlag_.Load() == 0) {
             break;
         }
         Job job = nullptr;
@@ -234,8 +248,23 @@ void CTavikDownloadDlg::RunJobs() {
     }
 }
 
+void CTavikDownloadDlg::AnnounceNoJobThread() {
+    if (noJobThreadAnnounced_ || closing_) {
+        return;
+    }
+    noJobThreadAnnounced_ = true;
+    for (const wchar_t* button : kStartButtons) {
+        SetControlEnabled(button, false);
+    }
+    // A job queued just before the loop ended never runs.
+    jobRunning_ = false;
+    EnableUserDataChoice(true);
+    AppendLogLine(kJobThreadFailedText);
+    ShowMessageDlg(kJobThreadFailedSkin);
+}
+
 bool CTavikDownloadDlg::QueueJob(Job job) {
-    if (!JobThreadStarted()) {
+    if (!JobThreadAvailable()) {
         return false;
     }
     bool idle = false;

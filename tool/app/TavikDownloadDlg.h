@@ -19,6 +19,7 @@
 #include <string>
 
 #include "DownloadMessage.h"
+#include "JobReports.h"
 #include "LogFile.h"
 #include "MtkLibrary.h"
 #include "ProgramMessages.h"
@@ -72,8 +73,11 @@ constexpr UINT kUiChangeMessage = TavikUI::kFirstProgramMessage;
 // Sent by the job thread: the UI thread runs a message window and answers;
 // lParam points at the request, which the sender keeps.
 constexpr UINT kShowMessageDlgMessage = TavikUI::kFirstProgramMessage + 1;
+// Posted by the job thread when its loop has ended for good: the UI thread
+// stops offering jobs and tells the user.
+constexpr UINT kJobLoopEndedMessage = TavikUI::kFirstProgramMessage + 2;
 
-// The notice shown when the job thread cannot be started.
+// The notice shown when the job thread cannot be started or has ended.
 constexpr wchar_t kJobThreadFailedSkin[] = L"tavik\\JobThreadFailed.xml";
 // The log line of a download ended by closing the tool.
 constexpr wchar_t kStoppedByCloseText[] = L"Download stopped: the tool was closed!";
@@ -126,9 +130,9 @@ public:
     // --- Job slot ------------------------------------------------------------
     // Stores the job and wakes the job thread. False, changing nothing, while
     // a job runs (one slot, no queue: a second click does not run it twice)
-    // and when there is no job thread.
+    // and when there is no job thread or its loop has ended.
     bool QueueJob(Job job);
-    bool JobThreadStarted() const { return jobThread_.IsSet(); }
+    bool JobThreadAvailable() const { return jobThread_.IsSet() && !jobLoopEnded_; }
 
     // --- Package check ----------------------------------------------------------
     // A folder the user chose: a new one resets the package state; an empty
@@ -210,6 +214,10 @@ protected:
 
     static DWORD WINAPI WorkerThreadProc(void* window);
     void RunJobs();
+    // UI thread, once: no job can run any more. The start buttons go dark, a
+    // job queued just before frees its slot and the options, and the user is
+    // told.
+    void AnnounceNoJobThread();
     // The whole close of the job thread: run flag 0 and the engine's stop,
     // wake it, wait for it at most waitMs (pumping messages, dropping the
     // user's input) and run the changes it queued. True when it has ended.
@@ -219,14 +227,21 @@ protected:
     void EnableUserDataChoice(bool enable);
 
     // --- Download job helpers --------------------------------------------------------
-    // The page a download job ends on, shown after its clean-up.
+    // The page a download job ends on and the text under it, shown after
+    // the job's clean-up.
     struct DownloadOutcome {
         const wchar_t* tab = nullptr;
         int page = 0;
+        bool succeeded = false;
+        std::wstring text;
     };
-    void SetOutcome(const wchar_t* tab, int page);
-    // Shows the page the last download job ended on, once; nothing after
-    // another job.
+    // The job ends on this failure, connect, time-out or version page; its
+    // reason is the job's last error, else the fallback.
+    void SetFailure(const wchar_t* tab, int page, const wchar_t* fallbackReason);
+    // The job ends on the success page with its summary.
+    void SetSuccess();
+    // Shows the page the last download job ended on and its text, once;
+    // nothing after another job.
     void ShowDownloadOutcome();
     // Connect, version check and download of the package's platform.
     bool RunDownloadSteps();
@@ -257,8 +272,12 @@ protected:
     CScopedHandle jobThread_;
     DWORD uiThreadId_ = 0;
     std::atomic<bool> jobRunning_{false};
+    // Set by the job thread when its wait failed: it runs no more jobs.
+    std::atomic<bool> jobLoopEnded_{false};
+    bool noJobThreadAnnounced_ = false;  // UI thread only
     mutable std::mutex stateLock_;
     DownloadOutcome outcome_;  // job thread only
+    CJobReports jobReports_;
     CUiChangeQueue changes_;
     // UI thread only: a close is being confirmed or carried out.
     bool closing_ = false;

@@ -71,7 +71,7 @@ void CTavikDownloadDlg::SetSoftwarePath(const std::wstring& folder) {
 
 void CTavikDownloadDlg::EnableConfirmButton(bool enable) {
     // Without a job thread the button could start nothing.
-    SetControlEnabled(L"ConfirmSoftwareBtn", enable && JobThreadStarted());
+    SetControlEnabled(L"ConfirmSoftwareBtn", enable && JobThreadAvailable());
     SetControlText(L"ConfirmSoftwareBtn", packageReady_ ? kStartFlashText : kConfirmText);
     if (enable) {
         SetControlText(L"SelectSoftStatus", std::wstring());

@@ -23,6 +23,14 @@ constexpr wchar_t kVersionNoticeSkin[] = L"tavik\\VerNULLWarring.xml";
 constexpr wchar_t kVersionErrorFormat[] = L"<x 10><f 3>手机版本<c #FF0000>%s</c>错误，请更换</f>";
 constexpr char kSkipVersionPrefix[] = "Skip";
 
+// Why a job failed when none of its reports said so.
+constexpr wchar_t kPackageFilesGoneText[] = L"Error:资源包文件缺失，请重新选择资源包!";
+constexpr wchar_t kPhoneTimeOutText[] = L"Error:等待手机超时!";
+constexpr wchar_t kConnectFailedText[] = L"Error:连接手机失败!";
+constexpr wchar_t kVersionMismatchText[] = L"Error:手机版本与资源包不符!";
+constexpr wchar_t kWriteFailedText[] = L"Error:写入手机失败!";
+constexpr wchar_t kDownloadFailedText[] = L"Error:刷机失败!";
+
 constexpr wchar_t kFunctionTab[] = L"FunctionTab";
 constexpr wchar_t kConnectTab[] = L"ConnetDev";
 
@@ -55,9 +63,12 @@ void CTavikDownloadDlg::ReportOwnError(const std::wstring& text) {
     ownReport_.text = nullptr;
 }
 
-void CTavikDownloadDlg::SetOutcome(const wchar_t* tab, int page) {
-    outcome_.tab = tab;
-    outcome_.page = page;
+void CTavikDownloadDlg::SetFailure(const wchar_t* tab, int page, const wchar_t* fallbackReason) {
+    outcome_ = DownloadOutcome{tab, page, false, jobReports_.FailureReason(fallbackReason)};
+}
+
+void CTavikDownloadDlg::SetSuccess() {
+    outcome_ = DownloadOutcome{kFunctionTab, TavikPage::kFunctionSucceeded, true, jobReports_.SuccessSummary()};
 }
 
 int CTavikDownloadDlg::DownloadJob() {
@@ -68,6 +79,7 @@ int CTavikDownloadDlg::DownloadJob() {
     SetRingProgress(L"DownloadProgress", 0);
     SetControlText(L"DownloadStatus", std::wstring());
     outcome_ = DownloadOutcome{};
+    jobReports_.Clear();
     int result = 0;
     if (PrepareDownload()) {
         result = RunDownloadSteps() ? 1 : 0;
@@ -78,19 +90,24 @@ int CTavikDownloadDlg::DownloadJob() {
             mtkLibrary_.EndSession();
         }
     }
+    // A route that failed without naming its page still ends on one.
+    if (result == 0 && outcome_.tab == nullptr) {
+        SetFailure(kFunctionTab, TavikPage::kFunctionFailed, kDownloadFailedText);
+    }
     workInProgress_ = 0;
     return result;
 }
 
 void CTavikDownloadDlg::ShowDownloadOutcome() {
-    if (outcome_.tab != nullptr) {
-        // The last status stays in sight, red when it is why the job failed.
-        const bool succeeded = outcome_.tab == kFunctionTab && outcome_.page == TavikPage::kFunctionSucceeded;
-        SetControlTextColor(L"DownloadStatus", succeeded ? kStatusGreen : kStatusRed);
+    if (outcome_.tab == nullptr) {
+        return;
     }
+    // The summary of a success, or in red the reason of a failure.
+    SetControlTextColor(L"DownloadStatus", outcome_.succeeded ? kStatusGreen : kStatusRed);
+    SetControlText(L"DownloadStatus", outcome_.text);
     if (outcome_.tab == kFunctionTab) {
         ShowWorkPage(outcome_.page);
-    } else if (outcome_.tab != nullptr) {
+    } else {
         ShowWorkPage(TavikPage::kFunctionConnecting);
         SelectPage(outcome_.tab, outcome_.page);
     }
@@ -116,7 +133,7 @@ bool CTavikDownloadDlg::RunDownloadSteps() {
     if (platform_ == PLATFORM_MTK) {
         return DownloadMtk();
     }
-    SetOutcome(kFunctionTab, TavikPage::kFunctionFailed);
+    SetFailure(kFunctionTab, TavikPage::kFunctionFailed, kDownloadFailedText);
     return false;
 }
 
@@ -127,7 +144,7 @@ bool CTavikDownloadDlg::PrepareDownload() {
         // The image table is rebuilt from the package as it is now: a file
         // gone since the check fails the job before anything is written.
         if (config_.platform == PLATFORM_QCOM && !config_.CheckQcomFiles()) {
-            SetOutcome(kFunctionTab, TavikPage::kFunctionFailed);
+            SetFailure(kFunctionTab, TavikPage::kFunctionFailed, kPackageFilesGoneText);
             return false;
         }
         qcom_.Init_QcomDownLoad(config_.qcom);
@@ -151,18 +168,18 @@ bool CTavikDownloadDlg::InitMtkDownload() {
         break;
     }
     // A library that cannot start ends on a page with back and retry.
-    SetOutcome(kConnectTab, TavikPage::kMtkConnectError);
+    SetFailure(kConnectTab, TavikPage::kMtkConnectError, kMtkInitFailedText);
     return false;
 }
 
 bool CTavikDownloadDlg::ConnectQcomPhone() {
     SelectPage(kConnectTab, TavikPage::kQcomWaiting);
     if (!qcom_.SearchDevices()) {
-        SetOutcome(kConnectTab, TavikPage::kQcomTimeOut);
+        SetFailure(kConnectTab, TavikPage::kQcomTimeOut, kPhoneTimeOutText);
         return false;
     }
     if (!qcom_.ConnectPhone()) {
-        SetOutcome(kConnectTab, TavikPage::kQcomConnectError);
+        SetFailure(kConnectTab, TavikPage::kQcomConnectError, kConnectFailedText);
         return false;
     }
     return true;
@@ -174,12 +191,12 @@ bool CTavikDownloadDlg::ConnectMtkPhone() {
     case MtkStepResult::kDone:
         return true;
     case MtkStepResult::kFailed:
-        SetOutcome(kConnectTab, TavikPage::kMtkTimeOut);
+        SetFailure(kConnectTab, TavikPage::kMtkTimeOut, kPhoneTimeOutText);
         return false;
     case MtkStepResult::kMissingExport:
         break;
     }
-    SetOutcome(kConnectTab, TavikPage::kMtkConnectError);
+    SetFailure(kConnectTab, TavikPage::kMtkConnectError, kConnectFailedText);
     return false;
 }
 
@@ -197,7 +214,7 @@ bool CTavikDownloadDlg::CheckQcomPhoneVersion() {
     SelectPage(kConnectTab, TavikPage::kQcomMatching);
     std::string version;
     if (!qcom_.CheckPhoneVersion(version)) {
-        SetOutcome(kConnectTab, TavikPage::kQcomConnectError);
+        SetFailure(kConnectTab, TavikPage::kQcomConnectError, kConnectFailedText);
         return false;
     }
     if (version.empty() || version.compare(0, 4, kSkipVersionPrefix) == 0) {
@@ -208,7 +225,7 @@ bool CTavikDownloadDlg::CheckQcomPhoneVersion() {
     if (_wcsicmp(phoneVersion.c_str(), ExpectedVersion().c_str()) == 0) {
         return true;
     }
-    SetOutcome(kConnectTab, TavikPage::kQcomVersionError);
+    SetFailure(kConnectTab, TavikPage::kQcomVersionError, kVersionMismatchText);
     ShowVersionErrorFor(phoneVersion);
     return false;
 }
@@ -217,7 +234,7 @@ bool CTavikDownloadDlg::CheckMtkPhoneVersion() {
     SelectPage(kConnectTab, TavikPage::kMtkMatching);
     std::wstring phoneVersion;
     if (mtkLibrary_.Check(phoneVersion) != MtkStepResult::kDone) {
-        SetOutcome(kConnectTab, TavikPage::kMtkConnectError);
+        SetFailure(kConnectTab, TavikPage::kMtkConnectError, kConnectFailedText);
         return false;
     }
     if (phoneVersion.empty()) {
@@ -227,7 +244,7 @@ bool CTavikDownloadDlg::CheckMtkPhoneVersion() {
     if (phoneVersion == ExpectedVersion()) {
         return true;
     }
-    SetOutcome(kConnectTab, TavikPage::kMtkVersionError);
+    SetFailure(kConnectTab, TavikPage::kMtkVersionError, kVersionMismatchText);
     ShowVersionErrorFor(phoneVersion);
     return false;
 }
@@ -247,24 +264,27 @@ void CTavikDownloadDlg::ShowVersionError(const std::wstring& modelName) {
 
 bool CTavikDownloadDlg::DownloadQcom() {
     ShowWorkPage(TavikPage::kFunctionProgress);
-    const bool ok = qcom_.StartDownload() != 0;
-    SetOutcome(kFunctionTab, ok ? TavikPage::kFunctionSucceeded : TavikPage::kFunctionFailed);
-    return ok;
+    if (qcom_.StartDownload() == 0) {
+        SetFailure(kFunctionTab, TavikPage::kFunctionFailed, kWriteFailedText);
+        return false;
+    }
+    SetSuccess();
+    return true;
 }
 
 bool CTavikDownloadDlg::DownloadMtk() {
     ShowWorkPage(TavikPage::kFunctionProgress);
     switch (mtkLibrary_.Download()) {
     case MtkStepResult::kDone:
-        SetOutcome(kFunctionTab, TavikPage::kFunctionSucceeded);
+        SetSuccess();
         return true;
     case MtkStepResult::kFailed:
-        SetOutcome(kFunctionTab, TavikPage::kFunctionFailed);
+        SetFailure(kFunctionTab, TavikPage::kFunctionFailed, kWriteFailedText);
         return false;
     case MtkStepResult::kMissingExport:
         break;
     }
-    SetOutcome(kConnectTab, TavikPage::kMtkConnectError);
+    SetFailure(kConnectTab, TavikPage::kMtkConnectError, kConnectFailedText);
     return false;
 }
 

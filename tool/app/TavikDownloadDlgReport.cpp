@@ -61,6 +61,7 @@ void CTavikDownloadDlg::OnMtkMessage(const DownloadMessage* message) {
     DownloadMessage converted = *message;
     converted.text = narrow ? wide.c_str() : nullptr;
     converted.length = static_cast<uint16_t>(wide.size() < 0xFFFF ? wide.size() : 0xFFFF);
+    window->jobReports_.NoteLibraryText(wide);
     window->ReportDownloadStatus(converted);
 }
 
@@ -80,6 +81,9 @@ void CTavikDownloadDlg::ReportCheckStatus(const DownloadMessage& message) {
     const std::wstring text = WideReportText(message);
     const int level = ReportLevel(message);
     if (level != MSG_LEVEL_NONE) {
+        // A package file gone since the check fails the download through
+        // here: its error is the job's reason too.
+        jobReports_.Note(text, level);
         ShowStatusText(text, LevelColor(level));
     }
     AppendLogLine(text);
@@ -94,6 +98,7 @@ void CTavikDownloadDlg::ReportDownloadStatus(const DownloadMessage& message) {
         return;
     }
     const std::wstring text = WideReportText(message);
+    jobReports_.Note(text, level);
     ShowStatusText(text, LevelColor(level));
     // Mirrored under the pages, so the page a job ends on shows it.
     SetControlTextColor(L"DownloadStatus", LevelColor(level));

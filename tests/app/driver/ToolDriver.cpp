@@ -193,12 +193,22 @@ private:
         return Step(layout_.Create({client.right, client.bottom}), "the skin archive beside the tool lays out");
     }
 
-    bool StartPage() {
+    // The window is on screen, uncovered where its start button lies, and
+    // has drawn the button.
+    bool StartPage(const char* what = "the start page shows the start button") {
         Sleep(500);
-        const bool shown =
-            WaitForColour(FaceOf(layout_.RectOf({{L"IntroductionTab", 0}}, L"StartNetBtn")), kButtonBlue, 5000);
+        const RECT button = layout_.RectOf({{L"IntroductionTab", 0}}, L"StartNetBtn");
+        const bool shown = WaitFor(
+            [&] {
+                POINT centre = Centre(button);
+                ClientToScreen(tool_.window, &centre);
+                return IsWindowVisible(tool_.window) && !IsIconic(tool_.window) &&
+                       GetAncestor(WindowFromPoint(centre), GA_ROOT) == tool_.window &&
+                       Near(PixelAt(tool_.window, FaceOf(button)), kButtonBlue);
+            },
+            5000);
         Shot(L"1-start-page");
-        return Step(shown, "the start page shows the start button");
+        return Step(shown, what);
     }
 
     bool PackagePage() {
@@ -353,7 +363,7 @@ private:
         CloseHandle(tool_.process.hThread);
         CloseHandle(tool_.process.hProcess);
         tool_ = Tool{};
-        return Launch("the tool starts again") && StartPage() && Step(true, "a start right after shows its window");
+        return Launch("the tool starts again") && StartPage("a start right after shows its window");
     }
 
     void Close() {
