@@ -125,11 +125,6 @@ private:
     bool IsOptionSelected(const wchar_t* name);
     void ShowInstallPage(int page);
 
-    // What unpacking the payload achieved: every item written and listed;
-    // the list written but some item not; or no list at all (the payload or
-    // the list could not be opened).
-    enum class Unpacked { kWhole, kPartly, kNothing };
-
     // The install sequence (install thread).
     static DWORD WINAPI InstallThreadProc(LPVOID window);
     void DoInstall();
@@ -141,7 +136,10 @@ private:
     bool RunOldUninstaller();
     void ReadInstallFolder();
     bool ExtractPayloadZip();
-    Unpacked UnzipPayload();
+    // False when nothing could be unpacked (the payload or the list could
+    // not be opened); an item that could not be written records its fault
+    // and the rest still go.
+    bool UnzipPayload();
     bool CopyMtpSystemFiles();
     bool CreateShortcuts();
     bool InstallDrivers();

@@ -74,9 +74,9 @@ bool CTavikInstallDlg::RunInstallSteps() {
         return Fail(kFaultPayload);
     }
     SHCreateDirectoryExW(nullptr, installFolder_.c_str(), nullptr);
-    const Unpacked unpacked = UnzipPayload();
+    const bool unpacked = UnzipPayload();
     DeleteFileW(temporaryZipPath_.c_str());
-    if (unpacked == Unpacked::kNothing || StopRequested()) {
+    if (!unpacked || StopRequested()) {
         return false;
     }
     // From here on a failed step still lets the later ones run.
@@ -178,11 +178,11 @@ bool CTavikInstallDlg::ExtractPayloadZip() {
     return whole;
 }
 
-CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
+bool CTavikInstallDlg::UnzipPayload() {
     TavikUI::HZIPARCHIVE archive = TavikUI::ZipArchiveOpen(temporaryZipPath_.c_str(), 0, TavikUI::ZIP_KIND_FILE);
     if (!archive) {
         Fail(kFaultPayload);
-        return Unpacked::kNothing;
+        return false;
     }
     InstallRecord::CFileListWriter list;
     TavikUI::ZipArchiveEntry summary = {};
@@ -190,7 +190,7 @@ CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
     if (!listed || TavikUI::ZipArchiveGetItem(archive, -1, &summary) != TavikUI::ZIP_OK || summary.index <= 0) {
         TavikUI::ZipArchiveClose(archive);
         Fail(listed ? kFaultPayload : kFaultFiles);
-        return Unpacked::kNothing;
+        return false;
     }
     // An item that cannot be written is skipped and the next one tried.
     bool whole = true;
@@ -222,9 +222,8 @@ CTavikInstallDlg::Unpacked CTavikInstallDlg::UnzipPayload() {
     TavikUI::ZipArchiveClose(archive);
     if (!whole) {
         Fail(kFaultFiles);
-        return Unpacked::kPartly;
     }
-    return Unpacked::kWhole;
+    return true;
 }
 
 // True when both system files are in place, put there now or before.
