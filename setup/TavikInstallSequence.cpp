@@ -129,9 +129,10 @@ bool CTavikInstallDlg::RunOldUninstaller() {
         return true;
     }
     // The temporary folder: it exists, and the earlier uninstaller is about to
-    // remove its own folder, which must not be its working folder.
+    // remove its own folder, which must not be its working folder. In a job,
+    // so that ending it ends the driver installer it runs too.
     InstallRecord::CStartedProgram earlier;
-    if (!earlier.Start(uninstaller, L" /q", TemporaryFolder(), SW_HIDE)) {
+    if (!earlier.StartInJob(uninstaller, L" /q", TemporaryFolder(), SW_HIDE)) {
         return false;
     }
     switch (earlier.Wait(waits_.earlierUninstallerMs, stopEvent_)) {
@@ -141,7 +142,8 @@ bool CTavikInstallDlg::RunOldUninstaller() {
         return false;
     case InstallRecord::CStartedProgram::WaitResult::kTimedOut:
         // Left running it would read the list this install writes and
-        // remove the new files.
+        // remove the new files, and its driver installer would run beside
+        // this install's.
         if (!earlier.End(waits_.endEarlierUninstallerMs)) {
             return false;
         }
@@ -151,7 +153,9 @@ bool CTavikInstallDlg::RunOldUninstaller() {
     return !StopRequested();
 }
 
-void CTavikInstallDlg::ReadInstallFolder() { installFolder_ = InstallRecord::WithFinalBackSlash(folderFieldText_); }
+// The folder in the one form the list and the registration keep, whatever
+// separators the user typed.
+void CTavikInstallDlg::ReadInstallFolder() { installFolder_ = InstallRecord::NormalisedFolder(folderFieldText_); }
 
 bool CTavikInstallDlg::ExtractPayloadZip() {
     const std::wstring temporary = TemporaryFolder();
@@ -240,16 +244,18 @@ bool CTavikInstallDlg::CopyMtpSystemFiles() {
 bool CTavikInstallDlg::CreateShortcuts() {
     const std::wstring tool = installFolder_ + InstallRecord::kToolExeName;
     const std::wstring desktop = InstallRecord::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-    bool created = !desktop.empty() && CreateShortcut(tool, desktop + L"\\" + InstallRecord::kToolShortcutName);
+    bool created =
+        !desktop.empty() && InstallRecord::CreateShortcut(tool, desktop + L"\\" + InstallRecord::kToolShortcutName);
     const std::wstring programs = InstallRecord::SpecialFolder(CSIDL_PROGRAMS);
     if (programs.empty()) {
         created = false;
     } else {
         const std::wstring folder = programs + L"\\" + InstallRecord::kProgramsProductFolder;
         SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        created = CreateShortcut(installFolder_ + L"UnInstall.exe", folder + InstallRecord::kUninstallShortcutName) &&
+        created = InstallRecord::CreateShortcut(installFolder_ + L"UnInstall.exe",
+                                                folder + InstallRecord::kUninstallShortcutName) &&
                   created;
-        created = CreateShortcut(tool, folder + InstallRecord::kToolShortcutName) && created;
+        created = InstallRecord::CreateShortcut(tool, folder + InstallRecord::kToolShortcutName) && created;
     }
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     return created;

@@ -55,12 +55,13 @@ bool DeletePath(const wchar_t* path, HWND owner) {
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted &&
+           !InstallRecord::PathExists(from.c_str());
 }
 
 bool IsInsideFolder(const wchar_t* path, const wchar_t* folder) {
-    const std::wstring item = WithBackSlashes(path);
-    std::wstring base = WithoutFinalSeparators(WithBackSlashes(folder));
+    const std::wstring item = InstallRecord::NormalisedPath(path ? path : L"");
+    std::wstring base = WithoutFinalSeparators(InstallRecord::NormalisedPath(folder ? folder : L""));
     if (base.empty() || IsRootOrEmptyPath(base.c_str())) {
         return false;
     }

@@ -12,12 +12,12 @@ namespace TavikUninstall {
 // Moves a file or a folder (with what it holds) to the Recycle Bin without
 // questions, progress or error boxes. A final '/' or '\\' is dropped and '/'
 // is read as '\\'. A drive root is refused. True when the shell reports
-// success.
+// success and the path is gone: a shell may report a file moved that stayed.
 bool DeletePath(const wchar_t* path, HWND owner);
 
 // True when `path` names something strictly below `folder` (which ends with
-// a back slash), compared without case, '/' read as '\\', and without a ".."
-// step that could lead back out of it.
+// a back slash), both in their normalised form, compared without case, and
+// without a ".." step that could lead back out of it.
 bool IsInsideFolder(const wchar_t* path, const wchar_t* folder);
 
 // The path as the file system resolves it, every link and junction on the

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "StartedProgram.h"
 #include "UnInstallSteps.h"
@@ -20,27 +21,15 @@ std::wstring DoubleTerminated(const wchar_t* path) {
     return text;
 }
 
-// The copy in the temporary folder reads the handed-over install folder from
-// its environment, which it inherits: its command line stays "/u".
-const wchar_t kHandedOverFolderVariable[] = L"TAVIK_UNINSTALL_FOLDER";
-
-bool StartWithWindowMode(const wchar_t* program) {
+bool StartInWindowMode(const std::wstring& program, const std::wstring& arguments) {
     InstallRecord::CStartedProgram started;
-    return started.Start(program, kWindowModeArgument, std::wstring(), SW_SHOWNORMAL);
+    return started.Start(program, arguments, std::wstring(), SW_SHOWNORMAL);
 }
 
-// The folder (ending with a back slash) when it holds the installer's list.
-TavikUI::CWideString FolderWithFileList(const std::wstring& folder) {
-    if (folder.empty() || !InstallRecord::IsExistingFile(folder + InstallRecord::kFileListName)) {
-        return TavikUI::CWideString();
-    }
-    return TavikUI::CWideString(folder.c_str());
-}
-
-std::wstring OwnFolder() {
-    const std::wstring path = RunningProgramPath();
-    const size_t slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+// The folder is quoted without its final back slash, which would escape the
+// closing quote for a program that splits its command line.
+std::wstring WindowModeArgumentsFor(const TavikUI::CWideString& folder) {
+    return std::wstring(kWindowModeArgument) + L" \"" + InstallRecord::WithoutFinalSeparators(folder.Text()) + L"\"";
 }
 
 // The process that started this one, with its file name; 0 when unknown.
@@ -109,28 +98,63 @@ bool CopySelfToTemp(const wchar_t* source, HWND owner) {
     return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
-int RelaunchFromTemp(HWND owner) {
-    TavikUI::CWideString installFolder = ReadInstallFolder();
-    if (installFolder.IsEmpty()) {
-        installFolder = FolderWithFileList(OwnFolder());
-        if (installFolder.IsEmpty()) {
-            StartWithWindowMode(RunningProgramPath().c_str());
-            return 0;
+TavikUI::CWideString OwnInstallationFolder() {
+    const std::wstring program = RunningProgramPath();
+    const size_t slash = program.rfind(L'\\');
+    if (slash == std::wstring::npos) {
+        return TavikUI::CWideString();
+    }
+    const std::wstring folder = InstallRecord::NormalisedFolder(program.substr(0, slash + 1));
+    const auto listed = InstallRecord::ReadFileList(folder + InstallRecord::kFileListName);
+    if (!listed) {
+        return TavikUI::CWideString();
+    }
+    for (const std::wstring& path : *listed) {
+        if (InstallRecord::IsSamePath(path, program)) {
+            return TavikUI::CWideString(folder.c_str());
         }
-        SetEnvironmentVariableW(kHandedOverFolderVariable, installFolder.Text());
     }
-    const TavikUI::CWideString installed = installFolder.ConcatText(kUninstallerFileName);
-    if (!CopySelfToTemp(installed.Text(), owner)) {
-        return 0;
-    }
-    StartWithWindowMode(TempUninstallerPath().Text());
-    ExitProcess(0);
+    return TavikUI::CWideString();
 }
 
-TavikUI::CWideString HandedOverInstallFolder() {
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD length = GetEnvironmentVariableW(kHandedOverFolderVariable, folder, MAX_PATH + 1);
-    return length > 0 && length <= MAX_PATH ? FolderWithFileList(std::wstring(folder, length)) : TavikUI::CWideString();
+bool ReadWindowModeArguments(const wchar_t* arguments, std::wstring& folder) {
+    const std::wstring text = arguments ? arguments : L"";
+    const std::wstring mode = kWindowModeArgument;
+    folder.clear();
+    if (text == mode) {
+        return true;
+    }
+    if (text.compare(0, mode.size() + 1, mode + L" ") != 0) {
+        return false;
+    }
+    std::wstring handed = text.substr(mode.size() + 1);
+    if (handed.size() >= 2 && handed.front() == L'"' && handed.back() == L'"') {
+        handed = handed.substr(1, handed.size() - 2);
+    }
+    if (!handed.empty()) {
+        folder = InstallRecord::NormalisedFolder(handed);
+    }
+    return true;
+}
+
+bool RelaunchFromTemp(HWND owner) {
+    const TavikUI::CWideString own = OwnInstallationFolder();
+    std::wstring source = RunningProgramPath();
+    std::wstring arguments = kWindowModeArgument;
+    if (!own.IsEmpty()) {
+        arguments = WindowModeArgumentsFor(own);
+    } else {
+        const std::wstring registered = ReadInstallFolder().Text();
+        const std::wstring installed = registered.empty() ? registered : registered + kUninstallerFileName;
+        if (installed.empty() || !InstallRecord::IsExistingFile(installed)) {
+            return StartInWindowMode(source, arguments);
+        }
+        source = installed;
+    }
+    if (!CopySelfToTemp(source.c_str(), owner) || !StartInWindowMode(TempUninstallerPath().Text(), arguments)) {
+        return false;
+    }
+    ExitProcess(0);
 }
 
 void WaitForStartingUninstaller(DWORD timeoutMs) {

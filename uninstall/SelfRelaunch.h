@@ -1,7 +1,12 @@
 // How a started uninstaller hands over to a copy of itself: the installed
 // "UnInstall.exe" cannot move itself to the Recycle Bin while it runs, so a
-// plain start copies it to the temporary folder and starts the copy with
-// "/u"; the copy shows the window and removes the installed one.
+// plain start copies it to the temporary folder and starts the copy in
+// window mode; the copy shows the window and removes the installed one.
+//
+// An uninstaller belongs to the installation in its own folder (the folder
+// whose "SeupFileList.Dat" lists it) and hands that folder to its copy on the
+// copy's command line: "/u" followed by the folder in quotes. "/u" alone
+// means the registered installation.
 #pragma once
 
 #include <windows.h>
@@ -15,18 +20,22 @@ namespace TavikUninstall {
 constexpr wchar_t kUninstallerFileName[] = L"UnInstall.exe";
 constexpr wchar_t kWindowModeArgument[] = L"/u";
 
-// Reads the registered install folder. Without one, the folder of this
-// program stands in when the installer's list lies beside it (an install
-// that failed before registering): it is handed over to the copy. With
-// neither the program starts itself with "/u" and answers 0. Otherwise the
-// installed uninstaller is copied to the temporary folder and the copy is
-// started with "/u"; the process then ends. A failed copy answers 0 with
-// nothing started.
-int RelaunchFromTemp(HWND owner);
+// Starts a copy in the temporary folder in window mode and ends the process:
+// the copy of this program, handed its folder, when it runs from an
+// installation; otherwise the copy of the registered installation's
+// uninstaller. With no registered uninstaller to copy, this program starts
+// itself in window mode (its window says what it finds) and answers true.
+// False when the copy could not be made or started.
+bool RelaunchFromTemp(HWND owner);
 
-// The install folder a starting uninstaller handed over to this copy; empty
-// when none was, or it holds no installer's list.
-TavikUI::CWideString HandedOverInstallFolder();
+// The folder of the installation this program was installed with (ending
+// with a back slash, normalised); empty when its folder holds no list that
+// lists it.
+TavikUI::CWideString OwnInstallationFolder();
+
+// True when the arguments ask for window mode: "/u" alone (`folder` empty)
+// or "/u" with the folder of the installation to remove.
+bool ReadWindowModeArguments(const wchar_t* arguments, std::wstring& folder);
 
 // Copies `source` to the temporary folder as "UnInstall.exe"; true when the
 // shell reports success.

@@ -29,6 +29,8 @@ const InstallRecord::FaultLine kUninstallFaultLines[] = {
     {kFaultDrivers, L"驱动未能卸载。"},
     {kFaultFiles, L"部分文件未能删除，请关闭正在运行的 tavik刷机小助手 后重新卸载。"},
     {kFaultShortcuts, L"部分快捷方式未能删除。"},
+    {kFaultNoInstallation, L"没有找到要卸载的 tavik刷机小助手。"},
+    {kFaultNotStarted, L"卸载程序未能启动，请确认临时文件夹可以写入后重新卸载。"},
 };
 
 const NotifyMapEntry* UninstallerRows() {
@@ -86,6 +88,14 @@ void CUnInstallDlg::WindowReady() {
     }
     // A later copy finds this window by the property and brings it forward.
     TavikUI::MarkRunningInstanceWindow(Handle(), kInstanceName);
+    // Nothing to start: the window says why at once.
+    if (startFault_ == 0 && FindInstallFolder().IsEmpty()) {
+        startFault_ = kFaultNoInstallation;
+    }
+    if (startFault_ != 0) {
+        faults_ = startFault_;
+        ShowPage(kFailedPage);
+    }
 }
 
 LRESULT CUnInstallDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {

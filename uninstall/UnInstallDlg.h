@@ -36,6 +36,9 @@ enum UninstallFault : uint32_t {
     kFaultDrivers = 1u << 1,
     kFaultFiles = 1u << 2,
     kFaultShortcuts = 1u << 3,
+    // Said before anything is removed: the window opens on its failure page.
+    kFaultNoInstallation = 1u << 4,
+    kFaultNotStarted = 1u << 5,
 };
 
 // The failure page's lines for a set of faults, one each.
@@ -64,14 +67,22 @@ public:
     virtual void OnStartUninstall(TavikUI::NotifyMessage& message);
     virtual void OnExit(TavikUI::NotifyMessage& message);
 
-    // The whole sequence; true when everything it should remove is gone (or
-    // there was no installation to find). What it could not remove is kept
-    // in Faults(). The install folder is the registered one or, with nothing
-    // registered, the one handed over.
+    // The whole sequence; true when everything it should remove is gone.
+    // What it could not remove, or that it found no installation, is kept in
+    // Faults(). It removes the installation in the folder set below, else
+    // the registered one; the registration and the shortcuts only when they
+    // are that installation's.
     bool DoUninstall();
-    // The folder of an installation that registered nothing (its install
-    // failed before the registration), handed over by its own uninstaller.
-    void SetHandedOverInstallFolder(const TavikUI::CWideString& folder) { handedOverFolder_ = folder; }
+    // The installation to remove: the folder this uninstaller was installed
+    // in, or the one its starter handed over (with its list beside it).
+    // Empty: the registered installation.
+    void SetInstallFolder(const TavikUI::CWideString& folder) { assignedFolder_ = folder; }
+    // A fault found before the window opens (the hand-over to the temporary
+    // copy failed): the window opens on the failure page naming it.
+    void SetStartFault(UninstallFault fault) {
+        startFault_ = fault;
+        faults_ = fault;
+    }
     uint32_t Faults() const { return faults_; }
     // Asks a running worker to stop (its driver waits end at once and no
     // further step starts) and waits for it up to `waitMs`. True when no
@@ -86,23 +97,29 @@ private:
     void ShowPage(int page);
     void AdvanceProgress();
 
+    // The folder of the installation to remove, normalised; empty when
+    // there is none: nothing registered, or no list in the folder set.
+    TavikUI::CWideString FindInstallFolder() const;
     bool UninstallDrivers();
     bool UninstallXpDrivers();
     void DeleteInstalledFiles();
     // False when a listed path of the installation's own could not be
-    // removed; the list and the installed uninstaller then stay, so that a
-    // later run can finish.
-    bool DeleteListedFiles(const TavikUI::CWideString& installFolder);
+    // removed. The list and the installed uninstaller stay then, and while
+    // the drivers are kept (their removal failed), so that a later run can
+    // finish with them.
+    bool DeleteListedFiles(const TavikUI::CWideString& installFolder, bool keepDrivers);
     bool DeleteShortcuts();
-    // True when the path is not there, or went to the Recycle Bin.
-    bool DeleteExistingPath(const TavikUI::CWideString& path) const;
+    // True when the link is not there, is not this installation's, or went
+    // to the Recycle Bin.
+    bool DeleteOwnShortcut(const TavikUI::CWideString& link) const;
     bool StopRequested() const;
     void Fail(UninstallFault fault) { faults_ |= fault; }
 
     int32_t progressCounter_;
     TavikUI::CShadowWindow shadow_;
     TavikUI::CWideString installFolder_;
-    TavikUI::CWideString handedOverFolder_;
+    TavikUI::CWideString assignedFolder_;
+    uint32_t startFault_ = 0;
     std::atomic<uint32_t> faults_{0};
     // Owner of the shell's file operations; set before the worker starts,
     // null in "/q" mode.

@@ -55,34 +55,45 @@ CWideString SpecialFolder(int csidl) { return CWideString(InstallRecord::Special
 
 }  // namespace
 
+CWideString CUnInstallDlg::FindInstallFolder() const {
+    if (assignedFolder_.IsEmpty()) {
+        return ReadInstallFolder();
+    }
+    const std::wstring folder = InstallRecord::NormalisedFolder(assignedFolder_.Text());
+    return InstallRecord::IsExistingFile(folder + InstallRecord::kFileListName) ? CWideString(folder.c_str())
+                                                                                : CWideString();
+}
+
 bool CUnInstallDlg::DoUninstall() {
     faults_ = 0;
-    installFolder_ = ReadInstallFolder();
-    const bool registered = !installFolder_.IsEmpty();
-    if (!registered) {
-        installFolder_ = handedOverFolder_;
-    }
-    // Nothing registered and nothing handed over: no installation to find.
+    installFolder_ = FindInstallFolder();
     if (installFolder_.IsEmpty()) {
-        return true;
+        Fail(kFaultNoInstallation);
+        return false;
     }
+    // An installation in another folder registered since this one's values
+    // went (a run that could not finish): its values stay, and so do the
+    // drivers, which are the same packages and now that installation's.
+    const bool registeredElsewhere = IsRegisteredElsewhere(installFolder_.Text());
     // A value that cannot be deleted stops everything, so that a later run
-    // finds the installation as it was. Without a registration, what is
-    // left of one (an install whose registration failed part-way) goes too.
-    if (!DeleteUninstallValues()) {
+    // finds the installation as it was. What is left of a registration (an
+    // install whose registration failed part-way) goes too.
+    if (!registeredElsewhere && !DeleteUninstallValues()) {
         Fail(kFaultRegistration);
         return false;
     }
-    // A failed driver removal does not keep the files: with the values gone
-    // no later run would find them.
-    if (!UninstallDrivers()) {
-        Fail(kFaultDrivers);
-    }
-    if (StopRequested()) {
-        return false;
-    }
-    if (InstallRecord::IsPreVistaWindows() && !UninstallXpDrivers()) {
-        Fail(kFaultDrivers);
+    // A failed driver removal keeps the driver folders (with the list and
+    // this uninstaller), so that a later run can try again.
+    if (!registeredElsewhere) {
+        if (!UninstallDrivers()) {
+            Fail(kFaultDrivers);
+        }
+        if (StopRequested()) {
+            return false;
+        }
+        if (InstallRecord::IsPreVistaWindows() && !UninstallXpDrivers()) {
+            Fail(kFaultDrivers);
+        }
     }
     DeleteInstalledFiles();
     return faults_ == 0;
@@ -106,7 +117,7 @@ bool CUnInstallDlg::UninstallXpDrivers() {
 }
 
 void CUnInstallDlg::DeleteInstalledFiles() {
-    if (!DeleteListedFiles(installFolder_)) {
+    if (!DeleteListedFiles(installFolder_, (faults_ & kFaultDrivers) != 0)) {
         Fail(kFaultFiles);
     }
     if (IsRemovableOwnFolder(installFolder_) && !IsReparsePoint(installFolder_.Text())) {
@@ -117,7 +128,7 @@ void CUnInstallDlg::DeleteInstalledFiles() {
     }
 }
 
-bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
+bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder, bool keepDrivers) {
     const CWideString listPath = installFolder.ConcatText(InstallRecord::kFileListName);
     std::optional<std::vector<std::wstring>> listed = InstallRecord::ReadFileList(listPath.Text());
     if (!listed) {
@@ -136,12 +147,19 @@ bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     // everything else: a later run needs it and the list.
     const InstalledPathCheck installed(installFolder);
     const std::wstring uninstaller = installFolder.ConcatText(kUninstallerFileName).Text();
+    const std::wstring drivers = installFolder.ConcatText(InstallRecord::kDriversFolder).Text();
     bool uninstallerListed = false;
     bool removed = true;
+    bool kept = false;
     std::vector<std::wstring> folders;
     for (const std::wstring& path : *listed) {
-        if (_wcsicmp(path.c_str(), uninstaller.c_str()) == 0) {
+        if (InstallRecord::IsSamePath(path, uninstaller)) {
             uninstallerListed = true;
+            continue;
+        }
+        if (keepDrivers &&
+            (InstallRecord::IsSamePath(path, drivers) || IsInsideFolder(path.c_str(), drivers.c_str()))) {
+            kept = true;
             continue;
         }
         if (!installed.Holds(path)) {
@@ -158,8 +176,9 @@ bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
     }
     // A running uninstaller cannot move its own file ("/q" from the install
     // folder): the next install writes over it.
-    if (removed && uninstallerListed && installed.Holds(uninstaller) &&
-        _wcsicmp(uninstaller.c_str(), RunningProgramPath().c_str()) != 0 &&
+    const bool complete = removed && !kept;
+    if (complete && uninstallerListed && installed.Holds(uninstaller) &&
+        !InstallRecord::IsSamePath(uninstaller, RunningProgramPath()) &&
         !DeletePath(uninstaller.c_str(), operationOwner_)) {
         removed = false;
     }
@@ -171,7 +190,10 @@ bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder) {
             DeletePath(folder.c_str(), operationOwner_);
         }
     }
-    return removed && DeletePath(listPath.Text(), operationOwner_);
+    if (!removed || kept) {
+        return removed;
+    }
+    return DeletePath(listPath.Text(), operationOwner_);
 }
 
 bool CUnInstallDlg::DeleteShortcuts() {
@@ -180,7 +202,7 @@ bool CUnInstallDlg::DeleteShortcuts() {
     if (!desktop.IsEmpty()) {
         CWideString link;
         link.FormatText(L"%s\\%s", desktop.Text(), InstallRecord::kToolShortcutName);
-        removed = DeleteExistingPath(link) && removed;
+        removed = DeleteOwnShortcut(link) && removed;
     }
     const CWideString programs = SpecialFolder(CSIDL_PROGRAMS);
     if (programs.IsEmpty()) {
@@ -188,8 +210,8 @@ bool CUnInstallDlg::DeleteShortcuts() {
     }
     CWideString product;
     product.FormatText(L"%s\\%s", programs.Text(), InstallRecord::kProgramsProductFolder);
-    removed = DeleteExistingPath(product.ConcatText(InstallRecord::kUninstallShortcutName)) && removed;
-    removed = DeleteExistingPath(product.ConcatText(InstallRecord::kToolShortcutName)) && removed;
+    removed = DeleteOwnShortcut(product.ConcatText(InstallRecord::kUninstallShortcutName)) && removed;
+    removed = DeleteOwnShortcut(product.ConcatText(InstallRecord::kToolShortcutName)) && removed;
     // The folders only when nothing else is left in them: other programs of
     // the maker may keep their shortcuts there.
     if (IsRemovableOwnFolder(product)) {
@@ -203,8 +225,9 @@ bool CUnInstallDlg::DeleteShortcuts() {
     return removed;
 }
 
-bool CUnInstallDlg::DeleteExistingPath(const CWideString& path) const {
-    return !InstallRecord::PathExists(path.Text()) || DeletePath(path.Text(), operationOwner_);
+bool CUnInstallDlg::DeleteOwnShortcut(const CWideString& link) const {
+    return !InstallRecord::PathExists(link.Text()) || !IsShortcutOf(link.Text(), installFolder_.Text()) ||
+           DeletePath(link.Text(), operationOwner_);
 }
 
 }  // namespace TavikUninstall

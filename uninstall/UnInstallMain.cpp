@@ -5,6 +5,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <string>
 
 #include "SelfRelaunch.h"
 #include "ShadowWindow.h"
@@ -21,13 +22,27 @@ const DWORD kParentEndWaitMs = 10000;
 // shell in progress is not cut short.
 const DWORD kStopWaitMs = 10000;
 
+// Shows the window until it closes. Without a window, a fault already known
+// is still said, in a message box.
+void RunWindow(TavikUninstall::CUnInstallDlg& window) {
+    if (window.CreateNativeWindow(nullptr, TavikUninstall::kWindowName,
+                                  WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                                  WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT)) {
+        window.RunModal();
+    } else if (window.Faults() != 0) {
+        MessageBoxW(nullptr, TavikUninstall::UninstallFaultLines(window.Faults()).c_str(), L"tavik刷机小助手",
+                    MB_OK | MB_ICONWARNING);
+    }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     using namespace TavikUninstall;
     Sleep(500);
     const wchar_t* arguments = commandLine ? commandLine : L"";
-    const bool windowMode = wcscmp(arguments, kWindowModeArgument) == 0;
+    std::wstring handedFolder;
+    const bool windowMode = ReadWindowModeArguments(arguments, handedFolder);
     // The parent that started this copy still holds the single-instance
     // name until it ends; without the wait the copy would give way to it.
     if (windowMode) {
@@ -43,16 +58,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
     auto window = std::make_unique<CUnInstallDlg>();
     if (wcscmp(arguments, kQuietArgument) == 0) {
+        // Run from an installation's folder (the installer runs the earlier
+        // one's), it removes that installation; else the registered one.
+        window->SetInstallFolder(OwnInstallationFolder());
         window->DoUninstall();
     } else if (windowMode) {
-        window->SetHandedOverInstallFolder(HandedOverInstallFolder());
-        if (window->CreateNativeWindow(nullptr, kWindowName,
-                                       WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
-                                       WS_EX_WINDOWEDGE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT)) {
-            window->RunModal();
-        }
-    } else {
-        RelaunchFromTemp(window->Handle());
+        window->SetInstallFolder(TavikUI::CWideString(handedFolder.c_str()));
+        RunWindow(*window);
+    } else if (!RelaunchFromTemp(window->Handle())) {
+        window->SetStartFault(kFaultNotStarted);
+        RunWindow(*window);
     }
     // The window object goes only after its worker has ended; otherwise the
     // process ends around both.

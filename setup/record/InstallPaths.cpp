@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <utility>
 
 namespace InstallRecord {
@@ -12,6 +13,24 @@ namespace {
 bool IsSeparator(wchar_t character) { return character == L'\\' || character == L'/'; }
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// "C:\\..." or "\\\\server\\...", after '/' became '\\'.
+bool IsFullPath(const std::wstring& path) {
+    return (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\') ||
+           path.compare(0, 2, L"\\\\") == 0;
+}
+
+// Runs of back slashes become one; a share's leading pair stays.
+std::wstring WithSingleSeparators(const std::wstring& path) {
+    const size_t lead = path.compare(0, 2, L"\\\\") == 0 ? 2 : 0;
+    std::wstring single = path.substr(0, lead);
+    for (size_t i = lead; i < path.size(); ++i) {
+        if (path[i] != L'\\' || single.empty() || single.back() != L'\\') {
+            single.push_back(path[i]);
+        }
+    }
+    return single;
+}
 
 }  // namespace
 
@@ -29,6 +48,29 @@ std::wstring WithoutFinalSeparators(std::wstring path) {
         path.pop_back();
     }
     return path;
+}
+
+std::wstring NormalisedPath(const std::wstring& path) {
+    const std::wstring single = WithSingleSeparators(WithBackSlashes(path));
+    if (!IsFullPath(single)) {
+        return single;
+    }
+    const DWORD size = GetFullPathNameW(single.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size ? GetFullPathNameW(single.c_str(), size, &full[0], nullptr) : 0;
+    if (length == 0 || length >= size) {
+        return single;
+    }
+    full.resize(length);
+    return full;
+}
+
+std::wstring NormalisedFolder(const std::wstring& folder) { return WithFinalBackSlash(NormalisedPath(folder)); }
+
+bool IsSamePath(const std::wstring& a, const std::wstring& b) {
+    const std::wstring first = WithoutFinalSeparators(NormalisedPath(a));
+    const std::wstring second = WithoutFinalSeparators(NormalisedPath(b));
+    return _wcsicmp(first.c_str(), second.c_str()) == 0;
 }
 
 std::wstring WithFinalBackSlash(std::wstring folder) { return WithoutFinalSeparators(std::move(folder)) + L'\\'; }

@@ -16,6 +16,20 @@ std::wstring WithoutFinalSeparators(std::wstring path);
 // The folder with its final separators replaced by one back slash.
 std::wstring WithFinalBackSlash(std::wstring folder);
 
+// One form of a path, for writing and comparing installation paths: '/'
+// read as '\\', no doubled separator (a share's leading "\\\\" kept), and a
+// full path's "." and ".." steps resolved. Case and final separators stay as
+// they are; a path that is not full is not resolved against the current
+// folder.
+std::wstring NormalisedPath(const std::wstring& path);
+
+// A folder in its one form, with one final back slash.
+std::wstring NormalisedFolder(const std::wstring& folder);
+
+// True when two paths name the same place: their normalised forms without
+// final separators compared without case.
+bool IsSamePath(const std::wstring& a, const std::wstring& b);
+
 // "C:", "C:\\" or "C:/": the root of a drive letter, which the installer
 // never takes as its install folder.
 bool IsDriveLetterRoot(const std::wstring& folder);

@@ -19,6 +19,7 @@ const wchar_t* const kUninstallValueNames[kUninstallValueCount] = {
     L"DisplayVersion", L"Publisher",   L"EstimatedSize",   L"Version"};
 
 const wchar_t kDpinstName[] = L"dpinst.exe";
+const wchar_t kDriversFolder[] = L"Driver\\";
 const wchar_t kDriverFolderX64[] = L"Driver\\x64\\";
 const wchar_t kDriverFolderX86[] = L"Driver\\x86\\";
 const wchar_t kDriverFolderXp[] = L"Driver\\XP_2K\\";

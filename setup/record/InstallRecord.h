@@ -115,7 +115,10 @@ bool WriteUninstallValues(const std::wstring& installFolder, DWORD estimatedSize
 
 // ---- Drivers -------------------------------------------------------------
 
-extern const wchar_t kDpinstName[];       // "dpinst.exe"
+extern const wchar_t kDpinstName[];  // "dpinst.exe"
+// The folder of every driver folder below; an uninstall that could not
+// remove the drivers keeps it for a later run.
+extern const wchar_t kDriversFolder[];    // "Driver\\"
 extern const wchar_t kDriverFolderX64[];  // "Driver\\x64\\"
 extern const wchar_t kDriverFolderX86[];  // "Driver\\x86\\"
 extern const wchar_t kDriverFolderXp[];   // "Driver\\XP_2K\\"

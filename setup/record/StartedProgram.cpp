@@ -4,10 +4,17 @@
 
 namespace InstallRecord {
 
-CStartedProgram::~CStartedProgram() {
+CStartedProgram::~CStartedProgram() { Adopt(nullptr, nullptr); }
+
+void CStartedProgram::Adopt(HANDLE process, HANDLE job) {
     if (process_) {
         CloseHandle(process_);
     }
+    if (job_) {
+        CloseHandle(job_);
+    }
+    process_ = process;
+    job_ = job;
 }
 
 bool CStartedProgram::Start(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory,
@@ -24,10 +31,32 @@ bool CStartedProgram::Start(const std::wstring& program, const std::wstring& par
     if (!ShellExecuteExW(&info)) {
         return false;
     }
-    if (process_) {
-        CloseHandle(process_);
+    Adopt(info.hProcess, nullptr);
+    return true;
+}
+
+bool CStartedProgram::StartInJob(const std::wstring& program, const std::wstring& parameters,
+                                 const std::wstring& directory, int show) {
+    std::wstring commandLine = L"\"" + program + L"\"" + parameters;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION started = {};
+    // A program that is no program fails here with its error code; no
+    // system box asks anybody anything.
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &started)) {
+        return false;
     }
-    process_ = info.hProcess;
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job && !AssignProcessToJobObject(job, started.hProcess)) {
+        CloseHandle(job);
+        job = nullptr;
+    }
+    ResumeThread(started.hThread);
+    CloseHandle(started.hThread);
+    Adopt(started.hProcess, job);
     return true;
 }
 
@@ -50,8 +79,31 @@ bool CStartedProgram::End(DWORD waitMs) const {
     if (!process_) {
         return true;
     }
-    TerminateProcess(process_, 1);
-    return WaitForSingleObject(process_, waitMs) == WAIT_OBJECT_0;
+    if (job_) {
+        TerminateJobObject(job_, 1);
+    } else {
+        TerminateProcess(process_, 1);
+    }
+    const DWORD start = GetTickCount();
+    if (WaitForSingleObject(process_, waitMs) != WAIT_OBJECT_0) {
+        return false;
+    }
+    // The job's other programs end on their own time.
+    while (!JobIsEmpty()) {
+        if (GetTickCount() - start >= waitMs) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+bool CStartedProgram::JobIsEmpty() const {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    return !job_ ||
+           !QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
+                                      nullptr) ||
+           accounting.ActiveProcesses == 0;
 }
 
 bool RunProgramAndWait(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory,

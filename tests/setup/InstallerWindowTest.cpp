@@ -268,7 +268,7 @@ TEST_F(InstallerWindowTest, RelativeOrRootFolderTypedInIsRefusedBeforeAnythingIs
         OpenWindow();
         Find<CControlUI>(L"SelectSoftPathEdit")->SetText(typed);
         ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage)) << testsupport::Utf8(typed);
-        EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultInstallFolder), FailureReasons());
+        EXPECT_EQ(L"安装目录无效，请重新选择安装目录。", FailureReasons());
         EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
         EXPECT_TRUE(machine_.Journal().empty());
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"C:\\SeupFileList.Dat"));
@@ -384,7 +384,7 @@ TEST_F(InstallRunTest, EarlierInstallationWithoutUninstallerStopsAtOnce) {
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"Version",
                                              REG_DWORD, &version, sizeof(version)));
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
-    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultEarlierInstallation), FailureReasons());
+    EXPECT_EQ(L"旧版本未能卸载，请先卸载旧版本后重新安装。", FailureReasons());
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder_ + L"SeupFileList.Dat").c_str()));
 }
@@ -434,7 +434,9 @@ TEST_F(InstallRunTest, StepsThatFailAreNamedOnTheFailurePageWithoutASystemBox) {
         expected |= TavikSetup::kFaultSystemFiles;
     }
     EXPECT_EQ(expected, window_->Faults());
-    EXPECT_EQ(TavikSetup::InstallFaultLines(expected), FailureReasons());
+    EXPECT_EQ(std::wstring(L"部分文件未能写入，请关闭正在运行的 tavik刷机小助手 后重新安装。\n") +
+                  (systemInfThere ? L"" : L"系统驱动文件未能复制。\n") + L"快捷方式未能创建。\n驱动未能安装。",
+              FailureReasons());
     // Without drivers nothing is registered; the uninstaller left in the
     // folder removes what was written.
     EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
@@ -455,7 +457,7 @@ TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
     const bool finished = InstallAndWait(TavikSetup::kFailedPage);
     SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
     ASSERT_TRUE(finished);
-    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultPayload), FailureReasons());
+    EXPECT_EQ(L"安装包未能解压，请确认临时文件夹可以写入。", FailureReasons());
     EXPECT_EQ(0u, InstallRecord::ReadInstalledVersion());
     EXPECT_TRUE(machine_.Journal().empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((machine_.Desktop() + L"\\tavik刷机小助手.lnk").c_str()));
@@ -466,7 +468,7 @@ TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegistered
     // A folder where the payload's tool skin goes.
     ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"tavik.Data"));
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
-    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultFiles), FailureReasons());
+    EXPECT_EQ(L"部分文件未能写入，请关闭正在运行的 tavik刷机小助手 后重新安装。", FailureReasons());
 
     std::vector<std::wstring> listed;
     for (const PayloadItem& item : PayloadItems()) {
@@ -510,7 +512,7 @@ TEST_F(InstallRunTest, RegistrationThatCannotBeWrittenIsReportedAsFailed) {
     ASSERT_FALSE(InstallRecord::WriteUninstallValues(folder_, 1)) << "the key can still be written";
 
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
-    EXPECT_EQ(TavikSetup::InstallFaultLines(TavikSetup::kFaultRegistration), FailureReasons());
+    EXPECT_EQ(L"卸载信息未能写入注册表。", FailureReasons());
     EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"tavik_Download.exe").has_value());
 }
 
@@ -525,16 +527,20 @@ protected:
     void TearDown() override {
         InstallRunTest::TearDown();
         EndProcessesOf(earlier_ + L"Uninstall.exe");
+        EndProcessesOf(earlier_ + L"Driver\\x86\\dpinst.exe");
         EndProcessesOf(folder_ + L"Driver\\x86\\dpinst.exe");
+    }
+    void SetShortWaits(DWORD earlierUninstallerMs) {
+        CTavikInstallDlg::Waits waits;
+        waits.earlierUninstallerMs = earlierUninstallerMs;
+        waits.afterUninstallerMs = 0;
+        waits.packageMs = 500;
+        window_->SetWaits(waits);
     }
 };
 
 TEST_F(HungEarlierUninstallerTest, IsEndedAfterTheBoundBeforeTheInstallGoesOn) {
-    CTavikInstallDlg::Waits waits;
-    waits.earlierUninstallerMs = 500;
-    waits.afterUninstallerMs = 0;
-    waits.packageMs = 500;
-    window_->SetWaits(waits);
+    SetShortWaits(500);
     const DWORD start = GetTickCount();
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
     EXPECT_LT(GetTickCount() - start, 20000u);
@@ -545,6 +551,24 @@ TEST_F(HungEarlierUninstallerTest, IsEndedAfterTheBoundBeforeTheInstallGoesOn) {
     EXPECT_EQ(0u, journal[0].find(L"start|Uninstall.exe|/q|"));
     EXPECT_EQ(0u, journal[1].find(L"start|dpinst.exe|"));
     EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+}
+
+// The earlier installation's own uninstaller, hung in the driver installer it
+// started: ending it ends that too, before this install runs its own.
+TEST_F(HungEarlierUninstallerTest, IsEndedWithTheDriverInstallerItStarted) {
+    const std::wstring dpinst = earlier_ + L"Driver\\x86\\dpinst.exe";
+    ASSERT_TRUE(testsupport::MakeFolders(earlier_ + L"Driver\\x86"));
+    ASSERT_TRUE(CopyFileW(DpinstStandIn().c_str(), dpinst.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(TAVIK_UNINSTALL_EXE, (earlier_ + L"Uninstall.exe").c_str(), FALSE));
+    ASSERT_TRUE(testsupport::WriteBytes(earlier_ + InstallRecord::kFileListName,
+                                        InstallRecord::EncodeFileList({earlier_ + L"Uninstall.exe", dpinst})));
+    SetShortWaits(8000);
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
+    const std::vector<std::wstring> journal = machine_.Journal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(0u, journal[0].find(L"start|dpinst.exe|/Q /D /u ")) << "it had not started its driver installer";
+    EXPECT_EQ(0u, FindProcessByImage(dpinst));
+    EXPECT_EQ(0u, FindProcessByImage(earlier_ + L"Uninstall.exe"));
 }
 
 TEST_F(HungEarlierUninstallerTest, ClosingTheWindowCutsTheWaitShort) {

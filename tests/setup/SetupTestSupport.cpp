@@ -1,11 +1,9 @@
 #include "SetupTestSupport.h"
 
-#include <objbase.h>
 #include <tlhelp32.h>
-#include <shlguid.h>
-#include <shobjidl.h>
 
 #include "InstallRecord.h"
+#include "Shortcut.h"
 
 namespace SetupTests {
 
@@ -88,23 +86,8 @@ std::vector<std::wstring> ScratchMachine::Journal() const {
 }
 
 LinkInfo ReadLink(const std::wstring& linkPath) {
-    LinkInfo info;
-    CoInitialize(nullptr);
-    IShellLinkW* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            wchar_t target[MAX_PATH] = {};
-            info.loaded = SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ)) &&
-                          SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0));
-            info.target = target;
-            file->Release();
-        }
-        link->Release();
-    }
-    CoUninitialize();
-    return info;
+    const std::optional<std::wstring> target = InstallRecord::ReadShortcutTarget(linkPath);
+    return LinkInfo{target.value_or(std::wstring()), target.has_value()};
 }
 
 std::wstring DpinstStandIn() { return testsupport::ProgramFolder() + L"\\dpinst.exe"; }

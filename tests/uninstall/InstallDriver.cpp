@@ -1,8 +1,8 @@
 // Installs the product with the real installer, as a user who keeps the
-// default install folder: the installer's window with its skin and payload
-// resources, a click on its install button, then the wait for the finish
-// page. The uninstaller's tests run it before each uninstall; exit code 0
-// when the install ran to its end and every step succeeded.
+// default install folder or, given one on the command line, types that
+// folder: the installer's window with its skin and payload resources, a
+// click on its install button, then the wait for the finish page. The uninstaller's tests run it before each uninstall;
+// exit code 0 when the install ran to its end and every step succeeded.
 #include <windows.h>
 
 #include <objbase.h>
@@ -35,7 +35,7 @@ void ClickControl(CTavikInstallDlg& window, const wchar_t* name) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR typedFolder, int) {
     CoInitialize(nullptr);
     TavikUI::CShadowWindow::RegisterShadowWindowClass(instance);
     TavikUI::CWindowManager::SetModuleInstance(instance);
@@ -50,6 +50,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             // The controls have their places once the window has painted.
             UpdateWindow(handle);
             PumpPending();
+            TavikUI::CControlUI* field = window.Manager().FindControlByName(L"SelectSoftPathEdit");
+            if (field && typedFolder && typedFolder[0]) {
+                field->SetText(typedFolder);
+            }
             ClickControl(window, L"StartInstallBtn");
             testsupport::PumpUntil([&window] { return window.InstallFinished(); }, kInstallWaitMs);
             if (window.InstallFinished() && window.InstallCompleted()) {

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include "InstallRecord.h"
 #include "MessagePump.h"
+#include "UnInstallDlg.h"
 #include "UninstallTestSupport.h"
 
 namespace {
@@ -18,8 +22,14 @@ const DWORD kProgramWaitMs = 60000;
 class QuietUninstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The default folder typed as a user may type it: '/' for '\\', one
+        // doubled. It is registered and listed in its one form.
+        wchar_t programFiles[MAX_PATH] = {};
+        SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
+        std::wstring typed = std::wstring(programFiles) + L"\\\\Quorel\\tavik_Download";
+        std::replace(typed.begin(), typed.end(), L'\\', L'/');
         std::string why;
-        ASSERT_TRUE(install.Install(why)) << why;
+        ASSERT_TRUE(install.Install(why, typed)) << why;
     }
     // The built uninstaller: a running program cannot move its own file, so
     // the installed copy would stay behind.
@@ -132,6 +142,29 @@ TEST(LinkedInstallationTest, ListedPathsThroughALinkAndListedFilesNowFoldersStay
     EXPECT_TRUE(Exists(outside + L"keep.txt"));
     EXPECT_NE(0u, GetFileAttributesW((inst + L"l").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     EXPECT_TRUE(InstallRecord::IsExistingFolder(inst + L"tavik.Data"));
+}
+
+// A file that the shell reports moved to the Recycle Bin while it stays
+// where it was (made immutable by the test's host fixture).
+TEST(StuckFileTest, AFileThatStaysIsAFailedRemovalAndKeepsTheListAndTheUninstaller) {
+    SetupTests::ScratchMachine machine;
+    UninstallTests::ScratchTrash trash;
+    ASSERT_TRUE(machine.Ready() && trash.Reset());
+    const std::wstring inst = testsupport::WithBackSlashes(TAVIK_STUCK_FIXTURE_DIR) + L"\\inst\\";
+    ASSERT_TRUE(Exists(inst + L"stuck.txt")) << "the host fixture made no file";
+    ASSERT_TRUE(testsupport::WriteBytes(inst + L"own.txt", "ours") &&
+                testsupport::WriteBytes(inst + L"UnInstall.exe", "the installed uninstaller"));
+    const std::vector<std::wstring> listed = {inst + L"own.txt", inst + L"stuck.txt", inst + L"UnInstall.exe"};
+    ASSERT_TRUE(testsupport::WriteBytes(inst + InstallRecord::kFileListName, InstallRecord::EncodeFileList(listed)));
+
+    TavikUninstall::CUnInstallDlg uninstaller;
+    uninstaller.SetInstallFolder(TavikUI::CWideString(inst.c_str()));
+    EXPECT_FALSE(uninstaller.DoUninstall());
+    EXPECT_EQ(TavikUninstall::kFaultFiles, uninstaller.Faults());
+    EXPECT_FALSE(Exists(inst + L"own.txt"));
+    EXPECT_TRUE(Exists(inst + L"stuck.txt"));
+    EXPECT_TRUE(Exists(inst + L"UnInstall.exe"));
+    EXPECT_TRUE(Exists(inst + InstallRecord::kFileListName));
 }
 
 }  // namespace

@@ -97,6 +97,22 @@ void ClickIn(HWND window, const wchar_t* name) {
     SendMessageW(window, WM_LBUTTONUP, 0, point);
 }
 
+// Starts the installation's own uninstaller as a user does (no arguments),
+// checks that its copy in the temporary folder shows the window, clicks its
+// start button and waits until the install folder is gone.
+void UninstallWithItsOwnUninstaller(const std::wstring& folder) {
+    HANDLE installed = UninstallTests::StartProgram(folder + L"UnInstall.exe", L"");
+    ASSERT_NE(nullptr, installed);
+    const HWND window = WaitForInstanceWindow();
+    ASSERT_NE(nullptr, window);
+    CloseHandle(installed);
+    HANDLE shown = nullptr;
+    EXPECT_EQ(0, _wcsicmp(TavikUninstall::TempUninstallerPath().Text(), ProgramOf(window, shown).c_str()));
+    ClickIn(window, L"StartUnInstallBtn");
+    EXPECT_TRUE(testsupport::WaitFor([&folder] { return !UninstallTests::Exists(folder); }, 60000));
+    CloseAndWait(window, shown);
+}
+
 class UninstallProgramTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -132,30 +148,76 @@ TEST_F(UninstallProgramTest, PlainStartHandsOverToACopyInTheTemporaryFolder) {
     EXPECT_TRUE(UninstallTests::RegistrationValueExists(L"Version"));
 }
 
-// An install that failed at its drivers registered nothing; the uninstaller
-// it left finds what it installed through the list beside it.
+// An install over a stale registration (its folder removed by hand) failed
+// at its drivers and left the registration as it was; the uninstaller it
+// left removes what it installed, through the list beside it, and the stale
+// values with it.
 TEST_F(UninstallProgramTest, TheUninstallerOfAFailedInstallRemovesWhatItInstalled) {
     Installation install;
+    ASSERT_TRUE(InstallRecord::WriteUninstallValues(install.Scratch() + L"\\Removed\\", 1));
     std::string why;
     ASSERT_TRUE(install.InstallWithDamagedDriverInstaller(why)) << why;
     ASSERT_TRUE(UninstallTests::Exists(install.Desktop() + L"\\tavik刷机小助手.lnk"));
+    // The user has mended the driver installer since: the drivers can go.
+    ASSERT_TRUE(CopyFileW(testsupport::WithBackSlashes(TAVIK_DPINST_EXE).c_str(),
+                          (install.Folder() + L"Driver\\x86\\dpinst.exe").c_str(), FALSE));
 
-    HANDLE installed = UninstallTests::StartProgram(install.Folder() + L"UnInstall.exe", L"");
-    ASSERT_NE(nullptr, installed);
-    const HWND window = WaitForInstanceWindow();
-    ASSERT_NE(nullptr, window);
-    CloseHandle(installed);
-    HANDLE shown = nullptr;
-    EXPECT_EQ(0, _wcsicmp(TavikUninstall::TempUninstallerPath().Text(), ProgramOf(window, shown).c_str()));
-
-    ClickIn(window, L"StartUnInstallBtn");
-    EXPECT_TRUE(testsupport::WaitFor([&install] { return !UninstallTests::Exists(install.Folder()); }, 60000));
+    UninstallWithItsOwnUninstaller(install.Folder());
     for (const std::wstring& item : install.Items()) {
         EXPECT_FALSE(UninstallTests::Exists(install.Folder() + item)) << testsupport::Utf8(item);
     }
     EXPECT_FALSE(UninstallTests::Exists(install.Desktop() + L"\\tavik刷机小助手.lnk"));
     EXPECT_FALSE(UninstallTests::Exists(install.Programs() + L"\\Quorel"));
+    EXPECT_FALSE(UninstallTests::RegistrationValueExists(L"UninstallString"));
+}
+
+// A's uninstall could not finish and kept A's uninstaller; B was installed
+// into another folder since. A's uninstaller removes A and nothing of B's.
+TEST_F(UninstallProgramTest, AKeptUninstallerRemovesItsOwnInstallationNotOneInstalledSince) {
+    Installation a;
+    std::string why;
+    ASSERT_TRUE(a.Install(why)) << why;
+    {
+        const std::wstring tool = a.Folder() + InstallRecord::kToolExeName;
+        HANDLE held = CreateFileW(tool.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        TavikUninstall::CUnInstallDlg first;
+        first.SetInstallFolder(TavikUI::CWideString(a.Folder().c_str()));
+        EXPECT_FALSE(first.DoUninstall());
+        CloseHandle(held);
+    }
+    ASSERT_TRUE(UninstallTests::Exists(a.Folder() + L"UnInstall.exe"));
+    Installation b;
+    ASSERT_TRUE(b.Install(why, b.Scratch() + L"\\B")) << why;
+
+    UninstallWithItsOwnUninstaller(a.Folder());
+    for (const std::wstring& item : b.Items()) {
+        EXPECT_TRUE(UninstallTests::Exists(b.Folder() + item)) << testsupport::Utf8(item);
+    }
+    EXPECT_EQ(b.Folder() + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+    EXPECT_TRUE(UninstallTests::RegistrationValueExists(L"Version"));
+    EXPECT_TRUE(UninstallTests::Exists(b.Desktop() + L"\\tavik刷机小助手.lnk"));
+    EXPECT_TRUE(UninstallTests::Exists(b.Programs() + L"\\Quorel\\tavik_Download\\UnInstall.lnk"));
+}
+
+// The copy to the temporary folder fails (the temporary folder is a file):
+// the installed uninstaller says so in a window of its own.
+TEST_F(UninstallProgramTest, AHandOverThatFailsShowsTheWindow) {
+    Installation install;
+    std::string why;
+    ASSERT_TRUE(install.Install(why)) << why;
+    wchar_t saved[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", (install.Folder() + L"PhoneList.Xml").c_str());
+    HANDLE installed = UninstallTests::StartProgram(install.Folder() + L"UnInstall.exe", L"");
+    SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
+    ASSERT_NE(nullptr, installed);
+    const HWND window = WaitForInstanceWindow();
+    ASSERT_NE(nullptr, window);
+    HANDLE shown = nullptr;
+    EXPECT_EQ(0, _wcsicmp((install.Folder() + L"UnInstall.exe").c_str(), ProgramOf(window, shown).c_str()));
+    CloseHandle(installed);
     CloseAndWait(window, shown);
+    EXPECT_TRUE(UninstallTests::RegistrationValueExists(L"Version"));
 }
 
 TEST_F(UninstallProgramTest, WithNothingRegisteredRestartsItselfInWindowMode) {

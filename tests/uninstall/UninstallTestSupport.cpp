@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "InstallPaths.h"
 #include "InstallRecord.h"
 
 namespace UninstallTests {
@@ -81,26 +82,30 @@ Installation::~Installation() {
     }
 }
 
-bool Installation::Install(std::string& why) {
-    const int exitCode = RunInstaller(why, false);
+bool Installation::Install(std::string& why, const std::wstring& typedFolder) {
+    const int exitCode = RunInstaller(why, false, typedFolder);
     if (exitCode != 0) {
         why += "the installer did not finish";
         return false;
     }
-    folder_ = InstallRecord::ReadRegisteredInstallFolder();
+    if (InstallRecord::ReadRegisteredInstallFolder() != folder_) {
+        why = "registered " + testsupport::Utf8(InstallRecord::ReadRegisteredInstallFolder()) + ", not " +
+              testsupport::Utf8(folder_);
+        return false;
+    }
     return ReadItems(why);
 }
 
 bool Installation::InstallWithDamagedDriverInstaller(std::string& why) {
-    const int exitCode = RunInstaller(why, true);
-    if (exitCode != 1 || InstallRecord::ReadInstalledVersion() != 0) {
+    const int exitCode = RunInstaller(why, true, std::wstring());
+    if (exitCode != 1 || InstallRecord::IsSamePath(InstallRecord::ReadRegisteredInstallFolder(), folder_)) {
         why += "the install did not fail at the drivers";
         return false;
     }
     return ReadItems(why);
 }
 
-int Installation::RunInstaller(std::string& why, bool damagedDriverInstaller) {
+int Installation::RunInstaller(std::string& why, bool damagedDriverInstaller, const std::wstring& typedFolder) {
     if (!trash_.Reset()) {
         why = "XDG_DATA_HOME does not name a scratch folder; ";
         return -1;
@@ -116,11 +121,12 @@ int Installation::RunInstaller(std::string& why, bool damagedDriverInstaller) {
     if (!Exists(quorel)) {
         madeParent_ = quorel;
     }
-    // An earlier run's leftovers would not be this installation's.
-    folder_ = quorel + L"\\tavik_Download\\";
+    // An earlier run's leftovers would not be this installation's. A typed
+    // folder is registered and listed in its one form.
+    folder_ = typedFolder.empty() ? quorel + L"\\tavik_Download\\" : InstallRecord::NormalisedFolder(typedFolder);
     testsupport::RemoveFolderTree(folder_);
     if (!damagedDriverInstaller) {
-        return RunAndWait(InstallDriverProgram(), L"", 180000);
+        return RunAndWait(InstallDriverProgram(), typedFolder, 180000);
     }
     // Held open while the installer runs: it can neither write nor start it.
     const std::wstring dpinst = folder_ + L"Driver\\x86\\dpinst.exe";
@@ -141,6 +147,10 @@ bool Installation::ReadItems(std::string& why) {
         return false;
     }
     for (const std::wstring& path : *listed) {
+        if (path.compare(0, folder_.size(), folder_) != 0) {
+            why = "the list names " + testsupport::Utf8(path) + ", outside " + testsupport::Utf8(folder_);
+            return false;
+        }
         items_.push_back(path.substr(folder_.size()));
     }
     // Only the uninstaller's driver runs count from here.

@@ -40,10 +40,12 @@ public:
     Installation();
     ~Installation();
 
-    // Installs; false (with `why`) when the install did not complete.
-    bool Install(std::string& why);
+    // Installs; false (with `why`) when the install did not complete or its
+    // list names a path outside the registered folder. With `typedFolder`
+    // the user types that folder instead of keeping the default one.
+    bool Install(std::string& why, const std::wstring& typedFolder = std::wstring());
     // Installs with a damaged driver installer held open where the payload's
-    // goes: the install fails at the drivers and registers nothing.
+    // goes: the install fails at the drivers and does not register itself.
     // False (with `why`) when it ended otherwise.
     bool InstallWithDamagedDriverInstaller(std::string& why);
 
@@ -51,6 +53,8 @@ public:
     const std::wstring& Folder() const { return folder_; }
     std::wstring Desktop() const { return machine_.Desktop(); }
     std::wstring Programs() const { return machine_.Programs(); }
+    // A scratch folder of the machine's own, gone with it.
+    const std::wstring& Scratch() const { return machine_.Root(); }
     // The installed items as listed, relative to the install folder ("Log/"
     // for a folder).
     const std::vector<std::wstring>& Items() const { return items_; }
@@ -59,9 +63,10 @@ public:
     std::vector<std::wstring> DriverRuns() const { return machine_.Journal(); }
 
 private:
-    // Runs the installer into the default folder, with a damaged driver
-    // installer put there first when asked. The installer's exit code, or -1.
-    int RunInstaller(std::string& why, bool damagedDriverInstaller);
+    // Runs the installer into the default folder (or the typed one), with a
+    // damaged driver installer put there first when asked. The installer's
+    // exit code, or -1.
+    int RunInstaller(std::string& why, bool damagedDriverInstaller, const std::wstring& typedFolder);
     bool ReadItems(std::string& why);
 
     SetupTests::ScratchMachine machine_;

@@ -44,17 +44,24 @@ protected:
     void Open() {
         std::string why;
         ASSERT_TRUE(install.Install(why)) << why;
-        ASSERT_NE(nullptr, window.CreateNativeWindow(
+        Show(window);
+    }
+    static void Show(CUnInstallDlg& shown) {
+        ASSERT_NE(nullptr, shown.CreateNativeWindow(
                                nullptr, TavikUninstall::kWindowName,
                                WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, WS_EX_WINDOWEDGE,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT));
         PumpFor(50);
     }
     TavikUI::CControlUI* Control(const wchar_t* name) { return window.Manager().FindControlByName(name); }
-    int Page() {
-        auto* tab = static_cast<TavikUI::CTabLayoutUI*>(Control(L"FunctionTab")->InterfaceByName(L"TabLayout"));
-        return tab->SelectedIndex();
+    static int PageOf(CUnInstallDlg& shown) {
+        TavikUI::CControlUI* tab = shown.Manager().FindControlByName(L"FunctionTab");
+        return static_cast<TavikUI::CTabLayoutUI*>(tab->InterfaceByName(L"TabLayout"))->SelectedIndex();
     }
+    static std::wstring ReasonsOf(CUnInstallDlg& shown) {
+        return shown.Manager().FindControlByName(L"FailedReasons")->Text().Text();
+    }
+    int Page() { return PageOf(window); }
     void Click(const wchar_t* name) {
         TavikUI::CControlUI* button = Control(name);
         ASSERT_NE(nullptr, button) << testsupport::Utf8(name);
@@ -122,24 +129,44 @@ TEST_F(UninstallWindowTest, WhatCannotBeRemovedIsNamedAndALaterRunFinishes) {
     const bool ended = testsupport::PumpUntil([this] { return Page() == TavikUninstall::kFailedPage; }, 60000);
     CloseHandle(held);
     ASSERT_TRUE(ended) << "page " << Page();
-    const uint32_t faults = TavikUninstall::kFaultDrivers | TavikUninstall::kFaultFiles;
-    EXPECT_EQ(TavikUninstall::UninstallFaultLines(faults), Control(L"FailedReasons")->Text().Text());
+    EXPECT_EQ(L"驱动未能卸载。\n部分文件未能删除，请关闭正在运行的 tavik刷机小助手 后重新卸载。", ReasonsOf(window));
     EXPECT_FALSE(UninstallTests::RegistrationValueExists(L"UninstallString"));
-    // The rest went; the list and the uninstaller stay for a later run.
+    // The rest went; the list, the uninstaller and the drivers' folder stay
+    // for a later run.
     EXPECT_FALSE(UninstallTests::Exists(install.Folder() + L"PhoneList.Xml"));
     EXPECT_TRUE(UninstallTests::Exists(tool));
     EXPECT_TRUE(UninstallTests::Exists(install.Folder() + L"UnInstall.exe"));
     EXPECT_TRUE(UninstallTests::Exists(install.Folder() + InstallRecord::kFileListName));
+    EXPECT_TRUE(UninstallTests::Exists(install.Folder() + L"Driver\\x86\\qxser.inf"));
     HoldForScreenshot(TavikUninstall::kFailedPage);
     Click(L"FailedExitBtn");
     PumpFor(50);
     EXPECT_FALSE(IsWindow(window.Handle()));
 
-    // The installed uninstaller hands its folder over: nothing is registered.
+    // The installed uninstaller hands its folder over: nothing is
+    // registered. With a driver installer that runs, the drivers go first.
+    ASSERT_TRUE(CopyFileW(testsupport::WithBackSlashes(TAVIK_DPINST_EXE).c_str(),
+                          (install.Folder() + L"Driver\\x86\\dpinst.exe").c_str(), FALSE));
     CUnInstallDlg later;
-    later.SetHandedOverInstallFolder(TavikUI::CWideString(install.Folder().c_str()));
+    later.SetInstallFolder(TavikUI::CWideString(install.Folder().c_str()));
     EXPECT_TRUE(later.DoUninstall()) << testsupport::Utf8(TavikUninstall::UninstallFaultLines(later.Faults()));
+    EXPECT_EQ(std::size(InstallRecord::kDriverPackages), install.DriverRuns().size());
     EXPECT_FALSE(UninstallTests::Exists(install.Folder()));
+}
+
+TEST_F(UninstallWindowTest, OpensOnItsFailurePageWhenThereIsNothingToStart) {
+    // Nothing registered, no folder handed over.
+    Show(window);
+    EXPECT_EQ(TavikUninstall::kFailedPage, Page());
+    EXPECT_EQ(L"没有找到要卸载的 tavik刷机小助手。", ReasonsOf(window));
+
+    CUnInstallDlg notHandedOver;
+    notHandedOver.SetStartFault(TavikUninstall::kFaultNotStarted);
+    Show(notHandedOver);
+    EXPECT_EQ(TavikUninstall::kFailedPage, PageOf(notHandedOver));
+    EXPECT_EQ(L"卸载程序未能启动，请确认临时文件夹可以写入后重新卸载。", ReasonsOf(notHandedOver));
+    DestroyWindow(notHandedOver.Handle());
+    DestroyWindow(window.Handle());
 }
 
 }  // namespace
