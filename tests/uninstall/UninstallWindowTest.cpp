@@ -159,6 +159,7 @@ TEST_F(UninstallWindowTest, OpensOnItsFailurePageWhenThereIsNothingToStart) {
     Show(window);
     EXPECT_EQ(TavikUninstall::kFailedPage, Page());
     EXPECT_EQ(L"没有找到要卸载的 tavik刷机小助手。", ReasonsOf(window));
+    HoldForScreenshot(TavikUninstall::kFailedPage);
 
     CUnInstallDlg notHandedOver;
     notHandedOver.SetStartFault(TavikUninstall::kFaultNotStarted);
