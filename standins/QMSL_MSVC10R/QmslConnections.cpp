@@ -51,6 +51,11 @@ bool ConnectionAlive(const QmslConnection& connection, const SimPhone& phone) {
     if (phone.HasFault(SimPhoneFault::Timeout) || phone.Mode() != connection.mode) {
         return false;
     }
+    // A silent diagnostics port takes the connection and answers nothing.
+    if (phone.HasFault(SimPhoneFault::DiagSilent) && connection.kind == ConnectionKind::Diagnostics &&
+        connection.comPort == static_cast<uint32_t>(phone.Identity().diagnosticsCom)) {
+        return false;
+    }
     // On the emergency download port only the Sahara stage runs without a
     // programmer.
     if (connection.mode == SimPhoneMode::EmergencyDownload && connection.kind != ConnectionKind::Sahara) {

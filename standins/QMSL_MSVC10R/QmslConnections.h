@@ -39,5 +39,6 @@ private:
 };
 
 // A connection still reaches its phone while the phone stays in the mode it
-// was made in (with its programmer, where it needs one) and answers.
+// was made in (with its programmer, where it needs one) and answers on that
+// port.
 bool ConnectionAlive(const QmslConnection& connection, const SimPhone& phone);

@@ -51,6 +51,7 @@ constexpr NamedValue<SimPhoneFault> kFaultNames[] = {
     {SimPhoneFault::RefuseFireHose, "refuse-firehose"},
     {SimPhoneFault::FireHoseNopFail, "firehose-nop-fail"},
     {SimPhoneFault::NoDisk, "no-disk"},
+    {SimPhoneFault::DiagSilent, "diag-silent"},
 };
 
 constexpr uint64_t kSectorBytes = 512;

@@ -33,6 +33,8 @@ enum class SimPhoneFault {
     FireHoseNopFail,
     // In download mode the eMMC shows no disk.
     NoDisk,
+    // The diagnostics port opens but answers nothing.
+    DiagSilent,
 };
 
 // Names used in the state files and by the driver program.

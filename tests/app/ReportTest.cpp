@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AnnulusProgressUI.h"
+#include "JobReports.h"
 #include "LogFile.h"
 #include "MarkupEscape.h"
 #include "MtkLibrary.h"
@@ -107,6 +108,25 @@ TEST_F(ReportTest, LinesOfSeveralThreadsStayWhole) {
         ++lines;
     }
     EXPECT_EQ(lines, 400u);
+}
+
+TEST(JobReportsTest, AStepsReasonIsNoErrorItWentOnFromNorAnEarlierStepsOne) {
+    CJobReports reports;
+    // A route given up for a fallback, with the failure it reported first.
+    reports.Note(L"Get ADB Devices Name Failed!", MSG_FAILURE);
+    reports.Note(L"Usre ADB Fail！", MSG_FALLBACK);
+    reports.Note(L"Retry to SearchDevices...", MSG_DETAIL);
+    EXPECT_EQ(reports.StepReason(L"none"), L"none");
+    // An error stands through details and goes once the step succeeds at
+    // something after it.
+    reports.Note(L"Wipe Disk Fail!", MSG_FAILURE);
+    reports.Note(L"Reboot ....", MSG_PROGRESS_LINE);
+    EXPECT_EQ(reports.StepReason(L"none"), L"Wipe Disk Fail!");
+    reports.Note(L"Connect To Phone Success!", MSG_STEP_OK);
+    EXPECT_EQ(reports.StepReason(L"none"), L"none");
+    reports.Note(L"Connect to Phone Error!", MSG_FAILURE);
+    reports.BeginStep();
+    EXPECT_EQ(reports.StepReason(L"none"), L"none");
 }
 
 TEST(LogLineTest, IsStampedInChinaTimeWithTheDateCarried) {

@@ -167,6 +167,30 @@ INSTANTIATE_TEST_SUITE_P(EventThreadOrWait, JobThreadRefusedTest,
                                            JobThreadApi{JobThreadApi::System().createEvent, &NoThread},
                                            JobThreadApi{&UnwaitableEvent, JobThreadApi::System().startThread}));
 
+// The job thread, held until the test lets it run (the window owns it).
+HANDLE g_heldThread = nullptr;
+HANDLE HeldThread(LPTHREAD_START_ROUTINE procedure, void* argument) {
+    g_heldThread = CreateThread(nullptr, 0, procedure, argument, CREATE_SUSPENDED, nullptr);
+    return g_heldThread;
+}
+
+TEST_F(StartPageTest, AJobLoopEndingWhileTheCloseWarningIsOpenIsAnnouncedWhenTheCloseIsCancelled) {
+    MessageBoxAnswerer answerer(L"calbtn");
+    OpenWindow(JobThreadApi{&UnwaitableEvent, &HeldThread});
+    window_->SetWorkInProgress(true);
+    // The loop's end reaches the window while its close warning is open.
+    PostMessageW(window_->Handle(), WM_CLOSE, 0, 0);
+    ResumeThread(g_heldThread);
+    ASSERT_EQ(WaitForSingleObject(g_heldThread, 5000), WAIT_OBJECT_0);
+    EXPECT_TRUE(PumpUntil([&answerer] { return answerer.Answered() == 2; }, 5000)) << answerer.Answered();
+    EXPECT_EQ(answerer.LastSkin(), kJobThreadFailedSkin);
+    for (const wchar_t* button :
+         {L"QcomConnetErrRetBtn", L"QcomConnetTimeOutRetryBtn", L"MtkConnetErrRetryBtn", L"MtkConnetTimeOutRetryBtn"}) {
+        EXPECT_FALSE(Enabled(button)) << testsupport::Utf8(button);
+    }
+    window_->SetWorkInProgress(false);
+}
+
 // The real program, started twice.
 class SingleInstanceTest : public ::testing::Test {
 protected:

@@ -5,16 +5,25 @@
 void CJobReports::Clear() {
     std::lock_guard<std::mutex> guard(lock_);
     lastStatus_.clear();
-    lastError_.clear();
+    stepError_.clear();
     totalTime_.clear();
     throughput_.clear();
 }
 
-void CJobReports::Note(const std::wstring& text, int level) {
+void CJobReports::BeginStep() {
+    std::lock_guard<std::mutex> guard(lock_);
+    stepError_.clear();
+}
+
+void CJobReports::Note(const std::wstring& text, int32_t code) {
     std::lock_guard<std::mutex> guard(lock_);
     lastStatus_ = text;
-    if (level == MSG_LEVEL_ERROR) {
-        lastError_ = text;
+    // The attempt a fallback replaces was given up, with every failure it
+    // reported; a success after an error shows the step went on from it.
+    if (code == MSG_FALLBACK || (code & MSG_LEVEL_MASK) == MSG_LEVEL_SUCCESS) {
+        stepError_.clear();
+    } else if ((code & MSG_LEVEL_MASK) == MSG_LEVEL_ERROR) {
+        stepError_ = text;
     }
 }
 
@@ -27,9 +36,9 @@ void CJobReports::NoteLibraryText(const std::wstring& text) {
     }
 }
 
-std::wstring CJobReports::FailureReason(const std::wstring& fallback) const {
+std::wstring CJobReports::StepReason(const std::wstring& fallback) const {
     std::lock_guard<std::mutex> guard(lock_);
-    return lastError_.empty() ? fallback : lastError_;
+    return stepError_.empty() ? fallback : stepError_;
 }
 
 std::wstring CJobReports::SuccessSummary() const {

@@ -1,10 +1,12 @@
 // What the reports of a download job said that the page it ends on shows:
-// the last error, which is the reason of a failure, and the last status with
-// the MediaTek library's time and throughput lines, which the library's own
-// closing line would otherwise hide. Reports arrive on the job thread and on
-// threads of the engine and the library: a lock guards every text.
+// the reason of a failure, which is the failing step's own, and the last
+// status with the MediaTek library's time and throughput lines, which the
+// library's own closing line would otherwise hide. Reports arrive on the job
+// thread and on threads of the engine and the library: a lock guards every
+// text.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -12,19 +14,21 @@ class CJobReports {
 public:
     // Forgets what the previous job reported.
     void Clear();
-    // A status text of either report path at its level (MSG_LEVEL_*).
-    void Note(const std::wstring& text, int level);
+    // A step of the job begins: nothing an earlier step said is its reason.
+    void BeginStep();
+    // A status text of either report path with its record's code.
+    void Note(const std::wstring& text, int32_t code);
     // A text of the MediaTek library: its time and throughput lines are kept.
     void NoteLibraryText(const std::wstring& text);
-    // The job's last error, else the fallback.
-    std::wstring FailureReason(const std::wstring& fallback) const;
+    // The error the current step failed with, else the fallback.
+    std::wstring StepReason(const std::wstring& fallback) const;
     // The last status, then the library's time and throughput lines.
     std::wstring SuccessSummary() const;
 
 private:
     mutable std::mutex lock_;
     std::wstring lastStatus_;
-    std::wstring lastError_;
+    std::wstring stepError_;
     std::wstring totalTime_;
     std::wstring throughput_;
 };

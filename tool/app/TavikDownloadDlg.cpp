@@ -174,6 +174,10 @@ LRESULT CTavikDownloadDlg::RouteWindowMessage(UINT message, WPARAM wParam, LPARA
         closing_ = true;
         if (!ConfirmClose()) {
             closing_ = false;
+            // The job loop may have ended while the warning was open.
+            if (!JobThreadAvailable()) {
+                AnnounceNoJobThread();
+            }
             return 0;
         }
         WindowDestroy();

@@ -216,7 +216,7 @@ protected:
     void RunJobs();
     // UI thread, once: no job can run any more. The start buttons go dark, a
     // job queued just before frees its slot and the options, and the user is
-    // told.
+    // told. Put off while a close is confirmed: a cancelled close does it.
     void AnnounceNoJobThread();
     // The whole close of the job thread: run flag 0 and the engine's stop,
     // wake it, wait for it at most waitMs (pumping messages, dropping the
@@ -236,8 +236,11 @@ protected:
         std::wstring text;
     };
     // The job ends on this failure, connect, time-out or version page; its
-    // reason is the job's last error, else the fallback.
+    // reason is the error the failing step ended with, else the fallback.
     void SetFailure(const wchar_t* tab, int page, const wchar_t* fallbackReason);
+    // The same for a cause the tool decided itself: that cause alone is the
+    // reason, whatever the step's reports said on the way.
+    void SetOwnFailure(const wchar_t* tab, int page, const std::wstring& reason);
     // The job ends on the success page with its summary.
     void SetSuccess();
     // Shows the page the last download job ended on and its text, once;

@@ -23,7 +23,8 @@ constexpr wchar_t kVersionNoticeSkin[] = L"tavik\\VerNULLWarring.xml";
 constexpr wchar_t kVersionErrorFormat[] = L"<x 10><f 3>手机版本<c #FF0000>%s</c>错误，请更换</f>";
 constexpr char kSkipVersionPrefix[] = "Skip";
 
-// Why a job failed when none of its reports said so.
+// The causes the tool decides itself (no phone came, the versions differ),
+// and why a step failed when none of its reports said so.
 constexpr wchar_t kPackageFilesGoneText[] = L"Error:资源包文件缺失，请重新选择资源包!";
 constexpr wchar_t kPhoneTimeOutText[] = L"Error:等待手机超时!";
 constexpr wchar_t kConnectFailedText[] = L"Error:连接手机失败!";
@@ -64,7 +65,11 @@ void CTavikDownloadDlg::ReportOwnError(const std::wstring& text) {
 }
 
 void CTavikDownloadDlg::SetFailure(const wchar_t* tab, int page, const wchar_t* fallbackReason) {
-    outcome_ = DownloadOutcome{tab, page, false, jobReports_.FailureReason(fallbackReason)};
+    SetOwnFailure(tab, page, jobReports_.StepReason(fallbackReason));
+}
+
+void CTavikDownloadDlg::SetOwnFailure(const wchar_t* tab, int page, const std::wstring& reason) {
+    outcome_ = DownloadOutcome{tab, page, false, reason};
 }
 
 void CTavikDownloadDlg::SetSuccess() {
@@ -115,6 +120,9 @@ void CTavikDownloadDlg::ShowDownloadOutcome() {
 }
 
 bool CTavikDownloadDlg::RunDownloadSteps() {
+    // Each step starts without a reason: an error an earlier step went on
+    // from is not why this one failed.
+    jobReports_.BeginStep();
     bool connected = true;
     if (platform_ == PLATFORM_QCOM) {
         connected = ConnectQcomPhone();
@@ -124,9 +132,11 @@ bool CTavikDownloadDlg::RunDownloadSteps() {
     if (!connected) {
         return false;
     }
+    jobReports_.BeginStep();
     if (config_.checkPhoneVar != 0 && !CheckPhoneVersion()) {
         return false;
     }
+    jobReports_.BeginStep();
     if (platform_ == PLATFORM_QCOM) {
         return DownloadQcom();
     }
@@ -175,7 +185,7 @@ bool CTavikDownloadDlg::InitMtkDownload() {
 bool CTavikDownloadDlg::ConnectQcomPhone() {
     SelectPage(kConnectTab, TavikPage::kQcomWaiting);
     if (!qcom_.SearchDevices()) {
-        SetFailure(kConnectTab, TavikPage::kQcomTimeOut, kPhoneTimeOutText);
+        SetOwnFailure(kConnectTab, TavikPage::kQcomTimeOut, kPhoneTimeOutText);
         return false;
     }
     if (!qcom_.ConnectPhone()) {
@@ -191,7 +201,7 @@ bool CTavikDownloadDlg::ConnectMtkPhone() {
     case MtkStepResult::kDone:
         return true;
     case MtkStepResult::kFailed:
-        SetFailure(kConnectTab, TavikPage::kMtkTimeOut, kPhoneTimeOutText);
+        SetOwnFailure(kConnectTab, TavikPage::kMtkTimeOut, kPhoneTimeOutText);
         return false;
     case MtkStepResult::kMissingExport:
         break;
@@ -225,7 +235,7 @@ bool CTavikDownloadDlg::CheckQcomPhoneVersion() {
     if (_wcsicmp(phoneVersion.c_str(), ExpectedVersion().c_str()) == 0) {
         return true;
     }
-    SetFailure(kConnectTab, TavikPage::kQcomVersionError, kVersionMismatchText);
+    SetOwnFailure(kConnectTab, TavikPage::kQcomVersionError, kVersionMismatchText);
     ShowVersionErrorFor(phoneVersion);
     return false;
 }
@@ -244,7 +254,7 @@ bool CTavikDownloadDlg::CheckMtkPhoneVersion() {
     if (phoneVersion == ExpectedVersion()) {
         return true;
     }
-    SetFailure(kConnectTab, TavikPage::kMtkVersionError, kVersionMismatchText);
+    SetOwnFailure(kConnectTab, TavikPage::kMtkVersionError, kVersionMismatchText);
     ShowVersionErrorFor(phoneVersion);
     return false;
 }

@@ -82,8 +82,8 @@ void CTavikDownloadDlg::ReportCheckStatus(const DownloadMessage& message) {
     const int level = ReportLevel(message);
     if (level != MSG_LEVEL_NONE) {
         // A package file gone since the check fails the download through
-        // here: its error is the job's reason too.
-        jobReports_.Note(text, level);
+        // here: its error is the reason of that step.
+        jobReports_.Note(text, message.code);
         ShowStatusText(text, LevelColor(level));
     }
     AppendLogLine(text);
@@ -98,7 +98,7 @@ void CTavikDownloadDlg::ReportDownloadStatus(const DownloadMessage& message) {
         return;
     }
     const std::wstring text = WideReportText(message);
-    jobReports_.Note(text, level);
+    jobReports_.Note(text, message.code);
     ShowStatusText(text, LevelColor(level));
     // Mirrored under the pages, so the page a job ends on shows it.
     SetControlTextColor(L"DownloadStatus", LevelColor(level));

@@ -8,7 +8,8 @@
 
 // Codes of a report. Bit 0x80 marks a percentage; otherwise the two low bits
 // give the level of the text. 0x20 and 0x40 are set by senders on log and
-// status lines; no receiver reads them.
+// status lines; a receiver reads them only to tell MSG_FALLBACK from a
+// failure that ends its step.
 enum DownloadMessageCode : int32_t {
     MSG_PERCENT = 0x80,
     MSG_LEVEL_MASK = 0x03,
