@@ -17,6 +17,7 @@
 #include "OptionUI.h"
 #include "ProgressUI.h"
 #include "SetupTestSupport.h"
+#include "Shortcut.h"
 #include "ShadowWindow.h"
 #include "TabLayoutUI.h"
 #include "TavikInstallDlg.h"
@@ -336,9 +337,9 @@ TEST_F(InstallRunTest, FreshInstallLeavesEveryRecord) {
 
     const std::wstring tool = folder_ + L"tavik_Download.exe";
     const std::wstring quorel = machine_.Programs() + L"\\Quorel\\tavik_Download\\";
-    EXPECT_EQ(tool, ReadLink(machine_.Desktop() + L"\\tavik刷机小助手.lnk").target);
-    EXPECT_EQ(tool, ReadLink(quorel + L"tavik刷机小助手.lnk").target);
-    EXPECT_EQ(folder_ + L"UnInstall.exe", ReadLink(quorel + L"UnInstall.lnk").target);
+    EXPECT_EQ(tool, InstallRecord::ReadShortcutTarget(machine_.Desktop() + L"\\tavik刷机小助手.lnk").value_or(L""));
+    EXPECT_EQ(tool, InstallRecord::ReadShortcutTarget(quorel + L"tavik刷机小助手.lnk").value_or(L""));
+    EXPECT_EQ(folder_ + L"UnInstall.exe", InstallRecord::ReadShortcutTarget(quorel + L"UnInstall.lnk").value_or(L""));
 
     // One driver run, from the x86 folder (this build never runs under
     // WOW64), in that folder.

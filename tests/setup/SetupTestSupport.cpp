@@ -3,7 +3,6 @@
 #include <tlhelp32.h>
 
 #include "InstallRecord.h"
-#include "Shortcut.h"
 
 namespace SetupTests {
 
@@ -83,11 +82,6 @@ std::vector<std::wstring> ScratchMachine::Journal() const {
         start = end + 1;
     }
     return lines;
-}
-
-LinkInfo ReadLink(const std::wstring& linkPath) {
-    const std::optional<std::wstring> target = InstallRecord::ReadShortcutTarget(linkPath);
-    return LinkInfo{target.value_or(std::wstring()), target.has_value()};
 }
 
 std::wstring DpinstStandIn() { return testsupport::ProgramFolder() + L"\\dpinst.exe"; }

@@ -42,14 +42,6 @@ private:
     bool ready_ = false;
 };
 
-// The target and the working folder of a shell link; empty when it cannot be
-// loaded.
-struct LinkInfo {
-    std::wstring target;
-    bool loaded = false;
-};
-LinkInfo ReadLink(const std::wstring& linkPath);
-
 // The dpinst stand-in beside this test program.
 std::wstring DpinstStandIn();
 
