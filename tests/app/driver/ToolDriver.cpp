@@ -36,6 +36,8 @@ const wchar_t kInstanceName[] = L"tavikDownloadDlg";
 constexpr COLORREF kButtonBlue = RGB(0x2D, 0x7D, 0xD2);
 constexpr COLORREF kDisabledGrey = RGB(0xA8, 0xB4, 0xC4);
 constexpr COLORREF kModelScreen = RGB(0x2D, 0x7D, 0xD2);
+// The folder dialog helper answers this many dialogs at most.
+constexpr int kFolderDialogTries = 3;
 
 // A hidden copy of one of the tool's skins (the main window's unless named),
 // for control positions.
@@ -230,15 +232,21 @@ private:
         if (!Step(LoadFolderDialogHelper(), "the folder dialog helper is loaded into the tool")) {
             return false;
         }
-        ClickAt(tool_.window, ControlCentre(pages, L"SelectSoftPathBtn"));
-        HWND dialog = nullptr;
-        const DWORD id = tool_.process.dwProcessId;
-        if (!Step(WaitFor([&] { return (dialog = testsupport::FindFolderDialog(id)) != nullptr; }, 10000),
-                  "the browse button opens the folder dialog")) {
-            return false;
+        // A dialog that ignored the selection was cancelled by the helper:
+        // open it again, as the helper expects.
+        bool closed = false;
+        bool enabled = false;
+        for (int attempt = 0; attempt < kFolderDialogTries && !enabled; ++attempt) {
+            ClickAt(tool_.window, ControlCentre(pages, L"SelectSoftPathBtn"));
+            HWND dialog = nullptr;
+            const DWORD id = tool_.process.dwProcessId;
+            if (!Step(WaitFor([&] { return (dialog = testsupport::FindFolderDialog(id)) != nullptr; }, 10000),
+                      "the browse button opens the folder dialog")) {
+                return false;
+            }
+            closed = WaitFor([&] { return !IsWindow(dialog); }, 15000);
+            enabled = WaitForColour(ControlFace(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
         }
-        const bool closed = WaitFor([&] { return !IsWindow(dialog); }, 15000);
-        const bool enabled = WaitForColour(ControlFace(pages, L"ConfirmSoftwareBtn"), kButtonBlue, 5000);
         Shot(L"3-folder-chosen");
         return Step(closed && enabled, "choosing the sample package enables the confirm button");
     }
