@@ -25,6 +25,8 @@ fi
 TAVIK_BUILD_TARGETS="tavik_Download tool_driver folder_dialog_helper simphone_driver QX_M_BCB_DL_Dll" "$src/scripts/build.sh" x86_64
 
 source "$src/scripts/wine-env.sh" "$build/wineprefix"
+source "$src/scripts/wine-server.sh"
+claim_wine_prefix run
 tool_folder=$build/tool/app
 tool=$tool_folder/tavik_Download.exe
 
@@ -48,7 +50,7 @@ phone create 1 67108864 SampleFH8974 >/dev/null
 phone mode normal >/dev/null
 cleanup() {
   phone remove >/dev/null 2>&1 || true
-  wineserver -k 2>/dev/null || true
+  if [ -n "$TAVIK_OWN_WINESERVER" ]; then wineserver -k 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 

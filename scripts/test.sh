@@ -13,12 +13,13 @@ scripts/build.sh i686      # the shipped build: compiled and linked only
 source scripts/xvfb.sh
 build=$src/build/x86_64
 source scripts/wine-env.sh "$build/wineprefix"
+source scripts/wine-server.sh
 # Keep one wineserver and Wine's own services up for the whole run, started
 # here with their output going nowhere: a service started by a test would
 # inherit that test's output pipe and CTest would wait for it to close.
-wineserver -p >/dev/null 2>&1
+claim_wine_prefix test
 wine wineboot </dev/null >/dev/null 2>&1 || true
-trap 'wineserver -k 2>/dev/null || true; [ -n "${TAVIK_XVFB_PID:-}" ] && kill $TAVIK_XVFB_PID 2>/dev/null || true' EXIT
+trap '[ -n "$TAVIK_OWN_WINESERVER" ] && wineserver -k 2>/dev/null; [ -n "${TAVIK_XVFB_PID:-}" ] && kill $TAVIK_XVFB_PID 2>/dev/null || true' EXIT
 status=0
 (cd "$build" && ctest --output-on-failure -j "$(nproc)" --timeout 900) || status=1
 # Benchmarks print their figures; they are not timed tests, but must run.

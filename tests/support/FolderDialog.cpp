@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <thread>
+#include <vector>
 
 #include "MessagePump.h"
 #include "WindowSearch.h"
@@ -27,18 +28,67 @@ BOOL CALLBACK TakeTree(HWND child, LPARAM found) {
     return FALSE;
 }
 
-// The text of the tree's selected item (the tree is of this process).
-std::wstring SelectedItemText(HWND tree) {
+// The text of a tree item (the tree is of this process).
+std::wstring ItemText(HWND tree, HTREEITEM item) {
     wchar_t text[MAX_PATH] = L"";
-    TVITEMW item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    if (!item.hItem || !TreeView_GetItem(tree, &item)) {
+    TVITEMW data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = MAX_PATH;
+    if (!item || !TreeView_GetItem(tree, &data)) {
         return std::wstring();
     }
     return text;
+}
+
+std::wstring SelectedItemText(HWND tree) { return tree ? ItemText(tree, TreeView_GetSelection(tree)) : std::wstring(); }
+
+// The folder's path levels below its drive: "C:\a\b" gives "a", "b".
+std::vector<std::wstring> LevelNames(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    for (size_t start = folder.find(L'\\') + 1; start != 0 && start < folder.size();) {
+        const size_t end = folder.find(L'\\', start);
+        names.push_back(folder.substr(start, end - start));
+        start = end == std::wstring::npos ? folder.size() : end + 1;
+    }
+    return names;
+}
+
+bool SameName(const std::wstring& one, const std::wstring& other) { return _wcsicmp(one.c_str(), other.c_str()) == 0; }
+
+// Whether the item and its parents name the folder's first `level` levels.
+bool IsItemAtLevel(HWND tree, HTREEITEM item, const std::vector<std::wstring>& names, size_t level) {
+    for (; level > 0; --level, item = TreeView_GetParent(tree, item)) {
+        if (!item || !SameName(ItemText(tree, item), names[level - 1])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Opens the tree below the selected item by the levels' names, as a user
+// clicks through it. The dialog's own path look-up compares item ids that
+// carry a folder's time, so a level whose contents another program changed
+// since the dialog listed it (the shared temporary folder, for one) is not
+// found that way; its name still is.
+void OpenLevelsByName(HWND tree, const std::vector<std::wstring>& names) {
+    HTREEITEM item = TreeView_GetSelection(tree);
+    size_t level = names.size();
+    while (level > 0 && !IsItemAtLevel(tree, item, names, level)) {
+        --level;
+    }
+    for (; item && level < names.size(); ++level) {
+        TreeView_Expand(tree, item, TVE_EXPAND);
+        HTREEITEM child = TreeView_GetChild(tree, item);
+        while (child && !SameName(ItemText(tree, child), names[level])) {
+            child = TreeView_GetNextSibling(tree, child);
+        }
+        if (child) {
+            TreeView_SelectItem(tree, child);
+        }
+        item = child;
+    }
 }
 
 }  // namespace
@@ -57,6 +107,7 @@ bool SelectInFolderDialog(HWND dialog, const std::wstring& folder) {
     HWND tree = nullptr;
     EnumChildWindows(dialog, &TakeTree, reinterpret_cast<LPARAM>(&tree));
     const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
+    const std::vector<std::wstring> levels = LevelNames(folder);
     // A folder made a moment ago may not be listed yet: walk again.
     for (int attempt = 0; attempt < kSelectionTries && IsWindow(dialog); ++attempt) {
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
@@ -67,6 +118,7 @@ bool SelectInFolderDialog(HWND dialog, const std::wstring& folder) {
                 break;
             }
         }
+        OpenLevelsByName(tree, levels);
         // The selection must hold: the dialog may still turn it back.
         Sleep(kSelectionSettleMs);
         if (SelectedItemText(tree) == leaf) {

@@ -16,9 +16,10 @@ HWND FindFolderDialog(DWORD processId);
 HWND WaitForFolderDialog(DWORD processId, DWORD timeoutMs);
 
 // Selects `folder` as a user opening one level after the other does
-// (Wine's tree finds only folders below levels already opened), until the
-// dialog's tree shows it: the dialog turns its first selection change back
-// to its start folder. Answers whether the selection held.
+// (Wine's tree finds only folders below levels already opened), the levels
+// the dialog's path look-up misses by their names, until the dialog's tree
+// shows it: the dialog turns its first selection change back to its start
+// folder. Answers whether the selection held.
 bool SelectInFolderDialog(HWND dialog, const std::wstring& folder);
 
 // Confirms or cancels the dialog and waits for it to close. A dialog that
