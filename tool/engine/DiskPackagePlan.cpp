@@ -167,9 +167,8 @@ bool CDiskPackagePlan::ReadPatches(CQcomDownloader& engine, const std::wstring& 
     return true;
 }
 
-bool CDiskPackagePlan::ReadPatch(CQcomDownloader& engine, const std::wstring& offsetText,
-                                 const std::wstring& sizeText, const std::wstring& startText,
-                                 PlannedPatch& patch) const {
+bool CDiskPackagePlan::ReadPatch(CQcomDownloader& engine, const std::wstring& offsetText, const std::wstring& sizeText,
+                                 const std::wstring& startText, PlannedPatch& patch) const {
     const std::optional<uint64_t> offset = ParseDecimal(offsetText);
     const std::optional<uint64_t> size = ParseDecimal(sizeText);
     if (!offset || !size) {
