@@ -42,28 +42,38 @@ TEST_F(FlowFailureTest, RefusedProgrammerEndsTheSaharaFlow) {
     EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_UploadEmmcUserParitionImage"));
 }
 
-TEST_F(FlowFailureTest, MissingProgrammerEndsTheFireHoseFlowWithoutText) {
-    const std::wstring package = CopyPackage(L"SampleFH8974");
-    PreparePackage(package);
-    ASSERT_TRUE(DeleteFileW((package + L"\\prog_emmc_firehose_8974.mbn").c_str()));
-    PlugPhone(SimPhoneMode::EmergencyDownload);
+// What the PC holds is checked before the flow changes the phone's mode
+// (a switch to EDL may wipe the layout or erase the boot loader).
+TEST_F(FlowFailureTest, AMissingFileEndsTheFlowBeforeThePhoneChangesMode) {
+    struct Case {
+        const wchar_t* sample;
+        const wchar_t* removed;  // in the package copy
+        SimPhoneMode mode;
+        const wchar_t* report;  // %s: the package folder
+    };
+    const Case cases[] = {
+        {L"SampleFH8974", L"prog_emmc_firehose_8974.mbn", SimPhoneMode::Normal,
+         L"Can't Finded prog_emmc_firehose_8974.mbn"},
+        {L"SampleFH8974", L"boot.img", SimPhoneMode::Download, L"Can't Finded %s\\bp_image\\boot.img!"},
+        {L"SampleSH8x26", L"bp_image\\8626_msimage.mbn", SimPhoneMode::EmergencyDownload,
+         L"EmmcUserPartitionImage No Find!"},
+        {L"SampleSH8x26", L"bp_image\\patch0.xml", SimPhoneMode::Normal, L"Can't Finded %s\\bp_image\\patch0.xml!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(NarrowPath(c.report));
+        recorder_.Clear();
+        const std::wstring package = CopyPackage(c.sample);
+        PreparePackage(package);
+        ASSERT_TRUE(DeleteFileW((package + L"\\" + c.removed).c_str()));
+        PlugPhone(c.mode);
+        const std::string before = Storage();
 
-    EXPECT_EQ(0, RunDownload());
-    const std::vector<TextReport> texts = TextReports();
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(TextReport(MSG_PROGRESS_LINE, L"Flash Programmer File..."), texts.back());
-}
-
-TEST_F(FlowFailureTest, MissingMsimageEndsTheSaharaFlow) {
-    const std::wstring package = CopyPackage(L"SampleSH8x26");
-    PreparePackage(package);
-    ASSERT_TRUE(DeleteFileW((package + L"\\bp_image\\8626_msimage.mbn").c_str()));
-    PlugPhone(SimPhoneMode::EmergencyDownload);
-
-    EXPECT_EQ(0, RunDownload());
-    EXPECT_EQ(std::vector<std::wstring>{L"EmmcUserPartitionImage No Find!"}, recorder_.Texts(MSG_FAILURE));
-    // The programmer runs; the phone waits in EDL for the msimage.
-    EXPECT_TRUE(Phone().ProgrammerLoaded());
+        EXPECT_EQ(0, RunDownload());
+        EXPECT_EQ(std::vector<std::wstring>{FormatWide(c.report, package.c_str())}, recorder_.Texts(MSG_FAILURE));
+        EXPECT_EQ(c.mode, Phone().Mode());
+        EXPECT_FALSE(Phone().ProgrammerLoaded());
+        ExpectStorageIs(before);
+    }
 }
 
 TEST_F(FlowFailureTest, PhoneUnpluggedDuringTheUpload) {

@@ -343,4 +343,25 @@ TEST_F(SerialLineTest, EveryWriteFailingGivesUpAfterAHundredTries) {
     EXPECT_EQ(0u, recorder.Count());
 }
 
+TEST_F(SerialLineTest, AWriteTheLineNeverTakesIsCancelledWithinItsBound) {
+    CComPort com;
+    ASSERT_TRUE(com.Open(toolPort_));
+    // Nobody reads the phone's end: past the line's buffers the write
+    // would wait for good.
+    const std::vector<uint8_t> sent = Pattern(1 << 20);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(CComPort::WriteResult::TimedOut, com.WriteWithin(static_cast<DWORD>(sent.size()), sent.data()));
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    EXPECT_GE(elapsed, static_cast<ULONGLONG>(CComPort::kWriteTimeoutMs) - 100u);
+    EXPECT_LT(elapsed, static_cast<ULONGLONG>(CComPort::kWriteTimeoutMs) + 5000u);
+    com.Close();
+
+    // What the line still holds must not reach a later test.
+    SimSerialPort phone;
+    ASSERT_TRUE(phone.Open(phonePort_));
+    std::vector<uint8_t> drain(1 << 16);
+    while (phone.Read(drain.data(), static_cast<DWORD>(drain.size()), 300) > 0) {
+    }
+}
+
 }  // namespace

@@ -54,9 +54,9 @@ void CComPort::Setup() {
     }
 }
 
-bool CComPort::Write(DWORD length, const void* bytes) {
+CComPort::WriteResult CComPort::WriteWithin(DWORD length, const void* bytes) {
     if (!IsOpen()) {
-        return false;
+        return WriteResult::Failed;
     }
     PurgeComm(port_.Get(), kPurgeQueues);
     DWORD errors = 0;
@@ -64,17 +64,24 @@ bool CComPort::Write(DWORD length, const void* bytes) {
     ResetEvent(writeOverlapped_.hEvent);
     DWORD written = 0;
     if (WriteFile(port_.Get(), bytes, length, &written, &writeOverlapped_)) {
-        return written == length;
+        return written == length ? WriteResult::Written : WriteResult::Failed;
     }
     if (GetLastError() != ERROR_IO_PENDING) {
-        return false;
+        return WriteResult::Failed;
     }
-    WaitForSingleObject(writeOverlapped_.hEvent, kIoWaitMs);
-    // Waits on: the bytes and the overlapped record must outlive the write.
-    if (!GetOverlappedResult(port_.Get(), &writeOverlapped_, &written, TRUE)) {
-        return false;
+    if (WaitForSingleObject(writeOverlapped_.hEvent, kWriteTimeoutMs) == WAIT_TIMEOUT) {
+        // The bytes and the overlapped record must outlive the write: cancel
+        // it and wait until the cancel has landed (or the write ended after
+        // all).
+        CancelIoEx(port_.Get(), &writeOverlapped_);
+        if (!GetOverlappedResult(port_.Get(), &writeOverlapped_, &written, TRUE)) {
+            SetLastError(ERROR_TIMEOUT);
+            return WriteResult::TimedOut;
+        }
+    } else if (!GetOverlappedResult(port_.Get(), &writeOverlapped_, &written, FALSE)) {
+        return WriteResult::Failed;
     }
-    return written == length;
+    return written == length ? WriteResult::Written : WriteResult::Failed;
 }
 
 DWORD CComPort::Read(DWORD count, void* buffer) {
@@ -127,10 +134,14 @@ bool CComPort::SendSaharaReset() {
         if (attempt > 0) {
             Sleep(kResetPauseMs);
         }
-        if (Write(sizeof(kSaharaResetPacket), kSaharaResetPacket)) {
+        const WriteResult result = WriteWithin(sizeof(kSaharaResetPacket), kSaharaResetPacket);
+        if (result == WriteResult::Written) {
             uint8_t answer[kResetAnswerBytes] = {};
             Read(sizeof(answer), answer);  // the phone's answer is not needed
             return true;
+        }
+        if (result == WriteResult::TimedOut) {
+            return false;
         }
     }
     return false;

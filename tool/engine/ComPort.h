@@ -19,6 +19,9 @@ public:
     static constexpr DWORD kBaudRate = 115200;
     static constexpr BYTE kDataBits = 8;
     static constexpr DWORD kIoWaitMs = 500;  // wait for a pending transfer's event
+    // A write still pending after this long is cancelled: a line that stops
+    // reading must not hold the job thread.
+    static constexpr DWORD kWriteTimeoutMs = 3000;
     static constexpr int kResetTries = 100;
     static constexpr DWORD kResetPauseMs = 20;
     static constexpr DWORD kResetAnswerBytes = 64;
@@ -38,8 +41,17 @@ public:
     // -1 while closed.
     int32_t PortNumber() const { return portNumber_; }
 
-    // Discards what both queues hold, then writes; true when every byte went.
-    bool Write(DWORD length, const void* bytes);
+    enum class WriteResult {
+        Written,   // every byte went
+        Failed,    // refused or short
+        TimedOut,  // still pending after kWriteTimeoutMs, and cancelled
+    };
+    // Discards what both queues hold, then writes. Returns by
+    // kWriteTimeoutMs (and the time the cancel takes to land), with the
+    // bytes free again for the caller.
+    WriteResult WriteWithin(DWORD length, const void* bytes);
+    // WriteWithin gave Written.
+    bool Write(DWORD length, const void* bytes) { return WriteWithin(length, bytes) == WriteResult::Written; }
     // Reads what the input queue holds, at most `count` bytes (0 means
     // kQueueBytes, so the buffer must hold that many); answers the bytes read.
     // Nothing queued: nothing is read. A read still running after the wait is
@@ -47,7 +59,8 @@ public:
     DWORD Read(DWORD count, void* buffer);
 
     // Up to kResetTries writes of the reset packet, kResetPauseMs apart; after
-    // the first good write the phone's answer is read and discarded. True when
+    // the first good write the phone's answer is read and discarded. A write
+    // that timed out ends the tries: the line is not taking bytes. True when
     // a write went through.
     bool SendSaharaReset();
 

@@ -9,6 +9,7 @@
 #include <string>
 
 class CQcomDownloader;
+struct PlannedPatch;
 
 namespace DiskWriter {
 
@@ -20,8 +21,8 @@ inline uint64_t RoundUpToSector(uint64_t bytes) { return (bytes + kSectorBytes -
 
 inline bool IsOpenHandle(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
-// The package's patch list applied to the disk: its `patch` elements for
-// "DISK", in document order. False after reporting why.
-bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors, const std::wstring& folder);
+// One checked patch applied: its sector read, patched with the number or
+// the CRC of its span, and written back. False after reporting why.
+bool ApplyDiskPatch(CQcomDownloader& engine, const PlannedPatch& patch, HANDLE disk, uint32_t numDiskSectors);
 
 }  // namespace DiskWriter

@@ -194,6 +194,10 @@ private:
     int32_t RunFireHoseFlow(const FireHoseFlowStyle& style);
     // The FireHose programmer's path; false when no candidate exists.
     bool FindFireHoseProgrammer(bool inProgramFolderToo, std::string& path) const;
+    // A phone in emergency download mode needs the Sahara programmer and the
+    // msimage program; false after the missing one's text. Other modes need
+    // neither.
+    bool SaharaFilesPresent();
     // The common part of both ways into emergency download mode.
     int32_t SetPhoneToEdlBy(bool withFallback);
     // A normal phone into emergency download mode by QMSL, else fastboot,

@@ -1,8 +1,9 @@
 // The eMMC writer: in download mode the phone's eMMC is a USB disk, and the
-// package goes onto it directly. The partition layout is wiped, every image
-// of the partition list is written to its sector in 2 MB chunks, each chunk
-// read back and compared by a sampled CRC-32, and then the patch list is
-// applied sector by sector (QcomDownloaderPatch.cpp).
+// package goes onto it directly. Both lists are read and checked against the
+// disk first (DiskPackagePlan.cpp); then the partition layout is wiped, every
+// image of the partition list is written to its sector in 2 MB chunks, each
+// chunk read back and compared by a sampled CRC-32, and then the patch list
+// is applied sector by sector (QcomDownloaderPatch.cpp).
 #include "QcomDownloader.h"
 
 #include <winioctl.h>
@@ -11,12 +12,10 @@
 #include <limits>
 #include <new>
 
+#include "DiskPackagePlan.h"
 #include "DiskWriterShared.h"
-#include "PackageFile.h"
 #include "SampledCrc32.h"
-#include "SectorExpression.h"
 #include "TextFormat.h"
-#include "XmlDocument.h"
 
 using namespace DiskWriter;
 
@@ -26,6 +25,7 @@ constexpr uint32_t kChunkBytes = 2 * 1024 * 1024;
 constexpr int kFindDiskTries = 10;
 constexpr int kWriteTries = 10;
 constexpr int32_t kImageCrcStep = 200;
+constexpr int32_t kPatchCrcStep = 1;
 constexpr DWORD kGeometryBufferBytes = 40;
 constexpr double kBytesPerMb = 1048576.0;
 constexpr double kBytesPerGb = 1073741824.0;
@@ -116,25 +116,17 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
     }
     engine.SendText(FormatWide(L"open file %s succeed!", imagePath.c_str()), MSG_STEP_OK);
 
-    // An image larger than its partition would overrun the next one; one
-    // running past the disk's end cannot be written whole. Either is refused
-    // before any of it is written.
+    // WriteFileToDisk is called without a plan: the image's place is
+    // checked here too, before any of it is written.
     LARGE_INTEGER imageBytes;
     if (!GetFileSizeEx(image.Get(), &imageBytes)) {
         engine.SendText(FormatWide(L"open file %s fail!", imagePath.c_str()), MSG_FAILURE);
         return false;
     }
-    const uint64_t imageSectors = RoundUpToSector(static_cast<uint64_t>(imageBytes.QuadPart)) / kSectorBytes;
-    if (sectorCount != 0 && imageSectors > sectorCount) {
-        engine.SendText(FormatWide(L"File %s needs %I64u sectors, its partition has %I64u!", imagePath.c_str(),
-                                   imageSectors, sectorCount),
-                        MSG_FAILURE);
-        return false;
-    }
-    if (imageSectors > numDiskSectors || startSector > numDiskSectors - imageSectors) {
-        engine.SendText(FormatWide(L"File %s at sector %I64u needs %I64u sectors, the disk has %I64u!",
-                                   imagePath.c_str(), startSector, imageSectors, static_cast<uint64_t>(numDiskSectors)),
-                        MSG_FAILURE);
+    const std::optional<std::wstring> fault = ImagePlacementFault(imagePath, static_cast<uint64_t>(imageBytes.QuadPart),
+                                                                  startSector, sectorCount, numDiskSectors);
+    if (fault) {
+        engine.SendText(*fault, MSG_FAILURE);
         return false;
     }
 
@@ -182,41 +174,32 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
     return true;
 }
 
-// One `program` element of the partition list: its image written to its
-// sector. An element without file name writes nothing.
-bool WriteProgramElement(CQcomDownloader& engine, const CXmlDocument& list, HANDLE disk, uint32_t numDiskSectors,
-                         const std::wstring& folder, ChunkBuffers& buffers) {
-    const std::wstring fileName = list.GetAttributeValue(L"filename");
-    if (fileName.empty()) {
-        return true;
-    }
-    const std::wstring countText = list.GetAttributeValue(L"num_partition_sectors");
-    const std::wstring startText = list.GetAttributeValue(L"start_sector");
-
-    // A missing count, like a count of 0, sets no limit.
-    uint64_t sectorCount = 0;
-    if (!countText.empty()) {
-        const std::optional<uint64_t> count = ParseDecimal(countText);
-        if (!count) {
-            engine.SendText(
-                FormatWide(L"num_partition_sectors [%s] of %s is not a number!", countText.c_str(), fileName.c_str()),
-                MSG_FAILURE);
+// The plan's images, then its patches, onto the disk.
+bool WritePlan(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors, const CDiskPackagePlan& plan) {
+    engine.crcSampleStep = kImageCrcStep;
+    ChunkBuffers buffers;
+    for (const PlannedImage& image : plan.Images()) {
+        if (!WriteImage(engine, image.path, disk, image.startSector, image.sectorCount, numDiskSectors, buffers)) {
             return false;
         }
-        sectorCount = *count;
     }
-    const std::optional<uint64_t> startSector = ResolveSectorText(startText, numDiskSectors);
-    if (!startSector) {
-        engine.SendText(FormatWide(L"start_sector [%s] of %s is not a sector!", startText.c_str(), fileName.c_str()),
-                        MSG_FAILURE);
-        return false;
+    engine.crcSampleStep = kPatchCrcStep;
+    for (const PlannedPatch& patch : plan.Patches()) {
+        if (!ApplyDiskPatch(engine, patch, disk, numDiskSectors)) {
+            return false;
+        }
     }
-    const PackageFileLookup image = LookUpPackageFile(folder, fileName);
-    if (image.status != PackageFileLookup::FOUND) {
-        engine.SendText(FormatWide(L"Can't Finded %s!", image.path.c_str()), MSG_FAILURE);
-        return false;
+    return true;
+}
+
+// The disk's size, then both lists read and checked against it.
+std::optional<uint32_t> PlanDownload(CQcomDownloader& engine, HANDLE disk, CDiskPackagePlan& plan) {
+    engine.diskMbWritten = 0;
+    const uint32_t numDiskSectors = engine.GetDriveGeometry(disk);
+    if (numDiskSectors == 0 || !plan.Read(engine, numDiskSectors)) {
+        return std::nullopt;
     }
-    return WriteImage(engine, image.path, disk, *startSector, sectorCount, numDiskSectors, buffers);
+    return numDiskSectors;
 }
 
 }  // namespace
@@ -240,13 +223,20 @@ bool CQcomDownloader::DownloadDisk() {
         SendText(L"Open the Disk Failed !", MSG_FAILURE);
         return false;
     }
+    // Nothing on the disk changes before the whole package is known to fit
+    // it: a fault found now leaves the phone as it was.
+    CDiskPackagePlan plan;
+    const std::optional<uint32_t> numDiskSectors = PlanDownload(*this, disk.Get(), plan);
+    if (!numDiskSectors) {
+        return false;
+    }
     SendText(L"Wipe Disk .....", MSG_DETAIL);
     if (WipeDiskLayout(disk.Get())) {
         SendText(L"Wipe Disk SUCCESS!", MSG_STEP_OK);
     } else {
         SendText(L"Wipe Disk Fail!", MSG_FAILURE);
     }
-    if (DownloadRawProgram(disk.Get())) {
+    if (WritePlan(*this, disk.Get(), *numDiskSectors, plan)) {
         return true;
     }
     // Without a partition table the phone next starts in emergency download
@@ -305,37 +295,9 @@ uint32_t CQcomDownloader::GetDriveGeometry(HANDLE disk) {
 }
 
 bool CQcomDownloader::DownloadRawProgram(HANDLE disk) {
-    diskMbWritten = 0;
-    const std::wstring folder = AnsiToWide(settings.softwarePath);
-    const std::wstring listName = AnsiToWide(settings.rawprogramFile);
-    const PackageFileLookup listFile = LookUpPackageFile(folder, listName);
-    if (listFile.status != PackageFileLookup::FOUND) {
-        SendText(FormatWide(L"Can't Finded %s", listName.c_str()), MSG_FAILURE);
-        return false;
-    }
-    const std::wstring& listPath = listFile.path;
-    crcSampleStep = kImageCrcStep;
-    const uint32_t numDiskSectors = GetDriveGeometry(disk);
-    if (numDiskSectors == 0) {
-        return false;
-    }
-    CXmlDocument list;
-    if (!list.Load(listPath)) {
-        SendText(FormatWide(L"Open File [%s] Failed!", listPath.c_str()), MSG_FAILURE);
-        return false;
-    }
-    SendText(FormatWide(L"Open File [%s] Success!", listPath.c_str()), MSG_STEP_OK);
-    if (!list.FindNextElement() || !list.EnterElement()) {
-        SendText(FormatWide(L"File [%s] Error!", listPath.c_str()), MSG_FAILURE);
-        return false;
-    }
-    ChunkBuffers buffers;
-    while (list.FindNextElement(L"program")) {
-        if (!WriteProgramElement(*this, list, disk, numDiskSectors, folder, buffers)) {
-            return false;
-        }
-    }
-    return ApplyPatchFile(*this, disk, numDiskSectors, folder);
+    CDiskPackagePlan plan;
+    const std::optional<uint32_t> numDiskSectors = PlanDownload(*this, disk, plan);
+    return numDiskSectors && WritePlan(*this, disk, *numDiskSectors, plan);
 }
 
 bool CQcomDownloader::WriteFileToDisk(const std::wstring& imagePath, HANDLE disk, uint64_t startSector,

@@ -4,6 +4,7 @@
 // automatic flow (FireHose with every way into emergency download mode).
 #include "QcomDownloader.h"
 
+#include "DiskPackagePlan.h"
 #include "ProgramFolder.h"
 #include "QmslLibrary.h"
 #include "TextFormat.h"
@@ -24,7 +25,6 @@ struct CQcomDownloader::FireHoseFlowStyle {
     const wchar_t* startText;
     bool withFallback;               // every way into EDL, not only QMSL's switch
     bool programmerInProgramFolder;  // also "FireHoseMPRG" beside the program
-    bool reportMissingProgrammer;
     int32_t pingSuccessCode;
     int32_t flashFailCode;
 };
@@ -49,12 +49,12 @@ int32_t CQcomDownloader::StartDownload() {
 }
 
 int32_t CQcomDownloader::FireHoseDownload() {
-    static const FireHoseFlowStyle kStyle{L"Start FireHoseDownload...", false, false, false, MSG_STEP_OK, MSG_DETAIL};
+    static const FireHoseFlowStyle kStyle{L"Start FireHoseDownload...", false, false, MSG_STEP_OK, MSG_DETAIL};
     return RunFireHoseFlow(kStyle);
 }
 
 int32_t CQcomDownloader::AutoDownload() {
-    static const FireHoseFlowStyle kStyle{L"Start AutoDownload...", true, true, true, MSG_SUMMARY, MSG_FAILURE};
+    static const FireHoseFlowStyle kStyle{L"Start AutoDownload...", true, true, MSG_SUMMARY, MSG_FAILURE};
     return RunFireHoseFlow(kStyle);
 }
 
@@ -77,6 +77,16 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
     SetPercent(kPercentStart);
     SendText(style.startText, MSG_DETAIL);
     qmslMbUploaded = 0;
+    // The way into emergency download mode may wipe the layout or erase the
+    // boot loader: what the PC holds is checked before.
+    std::string programmer;
+    if (!FindFireHoseProgrammer(style.programmerInProgramFolder, programmer)) {
+        SendText(FormatWide(L"Can't Finded %S", FieldText(settings.fireHoseProgrammer).c_str()), MSG_FAILURE);
+        return 0;
+    }
+    if (!CDiskPackagePlan().Read(*this, std::nullopt)) {
+        return 0;
+    }
     if ((style.withFallback ? SetPhoneToEdlWithFallback() : SetPhoneToEdl()) == 0) {
         return 0;
     }
@@ -87,13 +97,6 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
     // The programmer goes up through the Sahara connection.
     SetPercent(kPercentInEdl);
     SendText(L"Flash Programmer File...", MSG_PROGRESS_LINE);
-    std::string programmer;
-    if (!FindFireHoseProgrammer(style.programmerInProgramFolder, programmer)) {
-        if (style.reportMissingProgrammer) {
-            SendText(FormatWide(L"Can't Finded %S", FieldText(settings.fireHoseProgrammer).c_str()), MSG_FAILURE);
-        }
-        return 0;
-    }
     SendText(FormatWide(L"Programmer File: %S", programmer.c_str()), MSG_PROGRESS_LINE);
     if (QLIB_QPHONEMS_Sahara_FlashProgrammer(saharaHandle, programmer.c_str()) == 0) {
         SendText(L"Flash Programmer File Fail!", MSG_FAILURE);
@@ -153,6 +156,11 @@ int32_t CQcomDownloader::RunFireHoseFlow(const FireHoseFlowStyle& style) {
 
 int32_t CQcomDownloader::SaharaDownload() {
     SetPercent(kPercentStart);
+    // The phone changes mode before the disk is written: what the PC holds
+    // is checked before.
+    if (!SaharaFilesPresent() || !CDiskPackagePlan().Read(*this, std::nullopt)) {
+        return 0;
+    }
     if (SetPhoneToDownloadMode() == 0) {
         return 0;
     }

@@ -196,6 +196,23 @@ int32_t CQcomDownloader::SetPhoneToDownloadMode() {
     return 1;
 }
 
+bool CQcomDownloader::SaharaFilesPresent() {
+    if (phoneMode != PHONE_EMPTY) {
+        return true;
+    }
+    const std::string folder = FieldText(settings.softwarePath);
+    std::string path;
+    if (!FindPackageFileA(folder, FieldText(settings.saharaProgrammer), path)) {
+        SendText(L"MPRGFile No Find!", MSG_FAILURE);
+        return false;
+    }
+    if (!FindPackageFileA(folder, FieldText(settings.saharaImage), path)) {
+        SendText(L"EmmcUserPartitionImage No Find!", MSG_FAILURE);
+        return false;
+    }
+    return true;
+}
+
 int32_t CQcomDownloader::FlashProgrammerSahara() {
     SendText(L"Flash Programmer File...", MSG_PROGRESS_LINE);
     std::string programmer;

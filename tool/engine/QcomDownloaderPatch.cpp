@@ -3,35 +3,35 @@
 // back.
 #include "QcomDownloader.h"
 
-#include <cstring>
+#include <algorithm>
 #include <new>
 
+#include "DiskPackagePlan.h"
 #include "DiskWriterShared.h"
-#include "PackageFile.h"
 #include "SectorExpression.h"
 #include "TextFormat.h"
-#include "XmlDocument.h"
 
 using namespace DiskWriter;
 
 namespace {
 
-constexpr int32_t kPatchCrcStep = 1;
-constexpr uint64_t kPatchValueBytes = 8;
-// The longest read: whole sectors within a 32-bit length.
-constexpr uint64_t kLongestCrcSpan = 0xFFFFFE00u;
+// The status texts and the log show this many bytes of a hex dump: enough
+// to recognise a header, never megabytes of text.
+constexpr size_t kHexDumpBytes = 32;
 
 // A zeroed buffer, or none when the memory is not there.
 ByteBuffer NewZeroedBuffer(size_t bytes) { return ByteBuffer(new (std::nothrow) uint8_t[bytes]()); }
 
 // Each byte as two hex digits and a blank, sixteen to a line; the lines
-// after the first are indented by five blanks.
+// after the first are indented by five blanks. Past kHexDumpBytes only the
+// count of bytes is given.
 std::wstring HexDump(const uint8_t* bytes, size_t count) {
     static const wchar_t kDigits[] = L"0123456789ABCDEF";
     constexpr size_t kBytesPerLine = 16;
+    const size_t shown = std::min(count, kHexDumpBytes);
     std::wstring text;
-    text.reserve(count * 3 + count / kBytesPerLine * 6);
-    for (size_t index = 0; index < count; ++index) {
+    text.reserve(shown * 3 + shown / kBytesPerLine * 6 + 32);
+    for (size_t index = 0; index < shown; ++index) {
         if (index > 0 && index % kBytesPerLine == 0) {
             text += L"\n     ";
         }
@@ -39,73 +39,17 @@ std::wstring HexDump(const uint8_t* bytes, size_t count) {
         text += kDigits[bytes[index] & 0x0F];
         text += L' ';
     }
+    if (shown < count) {
+        text += FormatWide(L"... (%I64u bytes)", static_cast<uint64_t>(count));
+    }
     return text;
 }
 
-// The numbers of one `patch` element, checked before anything is read or
-// written for it.
-struct DiskPatch {
-    uint64_t byteOffset = 0;
-    uint64_t sizeInBytes = 0;
-    uint64_t startSector = 0;
-    std::wstring value;
-    std::wstring what;
-    bool isCrc = false;
-    uint64_t number = 0;  // the value when it is no CRC expression
-};
+}  // namespace
 
-bool ReadDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, uint32_t numDiskSectors, DiskPatch& patch) {
-    const std::wstring offsetText = patches.GetAttributeValue(L"byte_offset");
-    const std::wstring sizeText = patches.GetAttributeValue(L"size_in_bytes");
-    const std::wstring startText = patches.GetAttributeValue(L"start_sector");
-    patch.value = patches.GetAttributeValue(L"value");
-    patch.what = patches.GetAttributeValue(L"what");
+namespace DiskWriter {
 
-    const std::optional<uint64_t> offset = ParseDecimal(offsetText);
-    const std::optional<uint64_t> size = ParseDecimal(sizeText);
-    if (!offset || !size) {
-        engine.SendText(FormatWide(L"Patch [%s]: byte_offset [%s] or size_in_bytes [%s] is not a number!",
-                                   patch.what.c_str(), offsetText.c_str(), sizeText.c_str()),
-                        MSG_FAILURE);
-        return false;
-    }
-    // The patched bytes must lie inside the one sector read and written, and
-    // come from the 8 bytes of the value.
-    if (*size > kPatchValueBytes || *offset > kSectorBytes || *size > kSectorBytes - *offset) {
-        engine.SendText(FormatWide(L"Patch [%s] lies outside its sector: byte_offset %I64u, size_in_bytes %I64u",
-                                   patch.what.c_str(), *offset, *size),
-                        MSG_FAILURE);
-        return false;
-    }
-    const std::optional<uint64_t> start = ResolveSectorText(startText, numDiskSectors);
-    if (!start) {
-        engine.SendText(
-            FormatWide(L"Patch [%s]: start_sector [%s] is not a sector!", patch.what.c_str(), startText.c_str()),
-            MSG_FAILURE);
-        return false;
-    }
-    patch.byteOffset = *offset;
-    patch.sizeInBytes = *size;
-    patch.startSector = *start;
-    patch.isCrc = patch.value.find(L"CRC32") != std::wstring::npos;
-    if (!patch.isCrc) {
-        const std::optional<uint64_t> number = ResolveSectorText(patch.value, numDiskSectors);
-        if (!number) {
-            engine.SendText(
-                FormatWide(L"Patch [%s]: value [%s] is not a number!", patch.what.c_str(), patch.value.c_str()),
-                MSG_FAILURE);
-            return false;
-        }
-        patch.number = *number;
-    }
-    return true;
-}
-
-bool ApplyDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, HANDLE disk, uint32_t numDiskSectors) {
-    DiskPatch patch;
-    if (!ReadDiskPatch(engine, patches, numDiskSectors, patch)) {
-        return false;
-    }
+bool ApplyDiskPatch(CQcomDownloader& engine, const PlannedPatch& patch, HANDLE disk, uint32_t numDiskSectors) {
     uint64_t value = patch.number;
     if (patch.isCrc) {
         engine.SendText(L"parsing statement:" + patch.value, MSG_DETAIL);
@@ -137,40 +81,6 @@ bool ApplyDiskPatch(CQcomDownloader& engine, const CXmlDocument& patches, HANDLE
     return true;
 }
 
-}  // namespace
-
-namespace DiskWriter {
-
-bool ApplyPatchFile(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors, const std::wstring& folder) {
-    const std::wstring name = AnsiToWide(engine.settings.patchFile);
-    const PackageFileLookup patchFile = LookUpPackageFile(folder, name);
-    if (patchFile.status != PackageFileLookup::FOUND) {
-        engine.SendText(FormatWide(L"Can't Finded %s!", patchFile.path.c_str()), MSG_FAILURE);
-        return false;
-    }
-    const std::wstring& path = patchFile.path;
-    engine.crcSampleStep = kPatchCrcStep;
-    CXmlDocument patches;
-    if (!patches.Load(path)) {
-        engine.SendText(FormatWide(L"Open [%s] Faile!", path.c_str()), MSG_FAILURE);
-        return false;
-    }
-    engine.SendText(FormatWide(L"Open [%s] Success!", path.c_str()), MSG_STEP_OK);
-    if (!patches.FindNextElement() || !patches.EnterElement()) {
-        engine.SendText(FormatWide(L"[%s] Error", path.c_str()), MSG_FAILURE);
-        return false;
-    }
-    while (patches.FindNextElement(L"patch")) {
-        if (patches.GetAttributeValue(L"filename") != L"DISK") {
-            continue;
-        }
-        if (!ApplyDiskPatch(engine, patches, disk, numDiskSectors)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace DiskWriter
 
 std::optional<uint64_t> CQcomDownloader::EvalCrc32Expression(HANDLE disk, const std::wstring& expression,
@@ -185,9 +95,10 @@ std::optional<uint64_t> CQcomDownloader::EvalCrc32Expression(HANDLE disk, const 
                         span->length),
              MSG_DETAIL);
     // The bytes lie on the disk and are read at once: a span longer than
-    // the disk, or than one read can take, is no read to try (nor a buffer
-    // to take).
-    if (span->length > static_cast<uint64_t>(numDiskSectors) * kSectorBytes || span->length > kLongestCrcSpan) {
+    // the disk, or than any partition table needs, is no read to try (nor a
+    // buffer to take).
+    if (span->length > static_cast<uint64_t>(numDiskSectors) * kSectorBytes ||
+        span->length > CDiskPackagePlan::kLongestCrcSpan) {
         SendText(FormatWide(L"CRC32 expression [%s] covers too many bytes!", expression.c_str()), MSG_FAILURE);
         return std::nullopt;
     }
