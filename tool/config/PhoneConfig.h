@@ -138,5 +138,11 @@ private:
     std::optional<PackageFileLookup> FindConfiguredFile(const char* fileName, const wchar_t* notConfiguredText);
     bool CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText);
     bool CopyPathToTable(const std::wstring& path, char* field);
+    // The path in the ANSI code page into a narrow field; false, reported
+    // with the path, when it does not fit or a character would be lost.
+    bool CopyPathToNarrow(const std::wstring& path, char* field, size_t fieldSize);
+    // False, reported with the path, when the engine could not open it by
+    // its narrow name.
+    bool CheckAnsiPath(const std::wstring& path);
     void ReportPathTooLong(const std::wstring& path, int32_t code);
 };

@@ -57,11 +57,7 @@ void CPhoneConfig::SelectRawProgram(int fullPackage) {
 
 bool CPhoneConfig::CopyPathToTable(const std::wstring& path, char* field) {
     // Every path field of the table holds kImageTablePathBytes.
-    if (!WideToNarrow(path, field, kImageTablePathBytes)) {
-        ReportPathTooLong(path, MSG_FAILURE);
-        return false;
-    }
-    return true;
+    return CopyPathToNarrow(path, field, kImageTablePathBytes);
 }
 
 std::optional<PackageFileLookup> CPhoneConfig::FindConfiguredFile(const char* fileName,
@@ -85,7 +81,7 @@ std::optional<PackageFileLookup> CPhoneConfig::FindConfiguredFile(const char* fi
 
 bool CPhoneConfig::CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText) {
     const std::optional<PackageFileLookup> lookup = FindConfiguredFile(fileName, notConfiguredText);
-    if (!lookup) {
+    if (!lookup || !CheckAnsiPath(lookup->path)) {
         return false;
     }
     SendMessage(FormatWide(L"%20S %6.2fMb ok", fileName, lookup->sizeMb), MSG_PROGRESS_LINE);
@@ -180,8 +176,12 @@ bool CPhoneConfig::CheckImageList(const wchar_t* rawprogramPath, double& totalMb
             return false;
         }
         // Only the first 512 paths are kept; past them the engine uploads by
-        // list file, but the count and the total still cover every image.
-        if (table.count < kImageTableMaxPaths && !CopyPathToTable(image.path, table.imagePaths[table.count])) {
+        // list file, but the count and the total still cover every image,
+        // and each must still be one the engine can open by its narrow path.
+        const bool usable = table.count < kImageTableMaxPaths
+                                ? CopyPathToTable(image.path, table.imagePaths[table.count])
+                                : CheckAnsiPath(image.path);
+        if (!usable) {
             return false;
         }
         ++table.count;
