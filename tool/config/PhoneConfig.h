@@ -90,8 +90,10 @@ public:
     bool GetExternalType(const wchar_t* modelKey, wchar_t* externalTypeOut);
 
     // Qualcomm file set (PhoneConfigQcom.cpp).
-    // Non-zero fullPackage: the full partition list; 0: keep the user's data.
-    void SelectRawProgram(int fullPackage);
+    // Non-zero fullPackage: the full partition list; 0: keep the user's data,
+    // whose list is made afresh from the package's full list. False, after
+    // reporting why, when that list cannot be made.
+    bool SelectRawProgram(int fullPackage);
     bool CheckQcomFiles();
     bool CheckImageList(const wchar_t* rawprogramPath, double& totalMb);
     // Write "rawprogram_unsparse_for_User.xml" with the user's storage

@@ -30,29 +30,23 @@ bool IsOneOf(const std::wstring& label, const wchar_t* const* labels, size_t lab
 
 }  // namespace
 
-void CPhoneConfig::SelectRawProgram(int fullPackage) {
+bool CPhoneConfig::SelectRawProgram(int fullPackage) {
     if (platform == PLATFORM_MTK) {
         mtkParams.fullPackage = fullPackage != 0 ? 1 : 0;
-        return;
+        return true;
     }
     CopyToField(qcom.patchFile, "patch0.xml");
     if (fullPackage == 1) {
         forUser = 0;
         CopyToField(qcom.rawprogramFile, WideToAnsi(kFullRawProgram));
         mtkParams.fullPackage = 1;
-        return;
+        return true;
     }
     forUser = 1;
     CopyToField(qcom.rawprogramFile, WideToAnsi(kUserRawProgram));
-    // A list written once is reused unless the full list changed after it (a
-    // package unpacked again into the same folder); making it reports its own
-    // failures, and the next check looks for it again.
-    const PackageFileLookup userList = LookUpPackageFile(softwareFolder, kUserRawProgram);
-    const PackageFileLookup fullList = LookUpPackageFile(softwareFolder, kFullRawProgram);
-    const bool stale = fullList.status == PackageFileLookup::FOUND && IsWrittenLaterThan(fullList.path, userList.path);
-    if (userList.status != PackageFileLookup::FOUND || stale) {
-        MakeUserRawProgram();
-    }
+    // Made afresh every time: a list left by an earlier release unpacked
+    // into the same folder keeps its own times and describes another layout.
+    return MakeUserRawProgram();
 }
 
 bool CPhoneConfig::CopyPathToTable(const std::wstring& path, char* field) {
@@ -228,5 +222,11 @@ bool CPhoneConfig::MakeUserRawProgramWithout(const wchar_t* const* blankedLabels
     const std::wstring target = FormatWide(L"%s\\%s", softwareFolder, kUserRawProgram);
     std::wstring result;
     int flags = 0;
-    return CXmlDocument::WriteUtf8File(target, list.Text(), result, flags);
+    if (!CXmlDocument::WriteUtf8File(target, list.Text(), result, flags)) {
+        // A download keeping the user's data would find no list, or an old
+        // one, in its place.
+        SendMessage(FormatWide(L"Can't write %s (%s)", target.c_str(), result.c_str()), MSG_FAILURE);
+        return false;
+    }
+    return true;
 }
