@@ -146,6 +146,8 @@ public:
     bool CheckSoftwarePathSet();
     void SetPhonePicture(const std::wstring& file);
     void PlaySoftwareReadyAnimation();
+    // The package is not ready: fail picture and the invalid-package page.
+    void ShowInvalidPackage();
 
     // --- Download (tool/app/TavikDownloadDlgDownload.cpp) -----------------------
     int DownloadJob();
