@@ -215,7 +215,9 @@ bool CTavikDownloadDlg::ConnectMtkPhone() {
     case MtkStepResult::kDone:
         return true;
     case MtkStepResult::kFailed:
-        SetOwnFailure(kConnectTab, TavikPage::kMtkTimeOut, kPhoneTimeOutText);
+        // The library's own reason (a refused download agent) when it gave
+        // one; the time-out only when it said nothing.
+        SetFailure(kConnectTab, TavikPage::kMtkTimeOut, kPhoneTimeOutText);
         return false;
     case MtkStepResult::kMissingExport:
         break;
