@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <utility>
 #include <vector>
 #include <string>
@@ -43,6 +44,8 @@ public:
     // phone's disk answers.
     CPhoneConfig& MutableConfig() { return config_; }
     CQcomDownloader& Engine() { return qcom_; }
+    // A job whose allocation fails, as a hostile package's could.
+    int ExhaustMemoryJob() { throw std::bad_alloc(); }
 };
 
 // Answers every message window of the tool (CMessageDlg) that opens on this

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -32,6 +34,8 @@ constexpr DWORD kJobWaitMs = 60000;
 // The reasons of the pages whose cause the tool decides.
 constexpr wchar_t kTimeOutReason[] = L"Error:等待手机超时!";
 constexpr wchar_t kVersionReason[] = L"Error:手机版本与资源包不符!";
+
+using FolderChange = std::function<void(const std::wstring&)>;
 
 // The MediaTek library beside the program: ours, the build without
 // MTKDL_Download, or none.
@@ -176,14 +180,19 @@ protected:
     }
 
     // A copy whose primary GPT image carries its signature, so a written
-    // phone starts normally again.
-    std::wstring FlashablePackage(const wchar_t* sample) {
-        return CopyPackage(sample, L"package", [](const std::wstring& folder) {
+    // phone starts normally again; of the FireHose sample when named.
+    std::wstring FlashablePackage(const wchar_t* sample) { return FlashablePackage(L"package", nullptr, sample); }
+    std::wstring FlashablePackage(const wchar_t* name, const FolderChange& change,
+                                  const wchar_t* sample = L"SampleFH8974") {
+        return CopyPackage(sample, name, [&change](const std::wstring& folder) {
             const std::wstring gpt = folder + L"\\gpt_main0.bin";
             std::string bytes = ReadWholeFile(gpt);
             ASSERT_GT(bytes.size(), 1024u);
             bytes.replace(512, 8, "EFI PART");
             ASSERT_TRUE(testsupport::WriteBytes(gpt, bytes));
+            if (change) {
+                change(folder);
+            }
         });
     }
 
@@ -260,6 +269,119 @@ TEST_F(DownloadJobTest, KeepingUserDataLeavesItsSectorsAndTheFullPackageWritesTh
     EXPECT_TRUE(Storage() ==
                 ModelStorage(kept, false, package + L"\\rawprogram_unsparse.xml", package + L"\\patch0.xml"));
     EXPECT_NE(before.substr(74 * 512, 16 * 512), Storage().substr(74 * 512, 16 * 512));
+}
+
+// Makes a flashable copy of the FireHose sample under a name, `change`
+// spoiling it.
+using PackageCopier = std::function<std::wstring(const wchar_t* name, const FolderChange& change)>;
+
+// A package the check must not let change the phone: checked and, when the
+// check passes it, downloaded. Each leaves the storage as it was, or written
+// by the package's own layout, and names its reason on the page (its
+// folder's name in it) and in the log.
+struct HostilePackage {
+    const char* what;
+    std::function<std::wstring(const PackageCopier& copy)> make;
+    bool passesCheck;
+    // The red reason of the check's status line or of the download's page
+    // (it may go on with the system's error text), from the folder; none:
+    // the download succeeds.
+    std::function<std::wstring(const std::wstring& folder)> reason;
+};
+
+// A flashable copy of the FireHose sample whose keep-user-data list is a
+// release's with another layout (boot and system swapped), written later
+// than the package's own lists.
+std::wstring WithStaleUserList(const std::wstring& folder) {
+    std::string stale = ReadWholeFile(folder + L"\\rawprogram_unsparse.xml");
+    for (const char* image : {"udisk.img", "usbmsc.img"}) {
+        stale.replace(stale.find(image), std::strlen(image), "");
+    }
+    stale.replace(stale.find("boot.img"), 8, "SWAP.img");
+    stale.replace(stale.find("system.img"), 10, "boot.img");
+    stale.replace(stale.find("SWAP.img"), 8, "system.img");
+    const std::wstring list = folder + L"\\rawprogram_unsparse_for_User.xml";
+    EXPECT_TRUE(testsupport::WriteBytes(list, stale));
+    HANDLE file = CreateFileW(list.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later = {};
+    GetSystemTimeAsFileTime(&later);
+    reinterpret_cast<ULARGE_INTEGER&>(later).QuadPart += 3600ull * 10000000ull;
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &later));
+    CloseHandle(file);
+    return folder;
+}
+
+// Made read-only by the tests' host step (no one, root included, can add a
+// file to it); its path from Windows.
+std::wstring ReadOnlyPackage() {
+    std::wstring folder = ToWide(TAVIK_READONLY_PACKAGE);
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
+    const std::wstring probe = folder + L"\\probe";
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, file) << "the host step did not make the folder read-only";
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        DeleteFileW(probe.c_str());
+    }
+    return folder;
+}
+
+TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
+    const HostilePackage packages[] = {
+        {"a folder the ANSI code page cannot name",
+         [](const PackageCopier& copy) { return copy(L"package_ไทย", nullptr); }, false,
+         [](const std::wstring& folder) { return L"Path not supported by the system code page! " + folder; }},
+        {"a keep-user-data list of another layout, written later",
+         [](const PackageCopier& copy) { return WithStaleUserList(copy(L"stale", nullptr)); }, true, nullptr},
+        {"a read-only folder, keeping the user's data", [](const PackageCopier&) { return ReadOnlyPackage(); }, false,
+         [](const std::wstring& folder) { return L"Can't write " + folder + L"\\rawprogram_unsparse_for_User.xml"; }},
+    };
+    const std::string before = PatternStorage();
+    for (const HostilePackage& package : packages) {
+        SCOPED_TRACE(package.what);
+        if (window_) {
+            CloseWindow();
+        }
+        ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+        ASSERT_TRUE(phone_->WriteStorage(0, before.data(), before.size()));
+        const std::wstring folder = package.make(
+            [this](const wchar_t* name, const FolderChange& change) { return FlashablePackage(name, change); });
+        answerer_ = std::make_unique<MessageBoxAnswerer>(L"MessageBoxOKBtn");
+        OpenWindow();
+        window_->Engine().diskControl = std::make_unique<CSimDiskControl>();
+        GoToPackagePage();
+        CheckPackage(folder);
+        if (package.passesCheck != window_->PackageReady()) {
+            ADD_FAILURE() << "the check " << (package.passesCheck ? "refused" : "passed") << " it\n" << LogText();
+            continue;
+        }
+
+        std::wstring shown;
+        if (package.passesCheck) {
+            RunJob();  // keeping the user's data, the default
+            shown = Text(L"DownloadStatus");
+        } else {
+            // The button is dark: a click starts nothing.
+            Click(L"ConfirmSoftwareBtn");
+            PumpPending();
+            EXPECT_FALSE(window_->JobRunning());
+            shown = Text(L"SelectSoftStatus");
+            EXPECT_EQ(kStatusRed, TextColor(L"SelectSoftStatus"));
+        }
+        if (!package.reason) {
+            EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+            // The package's own layout: boot.img in the boot partition.
+            const std::string boot = ReadWholeFile(folder + L"\\boot.img");
+            EXPECT_TRUE(boot == Storage().substr(58 * 512, boot.size())) << "boot.img is not where the package puts it";
+            EXPECT_TRUE(Storage() == ModelStorage(before, false, folder + L"\\rawprogram_unsparse_for_User.xml",
+                                                  folder + L"\\patch0.xml"));
+            continue;
+        }
+        const std::wstring reason = package.reason(folder);
+        EXPECT_EQ(0u, shown.find(reason)) << testsupport::Utf8(shown);
+        EXPECT_NE(std::string::npos, LogText().find(WideToAnsi(reason))) << LogText();
+        EXPECT_TRUE(before == Storage()) << "the phone's storage changed";
+    }
 }
 
 TEST_F(DownloadJobTest, AMediaTekPackageIsFlashedThroughTheLibrary) {
@@ -392,10 +514,16 @@ TEST_F(DownloadJobTest, MediaTekFailuresEndOnTheirPagesWithBackAndRetry) {
     const std::wstring package = CopyPackage(L"SampleMT6582", L"package");
     OpenWithPackage(package);
 
+    // The library says why it could not connect: its text, not the
+    // tool's time-out, is the page's reason.
     RunJob();  // no phone in download mode within 300 ms
-    ExpectConnectPage(TavikPage::kMtkTimeOut, kTimeOutReason);
-
+    ExpectConnectPage(TavikPage::kMtkTimeOut, L"Error: no MediaTek phone within 300 ms");
     ASSERT_TRUE(phone_->SetMode(SimPhoneMode::Download));
+    ASSERT_TRUE(phone_->AddFault(SimPhoneFault::RefuseProgrammer));
+    RunJob(L"MtkConnetTimeOutRetryBtn");
+    ExpectConnectPage(TavikPage::kMtkTimeOut, L"Error: the phone refused the download agent");
+
+    ASSERT_TRUE(phone_->ClearFaults());
     ASSERT_TRUE(phone_->AddFault(SimPhoneFault::Timeout));
     RunJob(L"MtkConnetTimeOutRetryBtn");  // connected, but the version cannot be read
     ExpectConnectPage(TavikPage::kMtkConnectError, L"Error: MediaTek phone does not answer (time-out)");

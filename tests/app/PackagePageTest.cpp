@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "FolderDialog.h"
+#include "TextFormat.h"
 
 namespace apptest {
 namespace {
@@ -171,6 +172,17 @@ TEST_F(PackagePageTest, NoFolderChosenIsRefusedInRed) {
     EXPECT_EQ(Text(L"SelectSoftStatus"), L"请选择Rom包路径！");
     EXPECT_EQ(TextColor(L"SelectSoftStatus"), kStatusRed);
     EXPECT_EQ(Page(L"SelectSoftStatusTab"), TavikPage::kStatusInvalidPackage);
+}
+
+TEST_F(PackagePageTest, AJobThatRunsOutOfMemoryFailsWithItsReasonAndTheNextJobRuns) {
+    ASSERT_TRUE(window_->QueueJob(static_cast<CTavikDownloadDlg::Job>(&TestableDownloadDlg::ExhaustMemoryJob)));
+    ASSERT_TRUE(PumpUntil([this] { return !window_->JobRunning(); }));
+    PumpPending();
+    ExpectInvalidPackagePage();
+    EXPECT_EQ(Text(L"SelectSoftStatus"), L"Error:内存不足!");
+    EXPECT_NE(LogText().find(WideToAnsi(L"Error:内存不足!")), std::string::npos);
+    CheckPackage(CopyPackage(L"SampleFH8974", L"after"));
+    EXPECT_TRUE(window_->PackageReady());
 }
 
 void WriteModel(const std::wstring& folder, const char* model) {

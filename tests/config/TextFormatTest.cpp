@@ -22,6 +22,13 @@ TEST(TextFormat, WideToNarrowIsBounded) {
     EXPECT_STREQ(buffer, "1234567");
     EXPECT_FALSE(WideToNarrow(L"12345678", buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "");
+    // A character the code page lacks would name another file: refused, not
+    // replaced by "?".
+    char path[64];
+    EXPECT_TRUE(WideToNarrow(L"C:\\资源包", path, sizeof path));
+    EXPECT_EQ(AnsiToWide(path), L"C:\\资源包");
+    EXPECT_FALSE(WideToNarrow(L"C:\\package_ไทย", path, sizeof path));
+    EXPECT_STREQ(path, "");
 }
 
 TEST(TextFormat, AnsiCodePageIsTheChineseOne) {

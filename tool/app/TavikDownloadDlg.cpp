@@ -1,6 +1,7 @@
 #include "TavikDownloadDlg.h"
 
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "AnnulusProgressUI.h"
@@ -243,12 +244,22 @@ void CTavikDownloadDlg::RunJobs() {
             job = queuedJob_;
         }
         if (job) {
-            (this->*job)();
+            RunJobToItsEnd(job);
         }
         jobRunning_ = false;
         EnableUserDataChoice(true);
         // Only now, with the slot free, may a retry button appear.
         ShowDownloadOutcome();
+    }
+}
+
+void CTavikDownloadDlg::RunJobToItsEnd(Job job) {
+    try {
+        (this->*job)();
+    } catch (const std::bad_alloc&) {
+        // A package can ask for more than the 32-bit address space gives;
+        // that job fails with its reason, and the tool goes on.
+        FailJobOutOfMemory(job);
     }
 }
 

@@ -146,6 +146,8 @@ public:
     bool CheckSoftwarePathSet();
     void SetPhonePicture(const std::wstring& file);
     void PlaySoftwareReadyAnimation();
+    // The package is not ready: fail picture and the invalid-package page.
+    void ShowInvalidPackage();
 
     // --- Download (tool/app/TavikDownloadDlgDownload.cpp) -----------------------
     int DownloadJob();
@@ -214,6 +216,11 @@ protected:
 
     static DWORD WINAPI WorkerThreadProc(void* window);
     void RunJobs();
+    // Runs the job; memory running out inside it fails the job, not the
+    // tool.
+    void RunJobToItsEnd(Job job);
+    // The failed job's page and reason when memory ran out inside it.
+    void FailJobOutOfMemory(Job job);
     // UI thread, once: no job can run any more. The start buttons go dark, a
     // job queued just before frees its slot and the options, and the user is
     // told. Put off while a close is confirmed: a cancelled close does it.

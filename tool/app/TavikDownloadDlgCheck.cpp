@@ -110,9 +110,7 @@ int CTavikDownloadDlg::CheckSoftwarePackageJob() {
     const std::wstring folder = SoftwareFolder();
     if (!config_.LoadPhoneConfig(folder.c_str())) {
         SelectPage(L"SelectSoftPathBtnTab", TavikPage::kPathBrowseButton);
-        packageReady_ = 0;
-        SetPhonePicture(kFailPicture);
-        SelectPage(L"SelectSoftStatusTab", TavikPage::kStatusInvalidPackage);
+        ShowInvalidPackage();
         return 0;
     }
 
@@ -144,19 +142,27 @@ int CTavikDownloadDlg::CheckSoftwarePackageJob() {
     }
     SelectPage(L"SelectSoftPathBtnTab", TavikPage::kPathBrowseButton);
 
+    // Keeping the user's data is the default: its list must be written now,
+    // or the download would find none, or an earlier release's.
+    if (ok) {
+        SelectOption(L"SaveUserData");
+        ok = config_.SelectRawProgram(0);
+    }
     if (!ok) {
-        packageReady_ = 0;
-        SetPhonePicture(kFailPicture);
-        SelectPage(L"SelectSoftStatusTab", TavikPage::kStatusInvalidPackage);
+        ShowInvalidPackage();
         return 0;
     }
-    SelectOption(L"SaveUserData");
-    config_.SelectRawProgram(0);
     packageReady_ = 1;
     PlaySoftwareReadyAnimation();
     SelectPage(L"SelectSoftStatusTab", TavikPage::kStatusUserDataChoice);
     EnableConfirmButton(true);
     return 1;
+}
+
+void CTavikDownloadDlg::ShowInvalidPackage() {
+    packageReady_ = 0;
+    SetPhonePicture(kFailPicture);
+    SelectPage(L"SelectSoftStatusTab", TavikPage::kStatusInvalidPackage);
 }
 
 void CTavikDownloadDlg::SetPhonePicture(const std::wstring& file) {
@@ -182,7 +188,13 @@ void CTavikDownloadDlg::OnSaveUserData(NotifyMessage& /*message*/) {
         return;
     }
     SelectOption(L"SaveUserData");
-    config_.SelectRawProgram(0);
+    if (!config_.SelectRawProgram(0)) {
+        // The list could not be written (its report names the folder): no
+        // download may start until a check passes again.
+        ShowInvalidPackage();
+        SetControlEnabled(L"ConfirmSoftwareBtn", JobThreadAvailable());
+        SetControlText(L"ConfirmSoftwareBtn", kConfirmText);
+    }
 }
 
 void CTavikDownloadDlg::OnSaveProductionData(NotifyMessage& /*message*/) {

@@ -31,6 +31,7 @@ constexpr wchar_t kConnectFailedText[] = L"Error:连接手机失败!";
 constexpr wchar_t kVersionMismatchText[] = L"Error:手机版本与资源包不符!";
 constexpr wchar_t kWriteFailedText[] = L"Error:写入手机失败!";
 constexpr wchar_t kDownloadFailedText[] = L"Error:刷机失败!";
+constexpr wchar_t kOutOfMemoryText[] = L"Error:内存不足!";
 
 constexpr wchar_t kFunctionTab[] = L"FunctionTab";
 constexpr wchar_t kConnectTab[] = L"ConnetDev";
@@ -101,6 +102,19 @@ int CTavikDownloadDlg::DownloadJob() {
     }
     workInProgress_ = 0;
     return result;
+}
+
+void CTavikDownloadDlg::FailJobOutOfMemory(Job job) {
+    ReportOwnError(kOutOfMemoryText);
+    if (job != &CTavikDownloadDlg::DownloadJob) {
+        // The package check: the package is not ready.
+        SelectPage(L"SelectSoftPathBtnTab", TavikPage::kPathBrowseButton);
+        ShowInvalidPackage();
+        return;
+    }
+    OnDownloadFailed();
+    SetOwnFailure(kFunctionTab, TavikPage::kFunctionFailed, kOutOfMemoryText);
+    workInProgress_ = 0;
 }
 
 void CTavikDownloadDlg::ShowDownloadOutcome() {
@@ -201,7 +215,9 @@ bool CTavikDownloadDlg::ConnectMtkPhone() {
     case MtkStepResult::kDone:
         return true;
     case MtkStepResult::kFailed:
-        SetOwnFailure(kConnectTab, TavikPage::kMtkTimeOut, kPhoneTimeOutText);
+        // The library's own reason (a refused download agent) when it gave
+        // one; the time-out only when it said nothing.
+        SetFailure(kConnectTab, TavikPage::kMtkTimeOut, kPhoneTimeOutText);
         return false;
     case MtkStepResult::kMissingExport:
         break;

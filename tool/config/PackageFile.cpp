@@ -21,14 +21,6 @@ double FileSizeMb(const std::wstring& path) {
     return static_cast<double>(bytes) / 1048576.0;
 }
 
-bool IsWrittenLaterThan(const std::wstring& path, const std::wstring& otherPath) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    WIN32_FILE_ATTRIBUTE_DATA other;
-    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
-           GetFileAttributesExW(otherPath.c_str(), GetFileExInfoStandard, &other) &&
-           CompareFileTime(&data.ftLastWriteTime, &other.ftLastWriteTime) > 0;
-}
-
 PackageFileLookup LookUpPackageFile(const std::wstring& folder, const std::wstring& fileName) {
     const std::wstring candidates[] = {
         FormatWide(L"%s\\%s", folder.c_str(), fileName.c_str()),

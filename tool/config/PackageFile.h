@@ -19,9 +19,5 @@ struct PackageFileLookup {
 
 PackageFileLookup LookUpPackageFile(const std::wstring& folder, const std::wstring& fileName);
 
-// True when the first file was written later than the second; false when
-// either cannot be read.
-bool IsWrittenLaterThan(const std::wstring& path, const std::wstring& otherPath);
-
 // Size in bytes / 1,048,576; 0 when the file cannot be found or is a folder.
 double FileSizeMb(const std::wstring& path);

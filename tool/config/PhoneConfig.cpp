@@ -102,6 +102,26 @@ void CPhoneConfig::ReportPathTooLong(const std::wstring& path, int32_t code) {
     SendMessage(FormatWide(L"Path too long! %s", path.c_str()), code);
 }
 
+bool CPhoneConfig::CheckAnsiPath(const std::wstring& path) {
+    if (IsAnsiRepresentable(path)) {
+        return true;
+    }
+    SendMessage(FormatWide(L"Path not supported by the system code page! %s", path.c_str()), MSG_FAILURE);
+    return false;
+}
+
+bool CPhoneConfig::CopyPathToNarrow(const std::wstring& path, char* field, size_t fieldSize) {
+    if (!CheckAnsiPath(path)) {
+        field[0] = '\0';
+        return false;
+    }
+    if (!WideToNarrow(path, field, fieldSize)) {
+        ReportPathTooLong(path, MSG_FAILURE);
+        return false;
+    }
+    return true;
+}
+
 double CPhoneConfig::GetFileSizeMb(const char* path) { return path != nullptr ? FileSizeMb(AnsiToWide(path)) : 0.0; }
 
 double CPhoneConfig::GetFileSizeMbW(const wchar_t* path) { return path != nullptr ? FileSizeMb(path) : 0.0; }
@@ -213,16 +233,17 @@ bool CPhoneConfig::ReadRowPath(const wchar_t* attribute, const wchar_t* notConfi
     }
     // A folder that could not be had names no file beside the drive's root.
     const std::wstring path = PathInFolder(folder, name);
-    if (path.empty() || !WideToNarrow(path, field, fieldSize)) {
+    if (path.empty()) {
         ReportPathTooLong(FormatWide(L"%s\\%s", folder, name.c_str()), MSG_FAILURE);
         return false;
     }
-    return true;
+    return CopyPathToNarrow(path, field, fieldSize);
 }
 
 bool CPhoneConfig::ReadQcomAttributes() {
-    if (!WideToNarrow(softwareFolder, qcom.softwarePath, sizeof qcom.softwarePath)) {
-        ReportPathTooLong(softwareFolder, MSG_FAILURE);
+    // The engine opens every file of the package through this narrow
+    // folder.
+    if (!CopyPathToNarrow(softwareFolder, qcom.softwarePath, sizeof qcom.softwarePath)) {
         return false;
     }
 

@@ -90,8 +90,10 @@ public:
     bool GetExternalType(const wchar_t* modelKey, wchar_t* externalTypeOut);
 
     // Qualcomm file set (PhoneConfigQcom.cpp).
-    // Non-zero fullPackage: the full partition list; 0: keep the user's data.
-    void SelectRawProgram(int fullPackage);
+    // Non-zero fullPackage: the full partition list; 0: keep the user's data,
+    // whose list is made afresh from the package's full list. False, after
+    // reporting why, when that list cannot be made.
+    bool SelectRawProgram(int fullPackage);
     bool CheckQcomFiles();
     bool CheckImageList(const wchar_t* rawprogramPath, double& totalMb);
     // Write "rawprogram_unsparse_for_User.xml" with the user's storage
@@ -138,5 +140,11 @@ private:
     std::optional<PackageFileLookup> FindConfiguredFile(const char* fileName, const wchar_t* notConfiguredText);
     bool CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText);
     bool CopyPathToTable(const std::wstring& path, char* field);
+    // The path in the ANSI code page into a narrow field; false, reported
+    // with the path, when it does not fit or a character would be lost.
+    bool CopyPathToNarrow(const std::wstring& path, char* field, size_t fieldSize);
+    // False, reported with the path, when the engine could not open it by
+    // its narrow name.
+    bool CheckAnsiPath(const std::wstring& path);
     void ReportPathTooLong(const std::wstring& path, int32_t code);
 };

@@ -30,38 +30,28 @@ bool IsOneOf(const std::wstring& label, const wchar_t* const* labels, size_t lab
 
 }  // namespace
 
-void CPhoneConfig::SelectRawProgram(int fullPackage) {
+bool CPhoneConfig::SelectRawProgram(int fullPackage) {
     if (platform == PLATFORM_MTK) {
         mtkParams.fullPackage = fullPackage != 0 ? 1 : 0;
-        return;
+        return true;
     }
     CopyToField(qcom.patchFile, "patch0.xml");
     if (fullPackage == 1) {
         forUser = 0;
         CopyToField(qcom.rawprogramFile, WideToAnsi(kFullRawProgram));
         mtkParams.fullPackage = 1;
-        return;
+        return true;
     }
     forUser = 1;
     CopyToField(qcom.rawprogramFile, WideToAnsi(kUserRawProgram));
-    // A list written once is reused unless the full list changed after it (a
-    // package unpacked again into the same folder); making it reports its own
-    // failures, and the next check looks for it again.
-    const PackageFileLookup userList = LookUpPackageFile(softwareFolder, kUserRawProgram);
-    const PackageFileLookup fullList = LookUpPackageFile(softwareFolder, kFullRawProgram);
-    const bool stale = fullList.status == PackageFileLookup::FOUND && IsWrittenLaterThan(fullList.path, userList.path);
-    if (userList.status != PackageFileLookup::FOUND || stale) {
-        MakeUserRawProgram();
-    }
+    // Made afresh every time: a list left by an earlier release unpacked
+    // into the same folder keeps its own times and describes another layout.
+    return MakeUserRawProgram();
 }
 
 bool CPhoneConfig::CopyPathToTable(const std::wstring& path, char* field) {
     // Every path field of the table holds kImageTablePathBytes.
-    if (!WideToNarrow(path, field, kImageTablePathBytes)) {
-        ReportPathTooLong(path, MSG_FAILURE);
-        return false;
-    }
-    return true;
+    return CopyPathToNarrow(path, field, kImageTablePathBytes);
 }
 
 std::optional<PackageFileLookup> CPhoneConfig::FindConfiguredFile(const char* fileName,
@@ -85,7 +75,7 @@ std::optional<PackageFileLookup> CPhoneConfig::FindConfiguredFile(const char* fi
 
 bool CPhoneConfig::CheckProgrammer(const char* fileName, const wchar_t* notConfiguredText) {
     const std::optional<PackageFileLookup> lookup = FindConfiguredFile(fileName, notConfiguredText);
-    if (!lookup) {
+    if (!lookup || !CheckAnsiPath(lookup->path)) {
         return false;
     }
     SendMessage(FormatWide(L"%20S %6.2fMb ok", fileName, lookup->sizeMb), MSG_PROGRESS_LINE);
@@ -180,8 +170,12 @@ bool CPhoneConfig::CheckImageList(const wchar_t* rawprogramPath, double& totalMb
             return false;
         }
         // Only the first 512 paths are kept; past them the engine uploads by
-        // list file, but the count and the total still cover every image.
-        if (table.count < kImageTableMaxPaths && !CopyPathToTable(image.path, table.imagePaths[table.count])) {
+        // list file, but the count and the total still cover every image,
+        // and each must still be one the engine can open by its narrow path.
+        const bool usable = table.count < kImageTableMaxPaths
+                                ? CopyPathToTable(image.path, table.imagePaths[table.count])
+                                : CheckAnsiPath(image.path);
+        if (!usable) {
             return false;
         }
         ++table.count;
@@ -228,5 +222,11 @@ bool CPhoneConfig::MakeUserRawProgramWithout(const wchar_t* const* blankedLabels
     const std::wstring target = FormatWide(L"%s\\%s", softwareFolder, kUserRawProgram);
     std::wstring result;
     int flags = 0;
-    return CXmlDocument::WriteUtf8File(target, list.Text(), result, flags);
+    if (!CXmlDocument::WriteUtf8File(target, list.Text(), result, flags)) {
+        // A download keeping the user's data would find no list, or an old
+        // one, in its place.
+        SendMessage(FormatWide(L"Can't write %s (%s)", target.c_str(), result.c_str()), MSG_FAILURE);
+        return false;
+    }
+    return true;
 }

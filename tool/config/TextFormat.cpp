@@ -64,6 +64,29 @@ std::string WideToAnsi(const std::wstring& text) {
     return narrow;
 }
 
+std::optional<std::string> WideToAnsiExact(const std::wstring& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const int chars = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), chars, nullptr, 0, nullptr, &usedDefault);
+    if (bytes <= 0 || usedDefault) {
+        return std::nullopt;
+    }
+    std::string narrow(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), chars, &narrow[0], bytes, nullptr, &usedDefault);
+    // The way back must give the same text: a code page that maps a
+    // character to a look-alike without saying so is caught here.
+    if (usedDefault || AnsiToWide(narrow) != text) {
+        return std::nullopt;
+    }
+    return narrow;
+}
+
+bool IsAnsiRepresentable(const std::wstring& text) { return WideToAnsiExact(text).has_value(); }
+
 std::wstring AnsiToWide(const std::string& text) {
     if (text.empty()) {
         return std::wstring();
@@ -78,11 +101,11 @@ bool WideToNarrow(const std::wstring& text, char* buffer, size_t bufferSize) {
     if (buffer == nullptr || bufferSize == 0) {
         return false;
     }
-    const std::string narrow = WideToAnsi(text);
-    if (narrow.size() + 1 > bufferSize) {
+    const std::optional<std::string> narrow = WideToAnsiExact(text);
+    if (!narrow || narrow->size() + 1 > bufferSize) {
         buffer[0] = '\0';
         return false;
     }
-    std::memcpy(buffer, narrow.c_str(), narrow.size() + 1);
+    std::memcpy(buffer, narrow->c_str(), narrow->size() + 1);
     return true;
 }
