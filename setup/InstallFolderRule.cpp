@@ -1,6 +1,8 @@
 #include "InstallFolderRule.h"
 
 #include "InstallPaths.h"
+#include "InstallRecord.h"
+#include "Installation.h"
 #include "ZipTargetPath.h"
 
 namespace InstallFolderRule {
@@ -41,6 +43,11 @@ std::wstring FolderForChoice(const std::wstring& chosen, bool holdsEntries) {
         return chosen;
     }
     return InstallRecord::WithFinalBackSlash(chosen) + L"tavik_Download\\";
+}
+
+bool IsFolderInUse(const std::wstring& folder) {
+    const std::wstring full = InstallRecord::NormalisedFolder(folder);
+    return !InstallRecord::IsFolderEmpty(full) && !InstallRecord::CInstallation(full).HoldsOnlyItself();
 }
 
 bool IsItemNameInsideFolder(const std::wstring& name) {

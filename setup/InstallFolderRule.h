@@ -21,6 +21,10 @@ bool IsUsableInstallFolder(const std::wstring& folder);
 // "tavik_Download\"; an empty folder is used as it is.
 std::wstring FolderForChoice(const std::wstring& chosen, bool holdsEntries);
 
+// True when the folder holds entries that are not one installation of this
+// program (which an install replaces): such a folder gets the sub-folder.
+bool IsFolderInUse(const std::wstring& folder);
+
 // True for a payload item name that stays inside the install folder: not
 // rooted, no drive or stream colon, no step to a parent folder.
 bool IsItemNameInsideFolder(const std::wstring& name);

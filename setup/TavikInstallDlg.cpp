@@ -243,8 +243,7 @@ void CTavikInstallDlg::OnSelectInstallPath(NotifyMessage&) {
     if (chosen.empty() || chosen == installFolder_) {
         return;
     }
-    const std::wstring folder = InstallFolderRule::FolderForChoice(
-        chosen, !InstallRecord::IsFolderEmpty(InstallRecord::WithFinalBackSlash(chosen)));
+    const std::wstring folder = InstallFolderRule::FolderForChoice(chosen, InstallFolderRule::IsFolderInUse(chosen));
     if (!InstallFolderRule::IsUsableInstallFolder(folder)) {
         MessageBoxW(Handle(), L"安装路径过长或无效，请重新选择安装目录。", L"tavik刷机小助手", MB_OK | MB_ICONWARNING);
         return;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "InstallRecord.h"
 #include "ProgramMessages.h"
 #include "ShadowWindow.h"
 #include "WideString.h"
@@ -20,7 +21,7 @@
 namespace TavikSetup {
 
 // The single-instance name and the window property of the running copy.
-constexpr wchar_t kInstanceName[] = L"tavikInstallDlg";
+constexpr const wchar_t* kInstanceName = InstallRecord::kInstallerInstanceName;
 constexpr wchar_t kWindowName[] = L"tavikInstallDlg";
 constexpr DWORD kWindowStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_WINDOWEDGE;
@@ -45,6 +46,8 @@ enum InstallFault : uint32_t {
     kFaultXpComponents = 1u << 7,
     kFaultRegistration = 1u << 8,
     kFaultNotStarted = 1u << 9,
+    // An uninstaller window runs: its sequence and this one must not meet.
+    kFaultUninstallerRunning = 1u << 10,
 };
 
 // The failure page's lines for a set of faults, one each.
@@ -134,6 +137,13 @@ private:
     // Records the fault; false, for the step that failed.
     bool Fail(InstallFault fault);
     bool RunOldUninstaller();
+    // Removes what the earlier folder kept after its uninstaller's "/q"
+    // run: the uninstaller itself, which could not remove its running file,
+    // and the folder once empty. True when the earlier installation is gone:
+    // the registration no longer names it and its list is gone.
+    bool ClearEarlierFolder(const std::wstring& earlierFolder);
+    // The folder typed or chosen, in its one form; a folder in use gets the
+    // program's own sub-folder.
     void ReadInstallFolder();
     bool ExtractPayloadZip();
     // False when nothing could be unpacked (the payload or the list could

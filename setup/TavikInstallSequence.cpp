@@ -10,6 +10,7 @@
 #include "InstallFolderRule.h"
 #include "InstallPaths.h"
 #include "InstallRecord.h"
+#include "Installation.h"
 #include "Shortcut.h"
 #include "StartedProgram.h"
 #include "TavikInstallDlg.h"
@@ -33,12 +34,31 @@ const InstallRecord::FaultLine kInstallFaultLines[] = {
     {TavikSetup::kFaultXpComponents, L"系统组件未能安装。"},
     {TavikSetup::kFaultRegistration, L"卸载信息未能写入注册表。"},
     {TavikSetup::kFaultNotStarted, L"安装未能开始，请重新运行安装程序。"},
+    {TavikSetup::kFaultUninstallerRunning, L"卸载程序正在运行，请关闭卸载程序后重新安装。"},
 };
 
 std::wstring TemporaryFolder() {
     wchar_t folder[MAX_PATH] = {};
     const DWORD length = GetTempPathW(MAX_PATH, folder);
     return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
+// What a list the install folder already holds (an uninstall that could not
+// finish kept it) names, still there and not among `written`: the new list
+// names it too, so that it can still be removed.
+std::vector<std::wstring> KeptEntries(const InstallRecord::CInstallation& kept,
+                                      const std::vector<std::wstring>& written) {
+    std::vector<std::wstring> entries;
+    for (const std::wstring& path : kept.Listed()) {
+        bool listed = false;
+        for (const std::wstring& item : written) {
+            listed = listed || InstallRecord::IsSamePath(item, path);
+        }
+        if (!listed && InstallRecord::PathExists(InstallRecord::WithoutFinalSeparators(path))) {
+            entries.push_back(path);
+        }
+    }
+    return entries;
 }
 
 }  // namespace
@@ -58,6 +78,9 @@ bool CTavikInstallDlg::Fail(InstallFault fault) {
 }
 
 bool CTavikInstallDlg::RunInstallSteps() {
+    if (InstallRecord::IsProgramWindowOpen(InstallRecord::kUninstallerInstanceName)) {
+        return Fail(kFaultUninstallerRunning);
+    }
     ReadInstallFolder();
     // Refused before anything is written or removed: a relative folder
     // would land wherever the installer happens to run.
@@ -124,8 +147,10 @@ bool CTavikInstallDlg::RunOldUninstaller() {
         return false;
     }
     // The earlier installation's folder is gone (removed by hand): there is
-    // nothing to run, and this install writes the registration anew.
-    if (!InstallRecord::IsExistingFile(uninstaller)) {
+    // nothing to run, and this install writes the registration anew. One on
+    // a drive that is not connected is not gone: it cannot be started.
+    const InstallRecord::CInstallation earlierInstallation = InstallRecord::CInstallation::Registered();
+    if (earlierInstallation.Registration() == InstallRecord::CInstallation::RegistrationState::kStale) {
         return true;
     }
     // The temporary folder: it exists, and the earlier uninstaller is about to
@@ -139,6 +164,9 @@ bool CTavikInstallDlg::RunOldUninstaller() {
     case InstallRecord::CStartedProgram::WaitResult::kEnded:
         break;
     case InstallRecord::CStartedProgram::WaitResult::kStopped:
+        // Left running it would remove what a later install into the same
+        // folder puts down.
+        earlier.End(waits_.endEarlierUninstallerMs);
         return false;
     case InstallRecord::CStartedProgram::WaitResult::kTimedOut:
         // Left running it would read the list this install writes and
@@ -150,12 +178,32 @@ bool CTavikInstallDlg::RunOldUninstaller() {
         break;
     }
     PauseUnlessStopped(waits_.afterUninstallerMs);
-    return !StopRequested();
+    return !StopRequested() && ClearEarlierFolder(earlierInstallation.Folder());
+}
+
+bool CTavikInstallDlg::ClearEarlierFolder(const std::wstring& earlierFolder) {
+    const InstallRecord::CInstallation earlier(earlierFolder);
+    if (InstallRecord::IsSamePath(InstallRecord::ReadUninstallString(), earlier.Uninstaller()) ||
+        earlier.List() != InstallRecord::CInstallation::ListState::kMissing) {
+        return false;
+    }
+    DeleteFileW(earlier.Uninstaller().c_str());
+    if (InstallRecord::IsFolderEmpty(earlier.Folder())) {
+        RemoveDirectoryW(earlier.Folder().c_str());
+    }
+    return true;
 }
 
 // The folder in the one form the list and the registration keep, whatever
-// separators the user typed.
-void CTavikInstallDlg::ReadInstallFolder() { installFolder_ = InstallRecord::NormalisedFolder(folderFieldText_); }
+// separators the user typed. A folder in use gets the sub-folder as a folder
+// chosen in the dialog does; a refused folder stays as it is, to be refused.
+void CTavikInstallDlg::ReadInstallFolder() {
+    installFolder_ = InstallRecord::NormalisedFolder(folderFieldText_);
+    if (InstallFolderRule::IsUsableInstallFolder(installFolder_)) {
+        installFolder_ =
+            InstallFolderRule::FolderForChoice(installFolder_, InstallFolderRule::IsFolderInUse(installFolder_));
+    }
+}
 
 bool CTavikInstallDlg::ExtractPayloadZip() {
     const std::wstring temporary = TemporaryFolder();
@@ -179,6 +227,9 @@ bool CTavikInstallDlg::ExtractPayloadZip() {
     DWORD written = 0;
     const bool whole = WriteFile(file, bytes, payloadSize_, &written, nullptr) && written == payloadSize_;
     CloseHandle(file);
+    if (!whole) {
+        DeleteFileW(temporaryZipPath_.c_str());
+    }
     return whole;
 }
 
@@ -188,6 +239,8 @@ bool CTavikInstallDlg::UnzipPayload() {
         Fail(kFaultPayload);
         return false;
     }
+    // Read before the new list replaces it.
+    const InstallRecord::CInstallation kept(installFolder_);
     InstallRecord::CFileListWriter list;
     TavikUI::ZipArchiveEntry summary = {};
     const bool listed = list.Open(installFolder_ + InstallRecord::kFileListName);
@@ -198,6 +251,7 @@ bool CTavikInstallDlg::UnzipPayload() {
     }
     // An item that cannot be written is skipped and the next one tried.
     bool whole = true;
+    std::vector<std::wstring> written;
     for (int32_t index = 0; index < summary.index && !StopRequested(); ++index) {
         TavikUI::ZipArchiveEntry item = {};
         if (TavikUI::ZipArchiveGetItem(archive, index, &item) != TavikUI::ZIP_OK ||
@@ -209,18 +263,27 @@ bool CTavikInstallDlg::UnzipPayload() {
         }
         const std::wstring name = item.name;
         const std::wstring path = installFolder_ + name;
-        bool written = false;
+        if (name.back() != L'/' && InstallRecord::IsExistingFile(path) && !kept.Names(path)) {
+            // Somebody's own file: neither overwritten nor listed.
+            whole = false;
+            continue;
+        }
+        bool extracted = false;
         if (name.back() == L'/') {
             SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
-            written = InstallRecord::IsExistingFolder(path);
+            extracted = InstallRecord::IsExistingFolder(path);
         } else {
             // The reader creates the item's folders below the install folder.
             TavikUI::CreateFolderPath(installFolder_, TavikUI::ZipFolderPartOf(name));
-            written = TavikUI::ZipArchiveExtractItem(archive, index, const_cast<wchar_t*>(path.c_str()), 0,
-                                                     TavikUI::ZIP_KIND_FILE) == TavikUI::ZIP_OK;
+            extracted = TavikUI::ZipArchiveExtractItem(archive, index, const_cast<wchar_t*>(path.c_str()), 0,
+                                                       TavikUI::ZIP_KIND_FILE) == TavikUI::ZIP_OK;
         }
         // Listed whether or not it came out whole: a part may be on disk.
-        whole = list.Append(path) && written && whole;
+        written.push_back(path);
+        whole = list.Append(path) && extracted && whole;
+    }
+    for (const std::wstring& path : KeptEntries(kept, written)) {
+        whole = list.Append(path) && whole;
     }
     whole = list.Finish() && whole;
     TavikUI::ZipArchiveClose(archive);

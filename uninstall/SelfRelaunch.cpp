@@ -7,8 +7,8 @@
 
 #include "InstallPaths.h"
 #include "InstallRecord.h"
+#include "Installation.h"
 #include "StartedProgram.h"
-#include "UnInstallSteps.h"
 
 namespace TavikUninstall {
 
@@ -104,17 +104,8 @@ TavikUI::CWideString OwnInstallationFolder() {
     if (slash == std::wstring::npos) {
         return TavikUI::CWideString();
     }
-    const std::wstring folder = InstallRecord::NormalisedFolder(program.substr(0, slash + 1));
-    const auto listed = InstallRecord::ReadFileList(folder + InstallRecord::kFileListName);
-    if (!listed) {
-        return TavikUI::CWideString();
-    }
-    for (const std::wstring& path : *listed) {
-        if (InstallRecord::IsSamePath(path, program)) {
-            return TavikUI::CWideString(folder.c_str());
-        }
-    }
-    return TavikUI::CWideString();
+    const InstallRecord::CInstallation installation(program.substr(0, slash + 1));
+    return installation.Names(program) ? TavikUI::CWideString(installation.Folder().c_str()) : TavikUI::CWideString();
 }
 
 bool ReadWindowModeArguments(const wchar_t* arguments, std::wstring& folder) {
@@ -139,23 +130,28 @@ bool ReadWindowModeArguments(const wchar_t* arguments, std::wstring& folder) {
 
 bool RelaunchFromTemp(HWND owner) {
     const TavikUI::CWideString own = OwnInstallationFolder();
-    std::wstring source = RunningProgramPath();
-    std::wstring arguments = kWindowModeArgument;
-    if (!own.IsEmpty()) {
-        arguments = WindowModeArgumentsFor(own);
-    } else {
-        const std::wstring registered = ReadInstallFolder().Text();
-        const std::wstring installed = registered.empty() ? registered : registered + kUninstallerFileName;
-        if (installed.empty() || !InstallRecord::IsExistingFile(installed)) {
-            return StartInWindowMode(source, arguments);
-        }
-        source = installed;
+    const std::wstring program = RunningProgramPath();
+    // No installation lists this program (an earlier installation's
+    // uninstaller left behind, or a copy from elsewhere): it removes
+    // nothing of anyone's, and its window says that it found nothing.
+    if (own.IsEmpty()) {
+        const size_t slash = program.rfind(L'\\');
+        return StartInWindowMode(program,
+                                 WindowModeArgumentsFor(TavikUI::CWideString(program.substr(0, slash + 1).c_str())));
     }
-    if (!CopySelfToTemp(source.c_str(), owner) || !StartInWindowMode(TempUninstallerPath().Text(), arguments)) {
+    if (!CopySelfToTemp(program.c_str(), owner) ||
+        !StartInWindowMode(TempUninstallerPath().Text(), WindowModeArgumentsFor(own))) {
         return false;
     }
     ExitProcess(0);
 }
+
+bool IsTemporaryCopy() {
+    const TavikUI::CWideString copy = TempUninstallerPath();
+    return !copy.IsEmpty() && InstallRecord::IsSamePath(copy.Text(), RunningProgramPath());
+}
+
+void RemoveAtRestart(const std::wstring& path) { MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); }
 
 void WaitForStartingUninstaller(DWORD timeoutMs) {
     std::wstring parentName;

@@ -20,12 +20,11 @@ namespace TavikUninstall {
 constexpr wchar_t kUninstallerFileName[] = L"UnInstall.exe";
 constexpr wchar_t kWindowModeArgument[] = L"/u";
 
-// Starts a copy in the temporary folder in window mode and ends the process:
-// the copy of this program, handed its folder, when it runs from an
-// installation; otherwise the copy of the registered installation's
-// uninstaller. With no registered uninstaller to copy, this program starts
-// itself in window mode (its window says what it finds) and answers true.
-// False when the copy could not be made or started.
+// Starts a copy in the temporary folder in window mode, handed this
+// program's installation folder, and ends the process. A program that no
+// installation lists starts itself in window mode, handed its own folder
+// (its window says it found nothing), and answers true. False when the copy
+// could not be made or started.
 bool RelaunchFromTemp(HWND owner);
 
 // The folder of the installation this program was installed with (ending
@@ -46,6 +45,13 @@ std::wstring RunningProgramPath();
 
 // The temporary folder's "UnInstall.exe".
 TavikUI::CWideString TempUninstallerPath();
+
+// True when this program is that copy.
+bool IsTemporaryCopy();
+
+// Has the file removed at the next restart: a running program cannot remove
+// its own file.
+void RemoveAtRestart(const std::wstring& path);
 
 // The copy started by RelaunchFromTemp may run before its parent has ended
 // and let go of the single-instance name. When this process was started by

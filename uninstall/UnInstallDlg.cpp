@@ -31,6 +31,8 @@ const InstallRecord::FaultLine kUninstallFaultLines[] = {
     {kFaultShortcuts, L"部分快捷方式未能删除。"},
     {kFaultNoInstallation, L"没有找到要卸载的 tavik刷机小助手。"},
     {kFaultNotStarted, L"卸载程序未能启动，请确认临时文件夹可以写入后重新卸载。"},
+    {kFaultDamagedList, L"安装文件列表已损坏，没有删除任何文件。"},
+    {kFaultInstallerRunning, L"安装程序正在运行，请关闭安装程序后重新卸载。"},
 };
 
 const NotifyMapEntry* UninstallerRows() {
@@ -89,8 +91,8 @@ void CUnInstallDlg::WindowReady() {
     // A later copy finds this window by the property and brings it forward.
     TavikUI::MarkRunningInstanceWindow(Handle(), kInstanceName);
     // Nothing to start: the window says why at once.
-    if (startFault_ == 0 && FindInstallFolder().IsEmpty()) {
-        startFault_ = kFaultNoInstallation;
+    if (startFault_ == 0) {
+        startFault_ = InstallationFault(ChosenInstallation());
     }
     if (startFault_ != 0) {
         faults_ = startFault_;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Installation.h"
+#include "InstallRecord.h"
 #include "NotifyPump.h"
 #include "ProgramMessages.h"
 #include "ShadowWindow.h"
@@ -19,7 +21,7 @@
 namespace TavikUninstall {
 
 // The single-instance name and the window property of the running copy.
-constexpr wchar_t kInstanceName[] = L"tavikUnstallDlg";
+constexpr const wchar_t* kInstanceName = InstallRecord::kUninstallerInstanceName;
 constexpr wchar_t kWindowName[] = L"UnInstallDlg";
 
 // Pages of "FunctionTab".
@@ -39,6 +41,10 @@ enum UninstallFault : uint32_t {
     // Said before anything is removed: the window opens on its failure page.
     kFaultNoInstallation = 1u << 4,
     kFaultNotStarted = 1u << 5,
+    // The list cannot be trusted: nothing is removed.
+    kFaultDamagedList = 1u << 6,
+    // The installer runs: its sequence and this one must not meet.
+    kFaultInstallerRunning = 1u << 7,
 };
 
 // The failure page's lines for a set of faults, one each.
@@ -97,21 +103,25 @@ private:
     void ShowPage(int page);
     void AdvanceProgress();
 
-    // The folder of the installation to remove, normalised; empty when
-    // there is none: nothing registered, or no list in the folder set.
-    TavikUI::CWideString FindInstallFolder() const;
+    // The installation to remove: the folder set, else the registered one.
+    InstallRecord::CInstallation ChosenInstallation() const;
+    // Why the installation cannot be removed (no list, a damaged one);
+    // 0 when its list is intact.
+    static uint32_t InstallationFault(const InstallRecord::CInstallation& installation);
     bool UninstallDrivers();
     bool UninstallXpDrivers();
-    void DeleteInstalledFiles();
+    void DeleteInstalledFiles(const InstallRecord::CInstallation& installation);
     // False when a listed path of the installation's own could not be
     // removed. The list and the installed uninstaller stay then, and while
     // the drivers are kept (their removal failed), so that a later run can
     // finish with them.
-    bool DeleteListedFiles(const TavikUI::CWideString& installFolder, bool keepDrivers);
-    bool DeleteShortcuts();
+    bool DeleteListedFiles(const InstallRecord::CInstallation& installation, bool keepDrivers);
+    // The uninstaller's Start-menu link stays while the list does: it is
+    // the way to a later run.
+    bool DeleteShortcuts(const InstallRecord::CInstallation& installation, bool keepUninstallLink);
     // True when the link is not there, is not this installation's, or went
     // to the Recycle Bin.
-    bool DeleteOwnShortcut(const TavikUI::CWideString& link) const;
+    bool DeleteOwnShortcut(const InstallRecord::CInstallation& installation, const TavikUI::CWideString& link) const;
     bool StopRequested() const;
     void Fail(UninstallFault fault) { faults_ |= fault; }
 

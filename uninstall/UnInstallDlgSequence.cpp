@@ -55,33 +55,45 @@ CWideString SpecialFolder(int csidl) { return CWideString(InstallRecord::Special
 
 }  // namespace
 
-CWideString CUnInstallDlg::FindInstallFolder() const {
-    if (assignedFolder_.IsEmpty()) {
-        return ReadInstallFolder();
+InstallRecord::CInstallation CUnInstallDlg::ChosenInstallation() const {
+    return assignedFolder_.IsEmpty() ? InstallRecord::CInstallation::Registered()
+                                     : InstallRecord::CInstallation(assignedFolder_.Text());
+}
+
+uint32_t CUnInstallDlg::InstallationFault(const InstallRecord::CInstallation& installation) {
+    switch (installation.List()) {
+    case InstallRecord::CInstallation::ListState::kIntact:
+        return 0;
+    case InstallRecord::CInstallation::ListState::kDamaged:
+        return kFaultDamagedList;
+    default:
+        return kFaultNoInstallation;
     }
-    const std::wstring folder = InstallRecord::NormalisedFolder(assignedFolder_.Text());
-    return InstallRecord::IsExistingFile(folder + InstallRecord::kFileListName) ? CWideString(folder.c_str())
-                                                                                : CWideString();
 }
 
 bool CUnInstallDlg::DoUninstall() {
     faults_ = 0;
-    installFolder_ = FindInstallFolder();
-    if (installFolder_.IsEmpty()) {
-        Fail(kFaultNoInstallation);
+    // Window mode only: the installer's own "/q" run is part of its
+    // sequence.
+    if (operationOwner_ && InstallRecord::IsProgramWindowOpen(InstallRecord::kInstallerInstanceName)) {
+        Fail(kFaultInstallerRunning);
         return false;
     }
+    // Without a list that can be trusted nothing is touched: neither the
+    // files nor the registration, which is the way to a later run.
+    const InstallRecord::CInstallation installation = ChosenInstallation();
+    if (const uint32_t fault = InstallationFault(installation)) {
+        Fail(static_cast<UninstallFault>(fault));
+        return false;
+    }
+    installFolder_ = CWideString(installation.Folder().c_str());
     // An installation in another folder registered since this one's values
-    // went (a run that could not finish): its values stay, and so do the
-    // drivers, which are the same packages and now that installation's.
-    const bool registeredElsewhere = IsRegisteredElsewhere(installFolder_.Text());
-    // A value that cannot be deleted stops everything, so that a later run
-    // finds the installation as it was. What is left of a registration (an
-    // install whose registration failed part-way) goes too.
-    if (!registeredElsewhere && !DeleteUninstallValues()) {
-        Fail(kFaultRegistration);
-        return false;
-    }
+    // went, or one on a drive that is not connected: its values stay, and so
+    // do the drivers, which are the same packages and now that
+    // installation's.
+    using Registration = InstallRecord::CInstallation::RegistrationState;
+    const Registration registration = installation.Registration();
+    const bool registeredElsewhere = registration == Registration::kAnothers;
     // A failed driver removal keeps the driver folders (with the list and
     // this uninstaller), so that a later run can try again.
     if (!registeredElsewhere) {
@@ -95,7 +107,14 @@ bool CUnInstallDlg::DoUninstall() {
             Fail(kFaultDrivers);
         }
     }
-    DeleteInstalledFiles();
+    DeleteInstalledFiles(installation);
+    // The values go last, and only with the list: while the list and the
+    // uninstaller stay, the next installer and a later run find them through
+    // the registration. What is left of a registration written only in part
+    // goes too.
+    if (!registeredElsewhere && !InstallRecord::PathExists(installation.ListPath()) && !DeleteUninstallValues()) {
+        Fail(kFaultRegistration);
+    }
     return faults_ == 0;
 }
 
@@ -116,29 +135,25 @@ bool CUnInstallDlg::UninstallXpDrivers() {
                                 stopEvent_);
 }
 
-void CUnInstallDlg::DeleteInstalledFiles() {
-    if (!DeleteListedFiles(installFolder_, (faults_ & kFaultDrivers) != 0)) {
+void CUnInstallDlg::DeleteInstalledFiles(const InstallRecord::CInstallation& installation) {
+    if (!DeleteListedFiles(installation, (faults_ & kFaultDrivers) != 0)) {
         Fail(kFaultFiles);
     }
     if (IsRemovableOwnFolder(installFolder_) && !IsReparsePoint(installFolder_.Text())) {
         DeletePath(installFolder_.Text(), operationOwner_);
     }
-    if (!DeleteShortcuts()) {
+    if (!DeleteShortcuts(installation, InstallRecord::PathExists(installation.ListPath()))) {
         Fail(kFaultShortcuts);
     }
 }
 
-bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder, bool keepDrivers) {
-    const CWideString listPath = installFolder.ConcatText(InstallRecord::kFileListName);
-    std::optional<std::vector<std::wstring>> listed = InstallRecord::ReadFileList(listPath.Text());
-    if (!listed) {
-        // No list: nothing known to remove. A list that cannot be read
-        // leaves whatever it names.
-        return !InstallRecord::PathExists(listPath.Text());
-    }
+bool CUnInstallDlg::DeleteListedFiles(const InstallRecord::CInstallation& installation, bool keepDrivers) {
+    const CWideString installFolder(installation.Folder().c_str());
+    const CWideString listPath(installation.ListPath().c_str());
+    std::vector<std::wstring> listed = installation.Listed();
     // The tool's log is no payload item, but the installation made its
     // folder and the tool wrote it.
-    listed->push_back(installFolder.ConcatText(InstallRecord::kToolLogName).Text());
+    listed.push_back(installFolder.ConcatText(InstallRecord::kToolLogName).Text());
 
     // Files first: a folder goes only once it is empty, so anything of the
     // user's inside it keeps it. Only what is the installation's own is
@@ -152,7 +167,7 @@ bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder, bool kee
     bool removed = true;
     bool kept = false;
     std::vector<std::wstring> folders;
-    for (const std::wstring& path : *listed) {
+    for (const std::wstring& path : listed) {
         if (InstallRecord::IsSamePath(path, uninstaller)) {
             uninstallerListed = true;
             continue;
@@ -175,7 +190,7 @@ bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder, bool kee
         }
     }
     // A running uninstaller cannot move its own file ("/q" from the install
-    // folder): the next install writes over it.
+    // folder): the installer that ran it removes it once it has ended.
     const bool complete = removed && !kept;
     if (complete && uninstallerListed && installed.Holds(uninstaller) &&
         !InstallRecord::IsSamePath(uninstaller, RunningProgramPath()) &&
@@ -196,13 +211,13 @@ bool CUnInstallDlg::DeleteListedFiles(const CWideString& installFolder, bool kee
     return DeletePath(listPath.Text(), operationOwner_);
 }
 
-bool CUnInstallDlg::DeleteShortcuts() {
+bool CUnInstallDlg::DeleteShortcuts(const InstallRecord::CInstallation& installation, bool keepUninstallLink) {
     bool removed = true;
     const CWideString desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     if (!desktop.IsEmpty()) {
         CWideString link;
         link.FormatText(L"%s\\%s", desktop.Text(), InstallRecord::kToolShortcutName);
-        removed = DeleteOwnShortcut(link) && removed;
+        removed = DeleteOwnShortcut(installation, link) && removed;
     }
     const CWideString programs = SpecialFolder(CSIDL_PROGRAMS);
     if (programs.IsEmpty()) {
@@ -210,8 +225,10 @@ bool CUnInstallDlg::DeleteShortcuts() {
     }
     CWideString product;
     product.FormatText(L"%s\\%s", programs.Text(), InstallRecord::kProgramsProductFolder);
-    removed = DeleteOwnShortcut(product.ConcatText(InstallRecord::kUninstallShortcutName)) && removed;
-    removed = DeleteOwnShortcut(product.ConcatText(InstallRecord::kToolShortcutName)) && removed;
+    if (!keepUninstallLink) {
+        removed = DeleteOwnShortcut(installation, product.ConcatText(InstallRecord::kUninstallShortcutName)) && removed;
+    }
+    removed = DeleteOwnShortcut(installation, product.ConcatText(InstallRecord::kToolShortcutName)) && removed;
     // The folders only when nothing else is left in them: other programs of
     // the maker may keep their shortcuts there.
     if (IsRemovableOwnFolder(product)) {
@@ -225,8 +242,8 @@ bool CUnInstallDlg::DeleteShortcuts() {
     return removed;
 }
 
-bool CUnInstallDlg::DeleteOwnShortcut(const CWideString& link) const {
-    return !InstallRecord::PathExists(link.Text()) || !IsShortcutOf(link.Text(), installFolder_.Text()) ||
+bool CUnInstallDlg::DeleteOwnShortcut(const InstallRecord::CInstallation& installation, const CWideString& link) const {
+    return !InstallRecord::PathExists(link.Text()) || !installation.IsOwnLink(link.Text()) ||
            DeletePath(link.Text(), operationOwner_);
 }
 

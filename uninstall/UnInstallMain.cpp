@@ -57,11 +57,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     TavikUI::CWindowManager::SetResourceFolder(TavikUI::CWindowManager::ModuleFolder().Text());
 
     auto window = std::make_unique<CUnInstallDlg>();
+    int exitCode = 0;
     if (wcscmp(arguments, kQuietArgument) == 0) {
-        // Run from an installation's folder (the installer runs the earlier
-        // one's), it removes that installation; else the registered one.
-        window->SetInstallFolder(OwnInstallationFolder());
-        window->DoUninstall();
+        // It removes the installation whose list names it (the installer
+        // runs the earlier one's this way) and nothing when none does: an
+        // uninstaller left behind must not take the installation registered
+        // since.
+        const TavikUI::CWideString own = OwnInstallationFolder();
+        window->SetInstallFolder(own);
+        exitCode = !own.IsEmpty() && window->DoUninstall() ? 0 : 1;
     } else if (windowMode) {
         window->SetInstallFolder(TavikUI::CWideString(handedFolder.c_str()));
         RunWindow(*window);
@@ -74,5 +78,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (!window->StopWorker(kStopWaitMs)) {
         window.release();
     }
-    return 0;
+    // The copy in the temporary folder leaves nothing behind.
+    if (IsTemporaryCopy()) {
+        RemoveAtRestart(RunningProgramPath());
+    }
+    return exitCode;
 }

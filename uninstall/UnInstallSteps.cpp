@@ -2,28 +2,9 @@
 
 #include "InstallPaths.h"
 #include "InstallRecord.h"
-#include "PathRemoval.h"
-#include "Shortcut.h"
 #include "StartedProgram.h"
 
 namespace TavikUninstall {
-
-TavikUI::CWideString ReadInstallFolder() {
-    const std::wstring folder = InstallRecord::ReadRegisteredInstallFolder();
-    return TavikUI::CWideString(folder.empty() ? L"" : InstallRecord::NormalisedFolder(folder).c_str());
-}
-
-bool IsRegisteredElsewhere(const std::wstring& installFolder) {
-    const std::wstring registered = InstallRecord::ReadUninstallString();
-    return !registered.empty() && InstallRecord::IsExistingFile(registered) &&
-           !InstallRecord::IsSamePath(registered, installFolder + InstallRecord::kUninstallerExeName);
-}
-
-bool IsShortcutOf(const std::wstring& linkPath, const std::wstring& installFolder) {
-    const std::optional<std::wstring> target = InstallRecord::ReadShortcutTarget(linkPath);
-    return target && !target->empty() &&
-           (IsInsideFolder(target->c_str(), installFolder.c_str()) || !InstallRecord::PathExists(*target));
-}
 
 bool DeleteUninstallValues() {
     HKEY key = nullptr;

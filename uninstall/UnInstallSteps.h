@@ -1,7 +1,5 @@
-// The uninstall steps that need no window: reading the registered install
-// folder, telling whose the registration and the shortcuts are, deleting the
-// registration values and removing one driver package through the driver
-// package installer.
+// The uninstall steps that need no window: deleting the registration values
+// and removing one driver package through the driver package installer.
 #pragma once
 
 #include <windows.h>
@@ -14,21 +12,6 @@ namespace TavikUninstall {
 
 // How long one run of the driver package installer is waited for.
 constexpr DWORD kDpinstWaitMs = 120000;
-
-// The registered install folder, normalised and ending with a back slash;
-// empty when there is no registration or it names no folder.
-TavikUI::CWideString ReadInstallFolder();
-
-// True when the uninstall registration belongs to an installation in
-// another folder: its "UninstallString" names an uninstaller that exists and
-// is not `installFolder`'s. A registration that names this folder's
-// uninstaller, none, or one that is gone is this installation's to remove.
-bool IsRegisteredElsewhere(const std::wstring& installFolder);
-
-// True when the shell link is this installation's to remove: it points into
-// `installFolder`, or at a file that is gone. A link to another folder, or a
-// file that is no link, is not.
-bool IsShortcutOf(const std::wstring& linkPath, const std::wstring& installFolder);
 
 // Deletes the eight registration values in their order; the key stays. A
 // value (or the key) that is already missing counts as deleted, so a

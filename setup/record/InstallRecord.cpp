@@ -105,6 +105,32 @@ std::vector<std::wstring> DecodeFileList(const std::string& bytes) {
     return paths;
 }
 
+std::optional<std::vector<std::wstring>> DecodeWholeFileList(const std::string& bytes) {
+    if (bytes.size() % 2 != 0 || bytes.size() > kMaxFileListBytes) {
+        return std::nullopt;
+    }
+    std::vector<std::wstring> paths;
+    std::wstring current;
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                               (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        if (c != L'\0') {
+            current.push_back(c);
+            if (current.size() > kMaxListedPathLength) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (current.empty()) {
+            // The end marker, and nothing after it.
+            return i + 2 == bytes.size() ? std::optional<std::vector<std::wstring>>(paths) : std::nullopt;
+        }
+        paths.push_back(current);
+        current.clear();
+    }
+    return std::nullopt;
+}
+
 CFileListWriter::~CFileListWriter() {
     if (file_ != INVALID_HANDLE_VALUE) {
         CloseHandle(file_);
@@ -123,7 +149,9 @@ bool CFileListWriter::Open(const std::wstring& listPath) {
 bool CFileListWriter::Append(const std::wstring& path) { return WriteAll(EncodeString(path)); }
 
 bool CFileListWriter::Finish() {
-    const bool written = WriteAll(std::string(2, '\0'));
+    // Flushed: a list still in the cache at a power failure would be all
+    // NUL bytes afterwards.
+    const bool written = WriteAll(std::string(2, '\0')) && FlushFileBuffers(file_);
     if (file_ != INVALID_HANDLE_VALUE) {
         CloseHandle(file_);
     }
@@ -148,7 +176,7 @@ std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPa
     }
     std::string bytes;
     LARGE_INTEGER size = {};
-    bool read = GetFileSizeEx(file, &size) && size.QuadPart < 0x10000000;
+    bool read = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxFileListBytes;
     if (read) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD got = 0;
@@ -159,7 +187,28 @@ std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPa
     if (!read) {
         return std::nullopt;
     }
-    return DecodeFileList(bytes);
+    return DecodeWholeFileList(bytes);
+}
+
+namespace {
+
+struct WindowSearch {
+    const wchar_t* instanceName;
+    bool found;
+};
+
+BOOL CALLBACK FindMarkedWindow(HWND window, LPARAM search) {
+    auto* wanted = reinterpret_cast<WindowSearch*>(search);
+    wanted->found = GetPropW(window, wanted->instanceName) != nullptr;
+    return !wanted->found;
+}
+
+}  // namespace
+
+bool IsProgramWindowOpen(const wchar_t* instanceName) {
+    WindowSearch search = {instanceName, false};
+    EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // ---- Uninstall registration ----------------------------------------------

@@ -40,8 +40,18 @@ std::string EncodeFileList(const std::vector<std::wstring>& paths);
 // other, shorter path).
 std::vector<std::wstring> DecodeFileList(const std::string& bytes);
 
+// The bounds of a list that can be trusted: a few MiB and one path within
+// the 260-character paths both programs use. Beyond them a list is damaged.
+constexpr uint32_t kMaxFileListBytes = 4u << 20;
+constexpr size_t kMaxListedPathLength = MAX_PATH - 1;
+
+// The paths of a whole list: even size, every path within its bound and
+// terminated, the end marker last. None otherwise (a list cut short by a
+// power failure, all NUL bytes, or anything after the marker).
+std::optional<std::vector<std::wstring>> DecodeWholeFileList(const std::string& bytes);
+
 // Writes the list while the installer extracts: Open creates (replaces) the
-// file, Append adds one path, Finish adds the end marker and closes. Every
+// file, Append adds one path, Finish adds the end marker, flushes and closes. Every
 // call answers false on a write failure; the destructor closes an unfinished
 // list as it stands.
 class CFileListWriter {
@@ -61,10 +71,19 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
-// The paths of the list file; none when it cannot be opened or read.
+// The paths of the list file; none when it cannot be opened or read, is
+// larger than kMaxFileListBytes or does not decode whole.
 std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPath);
 
 // ---- Uninstall registration ----------------------------------------------
+
+// The single-instance names of the two programs: each looks for the other's
+// window before it starts its sequence.
+constexpr wchar_t kInstallerInstanceName[] = L"tavikInstallDlg";
+constexpr wchar_t kUninstallerInstanceName[] = L"tavikUnstallDlg";
+
+// True when a top-level window carries the program's instance mark.
+bool IsProgramWindowOpen(const wchar_t* instanceName);
 
 // Under HKEY_LOCAL_MACHINE.
 extern const wchar_t kUninstallKeyPath[];  // "SOFTWARE\\...\\Uninstall\\tavik_Download"

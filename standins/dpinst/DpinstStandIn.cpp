@@ -7,9 +7,14 @@
 // and, when TAVIK_DPINST_DELAY_MS asks it to take its time (as a real
 // installer does), "end|<program file name>" once that time has passed.
 // Without the journal variable it records nothing. Exit code 0.
+//
+// Tests also put it where an earlier installation's uninstaller goes: run
+// as "Uninstall.exe" with "/q" it deletes the uninstall registration when it
+// ends, as a real earlier uninstaller that finished does.
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -67,6 +72,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     if (delay > 0) {
         Sleep(static_cast<DWORD>(delay));
         AppendLine(journal, L"end|" + name);
+    }
+    if (_wcsicmp(name.c_str(), L"Uninstall.exe") == 0 && wcscmp(commandLine, L"/q") == 0) {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tavik_Download");
     }
     return 0;
 }

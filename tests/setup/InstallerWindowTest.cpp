@@ -297,6 +297,12 @@ protected:
                InstallRecord::WriteUninstallValues(earlier_, 1) &&
                SetEnvironmentVariableW(L"TAVIK_DPINST_DELAY_MS", delayMs);
     }
+    // What a test puts in the folder first belongs to an uninstall that
+    // could not finish: its list, naming the uninstaller, is kept there.
+    bool KeepListOf(std::vector<std::wstring> items) {
+        items.push_back(folder_ + L"UnInstall.exe");
+        return testsupport::WriteBytes(folder_ + L"SeupFileList.Dat", InstallRecord::EncodeFileList(items));
+    }
     std::wstring folder_;
     std::wstring earlier_;
 };
@@ -398,6 +404,17 @@ TEST_F(InstallRunTest, EarlierRegistrationWhoseUninstallerIsGoneIsInstalledOver)
     EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
 }
 
+// A technician's tools folder typed into the field: it holds files of its
+// own, one of them under a payload item's name.
+TEST_F(InstallRunTest, TypedFolderInUseGetsTheSubFolderAndItsFilesStay) {
+    ASSERT_TRUE(testsupport::WriteBytes(folder_ + L"AdbWinApi.dll", "the technician's"));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
+    EXPECT_EQ(folder_ + L"tavik_Download\\", window_->ChosenInstallFolder());
+    EXPECT_EQ("the technician's", testsupport::ReadBytes(folder_ + L"AdbWinApi.dll").value_or(""));
+    EXPECT_TRUE(testsupport::ReadBytes(folder_ + L"tavik_Download\\AdbWinApi.dll").has_value());
+    EXPECT_EQ(folder_ + L"tavik_Download\\Uninstall.exe", InstallRecord::ReadUninstallString());
+}
+
 // No window of the process but the installer's own (a system error box
 // would be a "#32770" dialog).
 BOOL CALLBACK FindSystemBox(HWND window, LPARAM found) {
@@ -422,6 +439,7 @@ TEST_F(InstallRunTest, StepsThatFailAreNamedOnTheFailurePageWithoutASystemBox) {
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"Driver\\MTP\\mdmcdp.inf"));
     ASSERT_TRUE(testsupport::MakeFolders(machine_.Desktop() + L"\\tavik刷机小助手.lnk"));
+    ASSERT_TRUE(KeepListOf({dpinst, folder_ + L"Driver/MTP/mdmcdp.inf"}));
     const bool systemInfThere = InstallRecord::PathExists(L"C:\\Windows\\inf\\mdmcdp.inf");
 
     const bool ended = InstallAndWait(TavikSetup::kFailedPage);
@@ -468,6 +486,7 @@ TEST_F(InstallRunTest, PayloadThatCannotBeUnpackedEndsWithNothingRegistered) {
 TEST_F(InstallRunTest, ItemThatCannotBeWrittenIsListedTheRestInstalledRegisteredAndReportedAsFailed) {
     // A folder where the payload's tool skin goes.
     ASSERT_TRUE(testsupport::MakeFolders(folder_ + L"tavik.Data"));
+    ASSERT_TRUE(KeepListOf({folder_ + L"tavik.Data"}));
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
     EXPECT_EQ(L"部分文件未能写入，请关闭正在运行的 tavik刷机小助手 后重新安装。", FailureReasons());
 
@@ -540,18 +559,19 @@ protected:
     }
 };
 
-TEST_F(HungEarlierUninstallerTest, IsEndedAfterTheBoundBeforeTheInstallGoesOn) {
+// Ended before it removed anything: the earlier installation is still
+// there, so the install stops at its first step.
+TEST_F(HungEarlierUninstallerTest, IsEndedAfterTheBoundAndTheInstallStops) {
     SetShortWaits(500);
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
     EXPECT_LT(GetTickCount() - start, 20000u);
-    // Gone, so it cannot go on to remove what this install wrote.
+    EXPECT_EQ(L"旧版本未能卸载，请先卸载旧版本后重新安装。", FailureReasons());
     EXPECT_EQ(0u, FindProcessByImage(earlier_ + L"Uninstall.exe"));
     const std::vector<std::wstring> journal = machine_.Journal();
-    ASSERT_EQ(2u, journal.size());
+    ASSERT_EQ(1u, journal.size());
     EXPECT_EQ(0u, journal[0].find(L"start|Uninstall.exe|/q|"));
-    EXPECT_EQ(0u, journal[1].find(L"start|dpinst.exe|"));
-    EXPECT_EQ(folder_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
+    EXPECT_EQ(earlier_ + L"Uninstall.exe", InstallRecord::ReadUninstallString());
 }
 
 // The earlier installation's own uninstaller, hung in the driver installer it
@@ -564,7 +584,7 @@ TEST_F(HungEarlierUninstallerTest, IsEndedWithTheDriverInstallerItStarted) {
     ASSERT_TRUE(testsupport::WriteBytes(earlier_ + InstallRecord::kFileListName,
                                         InstallRecord::EncodeFileList({earlier_ + L"Uninstall.exe", dpinst})));
     SetShortWaits(8000);
-    ASSERT_TRUE(InstallAndWait(TavikSetup::kFinishPage));
+    ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));
     const std::vector<std::wstring> journal = machine_.Journal();
     ASSERT_FALSE(journal.empty());
     EXPECT_EQ(0u, journal[0].find(L"start|dpinst.exe|/Q /D /u ")) << "it had not started its driver installer";
@@ -578,6 +598,9 @@ TEST_F(HungEarlierUninstallerTest, ClosingTheWindowCutsTheWaitShort) {
     PostMessageW(handle_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(PumpUntil([this] { return window_->InstallFinished(); }, 5000));
     EXPECT_FALSE(IsWindow(handle_));
+    // Ended with the wait: left running it would remove a later install's
+    // files.
+    EXPECT_TRUE(WaitFor([this] { return FindProcessByImage(earlier_ + L"Uninstall.exe") == 0; }, 5000));
 }
 
 }  // namespace

@@ -130,7 +130,10 @@ int Installation::RunInstaller(std::string& why, bool damagedDriverInstaller, co
     }
     // Held open while the installer runs: it can neither write nor start it.
     const std::wstring dpinst = folder_ + L"Driver\\x86\\dpinst.exe";
-    if (!testsupport::MakeFolders(folder_ + L"Driver\\x86") || !testsupport::WriteBytes(dpinst, "damaged")) {
+    // Left by an uninstall that could not finish: its kept list names it.
+    const std::string kept = InstallRecord::EncodeFileList({dpinst, folder_ + L"UnInstall.exe"});
+    if (!testsupport::MakeFolders(folder_ + L"Driver\\x86") || !testsupport::WriteBytes(dpinst, "damaged") ||
+        !testsupport::WriteBytes(folder_ + InstallRecord::kFileListName, kept)) {
         why = "the damaged driver installer could not be put in place; ";
         return -1;
     }

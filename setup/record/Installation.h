@@ -1,0 +1,74 @@
+// What both programs know about an installation in a folder: its list (and
+// whether it can be trusted), whose the uninstall registration is, and which
+// shell links are its own. The installer and the uninstaller ask this class
+// before they keep, replace or remove anything.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace InstallRecord {
+
+class CInstallation {
+public:
+    enum class ListState {
+        // Within the size bounds, decodes whole, names the installed
+        // uninstaller and only paths inside the folder.
+        kIntact,
+        // There but not to be trusted: nothing it names is touched.
+        kDamaged,
+        kMissing,
+    };
+    enum class RegistrationState {
+        kNone,
+        kOwn,
+        // Another folder's, or this folder's uninstaller on a drive or share
+        // that is not connected now.
+        kAnothers,
+        // Its uninstaller is gone from a drive or share that is there.
+        kStale,
+    };
+
+    // Reads the folder's list now; the folder is kept in its one form.
+    explicit CInstallation(const std::wstring& folder);
+    // The registered installation; an empty folder when none is registered.
+    static CInstallation Registered();
+
+    const std::wstring& Folder() const { return folder_; }
+    std::wstring ListPath() const;
+    std::wstring Uninstaller() const;
+    ListState List() const { return list_; }
+    bool IsIntact() const { return list_ == ListState::kIntact; }
+    // The listed paths; empty unless the list is intact.
+    const std::vector<std::wstring>& Listed() const { return listed_; }
+    // True when the intact list names the path (any separators, any case).
+    bool Names(const std::wstring& path) const;
+    // True as well for a folder that a listed path lies below.
+    bool NamesOrHolds(const std::wstring& path) const;
+    // True when every entry of the folder is this installation's: its list,
+    // or an entry the intact list names or lists something below.
+    bool HoldsOnlyItself() const;
+
+    // Whose the uninstall registration is, read now.
+    RegistrationState Registration() const;
+    // True when the link at `linkPath` points into this folder, or at a file
+    // that is gone from a drive or share that is there.
+    bool IsOwnLink(const std::wstring& linkPath) const;
+
+private:
+    CInstallation() = default;
+    void ReadList();
+
+    std::wstring folder_;
+    ListState list_ = ListState::kMissing;
+    std::vector<std::wstring> listed_;
+};
+
+// True when the drive or share the path lies on is connected now.
+bool IsPathRootReachable(const std::wstring& path);
+
+// True when the file is gone from a drive or share that is there: a
+// registration or a link naming it names nothing.
+bool IsGoneForGood(const std::wstring& path);
+
+}  // namespace InstallRecord
