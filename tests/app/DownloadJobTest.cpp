@@ -287,7 +287,14 @@ struct HostilePackage {
     // (it may go on with the system's error text), from the folder; none:
     // the download succeeds.
     std::function<std::wstring(const std::wstring& folder)> reason;
+    const wchar_t* sample = L"SampleFH8974";
+    // The page's text where it is the flow's own and only the log names the
+    // entry (a fault found once the disk's size is known).
+    const wchar_t* page = nullptr;
 };
+
+// Flashed through the disk writer, from download mode.
+const wchar_t kDiskSample[] = L"SampleSH8x26";
 
 // A flashable copy of the FireHose sample whose keep-user-data list is a
 // release's with another layout (boot and system swapped), written later
@@ -309,6 +316,13 @@ std::wstring WithStaleUserList(const std::wstring& folder) {
     EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &later));
     CloseHandle(file);
     return folder;
+}
+
+void ReplaceInFile(const std::wstring& path, const std::string& from, const std::string& to) {
+    std::string text = ReadWholeFile(path);
+    const size_t at = text.find(from);
+    ASSERT_NE(std::string::npos, at) << from;
+    ASSERT_TRUE(testsupport::WriteBytes(path, text.replace(at, from.size(), to)));
 }
 
 // Made read-only by the tests' host step (no one, root included, can add a
@@ -335,6 +349,43 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
          [](const PackageCopier& copy) { return WithStaleUserList(copy(L"stale", nullptr)); }, true, nullptr},
         {"a read-only folder, keeping the user's data", [](const PackageCopier&) { return ReadOnlyPackage(); }, false,
          [](const std::wstring& folder) { return L"Can't write " + folder + L"\\rawprogram_unsparse_for_User.xml"; }},
+        // The disk writer's flow: the lists in "bp_image", images beside them.
+        {"an image one sector larger than its partition",
+         [](const PackageCopier& copy) {
+             return copy(L"large", [](const std::wstring& folder) {
+                 EXPECT_TRUE(testsupport::WriteBytes(folder + L"\\boot.img", std::string(9 * 512, 'B')));
+             });
+         },
+         true,
+         [](const std::wstring& folder) {
+             return L"File " + folder + L"\\boot.img needs 9 sectors, its partition has 8!";
+         },
+         kDiskSample},
+        {"an entry past the disk's end",
+         [](const PackageCopier& copy) {
+             return copy(L"past", [](const std::wstring& folder) {
+                 ReplaceInFile(folder + L"\\bp_image\\rawprogram_unsparse.xml", "start_sector=\"66\"",
+                               "start_sector=\"4000000\"");
+             });
+         },
+         true,
+         [](const std::wstring& folder) {
+             return L"File " + folder + L"\\userdata.img at sector 4000000 needs 4 sectors, the disk has ";
+         },
+         kDiskSample, L"Download Fail!"},
+        {"a CRC span of millions of sectors",
+         [](const PackageCopier& copy) {
+             return copy(L"crc", [](const std::wstring& folder) {
+                 ReplaceInFile(folder + L"\\bp_image\\patch0.xml", "CRC32(2,4096)", "CRC32(2,1024000000)");
+             });
+         },
+         true,
+         [](const std::wstring&) {
+             return std::wstring(
+                 L"Patch [Update Primary Header with CRC of Partition Array.]: CRC32 expression "
+                 L"[CRC32(2,1024000000)] covers 1024000000 bytes");
+         },
+         kDiskSample},
     };
     const std::string before = PatternStorage();
     for (const HostilePackage& package : packages) {
@@ -342,10 +393,12 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
         if (window_) {
             CloseWindow();
         }
-        ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
+        ASSERT_TRUE(
+            phone_->SetMode(package.sample == kDiskSample ? SimPhoneMode::Download : SimPhoneMode::EmergencyDownload));
         ASSERT_TRUE(phone_->WriteStorage(0, before.data(), before.size()));
-        const std::wstring folder = package.make(
-            [this](const wchar_t* name, const FolderChange& change) { return FlashablePackage(name, change); });
+        const std::wstring folder = package.make([this, &package](const wchar_t* name, const FolderChange& change) {
+            return FlashablePackage(name, change, package.sample);
+        });
         answerer_ = std::make_unique<MessageBoxAnswerer>(L"MessageBoxOKBtn");
         OpenWindow();
         window_->Engine().diskControl = std::make_unique<CSimDiskControl>();
@@ -378,7 +431,7 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
             continue;
         }
         const std::wstring reason = package.reason(folder);
-        EXPECT_EQ(0u, shown.find(reason)) << testsupport::Utf8(shown);
+        EXPECT_EQ(0u, shown.find(package.page ? package.page : reason)) << testsupport::Utf8(shown);
         EXPECT_NE(std::string::npos, LogText().find(WideToAnsi(reason))) << LogText();
         EXPECT_TRUE(before == Storage()) << "the phone's storage changed";
     }
