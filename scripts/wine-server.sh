@@ -30,7 +30,7 @@ claim_wine_prefix() {
   TAVIK_OWN_WINESERVER=
   programs=$(wine_prefix_programs)
   if [ -n "$programs" ]; then
-    echo "$who: $WINEPREFIX is in use by $(echo "$programs" | paste -sd ',' | sed 's/,/, /g'), which holds what this run needs; close it and run again" >&2
+    echo "$who: $WINEPREFIX is in use by $(echo "$programs" | paste -sd ',' | sed 's/,/, /g'); close it and run again" >&2
     return 1
   fi
   if wineserver -p >/dev/null 2>&1; then
