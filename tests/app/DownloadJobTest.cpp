@@ -418,8 +418,11 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
             Click(L"ConfirmSoftwareBtn");
             PumpPending();
             EXPECT_FALSE(window_->JobRunning());
-            shown = Text(L"SelectSoftStatus");
+            // The invalid-package page covers the status line and shows the reason itself.
+            EXPECT_EQ(TavikPage::kStatusInvalidPackage, Page(L"SelectSoftStatusTab"));
             EXPECT_EQ(kStatusRed, TextColor(L"SelectSoftStatus"));
+            shown = Text(L"InvalidPackageReason");
+            Shot(L"invalid-package-reason");
         }
         if (!package.reason) {
             EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();

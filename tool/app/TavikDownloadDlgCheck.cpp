@@ -97,6 +97,7 @@ bool CTavikDownloadDlg::CheckSoftwarePathSet() {
 }
 
 int CTavikDownloadDlg::CheckSoftwarePackageJob() {
+    SetControlText(L"InvalidPackageReason", std::wstring());
     SetControlEnabled(L"ConfirmSoftwareBtn", false);
     SetControlText(L"ConfirmSoftwareBtn", packageReady_ ? kStartFlashText : kConfirmText);
     if (!CheckSoftwarePathSet()) {

@@ -109,6 +109,11 @@ void CTavikDownloadDlg::ReportDownloadStatus(const DownloadMessage& message) {
 void CTavikDownloadDlg::ShowStatusText(const std::wstring& text, DWORD color) {
     SetControlTextColor(L"SelectSoftStatus", color);
     SetControlText(L"SelectSoftStatus", text);
+    // The invalid-package page covers the status line: it shows the latest
+    // error itself, so the user sees why the package was refused.
+    if (color == kStatusRed) {
+        SetControlText(L"InvalidPackageReason", text);
+    }
 }
 
 void CTavikDownloadDlg::SetCheckPercent(int percent) { SetControlText(L"CheckSWGif", FormatWide(L"%d%%", percent)); }
