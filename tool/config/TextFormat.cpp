@@ -69,14 +69,18 @@ std::optional<std::string> WideToAnsiExact(const std::wstring& text) {
         return std::string();
     }
     const int chars = static_cast<int>(text.size());
+    // A UTF-8 ANSI code page holds every character but takes neither flag
+    // nor used-default question: it refuses only a broken surrogate.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), chars, nullptr, 0, nullptr, &usedDefault);
+    BOOL* const askUsedDefault = utf8 ? nullptr : &usedDefault;
+    const int bytes = WideCharToMultiByte(CP_ACP, flags, text.c_str(), chars, nullptr, 0, nullptr, askUsedDefault);
     if (bytes <= 0 || usedDefault) {
         return std::nullopt;
     }
     std::string narrow(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), chars, &narrow[0], bytes, nullptr, &usedDefault);
+    WideCharToMultiByte(CP_ACP, flags, text.c_str(), chars, &narrow[0], bytes, nullptr, askUsedDefault);
     // The way back must give the same text: a code page that maps a
     // character to a look-alike without saying so is caught here.
     if (usedDefault || AnsiToWide(narrow) != text) {
