@@ -148,11 +148,18 @@ TEST_F(InstallerProgramTest, RunsOnceInstallsAndStartsTheToolFromTheInstallFolde
 
     Click(window, L"ShowSetupConfig");
     EXPECT_TRUE(WaitFor([&] { return Height(window) == CTavikInstallDlg::kOptionsHeight; }, 5000));
-    // The folder typed into the field, as a user would.
+    // The folder typed into the field, as a user would, once the field's
+    // editor shows: before, it is still placing the field's own text.
     HWND field = nullptr;
     for (int tries = 0; tries < 5 && !field; ++tries) {
         Click(window, L"SelectSoftPathEdit");
-        WaitFor([&] { return (field = FindWindowExW(window, nullptr, L"EditWnd", nullptr)) != nullptr; }, 1000);
+        WaitFor(
+            [&] {
+                const HWND editor = FindWindowExW(window, nullptr, L"EditWnd", nullptr);
+                field = editor && IsWindowVisible(editor) ? editor : nullptr;
+                return field != nullptr;
+            },
+            1000);
     }
     ASSERT_TRUE(field);
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(installFolder_.c_str()));

@@ -60,10 +60,12 @@ bool CEditWnd::Init() {
     SendToWindow(EM_SETREADONLY, owner_->IsReadOnly() ? TRUE : FALSE);
     const LONG current = GetWindowLongW(window, GWL_STYLE);
     SetWindowLongW(window, GWL_STYLE, current | static_cast<LONG>(owner_->ExtraWindowStyle()));
+    // Set once the text is placed (that is not a change the user made) and
+    // before the window shows: a change that arrives while it comes up is
+    // the user's.
+    initialised_ = true;
     ShowWindow(window, SW_SHOWNOACTIVATE);
     SetFocus(window);
-    // Set last: the text placed above is not a change the user made.
-    initialised_ = true;
     return true;
 }
 
