@@ -12,6 +12,7 @@
 #include "InstallRecord.h"
 #include "Installation.h"
 #include "Shortcut.h"
+#include "SingleInstance.h"
 #include "StartedProgram.h"
 #include "TavikInstallDlg.h"
 #include "WindowManager.h"
@@ -78,7 +79,7 @@ bool CTavikInstallDlg::Fail(InstallFault fault) {
 }
 
 bool CTavikInstallDlg::RunInstallSteps() {
-    if (InstallRecord::IsProgramWindowOpen(InstallRecord::kUninstallerInstanceName)) {
+    if (TavikUI::FindRunningInstanceWindow(InstallRecord::kUninstallerInstanceName) != nullptr) {
         return Fail(kFaultUninstallerRunning);
     }
     ReadInstallFolder();

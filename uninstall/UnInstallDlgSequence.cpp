@@ -11,6 +11,7 @@
 #include "InstallRecord.h"
 #include "PathRemoval.h"
 #include "SelfRelaunch.h"
+#include "SingleInstance.h"
 #include "UnInstallDlg.h"
 #include "UnInstallSteps.h"
 
@@ -75,7 +76,7 @@ bool CUnInstallDlg::DoUninstall() {
     faults_ = 0;
     // Window mode only: the installer's own "/q" run is part of its
     // sequence.
-    if (operationOwner_ && InstallRecord::IsProgramWindowOpen(InstallRecord::kInstallerInstanceName)) {
+    if (operationOwner_ && TavikUI::FindRunningInstanceWindow(InstallRecord::kInstallerInstanceName) != nullptr) {
         Fail(kFaultInstallerRunning);
         return false;
     }

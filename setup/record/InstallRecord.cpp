@@ -86,26 +86,7 @@ std::string EncodeFileList(const std::vector<std::wstring>& paths) {
     return bytes;
 }
 
-std::vector<std::wstring> DecodeFileList(const std::string& bytes) {
-    std::vector<std::wstring> paths;
-    std::wstring current;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                               (static_cast<unsigned char>(bytes[i + 1]) << 8));
-        if (c != L'\0') {
-            current.push_back(c);
-            continue;
-        }
-        if (current.empty()) {
-            break;  // the end marker
-        }
-        paths.push_back(current);
-        current.clear();
-    }
-    return paths;
-}
-
-std::optional<std::vector<std::wstring>> DecodeWholeFileList(const std::string& bytes) {
+std::optional<std::vector<std::wstring>> DecodeFileList(const std::string& bytes) {
     if (bytes.size() % 2 != 0 || bytes.size() > kMaxFileListBytes) {
         return std::nullopt;
     }
@@ -187,28 +168,7 @@ std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPa
     if (!read) {
         return std::nullopt;
     }
-    return DecodeWholeFileList(bytes);
-}
-
-namespace {
-
-struct WindowSearch {
-    const wchar_t* instanceName;
-    bool found;
-};
-
-BOOL CALLBACK FindMarkedWindow(HWND window, LPARAM search) {
-    auto* wanted = reinterpret_cast<WindowSearch*>(search);
-    wanted->found = GetPropW(window, wanted->instanceName) != nullptr;
-    return !wanted->found;
-}
-
-}  // namespace
-
-bool IsProgramWindowOpen(const wchar_t* instanceName) {
-    WindowSearch search = {instanceName, false};
-    EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return DecodeFileList(bytes);
 }
 
 // ---- Uninstall registration ----------------------------------------------

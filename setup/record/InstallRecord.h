@@ -34,12 +34,6 @@ extern const wchar_t kToolLogName[];  // "Log\\tavikLog.log"
 // then one more NUL (an empty string); no byte-order mark.
 std::string EncodeFileList(const std::vector<std::wstring>& paths);
 
-// The paths of a list's bytes, up to its first empty string. A list that is
-// truncated, empty or of odd size ends where its bytes end: an odd last byte
-// and a last string without its NUL are dropped (a cut path may name some
-// other, shorter path).
-std::vector<std::wstring> DecodeFileList(const std::string& bytes);
-
 // The bounds of a list that can be trusted: a few MiB and one path within
 // the 260-character paths both programs use. Beyond them a list is damaged.
 constexpr uint32_t kMaxFileListBytes = 4u << 20;
@@ -48,7 +42,7 @@ constexpr size_t kMaxListedPathLength = MAX_PATH - 1;
 // The paths of a whole list: even size, every path within its bound and
 // terminated, the end marker last. None otherwise (a list cut short by a
 // power failure, all NUL bytes, or anything after the marker).
-std::optional<std::vector<std::wstring>> DecodeWholeFileList(const std::string& bytes);
+std::optional<std::vector<std::wstring>> DecodeFileList(const std::string& bytes);
 
 // Writes the list while the installer extracts: Open creates (replaces) the
 // file, Append adds one path, Finish adds the end marker, flushes and closes. Every
@@ -81,9 +75,6 @@ std::optional<std::vector<std::wstring>> ReadFileList(const std::wstring& listPa
 // window before it starts its sequence.
 constexpr wchar_t kInstallerInstanceName[] = L"tavikInstallDlg";
 constexpr wchar_t kUninstallerInstanceName[] = L"tavikUnstallDlg";
-
-// True when a top-level window carries the program's instance mark.
-bool IsProgramWindowOpen(const wchar_t* instanceName);
 
 // Under HKEY_LOCAL_MACHINE.
 extern const wchar_t kUninstallKeyPath[];  // "SOFTWARE\\...\\Uninstall\\tavik_Download"

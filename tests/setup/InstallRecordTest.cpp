@@ -26,18 +26,18 @@ TEST(FileListTest, BytesAreTerminatedUtf16StringsWithAnEndMarker) {
     EXPECT_EQ(std::string(2, '\0'), EncodeFileList({}));
 }
 
-TEST(FileListTest, DecodingEndsWhereTheBytesEnd) {
+TEST(FileListTest, OnlyAWholeListDecodes) {
     const std::string whole = EncodeFileList({L"C:\\I\\a", L"C:\\I\\\x4E2D"});
     EXPECT_EQ((std::vector<std::wstring>{L"C:\\I\\a", L"C:\\I\\\x4E2D"}), DecodeFileList(whole));
-    // Cut inside the second path: its unterminated part is not a path.
-    EXPECT_EQ(std::vector<std::wstring>{L"C:\\I\\a"}, DecodeFileList(whole.substr(0, 18)));
-    // An odd size drops the lone last byte.
-    EXPECT_EQ(std::vector<std::wstring>{L"C:\\I\\a"}, DecodeFileList(whole.substr(0, 15) + "x"));
-    EXPECT_TRUE(DecodeFileList("").empty());
-    EXPECT_TRUE(DecodeFileList(std::string(1, 'C')).empty());
-    // Nothing after the end marker counts.
-    EXPECT_EQ(std::vector<std::wstring>{L"C:\\I\\a"},
-              DecodeFileList(EncodeFileList({L"C:\\I\\a"}) + EncodeFileList({L"C:\\other"})));
+    EXPECT_EQ(std::vector<std::wstring>{}, DecodeFileList(EncodeFileList({})));
+    // Cut short, of odd size, all NUL bytes (a list not flushed at a power
+    // failure), with something after the end marker, or a path past its bound.
+    for (const std::string& damaged :
+         {whole.substr(0, 18), whole.substr(0, 15) + "x", std::string(), std::string(64, '\0'),
+          EncodeFileList({L"C:\\I\\a"}) + EncodeFileList({L"C:\\other"}),
+          EncodeFileList({std::wstring(kMaxListedPathLength + 1, L'a')})}) {
+        EXPECT_FALSE(DecodeFileList(damaged)) << damaged.size() << " bytes";
+    }
 }
 
 TEST(FileListTest, WriterAndReaderAgreeThroughAFile) {

@@ -4,9 +4,7 @@
 
 namespace TavikUI {
 
-namespace {
-
-HWND FindWindowWithProperty(const wchar_t* name) {
+HWND FindRunningInstanceWindow(const wchar_t* name) {
     for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window && IsWindow(window);
          window = GetWindow(window, GW_HWNDNEXT)) {
         if (GetPropW(window, name)) {
@@ -15,8 +13,6 @@ HWND FindWindowWithProperty(const wchar_t* name) {
     }
     return nullptr;
 }
-
-}  // namespace
 
 bool ActivateRunningInstance(const wchar_t* name) {
     HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 1, name);
@@ -29,7 +25,7 @@ bool ActivateRunningInstance(const wchar_t* name) {
     }
 
     // A copy that is still starting carries no property yet and is not found.
-    HWND running = FindWindowWithProperty(name);
+    HWND running = FindRunningInstanceWindow(name);
     if (running) {
         if (IsIconic(running)) {
             ShowWindow(running, SW_RESTORE);

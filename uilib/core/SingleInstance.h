@@ -16,6 +16,9 @@ class CShadowWindow;
 // and the caller ends now.
 bool ActivateRunningInstance(const wchar_t* name);
 
+// The window that carries the running copy's mark; null when none does.
+HWND FindRunningInstanceWindow(const wchar_t* name);
+
 // Marks the window as the one a later copy's ActivateRunningInstance(name)
 // brings forward, and takes the mark off again.
 void MarkRunningInstanceWindow(HWND window, const wchar_t* name);
