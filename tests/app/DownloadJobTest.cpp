@@ -276,9 +276,9 @@ TEST_F(DownloadJobTest, KeepingUserDataLeavesItsSectorsAndTheFullPackageWritesTh
 using PackageCopier = std::function<std::wstring(const wchar_t* name, const FolderChange& change)>;
 
 // A package the check must not let change the phone: checked and, when the
-// check passes it, downloaded. Each leaves the storage as it was, or written
-// by the package's own layout, and names its reason on the page (its
-// folder's name in it) and in the log.
+// check passes it, downloaded keeping the user's data. Each leaves the
+// storage as it was, or written by the package's own layout, and names its
+// reason on the page (its folder's name in it) and in the log.
 struct HostilePackage {
     const char* what;
     std::function<std::wstring(const PackageCopier& copy)> make;
@@ -288,13 +288,16 @@ struct HostilePackage {
     // the download succeeds.
     std::function<std::wstring(const std::wstring& folder)> reason;
     const wchar_t* sample = L"SampleFH8974";
-    // The page's text where it is the flow's own and only the log names the
-    // entry (a fault found once the disk's size is known).
-    const wchar_t* page = nullptr;
+    // The phone's mode; the disk writer's sample starts in download mode.
+    std::optional<SimPhoneMode> mode;
+    // The keep-user-data list cannot be written: the note beside the choice
+    // says so, and the full flash ("完整刷机") writes the package.
+    bool listNote = false;
 };
 
 // Flashed through the disk writer, from download mode.
 const wchar_t kDiskSample[] = L"SampleSH8x26";
+const wchar_t kAutoSample[] = L"SampleAuto8974";
 
 // A flashable copy of the FireHose sample whose keep-user-data list is a
 // release's with another layout (boot and system swapped), written later
@@ -327,8 +330,8 @@ void ReplaceInFile(const std::wstring& path, const std::string& from, const std:
 
 // Made read-only by the tests' host step (no one, root included, can add a
 // file to it); its path from Windows.
-std::wstring ReadOnlyPackage() {
-    std::wstring folder = ToWide(TAVIK_READONLY_PACKAGE);
+std::wstring ReadOnlyPackage(const char* path = TAVIK_READONLY_PACKAGE) {
+    std::wstring folder = ToWide(path);
     std::replace(folder.begin(), folder.end(), L'/', L'\\');
     const std::wstring probe = folder + L"\\probe";
     const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
@@ -341,14 +344,49 @@ std::wstring ReadOnlyPackage() {
 }
 
 TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
+    const auto cannotWriteList = [](const std::wstring& folder) {
+        return L"Can't write " + folder + L"\\rawprogram_unsparse_for_User.xml (";
+    };
+    // An entry moved past the end of the disk the flow opens in download mode.
+    const auto pastTheEnd = [](const wchar_t* name, const char* entry, const wchar_t* list) {
+        return [=](const PackageCopier& copy) {
+            return copy(name, [=](const std::wstring& folder) {
+                ReplaceInFile(folder + list, entry, "start_sector=\"4000000\"");
+            });
+        };
+    };
+    const auto pastTheEndReason = [](const wchar_t* image) {
+        return [=](const std::wstring& folder) {
+            return L"File " + folder + L"\\" + image + L" at sector 4000000 needs ";
+        };
+    };
+    // Held open for reading meanwhile, as a virus scanner holds a file.
+    CScopedHandle scanner;
     const HostilePackage packages[] = {
         {"a folder the ANSI code page cannot name",
          [](const PackageCopier& copy) { return copy(L"package_ไทย", nullptr); }, false,
          [](const std::wstring& folder) { return L"Path not supported by the system code page! " + folder; }},
         {"a keep-user-data list of another layout, written later",
          [](const PackageCopier& copy) { return WithStaleUserList(copy(L"stale", nullptr)); }, true, nullptr},
-        {"a read-only folder, keeping the user's data", [](const PackageCopier&) { return ReadOnlyPackage(); }, false,
-         [](const std::wstring& folder) { return L"Can't write " + folder + L"\\rawprogram_unsparse_for_User.xml"; }},
+        {"an immutable folder", [](const PackageCopier&) { return ReadOnlyPackage(); }, true, cannotWriteList,
+         L"SampleFH8974", std::nullopt, true},
+        {"an immutable folder holding the list the tool wrote",
+         [](const PackageCopier&) { return ReadOnlyPackage(TAVIK_READONLY_PACKAGE_WITH_LIST); }, true, nullptr},
+        {"a read-only keep-user-data list of another layout",
+         [](const PackageCopier& copy) {
+             const std::wstring folder = WithStaleUserList(copy(L"readonly-list", nullptr));
+             EXPECT_TRUE(
+                 SetFileAttributesW((folder + L"\\rawprogram_unsparse_for_User.xml").c_str(), FILE_ATTRIBUTE_READONLY));
+             return folder;
+         },
+         true, cannotWriteList, L"SampleFH8974", std::nullopt, true},
+        {"a folder whose path holds the full list's name but not the keep-user one",
+         [this](const PackageCopier& copy) {
+             // The longest folder whose full list's path the image table holds.
+             const size_t folderChars = kImageTablePathBytes - 1 - std::wcslen(L"\\rawprogram_unsparse.xml");
+             return copy(std::wstring(folderChars - scratch_->File(L"").size(), L'L').c_str(), nullptr);
+         },
+         true, cannotWriteList, L"SampleFH8974", std::nullopt, true},
         // The disk writer's flow: the lists in "bp_image", images beside them.
         {"an image one sector larger than its partition",
          [](const PackageCopier& copy) {
@@ -362,17 +400,14 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
          },
          kDiskSample},
         {"an entry past the disk's end",
-         [](const PackageCopier& copy) {
-             return copy(L"past", [](const std::wstring& folder) {
-                 ReplaceInFile(folder + L"\\bp_image\\rawprogram_unsparse.xml", "start_sector=\"66\"",
-                               "start_sector=\"4000000\"");
-             });
-         },
-         true,
-         [](const std::wstring& folder) {
-             return L"File " + folder + L"\\userdata.img at sector 4000000 needs 4 sectors, the disk has ";
-         },
-         kDiskSample, L"Download Fail!"},
+         pastTheEnd(L"past", "start_sector=\"66\"", L"\\bp_image\\rawprogram_unsparse.xml"), true,
+         pastTheEndReason(L"userdata.img"), kDiskSample},
+        {"FireHose from download mode, an entry past the disk's end",
+         pastTheEnd(L"past-fh", "start_sector=\"66\"", L"\\rawprogram_unsparse.xml"), true,
+         pastTheEndReason(L"system.img"), L"SampleFH8974", SimPhoneMode::Download},
+        {"the automatic flow from download mode, an entry past the disk's end",
+         pastTheEnd(L"past-auto", "start_sector=\"42\"", L"\\rawprogram_unsparse.xml"), true,
+         pastTheEndReason(L"system.img"), kAutoSample, SimPhoneMode::Download},
         {"a CRC span of millions of sectors",
          [](const PackageCopier& copy) {
              return copy(L"crc", [](const std::wstring& folder) {
@@ -386,6 +421,15 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
                  L"[CRC32(2,1024000000)] covers 1024000000 bytes");
          },
          kDiskSample},
+        {"an image another program reads meanwhile",
+         [&scanner](const PackageCopier& copy) {
+             const std::wstring folder = copy(L"scanned", nullptr);
+             scanner.Reset(CreateFileW((folder + L"\\boot.img").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+             EXPECT_TRUE(scanner.IsSet());
+             return folder;
+         },
+         true, nullptr, kDiskSample},
     };
     const std::string before = PatternStorage();
     for (const HostilePackage& package : packages) {
@@ -393,8 +437,9 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
         if (window_) {
             CloseWindow();
         }
-        ASSERT_TRUE(
-            phone_->SetMode(package.sample == kDiskSample ? SimPhoneMode::Download : SimPhoneMode::EmergencyDownload));
+        const SimPhoneMode mode = package.mode.value_or(
+            package.sample == kDiskSample ? SimPhoneMode::Download : SimPhoneMode::EmergencyDownload);
+        ASSERT_TRUE(phone_->SetMode(mode));
         ASSERT_TRUE(phone_->WriteStorage(0, before.data(), before.size()));
         const std::wstring folder = package.make([this, &package](const wchar_t* name, const FolderChange& change) {
             return FlashablePackage(name, change, package.sample);
@@ -411,6 +456,10 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
 
         std::wstring shown;
         if (package.passesCheck) {
+            EXPECT_EQ(package.listNote, Control(L"UserDataListNote")->IsVisible());
+            if (package.listNote) {
+                Shot(L"user-data-list-note");
+            }
             RunJob();  // keeping the user's data, the default
             shown = Text(L"DownloadStatus");
         } else {
@@ -424,19 +473,35 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
             shown = Text(L"InvalidPackageReason");
             Shot(L"invalid-package-reason");
         }
+        // A list that could not be replaced leaves no file of its own behind.
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((folder + L"\\tvk*.tmp").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, search) << testsupport::Utf8(found.cFileName);
+        FindClose(search);
         if (!package.reason) {
             EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
             // The package's own layout: boot.img in the boot partition.
             const std::string boot = ReadWholeFile(folder + L"\\boot.img");
-            EXPECT_TRUE(boot == Storage().substr(58 * 512, boot.size())) << "boot.img is not where the package puts it";
-            EXPECT_TRUE(Storage() == ModelStorage(before, false, folder + L"\\rawprogram_unsparse_for_User.xml",
-                                                  folder + L"\\patch0.xml"));
+            const size_t bootSector = package.sample == kDiskSample ? 50 : 58;
+            EXPECT_TRUE(boot == Storage().substr(bootSector * 512, boot.size())) << "boot.img is not in its place";
+            EXPECT_EQ(folder + L"\\rawprogram_unsparse_for_User.xml", ToWide(g_imageTable.rawprogramPath));
+            EXPECT_TRUE(Storage() == ModelStorage(before, package.sample == kDiskSample,
+                                                  ToWide(g_imageTable.rawprogramPath), ToWide(g_imageTable.patchPath)));
             continue;
         }
         const std::wstring reason = package.reason(folder);
-        EXPECT_EQ(0u, shown.find(package.page ? package.page : reason)) << testsupport::Utf8(shown);
+        EXPECT_EQ(0u, shown.find(reason)) << testsupport::Utf8(shown);
         EXPECT_NE(std::string::npos, LogText().find(WideToAnsi(reason))) << LogText();
         EXPECT_TRUE(before == Storage()) << "the phone's storage changed";
+        if (package.listNote) {
+            // The full flash writes the package all the same.
+            Click(L"DownloadFailRetryBtn");
+            Click(L"SaveProductionData");
+            RunJob();
+            EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
+            EXPECT_TRUE(Storage() ==
+                        ModelStorage(before, false, folder + L"\\rawprogram_unsparse.xml", folder + L"\\patch0.xml"));
+        }
     }
 }
 
@@ -531,15 +596,16 @@ TEST_F(DownloadJobTest, AVersionThatDoesNotFitShowsThePhonesVersionInRedEscaped)
 TEST_F(DownloadJobTest, FailedAndInterruptedDownloadsEndOnTheFailurePage) {
     const std::wstring package = FlashablePackage(L"SampleFH8974");
     OpenWithPackage(package);
-    for (SimPhoneFault fault : {SimPhoneFault::FailWrite, SimPhoneFault::UnplugMidWrite}) {
+    // The upload the phone refuses: the page shows QMSL's reason.
+    const std::pair<SimPhoneFault, const wchar_t*> faults[] = {{SimPhoneFault::FailWrite, L"write failed at sector 0"},
+                                                               {SimPhoneFault::UnplugMidWrite, L"the phone went away"}};
+    for (const auto& [fault, reason] : faults) {
         ASSERT_TRUE(phone_->ClearFaults());
         ASSERT_TRUE(phone_->SetMode(SimPhoneMode::EmergencyDownload));
         ASSERT_TRUE(phone_->AddFault(fault));
         RunJob();
         EXPECT_EQ(TavikPage::kFunctionFailed, Page(L"FunctionTab")) << SimPhoneFaultName(fault) << LogText();
-        // The flow reports the failed write as a detail, not as an error:
-        // the page names the step that failed.
-        ExpectStatusShown(L"Error:写入手机失败!", kStatusRed);
+        ExpectStatusShown(reason, kStatusRed);
         EXPECT_FALSE(window_->WorkInProgress());
         ExpectBackKeepsThePackage(L"DownloadFailRetryBtn");
     }
@@ -558,7 +624,7 @@ TEST_F(DownloadJobTest, AWriteRefusedAfterTheDownloadModeRouteNamesTheWriteNotTh
     const std::string log = LogText();
     EXPECT_NE(std::string::npos, log.find("Get ADB Devices Name Failed!")) << log;
     EXPECT_NE(std::string::npos, log.find("Wipe Disk SUCCESS!")) << log;
-    ExpectStatusShown(L"FlashImage Fail!", kStatusRed);
+    ExpectStatusShown(L"write failed at sector 0", kStatusRed);
 }
 
 TEST_F(DownloadJobTest, MediaTekFailuresEndOnTheirPagesWithBackAndRetry) {

@@ -62,7 +62,9 @@ TEST_F(DiskRetryTest, ReadBacksThatNeverMatchFailAfterTenWrites) {
 
     EXPECT_FALSE(engine_->DownloadDisk());
     EXPECT_EQ(10u, disk_->WritesAt(kImageOffset));
-    EXPECT_TRUE(recorder_.Texts(MSG_FAILURE).empty());  // this failure has no text of its own
+    EXPECT_EQ(std::vector<std::wstring>{L"Read-back from sector 3 never matched " +
+                                        AnsiToWide(engine_->settings.softwarePath) + L"\\a.img (10 writes)!"},
+              recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(2u, disk_->RequestCount(IOCTL_DISK_DELETE_DRIVE_LAYOUT));
     EXPECT_EQ(2u, CountTexts(L"Wipe Disk ....."));
 }

@@ -83,9 +83,9 @@ TEST_F(FlowFailureTest, PhoneUnpluggedDuringTheUpload) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::UnplugMidWrite));
 
     EXPECT_EQ(0, RunDownload());
-    // The FireHose flow says so on a detail line only; the result tells.
+    // The FireHose flow's own line is a detail: QMSL's reason is the error.
     EXPECT_TRUE(HasText(MSG_DETAIL, L"FlashImage Fail!"));
-    EXPECT_TRUE(recorder_.Texts(MSG_FAILURE).empty());
+    EXPECT_EQ(std::vector<std::wstring>{L"the phone went away"}, recorder_.Texts(MSG_FAILURE));
     EXPECT_TRUE(recorder_.Texts(MSG_SUMMARY).empty());
     EXPECT_FALSE(HasText(MSG_DETAIL, L"Reboot Phone..."));
     EXPECT_EQ(SimPhoneMode::Off, Phone().Mode());
@@ -102,8 +102,9 @@ TEST_F(FlowFailureTest, UploadThatFailsItsWrites) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::FailWrite));
 
     EXPECT_EQ(0, RunDownload());
-    // The automatic flow reports it as a failure.
-    EXPECT_EQ(std::vector<std::wstring>{L"FlashImage Fail!"}, recorder_.Texts(MSG_FAILURE));
+    // QMSL's reason, then the automatic flow's own failure.
+    EXPECT_EQ((std::vector<std::wstring>{L"write failed at sector 0", L"FlashImage Fail!"}),
+              recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(std::vector<std::wstring>{L"FireHose Ping Phone Success"}, recorder_.Texts(MSG_SUMMARY));
     ExpectStorageIs(Zeros());
 }
@@ -115,7 +116,8 @@ TEST_F(FlowFailureTest, UploadWhoseErrorRecordReportsAnErrorIsNoSuccess) {
     ASSERT_TRUE(Phone().AddFault(SimPhoneFault::UploadErrorInfo));
 
     EXPECT_EQ(0, RunDownload());
-    EXPECT_EQ(std::vector<std::wstring>{L"FlashImage Fail!"}, recorder_.Texts(MSG_FAILURE));
+    EXPECT_EQ((std::vector<std::wstring>{L"read-back of the last image differs", L"FlashImage Fail!"}),
+              recorder_.Texts(MSG_FAILURE));
     EXPECT_EQ(1u, CountJournalStarting("QLIB_GetLastSoftwareDownloadErrorInfo"));
     EXPECT_EQ(0u, CountJournalStarting("QLIB_QPHONEMS_FireHosePower"));
 }

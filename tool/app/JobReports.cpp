@@ -22,7 +22,9 @@ void CJobReports::Note(const std::wstring& text, int32_t code) {
     // reported; a success after an error shows the step went on from it.
     if (code == MSG_FALLBACK || (code & MSG_LEVEL_MASK) == MSG_LEVEL_SUCCESS) {
         stepError_.clear();
-    } else if ((code & MSG_LEVEL_MASK) == MSG_LEVEL_ERROR) {
+    } else if ((code & MSG_LEVEL_MASK) == MSG_LEVEL_ERROR && stepError_.empty()) {
+        // The first failure is the cause; what follows it ("Download Fail!")
+        // only says the step ended there.
         stepError_ = text;
     }
 }

@@ -20,7 +20,8 @@ public:
     void Note(const std::wstring& text, int32_t code);
     // A text of the MediaTek library: its time and throughput lines are kept.
     void NoteLibraryText(const std::wstring& text);
-    // The error the current step failed with, else the fallback.
+    // The first error the current step reported since it last went on
+    // (a success or a fallback), else the fallback.
     std::wstring StepReason(const std::wstring& fallback) const;
     // The last status, then the library's time and throughput lines.
     std::wstring SuccessSummary() const;

@@ -148,6 +148,10 @@ public:
     void PlaySoftwareReadyAnimation();
     // The package is not ready: fail picture and the invalid-package page.
     void ShowInvalidPackage();
+    // Keeps the user's data in the next download, with its list made from
+    // the package as it is now. False when that list cannot be written: the
+    // note beside the choice then says such a start is refused.
+    bool SelectUserDataList();
 
     // --- Download (tool/app/TavikDownloadDlgDownload.cpp) -----------------------
     int DownloadJob();

@@ -142,17 +142,15 @@ int CTavikDownloadDlg::CheckSoftwarePackageJob() {
         break;
     }
     SelectPage(L"SelectSoftPathBtnTab", TavikPage::kPathBrowseButton);
-
-    // Keeping the user's data is the default: its list must be written now,
-    // or the download would find none, or an earlier release's.
-    if (ok) {
-        SelectOption(L"SaveUserData");
-        ok = config_.SelectRawProgram(0);
-    }
     if (!ok) {
         ShowInvalidPackage();
         return 0;
     }
+    // Keeping the user's data is the default, and stays so when its list
+    // cannot be written here: the note beside the choice says why such a
+    // start is refused, and the full flash still works.
+    SelectOption(L"SaveUserData");
+    SelectUserDataList();
     packageReady_ = 1;
     PlaySoftwareReadyAnimation();
     SelectPage(L"SelectSoftStatusTab", TavikPage::kStatusUserDataChoice);
@@ -189,13 +187,13 @@ void CTavikDownloadDlg::OnSaveUserData(NotifyMessage& /*message*/) {
         return;
     }
     SelectOption(L"SaveUserData");
-    if (!config_.SelectRawProgram(0)) {
-        // The list could not be written (its report names the folder): no
-        // download may start until a check passes again.
-        ShowInvalidPackage();
-        SetControlEnabled(L"ConfirmSoftwareBtn", JobThreadAvailable());
-        SetControlText(L"ConfirmSoftwareBtn", kConfirmText);
-    }
+    SelectUserDataList();
+}
+
+bool CTavikDownloadDlg::SelectUserDataList() {
+    const bool written = config_.SelectRawProgram(0);
+    SetControlVisible(L"UserDataListNote", !written);
+    return written;
 }
 
 void CTavikDownloadDlg::OnSaveProductionData(NotifyMessage& /*message*/) {

@@ -165,9 +165,11 @@ bool CTavikDownloadDlg::PrepareDownload() {
     ShowWorkPage(TavikPage::kFunctionConnecting);
     if (platform_ == PLATFORM_QCOM) {
         SelectPage(kConnectTab, TavikPage::kQcomWaiting);
-        // The image table is rebuilt from the package as it is now: a file
-        // gone since the check fails the job before anything is written.
-        if (config_.platform == PLATFORM_QCOM && !config_.CheckQcomFiles()) {
+        // The keep-user-data list and the image table are made from the
+        // package as it is now: a list that cannot be written, or a file gone
+        // since the check, fails the job before the phone is touched.
+        const bool listReady = config_.forUser == 0 || SelectUserDataList();
+        if (config_.platform == PLATFORM_QCOM && (!listReady || !config_.CheckQcomFiles())) {
             SetFailure(kFunctionTab, TavikPage::kFunctionFailed, kPackageFilesGoneText);
             return false;
         }

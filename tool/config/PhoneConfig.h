@@ -91,13 +91,16 @@ public:
 
     // Qualcomm file set (PhoneConfigQcom.cpp).
     // Non-zero fullPackage: the full partition list; 0: keep the user's data,
-    // whose list is made afresh from the package's full list. False, after
-    // reporting why, when that list cannot be made.
+    // whose list is made from the package's full list as it is now. False,
+    // after reporting why, when that list cannot be made or written: a
+    // download keeping the user's data must not start then, while the full
+    // list stays usable.
     bool SelectRawProgram(int fullPackage);
     bool CheckQcomFiles();
     bool CheckImageList(const wchar_t* rawprogramPath, double& totalMb);
     // Write "rawprogram_unsparse_for_User.xml" with the user's storage
-    // partitions blanked; the second also blanks "userdata".
+    // partitions blanked; the second also blanks "userdata". A list that
+    // already holds those bytes is left unwritten.
     bool MakeUserRawProgram();
     bool MakeUserRawProgramAll();
 

@@ -44,8 +44,9 @@ bool CPhoneConfig::SelectRawProgram(int fullPackage) {
     }
     forUser = 1;
     CopyToField(qcom.rawprogramFile, WideToAnsi(kUserRawProgram));
-    // Made afresh every time: a list left by an earlier release unpacked
-    // into the same folder keeps its own times and describes another layout.
+    // Made from the full list every time: a list left by an earlier release
+    // unpacked into the same folder keeps its own times and describes
+    // another layout.
     return MakeUserRawProgram();
 }
 
@@ -218,11 +219,12 @@ bool CPhoneConfig::MakeUserRawProgramWithout(const wchar_t* const* blankedLabels
     }
 
     // Written beside the package's files even when the source lay in
-    // "bp_image".
+    // "bp_image". A list that already says this is kept as it is: a package
+    // on a share or disc no one may write to keeps it, and other stations
+    // reading it meanwhile read it whole.
     const std::wstring target = FormatWide(L"%s\\%s", softwareFolder, kUserRawProgram);
     std::wstring result;
-    int flags = 0;
-    if (!CXmlDocument::WriteUtf8File(target, list.Text(), result, flags)) {
+    if (!CXmlDocument::ReplaceUtf8File(target, list.Text(), result)) {
         // A download keeping the user's data would find no list, or an old
         // one, in its place.
         SendMessage(FormatWide(L"Can't write %s (%s)", target.c_str(), result.c_str()), MSG_FAILURE);

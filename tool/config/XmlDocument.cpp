@@ -1,5 +1,7 @@
 #include "XmlDocument.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -571,6 +573,58 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
 
+// The system's text for an error code, cut at its first line break.
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message =
+        length != 0 && text != nullptr ? std::wstring(text, length) : FormatWide(L"error %lu", error);
+    LocalFree(text);
+    const size_t lineBreak = message.find_first_of(L"\r\n");
+    if (lineBreak != std::wstring::npos) {
+        message.resize(lineBreak);
+    }
+    return message;
+}
+
+// True when the file holds exactly these bytes.
+bool FileHolds(const std::wstring& path, const std::vector<char>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER size;
+    std::vector<char> held;
+    bool same = GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) == bytes.size();
+    if (same && !bytes.empty()) {
+        held.resize(bytes.size());
+        DWORD got = 0;
+        same = ReadFile(file, held.data(), static_cast<DWORD>(held.size()), &got, nullptr) && got == held.size() &&
+               held == bytes;
+    }
+    CloseHandle(file);
+    return same;
+}
+
+// Writes the bytes into the file and onto the disk.
+bool WriteWholeFile(const std::wstring& path, const std::vector<char>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    bool done = (bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                                   written == bytes.size())) &&
+                FlushFileBuffers(file);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return done;
+}
+
 // The runtime's text for an error number, cut at its first line break.
 std::wstring RuntimeErrorText(int error) {
     const wchar_t* text = _wcserror(error);
@@ -933,6 +987,42 @@ bool CXmlDocument::WriteUtf8File(const std::wstring& path, const std::wstring& t
         return false;
     }
     result = FormatWide(L"%d wide chars to %s%d bytes", static_cast<int>(text.size()), L"", static_cast<int>(bytes));
+    return true;
+}
+
+bool CXmlDocument::ReplaceUtf8File(const std::wstring& path, const std::wstring& text, std::wstring& result) {
+    std::vector<char> bytes(EncodeUtf8(text.c_str(), text.size(), nullptr, 0) + 1);
+    EncodeUtf8(text.c_str(), text.size(), bytes.data(), bytes.size());
+    bytes.pop_back();  // the terminator
+    if (FileHolds(path, bytes)) {
+        result = L"unchanged";
+        return true;
+    }
+    const size_t slash = path.find_last_of(L'\\');
+    if (path.size() >= MAX_PATH || slash == std::wstring::npos) {
+        result = SystemErrorText(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    // Someone marked the file so it is not changed; the rename would replace
+    // it regardless on some systems.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        result = SystemErrorText(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // A fresh name in the same folder, so the rename stays on one volume.
+    wchar_t fresh[MAX_PATH] = {};
+    if (GetTempFileNameW(path.substr(0, slash).c_str(), L"tvk", 0, fresh) == 0) {
+        result = SystemErrorText(GetLastError());
+        return false;
+    }
+    if (!WriteWholeFile(fresh, bytes) ||
+        !MoveFileExW(fresh, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        result = SystemErrorText(GetLastError());
+        DeleteFileW(fresh);
+        return false;
+    }
+    result = FormatWide(L"%d bytes", static_cast<int>(bytes.size()));
     return true;
 }
 

@@ -49,6 +49,13 @@ public:
 
     static bool ReadUtf8File(const std::wstring& path, std::wstring& text, std::wstring& result, int& flags);
     static bool WriteUtf8File(const std::wstring& path, const std::wstring& text, std::wstring& result, int& flags);
+    // Makes the file hold the text as UTF-8. A file that already holds
+    // exactly those bytes is left as it is (nothing is written: a folder no
+    // one may write into keeps working). Otherwise the bytes go whole to a
+    // new file beside it, which is then renamed over it: a reader of the old
+    // file reads it whole, a reader after the rename the new one. False with
+    // the reason in `result` when it cannot be written; the old file stays.
+    static bool ReplaceUtf8File(const std::wstring& path, const std::wstring& text, std::wstring& result);
 
     // Navigation among the children of the current parent element.
     bool FindNextElement(const wchar_t* name = nullptr);

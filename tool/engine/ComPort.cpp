@@ -9,22 +9,27 @@ namespace {
 constexpr DWORD kPurgeQueues = PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
-HANDLE NewManualResetEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
-
 }  // namespace
 
-CComPort::CComPort() : readEvent_(NewManualResetEvent()), writeEvent_(NewManualResetEvent()) {
-    readOverlapped_.hEvent = readEvent_.Get();
-    writeOverlapped_.hEvent = writeEvent_.Get();
-}
+CComPort::CComPort() = default;
 
 CComPort::~CComPort() { Close(); }
 
 bool CComPort::Open(int32_t portNumber) {
     Close();
-    if (!readEvent_.IsSet() || !writeEvent_.IsSet()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return false;
+    // A transfer given up earlier left its memory to the system: a new
+    // port gets new ones.
+    for (std::unique_ptr<Transfer>* transfer : {&read_, &write_}) {
+        if (!*transfer) {
+            *transfer = std::make_unique<Transfer>();
+            (*transfer)->event.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            (*transfer)->overlapped.hEvent = (*transfer)->event.Get();
+        }
+        if (!(*transfer)->event.IsSet()) {
+            transfer->reset();
+            SetLastError(ERROR_INVALID_HANDLE);
+            return false;
+        }
     }
     const std::wstring name = FormatWide(L"\\\\.\\COM%d", portNumber);
     HANDLE port = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -54,6 +59,25 @@ void CComPort::Setup() {
     }
 }
 
+void CComPort::Restart(Transfer& transfer) {
+    const HANDLE event = transfer.overlapped.hEvent;
+    transfer.overlapped = OVERLAPPED{};
+    transfer.overlapped.hEvent = event;
+    ResetEvent(event);
+}
+
+bool CComPort::CancelAndWait(std::unique_ptr<Transfer>& transfer, DWORD& moved) {
+    CancelIoEx(port_.Get(), &transfer->overlapped);
+    if (WaitForSingleObject(transfer->overlapped.hEvent, kCancelWaitMs) != WAIT_OBJECT_0) {
+        // The driver still holds the transfer: its record, event and bytes
+        // must outlive whatever it does with them, so they are never freed.
+        transfer.release();
+        Close();
+        return false;
+    }
+    return GetOverlappedResult(port_.Get(), &transfer->overlapped, &moved, FALSE) != FALSE;
+}
+
 CComPort::WriteResult CComPort::WriteWithin(DWORD length, const void* bytes) {
     if (!IsOpen()) {
         return WriteResult::Failed;
@@ -61,24 +85,23 @@ CComPort::WriteResult CComPort::WriteWithin(DWORD length, const void* bytes) {
     PurgeComm(port_.Get(), kPurgeQueues);
     DWORD errors = 0;
     ClearCommError(port_.Get(), &errors, &lineStatus_);
-    ResetEvent(writeOverlapped_.hEvent);
+    Transfer& write = *write_;
+    Restart(write);
+    write.bytes.assign(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + length);
     DWORD written = 0;
-    if (WriteFile(port_.Get(), bytes, length, &written, &writeOverlapped_)) {
+    if (WriteFile(port_.Get(), write.bytes.data(), length, &written, &write.overlapped)) {
         return written == length ? WriteResult::Written : WriteResult::Failed;
     }
     if (GetLastError() != ERROR_IO_PENDING) {
         return WriteResult::Failed;
     }
-    if (WaitForSingleObject(writeOverlapped_.hEvent, kWriteTimeoutMs) == WAIT_TIMEOUT) {
-        // The bytes and the overlapped record must outlive the write: cancel
-        // it and wait until the cancel has landed (or the write ended after
-        // all).
-        CancelIoEx(port_.Get(), &writeOverlapped_);
-        if (!GetOverlappedResult(port_.Get(), &writeOverlapped_, &written, TRUE)) {
+    if (WaitForSingleObject(write.overlapped.hEvent, kWriteTimeoutMs) == WAIT_TIMEOUT) {
+        // Cancelled, unless it ended after all.
+        if (!CancelAndWait(write_, written)) {
             SetLastError(ERROR_TIMEOUT);
             return WriteResult::TimedOut;
         }
-    } else if (!GetOverlappedResult(port_.Get(), &writeOverlapped_, &written, FALSE)) {
+    } else if (!GetOverlappedResult(port_.Get(), &write.overlapped, &written, FALSE)) {
         return WriteResult::Failed;
     }
     return written == length ? WriteResult::Written : WriteResult::Failed;
@@ -100,30 +123,25 @@ DWORD CComPort::Read(DWORD count, void* buffer) {
             return 0;
         }
     }
-    ResetEvent(readOverlapped_.hEvent);
+    Transfer& read = *read_;
+    Restart(read);
+    read.bytes.assign(count, 0);
     DWORD got = 0;
-    if (ReadFile(port_.Get(), buffer, count, &got, &readOverlapped_)) {
+    if (ReadFile(port_.Get(), read.bytes.data(), count, &got, &read.overlapped)) {
         if (got > 0) {
             PurgeComm(port_.Get(), kPurgeAll);
         }
-        return got;
-    }
-    if (GetLastError() != ERROR_IO_PENDING) {
+    } else if (GetLastError() != ERROR_IO_PENDING) {
         return 0;
+    } else {
+        WaitForSingleObject(read.overlapped.hEvent, kIoWaitMs);
+        // Still running: cancelled, unless it ended after all.
+        if (!GetOverlappedResult(port_.Get(), &read.overlapped, &got, FALSE) && !CancelAndWait(read_, got)) {
+            return 0;
+        }
     }
-    WaitForSingleObject(readOverlapped_.hEvent, kIoWaitMs);
-    if (GetOverlappedResult(port_.Get(), &readOverlapped_, &got, FALSE)) {
-        return got;
-    }
-    // Still running: the caller's buffer and our overlapped record would be
-    // written after we return. Cancel, and wait until the cancel has landed
-    // (or the read finished after all).
-    CancelIo(port_.Get());
-    got = 0;
-    if (!GetOverlappedResult(port_.Get(), &readOverlapped_, &got, TRUE)) {
-        return 0;
-    }
-    return got;
+    std::copy_n(read.bytes.data(), std::min(got, count), static_cast<uint8_t*>(buffer));
+    return std::min(got, count);
 }
 
 bool CComPort::SendSaharaReset() {

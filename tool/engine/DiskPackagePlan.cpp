@@ -16,10 +16,8 @@ namespace {
 
 constexpr uint64_t kPatchValueBytes = 8;
 
-// The image's size, read through a handle that shows the file can be read.
-std::optional<uint64_t> ReadableFileBytes(const std::wstring& path) {
-    const CScopedHandle file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+// The size of an open file.
+std::optional<uint64_t> FileBytes(const CScopedHandle& file) {
     LARGE_INTEGER bytes;
     if (!file.IsSet() || !GetFileSizeEx(file.Get(), &bytes)) {
         return std::nullopt;
@@ -28,6 +26,11 @@ std::optional<uint64_t> ReadableFileBytes(const std::wstring& path) {
 }
 
 }  // namespace
+
+CScopedHandle OpenImageFile(const std::wstring& path) {
+    return CScopedHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
 
 std::optional<std::wstring> ImagePlacementFault(const std::wstring& imagePath, uint64_t imageBytes,
                                                 uint64_t startSector, uint64_t sectorCount,
@@ -116,7 +119,8 @@ bool CDiskPackagePlan::ReadImage(CQcomDownloader& engine, const std::wstring& fo
         return false;
     }
     image.path = file.path;
-    const std::optional<uint64_t> bytes = ReadableFileBytes(image.path);
+    image.file = OpenImageFile(image.path);
+    const std::optional<uint64_t> bytes = FileBytes(image.file);
     if (!bytes) {
         engine.SendText(FormatWide(L"open file %s fail!", image.path.c_str()), MSG_FAILURE);
         return false;

@@ -2,7 +2,8 @@
 // patch lists and checked whole before anything on the phone changes: a list
 // that would fail half-way must fail while the phone still has its partition
 // table. Only the lists and the images' sizes are read, never the images'
-// bytes.
+// bytes; the images are opened as the writer reads them, and the writer reads
+// through those very handles.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "ScopedHandle.h"
+
 class CQcomDownloader;
 
 // One image of the partition list and where it goes.
 struct PlannedImage {
     std::wstring path;
+    CScopedHandle file;  // opened by OpenImageFile, unread
     uint64_t startSector = 0;
     uint64_t sectorCount = 0;  // the partition's size; 0 sets no limit
 };
+
+// An image opened as the disk writer reads it: others may read it meanwhile
+// (another station flashing from the same package, a virus scanner), no one
+// may change it. Unset when it cannot be opened so.
+CScopedHandle OpenImageFile(const std::wstring& path);
 
 // One "DISK" element of the patch list, its numbers checked.
 struct PlannedPatch {

@@ -67,10 +67,11 @@ struct ChunkBuffers {
 };
 
 // One chunk onto the disk: written, read back and compared by the sampled
-// CRC, up to ten times. False when the tenth write fails (reported) or no
-// read-back ever matched (not reported).
-bool WriteVerifiedChunk(CQcomDownloader& engine, HANDLE disk, uint64_t startSector, uint64_t bytesDone,
-                        uint32_t bytesRead, ChunkBuffers& buffers, uint32_t fileCrc, uint32_t& diskCrc) {
+// CRC, up to ten times. False, reported, when the tenth write fails or no
+// read-back ever matched.
+bool WriteVerifiedChunk(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE disk, uint64_t startSector,
+                        uint64_t bytesDone, uint32_t bytesRead, ChunkBuffers& buffers, uint32_t fileCrc,
+                        uint32_t& diskCrc) {
     const uint32_t writeLength = static_cast<uint32_t>(RoundUpToSector(bytesRead));
     for (int attempt = 1; attempt <= kWriteTries; ++attempt) {
         if (!engine.WriteDisk(disk, startSector, bytesDone, buffers.chunk.get(), writeLength)) {
@@ -92,13 +93,17 @@ bool WriteVerifiedChunk(CQcomDownloader& engine, HANDLE disk, uint64_t startSect
             return true;
         }
     }
+    engine.SendText(FormatWide(L"Read-back from sector %I64u never matched %s (%d writes)!",
+                               startSector + bytesDone / kSectorBytes, imagePath.c_str(), kWriteTries),
+                    MSG_FAILURE);
     return false;
 }
 
-// One image onto the disk at its sector, in 2 MB chunks; the last chunk is
-// padded with zeros to whole sectors.
-bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE disk, uint64_t startSector,
-                uint64_t sectorCount, uint32_t numDiskSectors, ChunkBuffers& buffers) {
+// One image, read through `image` (OpenImageFile's handle), onto the disk
+// at its sector, in 2 MB chunks; the last chunk is padded with zeros to whole
+// sectors.
+bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, const CScopedHandle& image, HANDLE disk,
+                uint64_t startSector, uint64_t sectorCount, uint32_t numDiskSectors, ChunkBuffers& buffers) {
     engine.SendText(FormatWide(L"Download file %s to Disk...", imagePath.c_str()), MSG_PROGRESS_LINE);
     if (!IsOpenHandle(disk)) {
         engine.SendText(L"hDisk Invalid!", MSG_FAILURE);
@@ -108,8 +113,6 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
         engine.SendText(L"Can't New the memey!", MSG_FAILURE);
         return false;
     }
-    const CScopedHandle image(
-        CreateFileW(imagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!image.IsSet()) {
         engine.SendText(FormatWide(L"open file %s fail!", imagePath.c_str()), MSG_FAILURE);
         return false;
@@ -145,6 +148,7 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
         }
         DWORD bytesRead = 0;
         if (!ReadFile(image.Get(), buffers.chunk.get(), kChunkBytes, &bytesRead, nullptr)) {
+            engine.SendText(FormatWide(L"read file %s fail!", imagePath.c_str()), MSG_FAILURE);
             return false;
         }
         if (bytesRead == 0) {
@@ -159,7 +163,8 @@ bool WriteImage(CQcomDownloader& engine, const std::wstring& imagePath, HANDLE d
         engine.SendText(FormatWide(L"The FileCRC32 value 0x%.8X", fileCrc), MSG_DETAIL);
 
         uint32_t diskCrc = 0;
-        if (!WriteVerifiedChunk(engine, disk, startSector, bytesDone, bytesRead, buffers, fileCrc, diskCrc)) {
+        if (!WriteVerifiedChunk(engine, imagePath, disk, startSector, bytesDone, bytesRead, buffers, fileCrc,
+                                diskCrc)) {
             return false;
         }
         engine.diskMbWritten += bytesRead / kBytesPerMb;
@@ -179,7 +184,10 @@ bool WritePlan(CQcomDownloader& engine, HANDLE disk, uint32_t numDiskSectors, co
     engine.crcSampleStep = kImageCrcStep;
     ChunkBuffers buffers;
     for (const PlannedImage& image : plan.Images()) {
-        if (!WriteImage(engine, image.path, disk, image.startSector, image.sectorCount, numDiskSectors, buffers)) {
+        // The image goes through the handle the plan opened it with: what
+        // the plan could open, the writer can read.
+        if (!WriteImage(engine, image.path, image.file, disk, image.startSector, image.sectorCount, numDiskSectors,
+                        buffers)) {
             return false;
         }
     }
@@ -312,7 +320,8 @@ bool CQcomDownloader::WriteFileToDisk(const std::wstring& imagePath, HANDLE disk
         return false;
     }
     ChunkBuffers buffers;
-    return WriteImage(*this, imagePath, disk, startSector, sectorCount, numDiskSectors, buffers);
+    return WriteImage(*this, imagePath, OpenImageFile(imagePath), disk, startSector, sectorCount, numDiskSectors,
+                      buffers);
 }
 
 uint32_t CQcomDownloader::Crc32(uint32_t length, const uint8_t* bytes) const {

@@ -4,6 +4,7 @@
 // download.
 #include "QcomDownloader.h"
 
+#include "DiskPackagePlan.h"
 #include "PackageFile.h"
 #include "QmslLibrary.h"
 #include "TextFormat.h"
@@ -129,6 +130,12 @@ int32_t CQcomDownloader::SetEdlFromDownload() {
                                              OPEN_EXISTING, 0, nullptr));
         if (!disk.IsSet()) {
             SendText(L"Open Disk Faile!", MSG_FAILURE);
+            return 0;
+        }
+        // The wipe is for good: the package must fit this disk first, as
+        // the disk writer checks it, or the phone stays as it is.
+        const uint32_t numDiskSectors = GetDriveGeometry(disk.Get());
+        if (numDiskSectors == 0 || !CDiskPackagePlan().Read(*this, numDiskSectors)) {
             return 0;
         }
         // Without a partition table the phone can only start in EDL.

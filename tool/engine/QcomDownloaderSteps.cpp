@@ -3,6 +3,7 @@
 #include "QcomDownloader.h"
 
 #include "QmslLibrary.h"
+#include "TextFormat.h"
 #include "TryRepeatedly.h"
 
 namespace {
@@ -74,11 +75,11 @@ int32_t CQcomDownloader::UploadImages() {
     uint32_t result2 = 0;
     uint8_t errorFlag = 0;
     bool uploaded = false;
+    char errorText[kMetaBuildErrorBytes] = {};
     if (images.count < kImageTableMaxPaths) {
         // The table holds every image path: QMSL places them by the
         // partition list named in the table.
         uploaded = QLIB_QPHONEMS_UploadEmmcMetaBuildImage_FireHose(fireHoseHandle, &images, &result1, &result2) != 0;
-        char errorText[kMetaBuildErrorBytes] = {};
         QLIB_GetLastSoftwareDownloadErrorInfo(fireHoseHandle, &errorFlag, errorText, kMetaBuildErrorBytes);
     } else {
         // Past 512 images the table cannot hold every path: QMSL reads the
@@ -87,10 +88,18 @@ int32_t CQcomDownloader::UploadImages() {
         const std::string patch = FieldText(images.patchPath);
         uploaded = QLIB_QPHONEMS_UploadEmmcImage_FireHose(fireHoseHandle, rawprogram.c_str(), patch.c_str(), &result1,
                                                           &result2) != 0;
-        char errorText[kListUploadErrorBytes] = {};
         QLIB_GetLastSoftwareDownloadErrorInfo(fireHoseHandle, &errorFlag, errorText, kListUploadErrorBytes);
     }
-    return uploaded && errorFlag == 0 ? 1 : 0;
+    if (uploaded && errorFlag == 0) {
+        return 1;
+    }
+    // Only the programmer knows the phone's storage: its refusal (an entry
+    // past the end, a failed write) is the reason the user sees.
+    const std::string reason(errorText, strnlen(errorText, sizeof(errorText)));
+    if (!reason.empty()) {
+        SendText(AnsiToWide(reason), MSG_FAILURE);
+    }
+    return 0;
 }
 
 int32_t CQcomDownloader::ResetFireHose() { return QLIB_QPHONEMS_FireHosePower(fireHoseHandle, "reset") != 0 ? 1 : 0; }
