@@ -289,7 +289,7 @@ struct HostilePackage {
     std::function<std::wstring(const std::wstring& folder)> reason;
     const wchar_t* sample = L"SampleFH8974";
     // The phone's mode; the disk writer's sample starts in download mode.
-    std::optional<SimPhoneMode> mode;
+    std::optional<SimPhoneMode> mode = std::nullopt;
     // The keep-user-data list cannot be written: the note beside the choice
     // says so, and the full flash ("完整刷机") writes the package.
     bool listNote = false;
@@ -478,6 +478,8 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
         const HANDLE search = FindFirstFileW((folder + L"\\tvk*.tmp").c_str(), &found);
         EXPECT_EQ(INVALID_HANDLE_VALUE, search) << testsupport::Utf8(found.cFileName);
         FindClose(search);
+        // The scratch folder can go again.
+        SetFileAttributesW((folder + L"\\rawprogram_unsparse_for_User.xml").c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!package.reason) {
             EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
             // The package's own layout: boot.img in the boot partition.
