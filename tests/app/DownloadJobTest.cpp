@@ -478,8 +478,6 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
         const HANDLE search = FindFirstFileW((folder + L"\\tvk*.tmp").c_str(), &found);
         EXPECT_EQ(INVALID_HANDLE_VALUE, search) << testsupport::Utf8(found.cFileName);
         FindClose(search);
-        // The scratch folder can go again.
-        SetFileAttributesW((folder + L"\\rawprogram_unsparse_for_User.xml").c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!package.reason) {
             EXPECT_EQ(TavikPage::kFunctionSucceeded, Page(L"FunctionTab")) << LogText();
             // The package's own layout: boot.img in the boot partition.

@@ -107,6 +107,8 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
 bool RemoveFolderTree(const std::wstring& folder) {
     ForEachEntry(folder, [&folder](const WIN32_FIND_DATAW& found) {
         const std::wstring path = folder + L"\\" + found.cFileName;
+        // A file a test made read-only goes too.
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         return IsFolder(found) ? RemoveFolderTree(path) : DeleteFileW(path.c_str()) != FALSE;
     });
     return RemoveDirectoryW(folder.c_str()) || GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
