@@ -360,7 +360,8 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
             return L"File " + folder + L"\\" + image + L" at sector 4000000 needs ";
         };
     };
-    // Held open for reading meanwhile, as a virus scanner holds a file.
+    // Held open meanwhile by another program: for writing, as an archive tool
+    // holds a file it extracts; for reading, as a virus scanner does.
     CScopedHandle scanner;
     const HostilePackage packages[] = {
         {"a folder the ANSI code page cannot name",
@@ -421,6 +422,15 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
                  L"[CRC32(2,1024000000)] covers 1024000000 bytes");
          },
          kDiskSample},
+        {"an image another program holds open for writing",
+         [&scanner](const PackageCopier& copy) {
+             const std::wstring folder = copy(L"held", nullptr);
+             scanner.Reset(CreateFileW((folder + L"\\boot.img").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+             EXPECT_TRUE(scanner.IsSet());
+             return folder;
+         },
+         true, [](const std::wstring& folder) { return L"open file " + folder + L"\\boot.img fail!"; }, kDiskSample},
         {"an image another program reads meanwhile",
          [&scanner](const PackageCopier& copy) {
              const std::wstring folder = copy(L"scanned", nullptr);
