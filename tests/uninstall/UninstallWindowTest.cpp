@@ -129,7 +129,12 @@ TEST_F(UninstallWindowTest, WhatCannotBeRemovedIsNamedAndALaterRunFinishes) {
     const bool ended = testsupport::PumpUntil([this] { return Page() == TavikUninstall::kFailedPage; }, 60000);
     CloseHandle(held);
     ASSERT_TRUE(ended) << "page " << Page();
-    EXPECT_EQ(L"驱动未能卸载。\n部分文件未能删除，请关闭正在运行的 tavik刷机小助手 后重新卸载。", ReasonsOf(window));
+    // The file that stayed is named, with the system's reason.
+    const std::wstring reasons = ReasonsOf(window);
+    EXPECT_EQ(0u, reasons.find(
+                      L"驱动未能卸载。\n部分文件未能删除，请关闭正在运行的 tavik刷机小助手 后重新卸载。\n未能删除：" +
+                      tool + L"（"))
+        << testsupport::Utf8(reasons);
     // The rest went; the list, the uninstaller and the drivers' folder stay
     // for a later run.
     EXPECT_FALSE(UninstallTests::Exists(install.Folder() + L"PhoneList.Xml"));
