@@ -94,10 +94,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR typedFolder, int) {
             if (field && typedFolder && typedFolder[0] && !closeAfterEarlier) {
                 field->SetText(typedFolder);
             }
+            if (closeAfterEarlier) {
+                // A pause long enough that the close surely falls in it.
+                CTavikInstallDlg::Waits waits;
+                waits.afterUninstallerMs = 60000;
+                window.SetWaits(waits);
+            }
             ClickControl(window, L"StartInstallBtn");
             if (closeAfterEarlier) {
                 result = WaitForRunOf(earlier) ? 2 : 1;
-                DestroyWindow(handle);
+                PostMessageW(handle, WM_CLOSE, 0, 0);
             }
             testsupport::PumpUntil([&window] { return window.InstallFinished(); }, kInstallWaitMs);
             if (window.InstallFinished() && window.InstallCompleted() && !closeAfterEarlier) {
