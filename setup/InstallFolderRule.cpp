@@ -47,7 +47,7 @@ std::wstring FolderForChoice(const std::wstring& chosen, bool holdsEntries) {
 
 bool IsFolderInUse(const std::wstring& folder) {
     const std::wstring full = InstallRecord::NormalisedFolder(folder);
-    return !InstallRecord::IsFolderEmpty(full) && !InstallRecord::CInstallation(full).HoldsOnlyItself();
+    return !InstallRecord::IsFolderEmpty(full) && !InstallRecord::CInstallation(full).IsProductFolder();
 }
 
 bool IsItemNameInsideFolder(const std::wstring& name) {

@@ -21,8 +21,9 @@ bool IsUsableInstallFolder(const std::wstring& folder);
 // "tavik_Download\"; an empty folder is used as it is.
 std::wstring FolderForChoice(const std::wstring& chosen, bool holdsEntries);
 
-// True when the folder holds entries that are not one installation of this
-// program (which an install replaces): such a folder gets the sub-folder.
+// True when the folder holds entries and is not an installation of this
+// program (which an install replaces, beside whatever the user keeps there):
+// such a folder gets the sub-folder.
 bool IsFolderInUse(const std::wstring& folder);
 
 // True for a payload item name that stays inside the install folder: not

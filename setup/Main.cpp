@@ -12,8 +12,10 @@
 namespace {
 
 // How long a closing installer waits for a running install to reach its next
-// step; a driver run in progress is not waited for to its end.
-constexpr DWORD kStopWaitMs = 5000;
+// step; a driver run in progress is not waited for to its end. An earlier
+// uninstaller is ended and its folder cleared within it (each a few seconds
+// at most).
+constexpr DWORD kStopWaitMs = 15000;
 
 }  // namespace
 

@@ -126,7 +126,7 @@ void CTavikInstallDlg::ShowInstallPage(int page) {
     }
     if (page == kFailedPage) {
         if (CControlUI* reasons = Manager().FindControlByName(L"FailedReasons")) {
-            reasons->SetText(InstallFaultLines(faults_).c_str());
+            reasons->SetText(InstallFaultLines(faults_, stayingLine_).c_str());
         }
     }
     SelectPage(L"FunctionTab", page);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "InstallRecord.h"
 #include "ProgramMessages.h"
@@ -50,8 +51,9 @@ enum InstallFault : uint32_t {
     kFaultUninstallerRunning = 1u << 10,
 };
 
-// The failure page's lines for a set of faults, one each.
-std::wstring InstallFaultLines(uint32_t faults);
+// The failure page's lines for a set of faults, one each, then the line of
+// a file that stayed, when there is one.
+std::wstring InstallFaultLines(uint32_t faults, const std::wstring& stayingLine = std::wstring());
 
 // Posted by the install thread: wParam is the page to show. Only the UI
 // thread touches the controls.
@@ -139,8 +141,9 @@ private:
     bool RunOldUninstaller();
     // Removes what the earlier folder kept after its uninstaller's "/q"
     // run: the uninstaller itself, which could not remove its running file,
-    // and the folder once empty. True when the earlier installation is gone:
-    // the registration no longer names it and its list is gone.
+    // its list, the folder once empty and the folders created above it once
+    // empty. True when the earlier installation is gone; a file that stays
+    // is named on the failure page.
     bool ClearEarlierFolder(const std::wstring& earlierFolder);
     // The folder typed or chosen, in its one form; a folder in use gets the
     // program's own sub-folder.
@@ -167,6 +170,14 @@ private:
     // folder field's text, taken when the install starts.
     std::wstring installFolder_;
     std::wstring folderFieldText_;
+    // The folders above the install folder that this install created, and
+    // those the cleared earlier installation had created.
+    std::vector<std::wstring> createdAbove_;
+    std::vector<std::wstring> earlierCreatedAbove_;
+    // A file of the earlier installation that stayed, with its reason: the
+    // failure page's last line. Written by the install thread before it
+    // asks for the failure page.
+    std::wstring stayingLine_;
     int progressCounter_ = 0;
     DWORD payloadSize_ = 0;
 

@@ -11,6 +11,7 @@
 #include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "Installation.h"
+#include "Removal.h"
 #include "Shortcut.h"
 #include "SingleInstance.h"
 #include "StartedProgram.h"
@@ -62,11 +63,34 @@ std::vector<std::wstring> KeptEntries(const InstallRecord::CInstallation& kept,
     return entries;
 }
 
+// The folders above `folder` that are not there yet, nearest first: the
+// install creates them, and its uninstall removes them again when empty.
+std::vector<std::wstring> MissingFoldersAbove(const std::wstring& folder) {
+    std::vector<std::wstring> missing;
+    std::wstring path = InstallRecord::WithoutFinalSeparators(folder);
+    for (size_t slash = path.rfind(L'\\'); slash != std::wstring::npos; slash = path.rfind(L'\\')) {
+        path.resize(slash);
+        if (InstallRecord::IsRootOrEmptyPath(path.c_str()) || InstallRecord::PathExists(path)) {
+            break;
+        }
+        missing.push_back(path + L"/");
+    }
+    return missing;
+}
+
+// True when `above` is a folder that `folder` lies below.
+bool IsFolderAbove(const std::wstring& above, const std::wstring& folder) {
+    const std::wstring prefix = InstallRecord::NormalisedFolder(above);
+    return folder.size() > prefix.size() && _wcsnicmp(folder.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
 }  // namespace
 
 namespace TavikSetup {
 
-std::wstring InstallFaultLines(uint32_t faults) { return InstallRecord::FaultLines(faults, kInstallFaultLines); }
+std::wstring InstallFaultLines(uint32_t faults, const std::wstring& stayingLine) {
+    return InstallRecord::FaultLines(faults, kInstallFaultLines, stayingLine);
+}
 
 void CTavikInstallDlg::DoInstall() {
     PostToWindow(kShowPageMessage, kInstallingPage);
@@ -97,6 +121,7 @@ bool CTavikInstallDlg::RunInstallSteps() {
     if (!ExtractPayloadZip()) {
         return Fail(kFaultPayload);
     }
+    createdAbove_ = MissingFoldersAbove(installFolder_);
     SHCreateDirectoryExW(nullptr, installFolder_.c_str(), nullptr);
     const bool unpacked = UnzipPayload();
     DeleteFileW(temporaryZipPath_.c_str());
@@ -143,6 +168,7 @@ void CTavikInstallDlg::ShowFinishPage(bool completed) {
 }
 
 bool CTavikInstallDlg::RunOldUninstaller() {
+    const InstallRecord::CInstallation earlierInstallation = InstallRecord::CInstallation::Registered();
     const std::wstring uninstaller = InstallRecord::ReadUninstallString();
     if (uninstaller.empty()) {
         return false;
@@ -150,7 +176,6 @@ bool CTavikInstallDlg::RunOldUninstaller() {
     // The earlier installation's folder is gone (removed by hand): there is
     // nothing to run, and this install writes the registration anew. One on
     // a drive that is not connected is not gone: it cannot be started.
-    const InstallRecord::CInstallation earlierInstallation = InstallRecord::CInstallation::Registered();
     if (earlierInstallation.Registration() == InstallRecord::CInstallation::RegistrationState::kStale) {
         return true;
     }
@@ -161,37 +186,44 @@ bool CTavikInstallDlg::RunOldUninstaller() {
     if (!earlier.StartInJob(uninstaller, L" /q", TemporaryFolder(), SW_HIDE)) {
         return false;
     }
-    switch (earlier.Wait(waits_.earlierUninstallerMs, stopEvent_)) {
-    case InstallRecord::CStartedProgram::WaitResult::kEnded:
-        break;
-    case InstallRecord::CStartedProgram::WaitResult::kStopped:
-        // Left running it would remove what a later install into the same
-        // folder puts down.
-        earlier.End(waits_.endEarlierUninstallerMs);
+    // Left running after its wait or a close of the window, it would remove
+    // what this install (or a later one into the same folder) puts down,
+    // and its driver installer would run beside this install's.
+    const InstallRecord::CStartedProgram::WaitResult waited = earlier.Wait(waits_.earlierUninstallerMs, stopEvent_);
+    if (waited != InstallRecord::CStartedProgram::WaitResult::kEnded && !earlier.End(waits_.endEarlierUninstallerMs)) {
         return false;
-    case InstallRecord::CStartedProgram::WaitResult::kTimedOut:
-        // Left running it would read the list this install writes and
-        // remove the new files, and its driver installer would run beside
-        // this install's.
-        if (!earlier.End(waits_.endEarlierUninstallerMs)) {
-            return false;
-        }
-        break;
     }
     PauseUnlessStopped(waits_.afterUninstallerMs);
-    return !StopRequested() && ClearEarlierFolder(earlierInstallation.Folder());
+    // Cleared also when the window closed meanwhile: once its uninstaller
+    // has ended, what it left would otherwise stay for good.
+    const bool cleared = ClearEarlierFolder(earlierInstallation.Folder());
+    return cleared && !StopRequested();
 }
 
 bool CTavikInstallDlg::ClearEarlierFolder(const std::wstring& earlierFolder) {
+    // Its list, when there is one, names nothing but the uninstaller any
+    // more: a "/q" run cannot remove its own file, and one cut short after
+    // the list went leaves only that file. Anything else still there, or a
+    // damaged list, and the earlier installation is not gone.
     const InstallRecord::CInstallation earlier(earlierFolder);
-    if (InstallRecord::IsSamePath(InstallRecord::ReadUninstallString(), earlier.Uninstaller()) ||
-        earlier.List() != InstallRecord::CInstallation::ListState::kMissing) {
+    if (earlier.List() != InstallRecord::CInstallation::ListState::kMissing && !earlier.HoldsOnlyItsUninstaller()) {
         return false;
     }
-    DeleteFileW(earlier.Uninstaller().c_str());
+    const std::wstring uninstaller = earlier.Uninstaller();
+    const std::wstring list = earlier.ListPath();
+    for (const std::wstring& path : {uninstaller, list}) {
+        if (!InstallRecord::RemoveWithinBound(path, [&path] { return DeleteFileW(path.c_str()) != FALSE; })) {
+            stayingLine_ = InstallRecord::StayingPathLine(path);
+            return false;
+        }
+    }
     if (InstallRecord::IsFolderEmpty(earlier.Folder())) {
         RemoveDirectoryW(earlier.Folder().c_str());
     }
+    earlier.RemoveEmptyFoldersAbove();
+    // Those still there (the user's files keep them) stay known as the
+    // product's when this install goes below them.
+    earlierCreatedAbove_ = earlier.CreatedAbove();
     return true;
 }
 
@@ -285,6 +317,22 @@ bool CTavikInstallDlg::UnzipPayload() {
     }
     for (const std::wstring& path : KeptEntries(kept, written)) {
         whole = list.Append(path) && whole;
+    }
+    // The folders above that this install or an earlier one created, still
+    // there: the uninstall removes them once it leaves them empty.
+    std::vector<std::wstring> above = createdAbove_;
+    above.insert(above.end(), kept.CreatedAbove().begin(), kept.CreatedAbove().end());
+    above.insert(above.end(), earlierCreatedAbove_.begin(), earlierCreatedAbove_.end());
+    std::vector<std::wstring> listedAbove;
+    for (const std::wstring& folder : above) {
+        bool listed = false;
+        for (const std::wstring& item : listedAbove) {
+            listed = listed || InstallRecord::IsSamePath(item, folder);
+        }
+        if (!listed && IsFolderAbove(folder, installFolder_) && InstallRecord::IsExistingFolder(folder)) {
+            listedAbove.push_back(folder);
+            whole = list.Append(folder) && whole;
+        }
     }
     whole = list.Finish() && whole;
     TavikUI::ZipArchiveClose(archive);

@@ -8,6 +8,7 @@
 #include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "Installation.h"
+#include "PathRemoval.h"
 #include "StartedProgram.h"
 
 namespace TavikUninstall {
@@ -139,11 +140,20 @@ bool RelaunchFromTemp(HWND owner) {
         return StartInWindowMode(program,
                                  WindowModeArgumentsFor(TavikUI::CWideString(program.substr(0, slash + 1).c_str())));
     }
-    if (!CopySelfToTemp(program.c_str(), owner) ||
-        !StartInWindowMode(TempUninstallerPath().Text(), WindowModeArgumentsFor(own))) {
+    return HandOverToTemporaryCopy(own, owner);
+}
+
+bool HandOverToTemporaryCopy(const TavikUI::CWideString& installFolder, HWND owner) {
+    if (!CopySelfToTemp(RunningProgramPath().c_str(), owner) ||
+        !StartInWindowMode(TempUninstallerPath().Text(), WindowModeArgumentsFor(installFolder))) {
         return false;
     }
     ExitProcess(0);
+}
+
+bool StandsInside(const std::wstring& installFolder) {
+    return !installFolder.empty() && !IsTemporaryCopy() &&
+           IsInsideFolder(RunningProgramPath().c_str(), InstallRecord::NormalisedFolder(installFolder).c_str());
 }
 
 bool IsTemporaryCopy() {

@@ -27,6 +27,15 @@ constexpr wchar_t kWindowModeArgument[] = L"/u";
 // could not be made or started.
 bool RelaunchFromTemp(HWND owner);
 
+// Copies this program to the temporary folder, starts the copy in window
+// mode handed `installFolder`, and ends the process. False when the copy
+// could not be made or started.
+bool HandOverToTemporaryCopy(const TavikUI::CWideString& installFolder, HWND owner);
+
+// True when this program (not its temporary copy) lies inside the
+// installation folder: it would stand in the way of its own removal.
+bool StandsInside(const std::wstring& installFolder);
+
 // The folder of the installation this program was installed with (ending
 // with a back slash, normalised); empty when its folder holds no list that
 // lists it.

@@ -54,7 +54,9 @@ CUnInstallDlg::CUnInstallDlg()
       worker_(nullptr),
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-std::wstring UninstallFaultLines(uint32_t faults) { return InstallRecord::FaultLines(faults, kUninstallFaultLines); }
+std::wstring UninstallFaultLines(uint32_t faults, const std::wstring& stayingLine) {
+    return InstallRecord::FaultLines(faults, kUninstallFaultLines, stayingLine);
+}
 
 CUnInstallDlg::~CUnInstallDlg() {
     // Stopped, the worker ends within the step it is in; one stuck in a
@@ -137,7 +139,7 @@ void CUnInstallDlg::AdvanceProgress() {
 void CUnInstallDlg::ShowPage(int page) {
     if (page == kFailedPage) {
         if (CControlUI* reasons = Manager().FindControlByName(L"FailedReasons")) {
-            reasons->SetText(UninstallFaultLines(faults_).c_str());
+            reasons->SetText(UninstallFaultLines(faults_, stayingLine_).c_str());
         }
     }
     CControlUI* tab = Manager().FindControlByName(L"FunctionTab");

@@ -47,8 +47,9 @@ enum UninstallFault : uint32_t {
     kFaultInstallerRunning = 1u << 7,
 };
 
-// The failure page's lines for a set of faults, one each.
-std::wstring UninstallFaultLines(uint32_t faults);
+// The failure page's lines for a set of faults, one each, then the line of
+// a file that stayed, when there is one.
+std::wstring UninstallFaultLines(uint32_t faults, const std::wstring& stayingLine = std::wstring());
 
 // Posted by the worker: wParam is the page to show. Only the UI thread
 // touches the controls.
@@ -124,6 +125,8 @@ private:
     bool DeleteOwnShortcut(const InstallRecord::CInstallation& installation, const TavikUI::CWideString& link) const;
     bool StopRequested() const;
     void Fail(UninstallFault fault) { faults_ |= fault; }
+    // Keeps the first file that stayed, with its reason, for the failure page.
+    void NoteStaying(const std::wstring& path);
 
     int32_t progressCounter_;
     TavikUI::CShadowWindow shadow_;
@@ -131,6 +134,8 @@ private:
     TavikUI::CWideString assignedFolder_;
     uint32_t startFault_ = 0;
     std::atomic<uint32_t> faults_{0};
+    // Written by the worker before it asks for the failure page.
+    std::wstring stayingLine_;
     // Owner of the shell's file operations; set before the worker starts,
     // null in "/q" mode.
     HWND operationOwner_;

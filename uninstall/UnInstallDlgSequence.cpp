@@ -10,6 +10,7 @@
 #include "InstallPaths.h"
 #include "InstallRecord.h"
 #include "PathRemoval.h"
+#include "Removal.h"
 #include "SelfRelaunch.h"
 #include "SingleInstance.h"
 #include "UnInstallDlg.h"
@@ -74,6 +75,7 @@ uint32_t CUnInstallDlg::InstallationFault(const InstallRecord::CInstallation& in
 
 bool CUnInstallDlg::DoUninstall() {
     faults_ = 0;
+    stayingLine_.clear();
     // Window mode only: the installer's own "/q" run is part of its
     // sequence.
     if (operationOwner_ && TavikUI::FindRunningInstanceWindow(InstallRecord::kInstallerInstanceName) != nullptr) {
@@ -140,8 +142,9 @@ void CUnInstallDlg::DeleteInstalledFiles(const InstallRecord::CInstallation& ins
     if (!DeleteListedFiles(installation, (faults_ & kFaultDrivers) != 0)) {
         Fail(kFaultFiles);
     }
-    if (IsRemovableOwnFolder(installFolder_) && !IsReparsePoint(installFolder_.Text())) {
-        DeletePath(installFolder_.Text(), operationOwner_);
+    if (IsRemovableOwnFolder(installFolder_) && !IsReparsePoint(installFolder_.Text()) &&
+        DeletePath(installFolder_.Text(), operationOwner_)) {
+        installation.RemoveEmptyFoldersAbove();
     }
     if (!DeleteShortcuts(installation, InstallRecord::PathExists(installation.ListPath()))) {
         Fail(kFaultShortcuts);
@@ -187,15 +190,20 @@ bool CUnInstallDlg::DeleteListedFiles(const InstallRecord::CInstallation& instal
                 folders.push_back(path);
             }
         } else if (!isFolder && !DeletePath(path.c_str(), operationOwner_)) {
+            NoteStaying(path);
             removed = false;
         }
     }
     // A running uninstaller cannot move its own file ("/q" from the install
     // folder): the installer that ran it removes it once it has ended.
+    // The installed uninstaller has just run (it handed over to this copy):
+    // the system may hold it a moment longer.
     const bool complete = removed && !kept;
     if (complete && uninstallerListed && installed.Holds(uninstaller) &&
         !InstallRecord::IsSamePath(uninstaller, RunningProgramPath()) &&
-        !DeletePath(uninstaller.c_str(), operationOwner_)) {
+        !InstallRecord::RemoveWithinBound(uninstaller,
+                                          [&] { return DeletePath(uninstaller.c_str(), operationOwner_); })) {
+        NoteStaying(uninstaller);
         removed = false;
     }
     // Deeper folders first: a sub-folder's path is longer than its parent's.
@@ -206,10 +214,19 @@ bool CUnInstallDlg::DeleteListedFiles(const InstallRecord::CInstallation& instal
             DeletePath(folder.c_str(), operationOwner_);
         }
     }
-    if (!removed || kept) {
+    // The list goes only with the last of the installation: while the
+    // uninstaller stays ("/q" cannot remove its own running file) the list
+    // still names it, for the installer that ran it or a later run.
+    if (!removed || kept || InstallRecord::PathExists(uninstaller)) {
         return removed;
     }
     return DeletePath(listPath.Text(), operationOwner_);
+}
+
+void CUnInstallDlg::NoteStaying(const std::wstring& path) {
+    if (stayingLine_.empty()) {
+        stayingLine_ = InstallRecord::StayingPathLine(path);
+    }
 }
 
 bool CUnInstallDlg::DeleteShortcuts(const InstallRecord::CInstallation& installation, bool keepUninstallLink) {

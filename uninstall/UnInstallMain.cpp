@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "Installation.h"
 #include "SelfRelaunch.h"
 #include "ShadowWindow.h"
 #include "SingleInstance.h"
@@ -67,6 +68,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         window->SetInstallFolder(own);
         exitCode = !own.IsEmpty() && window->DoUninstall() ? 0 : 1;
     } else if (windowMode) {
+        // Started inside the installation it is to remove ("/u" from the
+        // installation folder), it hands over as a plain start does, so that
+        // its copy removes the folder, this file included.
+        const InstallRecord::CInstallation chosen = handedFolder.empty() ? InstallRecord::CInstallation::Registered()
+                                                                         : InstallRecord::CInstallation(handedFolder);
+        if (chosen.IsIntact() && StandsInside(chosen.Folder()) &&
+            !HandOverToTemporaryCopy(TavikUI::CWideString(chosen.Folder().c_str()), window->Handle())) {
+            window->SetStartFault(kFaultNotStarted);
+        }
         window->SetInstallFolder(TavikUI::CWideString(handedFolder.c_str()));
         RunWindow(*window);
     } else if (!RelaunchFromTemp(window->Handle())) {

@@ -14,13 +14,14 @@ struct FaultLine {
     const wchar_t* line;
 };
 
-// The lines of the faults set in `faults`, in the table's order, separated
-// by line breaks.
-std::wstring FaultLines(uint32_t faults, const FaultLine* table, size_t count);
+// The lines of the faults set in `faults`, in the table's order, then
+// `lastLine` when there is one (what stayed, and why), separated by line
+// breaks.
+std::wstring FaultLines(uint32_t faults, const FaultLine* table, size_t count, const std::wstring& lastLine);
 
 template <size_t N>
-std::wstring FaultLines(uint32_t faults, const FaultLine (&table)[N]) {
-    return FaultLines(faults, table, N);
+std::wstring FaultLines(uint32_t faults, const FaultLine (&table)[N], const std::wstring& lastLine = std::wstring()) {
+    return FaultLines(faults, table, N, lastLine);
 }
 
 }  // namespace InstallRecord

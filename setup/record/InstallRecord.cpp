@@ -207,7 +207,17 @@ std::wstring ReadUninstallText(const wchar_t* valueName) {
     return text.size() <= kMaxRegisteredText ? text : std::wstring();
 }
 
-std::wstring ReadUninstallString() { return ReadUninstallText(kUninstallValueNames[kUninstallString]); }
+std::wstring ReadUninstallString() {
+    // Read as the system reads the command: a quoted program ends at its
+    // closing quote (what follows are its arguments), an unquoted one is the
+    // whole text, blanks included.
+    const std::wstring command = ReadUninstallText(kUninstallValueNames[kUninstallString]);
+    if (command.empty() || command[0] != L'"') {
+        return command;
+    }
+    const size_t end = command.find(L'"', 1);
+    return end == std::wstring::npos ? std::wstring() : command.substr(1, end - 1);
+}
 
 std::wstring ReadRegisteredInstallFolder() {
     const std::wstring command = ReadUninstallString();

@@ -112,7 +112,7 @@ uint32_t ReadInstalledVersion();
 // or value is missing, is not of string type (REG_SZ) or is longer than
 // kMaxRegisteredText.
 std::wstring ReadUninstallText(const wchar_t* valueName);
-// "UninstallString" (empty when none).
+// The program "UninstallString" names, quoted or not (empty when none).
 std::wstring ReadUninstallString();
 // The registered install folder: "UninstallString" up to and including its
 // last back slash; empty when there is none.

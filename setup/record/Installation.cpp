@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "InstallPaths.h"
@@ -57,6 +58,7 @@ std::wstring CInstallation::Uninstaller() const { return folder_ + kUninstallerE
 
 void CInstallation::ReadList() {
     listed_.clear();
+    createdAbove_.clear();
     list_ = PathExists(ListPath()) ? ListState::kDamaged : ListState::kMissing;
     if (list_ == ListState::kMissing || IsRootOrEmptyPath(folder_.c_str())) {
         return;
@@ -67,17 +69,29 @@ void CInstallation::ReadList() {
     }
     const std::wstring folder = Comparable(folder_);
     bool namesUninstaller = false;
+    std::vector<std::wstring> inside;
+    std::vector<std::wstring> above;
     for (const std::wstring& path : *paths) {
         // A ".." step could lead out of the folder it is written below.
         const std::wstring item = Comparable(path);
-        if (!IsBelow(item, folder) || item.find(L"\\..") != std::wstring::npos) {
+        if (item.find(L"\\..") != std::wstring::npos) {
+            return;
+        }
+        const bool folderItem = path.back() == L'/' || path.back() == L'\\';
+        if (folderItem && IsBelow(folder, item) && !IsRootOrEmptyPath(item.c_str())) {
+            above.push_back(path);
+            continue;
+        }
+        if (!IsBelow(item, folder)) {
             return;
         }
         namesUninstaller = namesUninstaller || IsSamePath(item, Uninstaller());
+        inside.push_back(path);
     }
     if (namesUninstaller) {
         list_ = ListState::kIntact;
-        listed_ = std::move(*paths);
+        listed_ = std::move(inside);
+        createdAbove_ = std::move(above);
     }
 }
 
@@ -102,31 +116,32 @@ bool CInstallation::NamesOrHolds(const std::wstring& path) const {
     return false;
 }
 
-bool CInstallation::HoldsOnlyItself() const {
-    if (!IsIntact()) {
-        return false;
-    }
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder_ + L"*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool onlyItself = true;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
+bool CInstallation::IsProductFolder() const {
+    return IsIntact() || (Registration() == RegistrationState::kOwn && PathExists(Uninstaller()));
+}
+
+bool CInstallation::HoldsOnlyItsUninstaller() const {
+    for (const std::wstring& path : listed_) {
+        const std::wstring item = Comparable(path);
+        const bool folderItem = path.back() == L'/' || path.back() == L'\\';
+        if (!folderItem && !IsSamePath(item, Uninstaller()) && PathExists(item)) {
+            return false;
         }
-        // What lies below a listed folder is looked at by whoever removes
-        // it: the uninstaller keeps a folder that holds something of the
-        // user's.
-        const std::wstring path = folder_ + name;
-        if (!IsSamePath(path, ListPath()) && !NamesOrHolds(path)) {
-            onlyItself = false;
+    }
+    return IsIntact();
+}
+
+void CInstallation::RemoveEmptyFoldersAbove() const {
+    std::vector<std::wstring> folders = createdAbove_;
+    // Deeper folders first: a sub-folder's path is longer than its parent's.
+    std::sort(folders.begin(), folders.end(),
+              [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    for (const std::wstring& folder : folders) {
+        const std::wstring path = Comparable(folder);
+        if (!IsRootOrEmptyPath(path.c_str()) && IsExistingFolder(path) && IsFolderEmpty(path + L"\\")) {
+            RemoveDirectoryW(path.c_str());
         }
-    } while (onlyItself && FindNextFileW(search, &entry));
-    FindClose(search);
-    return onlyItself;
+    }
 }
 
 CInstallation::RegistrationState CInstallation::Registration() const {

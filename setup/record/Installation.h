@@ -39,15 +39,25 @@ public:
     std::wstring Uninstaller() const;
     ListState List() const { return list_; }
     bool IsIntact() const { return list_ == ListState::kIntact; }
-    // The listed paths; empty unless the list is intact.
+    // The listed paths inside the folder; empty unless the list is intact.
     const std::vector<std::wstring>& Listed() const { return listed_; }
     // True when the intact list names the path (any separators, any case).
     bool Names(const std::wstring& path) const;
     // True as well for a folder that a listed path lies below.
     bool NamesOrHolds(const std::wstring& path) const;
-    // True when every entry of the folder is this installation's: its list,
-    // or an entry the intact list names or lists something below.
-    bool HoldsOnlyItself() const;
+    // The folders above the install folder that the installer created for
+    // it (its list names them as folder items), deepest last as listed.
+    const std::vector<std::wstring>& CreatedAbove() const { return createdAbove_; }
+    // True when the folder is this product's: its list is intact, or the
+    // registration names its uninstaller, which is there. An install into
+    // it replaces that installation, whatever else the user keeps there.
+    bool IsProductFolder() const;
+    // True when no file the intact list names is there any more but the
+    // uninstaller: what a "/q" run leaves, unable to remove its own file.
+    bool HoldsOnlyItsUninstaller() const;
+    // Removes the folders the installer created above the install folder,
+    // deepest first, each only when it is empty.
+    void RemoveEmptyFoldersAbove() const;
 
     // Whose the uninstall registration is, read now.
     RegistrationState Registration() const;
@@ -62,6 +72,7 @@ private:
     std::wstring folder_;
     ListState list_ = ListState::kMissing;
     std::vector<std::wstring> listed_;
+    std::vector<std::wstring> createdAbove_;
 };
 
 // True when the drive or share the path lies on is connected now.

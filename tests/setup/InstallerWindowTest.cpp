@@ -562,6 +562,11 @@ protected:
 // Ended before it removed anything: the earlier installation is still
 // there, so the install stops at its first step.
 TEST_F(HungEarlierUninstallerTest, IsEndedAfterTheBoundAndTheInstallStops) {
+    // Its list names a file it had not removed yet.
+    ASSERT_TRUE(
+        testsupport::WriteBytes(earlier_ + L"tool.exe", "the earlier tool") &&
+        testsupport::WriteBytes(earlier_ + InstallRecord::kFileListName,
+                                InstallRecord::EncodeFileList({earlier_ + L"tool.exe", earlier_ + L"Uninstall.exe"})));
     SetShortWaits(500);
     const DWORD start = GetTickCount();
     ASSERT_TRUE(InstallAndWait(TavikSetup::kFailedPage));

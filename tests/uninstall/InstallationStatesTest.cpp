@@ -1,7 +1,9 @@
 // The uninstaller in every state an installation can be found in: after
 // each run nothing outside the installation's intact list is touched, the
 // finish page comes only when everything is gone, and what is kept for a
-// retry keeps its list, uninstaller, registration and Start-menu link.
+// retry keeps its list, uninstaller, registration and Start-menu link. The
+// states a reinstall or a cut leaves follow; from each of them, and after a
+// finished uninstall, the next install and uninstall find their way.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,9 +16,21 @@ namespace {
 
 using UninstallTests::Exists;
 
-enum class List { kIntact, kNulBytes, kOversized, kNamesOutside, kMissing };
-enum class Registration { kOwn, kAnothers, kUnreachable, kStale, kNone };
-enum class Start { kWindow, kWindowWithFolder, kQuiet, kKeptAfterQuiet };
+enum class List { kIntact, kNulBytes, kOversized, kNamesOutside, kMissing, kGoneAfterQuiet };
+enum class Registration { kOwn, kAnothers, kUnreachable, kStale, kNone, kQuoted };
+// From kReinstall on the row reinstalls (or, kNothing, leaves the state as
+// arranged) instead of uninstalling.
+enum class Start {
+    kWindow,
+    kWindowWithFolder,
+    kQuiet,
+    kKeptAfterQuiet,
+    kFromFolder,
+    kReinstall,
+    kReinstallHeld,
+    kReinstallClosed,
+    kNothing
+};
 
 struct State {
     const char* name;
@@ -51,6 +65,12 @@ const State kStates[] = {
      TavikUninstall::kFaultFiles},
     {"kept after quiet", List::kIntact, Registration::kOwn, false, false, false, Start::kKeptAfterQuiet,
      TavikUninstall::kFaultNoInstallation},
+    {"/u from the folder", List::kIntact, Registration::kOwn, false, false, false, Start::kFromFolder, 0},
+    {"reinstall beside the user's", List::kIntact, Registration::kOwn, false, false, false, Start::kReinstall, 0},
+    {"uninstaller held", List::kIntact, Registration::kOwn, false, false, false, Start::kReinstallHeld, 0},
+    {"closed after quiet", List::kIntact, Registration::kOwn, false, false, false, Start::kReinstallClosed, 0},
+    {"quiet cut after the list", List::kGoneAfterQuiet, Registration::kOwn, false, false, false, Start::kNothing, 0},
+    {"quoted", List::kIntact, Registration::kQuoted, false, false, false, Start::kNothing, 0},
 };
 
 // Puts the state in place after a real install; the folder the list is in.
@@ -74,6 +94,11 @@ std::wstring Arrange(const State& state, UninstallTests::Installation& install) 
         testsupport::WriteBytes(list, InstallRecord::EncodeFileList(listed));
     } else if (state.list == List::kMissing) {
         DeleteFileW(list.c_str());
+    } else if (state.list == List::kGoneAfterQuiet) {
+        // As an earlier version's "/q" left it: everything but its running
+        // file and the list gone, then cut before the registration.
+        UninstallTests::RunAndWait(folder + L"UnInstall.exe", L"/q", 60000);
+        DeleteFileW(list.c_str());
     }
     const std::wstring other = install.Scratch() + L"\\Other\\";
     switch (state.registration) {
@@ -91,6 +116,12 @@ std::wstring Arrange(const State& state, UninstallTests::Installation& install) 
     case Registration::kNone:
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath);
         break;
+    case Registration::kQuoted: {
+        const std::wstring quoted = L"\"" + folder + L"Uninstall.exe\"";
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, InstallRecord::kUninstallKeyPath, L"UninstallString", REG_SZ,
+                        quoted.c_str(), static_cast<DWORD>((quoted.size() + 1) * sizeof(wchar_t)));
+        break;
+    }
     case Registration::kOwn:
         break;
     }
@@ -120,12 +151,72 @@ uint32_t RunUninstaller(const State& state, UninstallTests::Installation& instal
     if (state.start == Start::kQuiet || state.start == Start::kKeptAfterQuiet) {
         return UninstallTests::RunAndWait(uninstaller, L"/q", 60000) == 0 ? 0 : state.faults;
     }
+    if (state.start == Start::kFromFolder) {
+        // Its temporary copy removes the whole installation, this file too.
+        UninstallTests::UninstallInItsWindow(uninstaller, L"/u", uninstaller);
+        return 0;
+    }
     TavikUninstall::CUnInstallDlg window;
     if (state.start == Start::kWindowWithFolder) {
         window.SetInstallFolder(TavikUI::CWideString(install.Folder().c_str()));
     }
     // The window's worker shows the finish page exactly when this is true.
     return window.DoUninstall() ? 0 : window.Faults();
+}
+
+// Reinstalls into the default folder, which holds the installation and the
+// user's files: it completes there, also with the earlier uninstaller held a
+// moment after its run; closed in the pause after that run, it still clears
+// the earlier folder.
+void Reinstall(const State& state, UninstallTests::Installation& install) {
+    const std::wstring uninstaller = install.Folder() + L"UnInstall.exe";
+    std::string why;
+    if (state.start == Start::kReinstallClosed) {
+        EXPECT_FALSE(install.Reinstall(why, L"/close-after-earlier"));
+        EXPECT_FALSE(Exists(uninstaller));
+        EXPECT_FALSE(Exists(install.Folder() + InstallRecord::kFileListName));
+        return;
+    }
+    HANDLE holder = nullptr;
+    if (state.start == Start::kReinstallHeld) {
+        holder = UninstallTests::StartProgram(UninstallTests::InstallDriverProgram(), L"/hold " + uninstaller);
+        // Held once it can no longer be opened for removal.
+        ASSERT_TRUE(testsupport::WaitFor(
+            [&uninstaller] {
+                HANDLE file = CreateFileW(uninstaller.c_str(), DELETE, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+                return file == INVALID_HANDLE_VALUE || !CloseHandle(file);
+            },
+            10000));
+    }
+    EXPECT_TRUE(state.start == Start::kNothing || install.Reinstall(why)) << why;
+    if (holder) {
+        DWORD held = 1;
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder, 60000));
+        EXPECT_TRUE(GetExitCodeProcess(holder, &held) && held == 0) << "the holder saw no run";
+        CloseHandle(holder);
+    }
+}
+
+// The way forward: the user's files as they were; then (those put aside) one
+// more install completes in the same folder, and its uninstall finishes and
+// removes everything, the folders the installer made above included while
+// an installation kept them known.
+void ExpectWayForward(UninstallTests::Installation& install) {
+    const std::wstring folder = install.Folder();
+    EXPECT_EQ("the user's", testsupport::ReadBytes(folder + L"notes.txt").value_or(""));
+    EXPECT_EQ("theirs", testsupport::ReadBytes(folder + L"Backup\\old.txt").value_or(""));
+    const bool known = Exists(folder + InstallRecord::kFileListName);
+    DeleteFileW((folder + L"notes.txt").c_str());
+    testsupport::RemoveFolderTree(folder + L"Backup");
+    std::string why;
+    ASSERT_TRUE(install.Reinstall(why)) << why;
+    TavikUninstall::CUnInstallDlg uninstaller;
+    EXPECT_TRUE(uninstaller.DoUninstall())
+        << testsupport::Utf8(TavikUninstall::UninstallFaultLines(uninstaller.Faults()));
+    EXPECT_FALSE(Exists(folder));
+    EXPECT_FALSE(UninstallTests::RegistrationValueExists(L"UninstallString"));
+    EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel"));
+    EXPECT_FALSE(known && !install.MadeParent().empty() && Exists(install.MadeParent()));
 }
 
 TEST(InstallationStatesTest, NothingElseIsTouchedTheFinishPageIsTheTruthAndARetryKeepsItsWay) {
@@ -135,7 +226,14 @@ TEST(InstallationStatesTest, NothingElseIsTouchedTheFinishPageIsTheTruthAndARetr
         std::string why;
         ASSERT_TRUE(install.Install(why)) << why;
         ASSERT_TRUE(testsupport::WriteBytes(install.Folder() + L"notes.txt", "the user's"));
+        ASSERT_TRUE(testsupport::MakeFolders(install.Folder() + L"Backup") &&
+                    testsupport::WriteBytes(install.Folder() + L"Backup\\old.txt", "theirs"));
         const std::wstring folder = Arrange(state, install);
+        if (state.start >= Start::kReinstall) {
+            Reinstall(state, install);
+            ExpectWayForward(install);
+            continue;
+        }
         const std::wstring registered = InstallRecord::ReadUninstallString();
         const std::wstring desktopLink = install.Desktop() + L"\\tavik刷机小助手.lnk";
         const std::wstring uninstallLink = install.Programs() + L"\\Quorel\\tavik_Download\\UnInstall.lnk";
@@ -176,10 +274,15 @@ TEST(InstallationStatesTest, NothingElseIsTouchedTheFinishPageIsTheTruthAndARetr
             EXPECT_TRUE(Exists(uninstallLink));
         }
         if (finished) {
-            EXPECT_FALSE(Exists(folder + InstallRecord::kFileListName));
+            // "/q" keeps the list naming its running file, and the way to
+            // it, for the installer that ran it.
+            EXPECT_EQ(state.start == Start::kQuiet, Exists(folder + InstallRecord::kFileListName));
             EXPECT_EQ(keepsRegistration, UninstallTests::RegistrationValueExists(L"UninstallString"));
             EXPECT_FALSE(Exists(desktopLink));
-            EXPECT_FALSE(Exists(uninstallLink));
+            EXPECT_EQ(state.start == Start::kQuiet, Exists(uninstallLink));
+        }
+        if (finished && state.registration == Registration::kOwn) {
+            ExpectWayForward(install);
         }
     }
 }

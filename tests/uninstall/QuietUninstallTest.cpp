@@ -53,9 +53,10 @@ TEST_F(QuietUninstallTest, RemovesRegistrationDriversFilesAndShortcuts) {
 
     RunQuiet();
 
-    EXPECT_TRUE(UninstallTests::RegistrationKeyExists());
+    // Its running file stays, and with it the list, the registration and
+    // the uninstaller's link: the installer that ran it removes them.
     for (const wchar_t* name : InstallRecord::kUninstallValueNames) {
-        EXPECT_FALSE(UninstallTests::RegistrationValueExists(name)) << testsupport::Utf8(name);
+        EXPECT_TRUE(UninstallTests::RegistrationValueExists(name)) << testsupport::Utf8(name);
     }
 
     // Each package removed with the x86 folder's installer (this build never
@@ -77,12 +78,13 @@ TEST_F(QuietUninstallTest, RemovesRegistrationDriversFilesAndShortcuts) {
             EXPECT_TRUE(install.Trash().Holds(item)) << testsupport::Utf8(item);
         }
     }
-    EXPECT_TRUE(install.Trash().Holds(InstallRecord::kFileListName));
+    EXPECT_TRUE(Exists(install.Folder() + InstallRecord::kFileListName));
     EXPECT_TRUE(install.Trash().Holds(L"Log/tavikLog.log"));
     EXPECT_TRUE(Exists(install.Folder() + L"UnInstall.exe"));
 
     EXPECT_FALSE(Exists(install.Desktop() + L"\\tavik刷机小助手.lnk"));
-    EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel"));
+    EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel\\tavik_Download\\tavik刷机小助手.lnk"));
+    EXPECT_TRUE(Exists(install.Programs() + L"\\Quorel\\tavik_Download\\UnInstall.lnk"));
 }
 
 TEST_F(QuietUninstallTest, KeepsWhatIsNotItsOwn) {
@@ -99,7 +101,7 @@ TEST_F(QuietUninstallTest, KeepsWhatIsNotItsOwn) {
     EXPECT_TRUE(Exists(install.Folder() + L"notes.txt"));
     EXPECT_TRUE(Exists(install.Folder() + L"Log\\.mine"));
     EXPECT_FALSE(install.Trash().Holds(L"Log"));
-    EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel\\tavik_Download"));
+    EXPECT_FALSE(Exists(install.Programs() + L"\\Quorel\\tavik_Download\\tavik刷机小助手.lnk"));
     EXPECT_TRUE(Exists(install.Programs() + L"\\Quorel\\Other.lnk"));
 }
 

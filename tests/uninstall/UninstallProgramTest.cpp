@@ -12,6 +12,7 @@
 #include "InstallRecord.h"
 #include "MessagePump.h"
 #include "SelfRelaunch.h"
+#include "TabLayoutUI.h"
 #include "UnInstallDlg.h"
 #include "WindowManager.h"
 #include "XMLWnd.h"
@@ -72,11 +73,15 @@ public:
     UINT SkinSourceKind() const override { return TavikUI::kSkinFromZipResource; }
     const wchar_t* SkinResourceId() const override { return L"#102"; }
 
-    // The control's centre in a window whose client area is `client`.
-    POINT CentreOf(const RECT& client, const wchar_t* name) {
+    // The control's centre on that page, in a window whose client area is
+    // `client`.
+    POINT CentreOf(const RECT& client, const wchar_t* name, int page) {
         TavikUI::CWindowManager::SetModuleInstance(GetModuleHandleW(nullptr));
         if (!CreateNativeWindow(nullptr, L"layout", WS_POPUP, 0, 0, 0, client.right, client.bottom)) {
             return POINT{-1, -1};
+        }
+        if (TavikUI::CControlUI* tab = Manager().FindControlByName(L"FunctionTab")) {
+            static_cast<TavikUI::CTabLayoutUI*>(tab->InterfaceByName(L"TabLayout"))->SelectTab(page);
         }
         Manager().Root()->Place(client);
         TavikUI::CControlUI* control = Manager().FindControlByName(name);
@@ -86,22 +91,22 @@ public:
     }
 };
 
-// A click of the named control in a shown uninstaller window.
-void ClickIn(HWND window, const wchar_t* name) {
+// A click of the named control on that page of a shown uninstaller window.
+void ClickIn(HWND window, const wchar_t* name, int page = TavikUninstall::kStartPage) {
     RECT client = {};
     GetClientRect(window, &client);
-    const POINT at = UninstallerLayout().CentreOf(client, name);
+    const POINT at = UninstallerLayout().CentreOf(client, name, page);
     const LPARAM point = MAKELPARAM(at.x, at.y);
     SendMessageW(window, WM_MOUSEMOVE, 0, point);
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
     SendMessageW(window, WM_LBUTTONUP, 0, point);
 }
 
-// Starts the installation's own uninstaller as a user does (no arguments),
-// checks that its copy in the temporary folder shows the window, clicks its
-// start button and waits until the install folder is gone.
-void UninstallWithItsOwnUninstaller(const std::wstring& folder) {
-    HANDLE installed = UninstallTests::StartProgram(folder + L"UnInstall.exe", L"");
+}  // namespace
+
+void UninstallTests::UninstallInItsWindow(const std::wstring& uninstaller, const std::wstring& arguments,
+                                          const std::wstring& gone) {
+    HANDLE installed = UninstallTests::StartProgram(uninstaller, arguments);
     ASSERT_NE(nullptr, installed);
     const HWND window = WaitForInstanceWindow();
     ASSERT_NE(nullptr, window);
@@ -109,9 +114,20 @@ void UninstallWithItsOwnUninstaller(const std::wstring& folder) {
     HANDLE shown = nullptr;
     EXPECT_EQ(0, _wcsicmp(TavikUninstall::TempUninstallerPath().Text(), ProgramOf(window, shown).c_str()));
     ClickIn(window, L"StartUnInstallBtn");
-    EXPECT_TRUE(testsupport::WaitFor([&folder] { return !UninstallTests::Exists(folder); }, 60000));
+    EXPECT_TRUE(testsupport::WaitFor([&gone] { return !UninstallTests::Exists(gone); }, 60000));
+    // The finish page's button ends the program; on any other page it is
+    // out of reach.
+    const bool left = testsupport::WaitFor(
+        [&] {
+            ClickIn(window, L"ExitBtn", TavikUninstall::kFinishPage);
+            return EndsWithin(shown, 500);
+        },
+        10000, 0);
+    EXPECT_TRUE(left) << "no finish page";
     CloseAndWait(window, shown);
 }
+
+namespace {
 
 class UninstallProgramTest : public ::testing::Test {
 protected:
@@ -162,7 +178,7 @@ TEST_F(UninstallProgramTest, TheUninstallerOfAFailedInstallRemovesWhatItInstalle
     ASSERT_TRUE(CopyFileW(testsupport::WithBackSlashes(TAVIK_DPINST_EXE).c_str(),
                           (install.Folder() + L"Driver\\x86\\dpinst.exe").c_str(), FALSE));
 
-    UninstallWithItsOwnUninstaller(install.Folder());
+    UninstallTests::UninstallInItsWindow(install.Folder() + L"UnInstall.exe", L"", install.Folder());
     for (const std::wstring& item : install.Items()) {
         EXPECT_FALSE(UninstallTests::Exists(install.Folder() + item)) << testsupport::Utf8(item);
     }

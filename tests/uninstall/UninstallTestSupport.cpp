@@ -20,9 +20,9 @@ std::wstring Widen(const char* text) {
     return wide;
 }
 
-std::wstring InstallDriverProgram() { return testsupport::WithBackSlashes(Widen(TAVIK_INSTALL_DRIVER_EXE)); }
-
 }  // namespace
+
+std::wstring InstallDriverProgram() { return testsupport::WithBackSlashes(Widen(TAVIK_INSTALL_DRIVER_EXE)); }
 
 std::wstring UninstallerProgram() { return testsupport::WithBackSlashes(Widen(TAVIK_UNINSTALL_EXE)); }
 
@@ -83,7 +83,15 @@ Installation::~Installation() {
 }
 
 bool Installation::Install(std::string& why, const std::wstring& typedFolder) {
-    const int exitCode = RunInstaller(why, false, typedFolder);
+    return Completed(RunInstaller(why, false, typedFolder), why);
+}
+
+bool Installation::Reinstall(std::string& why, const std::wstring& driverArguments) {
+    items_.clear();
+    return Completed(RunAndWait(InstallDriverProgram(), driverArguments, 180000), why);
+}
+
+bool Installation::Completed(int exitCode, std::string& why) {
     if (exitCode != 0) {
         why += "the installer did not finish";
         return false;
@@ -150,6 +158,10 @@ bool Installation::ReadItems(std::string& why) {
         return false;
     }
     for (const std::wstring& path : *listed) {
+        // A folder the install made above its own.
+        if (path.back() == L'/' && folder_.compare(0, path.size() - 1, path, 0, path.size() - 1) == 0) {
+            continue;
+        }
         if (path.compare(0, folder_.size(), folder_) != 0) {
             why = "the list names " + testsupport::Utf8(path) + ", outside " + testsupport::Utf8(folder_);
             return false;

@@ -44,6 +44,11 @@ public:
     // list names a path outside the registered folder. With `typedFolder`
     // the user types that folder instead of keeping the default one.
     bool Install(std::string& why, const std::wstring& typedFolder = std::wstring());
+    // Installs again over what is there, into the default folder (the
+    // earlier installation's "/q" first), the install driver given
+    // `driverArguments` (InstallDriver.cpp). False (with `why`) unless it
+    // completed into the same folder.
+    bool Reinstall(std::string& why, const std::wstring& driverArguments = std::wstring());
     // Installs with a damaged driver installer held open where the payload's
     // goes: the install fails at the drivers and does not register itself.
     // False (with `why`) when it ended otherwise.
@@ -55,6 +60,9 @@ public:
     std::wstring Programs() const { return machine_.Programs(); }
     // A scratch folder of the machine's own, gone with it.
     const std::wstring& Scratch() const { return machine_.Root(); }
+    // The folder above the install folder that the first install made;
+    // empty when it was there before.
+    const std::wstring& MadeParent() const { return madeParent_; }
     // The installed items as listed, relative to the install folder ("Log/"
     // for a folder).
     const std::vector<std::wstring>& Items() const { return items_; }
@@ -67,6 +75,8 @@ private:
     // damaged driver installer put there first when asked. The installer's
     // exit code, or -1.
     int RunInstaller(std::string& why, bool damagedDriverInstaller, const std::wstring& typedFolder);
+    // Whether the installer with that exit code completed into the folder.
+    bool Completed(int exitCode, std::string& why);
     bool ReadItems(std::string& why);
 
     SetupTests::ScratchMachine machine_;
@@ -76,6 +86,15 @@ private:
     // The folder above the install folder, when the install made it.
     std::wstring madeParent_;
 };
+
+// The install driver (InstallDriver.cpp), Windows form.
+std::wstring InstallDriverProgram();
+
+// Starts the uninstaller with the arguments as a user does and checks that
+// its copy in the temporary folder shows the window; clicks its start
+// button, waits until `gone` is gone and leaves through the finish page's
+// button.
+void UninstallInItsWindow(const std::wstring& uninstaller, const std::wstring& arguments, const std::wstring& gone);
 
 // Starts a program with the arguments; its process handle, null when it did
 // not start.

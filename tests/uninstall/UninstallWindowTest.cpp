@@ -19,6 +19,7 @@
 #include "TabLayoutUI.h"
 #include "UnInstallDlg.h"
 #include "UninstallTestSupport.h"
+#include "WindowScreenshot.h"
 #include "WindowManager.h"
 
 namespace {
@@ -26,11 +27,12 @@ namespace {
 using TavikUninstall::CUnInstallDlg;
 using testsupport::PumpFor;
 
-void HoldForScreenshot(int page) {
+void HoldForScreenshot(HWND window, int page) {
     if (const char* hold = std::getenv("TAVIK_UNINSTALL_HOLD_MS")) {
-        std::printf("showing page %d\n", page);
-        std::fflush(stdout);
         PumpFor(static_cast<DWORD>(std::atoi(hold)));
+        const std::wstring shots = testsupport::ProgramFolder() + L"\\shots";
+        testsupport::MakeFolders(shots);
+        testsupport::SaveWindowScreenshot(window, shots + L"\\uninstaller-page-" + std::to_wstring(page) + L".bmp");
     }
 }
 
@@ -81,7 +83,7 @@ TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
     EXPECT_EQ(TavikUninstall::kStartPage, Page());
     EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersion")->Text().Text());
     EXPECT_NE(nullptr, GetPropW(window.Handle(), TavikUninstall::kInstanceName));
-    HoldForScreenshot(0);
+    HoldForScreenshot(window.Handle(), 0);
 
     Click(L"StartUnInstallBtn");
     std::vector<int> pages = {Page()};
@@ -106,11 +108,11 @@ TEST_F(UninstallWindowTest, StartButtonWalksThePagesToTheFinishPage) {
     EXPECT_FALSE(KillTimer(window.Handle(), TavikUninstall::kProgressTimerId));
     window.PostToWindow(TavikUninstall::kShowPageMessage, TavikUninstall::kProgressPage);
     PumpFor(50);
-    HoldForScreenshot(1);
+    HoldForScreenshot(window.Handle(), 1);
     window.PostToWindow(TavikUninstall::kShowPageMessage, TavikUninstall::kFinishPage);
     PumpFor(50);
     EXPECT_STREQ(InstallRecord::kProductVersion, Control(L"AppVersionFinsh")->Text().Text());
-    HoldForScreenshot(2);
+    HoldForScreenshot(window.Handle(), 2);
 
     Click(L"ExitBtn");
     PumpFor(50);
@@ -129,7 +131,12 @@ TEST_F(UninstallWindowTest, WhatCannotBeRemovedIsNamedAndALaterRunFinishes) {
     const bool ended = testsupport::PumpUntil([this] { return Page() == TavikUninstall::kFailedPage; }, 60000);
     CloseHandle(held);
     ASSERT_TRUE(ended) << "page " << Page();
-    EXPECT_EQ(L"驱动未能卸载。\n部分文件未能删除，请关闭正在运行的 tavik刷机小助手 后重新卸载。", ReasonsOf(window));
+    // The file that stayed is named, with the system's reason.
+    const std::wstring reasons = ReasonsOf(window);
+    EXPECT_EQ(0u, reasons.find(
+                      L"驱动未能卸载。\n部分文件未能删除，请关闭正在运行的 tavik刷机小助手 后重新卸载。\n未能删除：" +
+                      tool + L"（"))
+        << testsupport::Utf8(reasons);
     // The rest went; the list, the uninstaller and the drivers' folder stay
     // for a later run.
     EXPECT_FALSE(UninstallTests::Exists(install.Folder() + L"PhoneList.Xml"));
@@ -137,7 +144,7 @@ TEST_F(UninstallWindowTest, WhatCannotBeRemovedIsNamedAndALaterRunFinishes) {
     EXPECT_TRUE(UninstallTests::Exists(install.Folder() + L"UnInstall.exe"));
     EXPECT_TRUE(UninstallTests::Exists(install.Folder() + InstallRecord::kFileListName));
     EXPECT_TRUE(UninstallTests::Exists(install.Folder() + L"Driver\\x86\\qxser.inf"));
-    HoldForScreenshot(TavikUninstall::kFailedPage);
+    HoldForScreenshot(window.Handle(), TavikUninstall::kFailedPage);
     Click(L"FailedExitBtn");
     PumpFor(50);
     EXPECT_FALSE(IsWindow(window.Handle()));
@@ -158,7 +165,7 @@ TEST_F(UninstallWindowTest, OpensOnItsFailurePageWhenThereIsNothingToStart) {
     Show(window);
     EXPECT_EQ(TavikUninstall::kFailedPage, Page());
     EXPECT_EQ(L"没有找到要卸载的 tavik刷机小助手。", ReasonsOf(window));
-    HoldForScreenshot(TavikUninstall::kFailedPage);
+    HoldForScreenshot(window.Handle(), TavikUninstall::kFailedPage);
 
     CUnInstallDlg notHandedOver;
     notHandedOver.SetStartFault(TavikUninstall::kFaultNotStarted);
