@@ -6,6 +6,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "FaultLines.h"
 #include "InstallFolderRule.h"
 #include "InstallPaths.h"
@@ -82,6 +85,24 @@ std::vector<std::wstring> MissingFoldersAbove(const std::wstring& folder) {
 bool IsFolderAbove(const std::wstring& above, const std::wstring& folder) {
     const std::wstring prefix = InstallRecord::NormalisedFolder(above);
     return folder.size() > prefix.size() && _wcsnicmp(folder.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+// The folders above `folder` that this install or an earlier one created
+// and that are still there, each once.
+std::vector<std::wstring> CreatedFoldersAbove(const std::wstring& folder,
+                                              std::initializer_list<const std::vector<std::wstring>*> sources) {
+    std::vector<std::wstring> folders;
+    for (const std::vector<std::wstring>* source : sources) {
+        for (const std::wstring& above : *source) {
+            const bool known = std::any_of(folders.begin(), folders.end(), [&above](const std::wstring& listed) {
+                return InstallRecord::IsSamePath(listed, above);
+            });
+            if (!known && IsFolderAbove(above, folder) && InstallRecord::IsExistingFolder(above)) {
+                folders.push_back(above);
+            }
+        }
+    }
+    return folders;
 }
 
 }  // namespace
@@ -318,21 +339,10 @@ bool CTavikInstallDlg::UnzipPayload() {
     for (const std::wstring& path : KeptEntries(kept, written)) {
         whole = list.Append(path) && whole;
     }
-    // The folders above that this install or an earlier one created, still
-    // there: the uninstall removes them once it leaves them empty.
-    std::vector<std::wstring> above = createdAbove_;
-    above.insert(above.end(), kept.CreatedAbove().begin(), kept.CreatedAbove().end());
-    above.insert(above.end(), earlierCreatedAbove_.begin(), earlierCreatedAbove_.end());
-    std::vector<std::wstring> listedAbove;
-    for (const std::wstring& folder : above) {
-        bool listed = false;
-        for (const std::wstring& item : listedAbove) {
-            listed = listed || InstallRecord::IsSamePath(item, folder);
-        }
-        if (!listed && IsFolderAbove(folder, installFolder_) && InstallRecord::IsExistingFolder(folder)) {
-            listedAbove.push_back(folder);
-            whole = list.Append(folder) && whole;
-        }
+    // The uninstall removes these once it leaves them empty.
+    for (const std::wstring& folder :
+         CreatedFoldersAbove(installFolder_, {&createdAbove_, &kept.CreatedAbove(), &earlierCreatedAbove_})) {
+        whole = list.Append(folder) && whole;
     }
     whole = list.Finish() && whole;
     TavikUI::ZipArchiveClose(archive);

@@ -22,8 +22,6 @@ using TavikUI::CWideString;
 
 namespace {
 
-bool IsFolderItem(const std::wstring& path) { return !path.empty() && (path.back() == L'/' || path.back() == L'\\'); }
-
 // Whether a path from the list is the installation's own: below the install
 // folder as written and, once every link and junction is followed, below
 // where the install folder really lies; never a link or junction itself,
@@ -185,7 +183,7 @@ bool CUnInstallDlg::DeleteListedFiles(const InstallRecord::CInstallation& instal
             continue;
         }
         const bool isFolder = InstallRecord::IsExistingFolder(path);
-        if (IsFolderItem(path)) {
+        if (InstallRecord::IsFolderItem(path)) {
             if (isFolder) {
                 folders.push_back(path);
             }

@@ -73,6 +73,8 @@ bool IsSamePath(const std::wstring& a, const std::wstring& b) {
     return _wcsicmp(first.c_str(), second.c_str()) == 0;
 }
 
+bool IsFolderItem(const std::wstring& path) { return !path.empty() && (path.back() == L'/' || path.back() == L'\\'); }
+
 std::wstring WithFinalBackSlash(std::wstring folder) { return WithoutFinalSeparators(std::move(folder)) + L'\\'; }
 
 bool IsDriveLetterRoot(const std::wstring& folder) {

@@ -13,6 +13,9 @@ std::wstring WithBackSlashes(std::wstring path);
 // The path without its final '/' and '\\' characters.
 std::wstring WithoutFinalSeparators(std::wstring path);
 
+// True for a list item that names a folder: it ends with '/' or '\\'.
+bool IsFolderItem(const std::wstring& path);
+
 // The folder with its final separators replaced by one back slash.
 std::wstring WithFinalBackSlash(std::wstring folder);
 

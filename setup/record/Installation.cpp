@@ -77,8 +77,7 @@ void CInstallation::ReadList() {
         if (item.find(L"\\..") != std::wstring::npos) {
             return;
         }
-        const bool folderItem = path.back() == L'/' || path.back() == L'\\';
-        if (folderItem && IsBelow(folder, item) && !IsRootOrEmptyPath(item.c_str())) {
+        if (IsFolderItem(path) && IsBelow(folder, item) && !IsRootOrEmptyPath(item.c_str())) {
             above.push_back(path);
             continue;
         }
@@ -123,8 +122,7 @@ bool CInstallation::IsProductFolder() const {
 bool CInstallation::HoldsOnlyItsUninstaller() const {
     for (const std::wstring& path : listed_) {
         const std::wstring item = Comparable(path);
-        const bool folderItem = path.back() == L'/' || path.back() == L'\\';
-        if (!folderItem && !IsSamePath(item, Uninstaller()) && PathExists(item)) {
+        if (!IsFolderItem(path) && !IsSamePath(item, Uninstaller()) && PathExists(item)) {
             return false;
         }
     }
