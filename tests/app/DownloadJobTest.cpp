@@ -344,8 +344,11 @@ std::wstring ReadOnlyPackage(const char* path = TAVIK_READONLY_PACKAGE) {
 }
 
 TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
-    const auto cannotWriteList = [](const std::wstring& folder) {
-        return L"Can't write " + folder + L"\\rawprogram_unsparse_for_User.xml (";
+    // The list cannot be written, for the system's own reason.
+    const auto cannotWriteList = [](DWORD error) {
+        return [error](const std::wstring& folder) {
+            return L"Can't write " + folder + L"\\rawprogram_unsparse_for_User.xml (" + SystemErrorText(error) + L")";
+        };
     };
     // An entry moved past the end of the disk the flow opens in download mode.
     const auto pastTheEnd = [](const wchar_t* name, const char* entry, const wchar_t* list) {
@@ -369,8 +372,8 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
          [](const std::wstring& folder) { return L"Path not supported by the system code page! " + folder; }},
         {"a keep-user-data list of another layout, written later",
          [](const PackageCopier& copy) { return WithStaleUserList(copy(L"stale", nullptr)); }, true, nullptr},
-        {"an immutable folder", [](const PackageCopier&) { return ReadOnlyPackage(); }, true, cannotWriteList,
-         L"SampleFH8974", std::nullopt, true},
+        {"an immutable folder", [](const PackageCopier&) { return ReadOnlyPackage(); }, true,
+         cannotWriteList(ERROR_ACCESS_DENIED), L"SampleFH8974", std::nullopt, true},
         {"an immutable folder holding the list the tool wrote",
          [](const PackageCopier&) { return ReadOnlyPackage(TAVIK_READONLY_PACKAGE_WITH_LIST); }, true, nullptr},
         {"a read-only keep-user-data list of another layout",
@@ -380,14 +383,14 @@ TEST_F(DownloadJobTest, HostilePackagesLeaveThePhoneAsItWasAndNameTheirReason) {
                  SetFileAttributesW((folder + L"\\rawprogram_unsparse_for_User.xml").c_str(), FILE_ATTRIBUTE_READONLY));
              return folder;
          },
-         true, cannotWriteList, L"SampleFH8974", std::nullopt, true},
+         true, cannotWriteList(ERROR_ACCESS_DENIED), L"SampleFH8974", std::nullopt, true},
         {"a folder whose path holds the full list's name but not the keep-user one",
          [this](const PackageCopier& copy) {
              // The longest folder whose full list's path the image table holds.
              const size_t folderChars = kImageTablePathBytes - 1 - std::wcslen(L"\\rawprogram_unsparse.xml");
              return copy(std::wstring(folderChars - scratch_->File(L"").size(), L'L').c_str(), nullptr);
          },
-         true, cannotWriteList, L"SampleFH8974", std::nullopt, true},
+         true, cannotWriteList(ERROR_FILENAME_EXCED_RANGE), L"SampleFH8974", std::nullopt, true},
         // The disk writer's flow: the lists in "bp_image", images beside them.
         {"an image one sector larger than its partition",
          [](const PackageCopier& copy) {

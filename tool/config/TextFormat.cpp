@@ -113,3 +113,18 @@ bool WideToNarrow(const std::wstring& text, char* buffer, size_t bufferSize) {
     std::memcpy(buffer, narrow->c_str(), narrow->size() + 1);
     return true;
 }
+
+std::wstring SystemErrorText(unsigned long error) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message =
+        length != 0 && text != nullptr ? std::wstring(text, length) : FormatWide(L"error %lu", error);
+    LocalFree(text);
+    const size_t lineBreak = message.find_first_of(L"\r\n");
+    if (lineBreak != std::wstring::npos) {
+        message.resize(lineBreak);
+    }
+    return message;
+}

@@ -26,3 +26,7 @@ bool IsAnsiRepresentable(const std::wstring& text);
 // texts that are only shown or logged, never for paths.
 std::string WideToAnsi(const std::wstring& text);
 std::wstring AnsiToWide(const std::string& text);
+
+// The system's text for an error code (GetLastError's), cut at its first
+// line break.
+std::wstring SystemErrorText(unsigned long error);

@@ -573,22 +573,6 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
 
-// The system's text for an error code, cut at its first line break.
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message =
-        length != 0 && text != nullptr ? std::wstring(text, length) : FormatWide(L"error %lu", error);
-    LocalFree(text);
-    const size_t lineBreak = message.find_first_of(L"\r\n");
-    if (lineBreak != std::wstring::npos) {
-        message.resize(lineBreak);
-    }
-    return message;
-}
-
 // True when the file holds exactly these bytes.
 bool FileHolds(const std::wstring& path, const std::vector<char>& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -611,7 +595,9 @@ bool FileHolds(const std::wstring& path, const std::vector<char>& bytes) {
 
 // Writes the bytes into the file and onto the disk.
 bool WriteWholeFile(const std::wstring& path, const std::vector<char>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+    // Created here, not only truncated: where the name was given but no file
+    // made (a folder no one may write to), the error is the folder's reason.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
